@@ -1,0 +1,55 @@
+#pragma once
+
+#include "vexcom/vexcom_packetizer.h"
+
+#include <QObject>
+#include <QSerialPortInfo>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// Serves one serial port from a worker thread; a dispatcher thread hands received chunks to the GUI
+// thread. Every public operation is called from the GUI thread.
+class rx48p_serialport : public QObject {
+    Q_OBJECT
+public:
+    rx48p_serialport();
+    ~rx48p_serialport() override;
+
+    // Ends any connection first, then opens `info` on a new worker. The outcome arrives as connected(),
+    // or as nothing when the port cannot be opened.
+    void connectPort(const QSerialPortInfo& info);
+    // The same by system location (a device path), for ports that are not enumerated, such as
+    // pseudo-terminals.
+    void connectPort(const QString& systemLocation);
+    void disconnectPort();
+    // Frames the command and queues it; works whether or not a connection is open.
+    void sendCommand(std::uint8_t endpoint, std::vector<std::uint8_t> payload);
+
+signals:
+    void dataReceived(std::vector<uint8_t> data);
+    void dataSent(QString txt);
+    void connected();
+    void disconnected();
+
+private:
+    void stopWorker();
+    void workerLoop();
+    void dispatchLoop();
+
+    QString portLocation;
+    std::atomic<bool> running{false};
+    std::thread workerThread;
+    std::atomic<bool> dispatching{false};
+    std::thread dispatchThread;
+    std::mutex rxMutex;
+    std::deque<std::vector<std::uint8_t>> rxQueue;
+    std::mutex txMutex;
+    std::deque<std::vector<std::uint8_t>> txQueue;
+    vex_com::packetizer packetizer;
+};
