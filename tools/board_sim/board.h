@@ -1,0 +1,53 @@
+#pragma once
+
+// What the board answers to each command: the immediate reply, and for detections, measures and the
+// configuration the event that follows.
+
+#include "device_model.h"
+
+#include <chrono>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace board_sim {
+
+struct board_timing {
+    std::chrono::milliseconds reply_delay{0};    // command to immediate answer
+    std::chrono::milliseconds event_delay{200};  // answer to detection or measure event
+    std::chrono::milliseconds calib_delay{500};  // CFG answer to ON_CALIB_DONE
+};
+
+struct reply {
+    std::chrono::milliseconds delay;  // from the arrival of the command
+    std::uint8_t endpoint;
+    std::vector<std::uint8_t> payload;
+    bool event;  // a later event, which IDLE cancels while it is pending
+};
+
+struct answer {
+    std::vector<reply> replies;
+    bool cancels_events = false;  // IDLE: the board stops what it was doing
+    std::string note;             // for the log, when something is not answered as usual
+};
+
+class board {
+public:
+    // `silent`: commands never answered; `eventless`: commands acknowledged but without their event.
+    board(device_model device, board_timing timing, std::set<std::uint8_t> silent,
+          std::set<std::uint8_t> eventless);
+
+    answer on_command(std::uint8_t endpoint, const std::vector<std::uint8_t>& payload) const;
+
+    // Commands that are followed by an event, the ones --no-event accepts.
+    static bool has_event(std::uint8_t endpoint);
+
+private:
+    device_model device;
+    board_timing timing;
+    std::set<std::uint8_t> silent;
+    std::set<std::uint8_t> eventless;
+};
+
+}  // namespace board_sim

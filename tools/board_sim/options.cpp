@@ -1,0 +1,264 @@
+#include "options.h"
+
+#include "device_file.h"
+#include "frame_text.h"
+#include "numbers.h"
+#include "sim_error.h"
+
+#include <cctype>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace board_sim {
+
+namespace {
+
+constexpr long max_delay_ms = 60 * 60 * 1000;
+
+std::chrono::milliseconds parse_ms(const std::string& text, const std::string& what) {
+    return std::chrono::milliseconds(parse_number(text, 0, max_delay_ms, what));
+}
+
+// Commands by name ("MES_STATIC") or value ("0x04"), several joined by commas.
+std::set<std::uint8_t> parse_commands(const std::string& text, const std::string& option, bool with_event) {
+    static const std::uint8_t commands[] = {0x00, 0x01, 0x02, 0x04, 0x06, 0x08, 0x0A, 0x0D, 0x0E, 0xFF};
+    std::set<std::uint8_t> out;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) {
+        const bool numeric = !item.empty() && std::isdigit(static_cast<unsigned char>(item[0]));
+        const long value = numeric ? parse_number(item, 0, 255, option) : -1;
+        bool found = false;
+        for (std::uint8_t c : commands) {
+            if (item != endpoint_name(c) && value != c)
+                continue;
+            if (with_event && !board::has_event(c))
+                throw std::invalid_argument(option + ": " + endpoint_name(c) + " has no event");
+            out.insert(c);
+            found = true;
+        }
+        if (!found)
+            throw std::invalid_argument(option + ": '" + item + "' is not a command of the board (ID, CFG, "
+                                        "DETECT_INSERT, MES_STATIC, MES_BUTTON_MECH, MES_BUTTON_CAP, "
+                                        "DETECT_REMOVE, BUZ_ER, BUZ_OK, IDLE)");
+    }
+    if (out.empty())
+        throw std::invalid_argument(option + " needs a command name");
+    return out;
+}
+
+class parser {
+public:
+    parser(int argc, const char* const* argv) : args(argv + 1, argv + argc) {}
+
+    options parse() {
+        while (next < args.size())
+            one(args[next++]);
+        finish();
+        return opts;
+    }
+
+private:
+    void one(const std::string& arg) {
+        if (arg == "-h" || arg == "--help") {
+            opts.help = true;
+            return;
+        }
+        if (arg.rfind("--", 0) != 0)
+            throw std::invalid_argument("unexpected argument '" + arg + "'");
+        std::string name = arg;
+        std::string inline_value;
+        bool has_inline = false;
+        if (const auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inline_value = arg.substr(eq + 1);
+            has_inline = true;
+        }
+        const auto flag = [&](bool& target) {
+            if (has_inline)
+                throw std::invalid_argument(name + " takes no value");
+            target = true;
+        };
+        const auto value = [&]() -> std::string {
+            if (has_inline)
+                return inline_value;
+            if (next >= args.size())
+                throw std::invalid_argument(name + " needs a value");
+            return args[next++];
+        };
+
+        if (name == "--pty") {
+            flag(pty);
+        } else if (name == "--port") {
+            opts.port = value();
+            if (opts.port.empty())
+                throw std::invalid_argument("--port needs a path");
+        } else if (name == "--baud") {
+            opts.baud = static_cast<unsigned>(parse_number(value(), 1, 4000000, "--baud"));
+        } else if (name == "--device") {
+            if (!device_file.empty())
+                throw std::invalid_argument("--device is given twice");
+            device_file = value();
+        } else if (name == "--pair" || name == "--button" || name == "--touch") {
+            device_lines.push_back(name.substr(2) + " " + value());
+        } else if (name == "--firmware") {
+            firmware = value();
+        } else if (name == "--print-device") {
+            flag(opts.print_device);
+        } else if (name == "--reply-delay") {
+            opts.timing.reply_delay = parse_ms(value(), name);
+        } else if (name == "--event-delay") {
+            opts.timing.event_delay = parse_ms(value(), name);
+        } else if (name == "--calib-delay") {
+            opts.timing.calib_delay = parse_ms(value(), name);
+        } else if (name == "--chunk") {
+            opts.chunk = static_cast<std::size_t>(parse_number(value(), 1, 65535, name));
+        } else if (name == "--chunk-pause") {
+            opts.chunk_pause = parse_ms(value(), name);
+        } else if (name == "--noise") {
+            opts.faults.noise = static_cast<std::size_t>(parse_number(value(), 1, 65535, name));
+        } else if (name == "--bad-crc") {
+            opts.faults.bad_crc_percent = static_cast<unsigned>(parse_number(value(), 0, 100, name));
+        } else if (name == "--stray") {
+            opts.faults.stray = static_cast<std::uint8_t>(parse_number(value(), 0x0F, 0xFE, name));
+        } else if (name == "--truncate") {
+            opts.faults.truncate = static_cast<std::size_t>(parse_number(value(), 1, 65535, name));
+        } else if (name == "--no-reply") {
+            const auto c = parse_commands(value(), name, false);
+            opts.no_reply.insert(c.begin(), c.end());
+        } else if (name == "--no-event") {
+            const auto c = parse_commands(value(), name, true);
+            opts.no_event.insert(c.begin(), c.end());
+        } else if (name == "--seed") {
+            opts.faults.seed = static_cast<std::uint32_t>(parse_number(value(), 0, 0xFFFFFFFFL, name));
+        } else if (name == "--raw") {
+            flag(opts.raw);
+        } else {
+            throw std::invalid_argument("unknown option '" + name + "'");
+        }
+    }
+
+    void finish() {
+        if (pty && !opts.port.empty())
+            throw std::invalid_argument("--pty and --port exclude each other");
+        // Any description of its own replaces the built-in device as a whole.
+        if (!device_file.empty())
+            opts.device = read_device_file(device_file);
+        else if (device_lines.empty())
+            opts.device = builtin_device();
+        for (const std::string& line : device_lines) {
+            try {
+                add_device_line(opts.device, line);
+            } catch (const std::invalid_argument& e) {
+                throw std::invalid_argument("--" + line.substr(0, line.find(' ')) + ": " + e.what());
+            }
+        }
+        if (!firmware.empty())
+            opts.device.firmware = parse_firmware(firmware);
+    }
+
+    std::vector<std::string> args;
+    std::size_t next = 0;
+    options opts;
+    bool pty = false;
+    std::string device_file;
+    std::vector<std::string> device_lines;
+    std::string firmware;
+};
+
+}  // namespace
+
+options parse_options(int argc, const char* const* argv) {
+    try {
+        return parser(argc, argv).parse();
+    } catch (const std::invalid_argument& e) {
+        throw sim_error(exit_bad_input, e.what());
+    }
+}
+
+const char* help_text() {
+    return R"(Usage: rx48p-board-sim [OPTION]...
+Plays the RX48P board on a serial line, so that RX48P-Term can be used and tested without one. It
+answers every command (the ping with the board's name and a firmware version, an acknowledgement on the
+command's endpoint), sends the insertion, removal, measure and "calibration done" events a little
+later, and logs every frame it receives, decoded, on standard output.
+
+Serial line:
+  --pty                 create a pseudo-terminal and print its path (the default); the first line of
+                        the log is "listening on PATH"
+  --port PATH           serve the serial device PATH instead: one end of a virtual null-modem pair
+                        (tty0tty, socat) or a cable to a second serial port
+  --baud N              line speed for --port (default 9600, the terminal's speed)
+
+Device under test (the built-in one has LEDs, a bicolour LED, a wire link, an RGB LED on a common
+pin, a pressed and a released button and three touch pads):
+  --device FILE         read the device from FILE
+  --pair "PIN TYPE PIN TYPE VOLTS VOLTS"
+                        a pin pair of the static measure, e.g. --pair "1 anode 2 cathode 1.80 -0.02"
+  --button "PIN COMMON on|off"
+                        a button of the button measure, reading ON or OFF
+  --touch "PIN on|off"  a touch pad of the capacitive measure
+  --firmware X.Y.Z      the firmware version of the ping reply (default 1.4.2)
+  --print-device        print the device in the file format and exit
+  --pair, --button and --touch add to the device of --device; without --device they replace the
+  built-in device as a whole.
+
+Timing, in milliseconds:
+  --reply-delay MS      from a command to its immediate answer (default 0)
+  --event-delay MS      from the answer to the detection or measure event (default 200)
+  --calib-delay MS      from the CFG acknowledgement to "calibration done" (default 500)
+  IDLE cancels the events still pending.
+
+Fault injection:
+  --chunk N             send everything in chunks of N bytes ...
+  --chunk-pause MS      ... with this pause between chunks (default 20)
+  --noise N             N noise bytes before every reply frame (never 0x55, which would open a
+                        false frame and swallow the real one)
+  --bad-crc PERCENT     spoil the CRC of that share of the reply frames, evenly and without chance:
+                        50 spoils every second frame, 25 every fourth, 100 all
+  --stray EP            before every reply, a frame on endpoint EP (0x0f to 0xfe), which has no
+                        handler in the terminal
+  --truncate N          cut N bytes off the end of the ping reply and of every measure payload
+  --no-reply CMD        never answer CMD, neither acknowledgement nor event
+  --no-event CMD        acknowledge CMD but never send its event (CFG, DETECT_INSERT, DETECT_REMOVE,
+                        MES_STATIC, MES_BUTTON_MECH, MES_BUTTON_CAP)
+                        CMD is a name (MES_STATIC) or a value (0x04); several are joined by commas,
+                        and the options may be repeated.
+  --seed N              seed of the noise bytes (default 1)
+
+Other:
+  --raw                 also log every chunk of bytes read from the line, before decoding
+  -h, --help            show this help and exit
+
+Device file: one item a line, '#' starts a comment.
+  firmware 1.4.2
+  pair 1 anode 2 cathode 1.80 -0.02      pins 0 to 127; drops in volts, -2.56 to 2.54, steps of 0.02
+  button 12 14 on                        reported as pin 12 (Button ON) connected to 14 (Common)
+  touch 0 on                             requested pins without a pad read "not connected"
+  Pin types: nc, anode, cathode, bidir, shortcut, common, button_off, button_on, touch_off, touch_on,
+  or any code from 0 to 255. --print-device gives a file to start from.
+
+Log, one line per event:
+  recv BYTES  DECODED   a frame from the terminal, e.g. "recv 55:00:04:04:01:c1:ea  MES_STATIC"
+  send BYTES  DECODED   bytes the board puts on the line, with [bad CRC] or [cut short] when faulty
+  terminal opened the line / terminal closed the line (pseudo-terminal only; what was not yet sent
+  is dropped then)
+
+Exit status: 0 after SIGINT or SIGTERM, 1 when the line or a file cannot be opened, 2 for a bad
+option or device description.
+
+The end-to-end tests of RX48P-Term run the real main window against this simulator and check the
+exact console lines, their colours and the frames logged here:
+  no fault          every command gives its exact report; the capacitive reply holds the ticked pins
+  --chunk 3         every report still appears once, after the "<= " line that completes its frame
+  --noise 5         the reports are unchanged; the noise shows only in the raw "<= " lines
+  --bad-crc 50      the reports of the spoiled frames are missing, every other one is there
+  --stray 0x42      one incident line per stray frame, and the report behind it still appears
+  --truncate 1      the ping and measure reports give way to an incident line; the acknowledgements
+                    are still reported
+  --no-reply, --no-event   the missing answer is simply missing; the next command is answered
+  --chunk 1 --chunk-pause 20   closing the window mid-reply ends the process cleanly
+)";
+}
+
+}  // namespace board_sim

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "board.h"
+#include "device_model.h"
+#include "frame_encoder.h"
+
+#include <chrono>
+#include <cstdint>
+#include <set>
+#include <string>
+
+namespace board_sim {
+
+struct options {
+    bool help = false;
+    bool print_device = false;
+    bool raw = false;          // log every chunk read from the line too
+    std::string port;          // empty: create a pseudo-terminal
+    unsigned baud = 9600;
+    device_model device;
+    board_timing timing;
+    std::size_t chunk = 0;
+    std::chrono::milliseconds chunk_pause{20};
+    fault_options faults;
+    std::set<std::uint8_t> no_reply;
+    std::set<std::uint8_t> no_event;
+};
+
+// Throws sim_error: exit_bad_input for a bad option, exit_cannot_open for an unreadable device file.
+options parse_options(int argc, const char* const* argv);
+
+const char* help_text();
+
+}  // namespace board_sim

@@ -1,0 +1,147 @@
+#include "simulator.h"
+
+#include "frame_text.h"
+#include "line_protocol.h"
+#include "line_log.h"
+
+#include "device/endpoints.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace board_sim {
+
+namespace {
+
+// How long the loop sleeps while the terminal has the pseudo-terminal closed: the master then polls as
+// hung up at once, so it cannot be waited on.
+constexpr auto closed_line_nap = std::chrono::milliseconds(10);
+// Bounds a poll so a signal that lands just before it is seen soon.
+constexpr int max_poll_ms = 100;
+
+}  // namespace
+
+simulator::simulator(const options& opts, serial_line& line)
+    : line(line),
+      log_raw(opts.raw),
+      dut_board(opts.device, opts.timing, opts.no_reply, opts.no_event),
+      encoder(opts.faults),
+      tx(opts.chunk, opts.chunk_pause),
+      parser(line_config()),
+      terminal_open(!line.is_pseudo_terminal()) {
+    // The board hears every endpoint; what is not a command is logged as such.
+    for (int endpoint = 0; endpoint <= 0xFF; ++endpoint) {
+        const auto ep = static_cast<std::uint8_t>(endpoint);
+        parser.add_handler(ep, [this, ep](vex_com::acknowledge ack, std::vector<std::uint8_t> payload) {
+            on_frame(ep, ack, std::move(payload));
+        });
+    }
+}
+
+void simulator::run(const volatile std::sig_atomic_t& stop) {
+    while (!stop) {
+        const bool open = line.peer_open();
+        if (open && !terminal_open)
+            terminal_opened();
+        else if (!open && terminal_open)
+            terminal_closed();
+        if (!terminal_open) {
+            std::this_thread::sleep_for(closed_line_nap);
+            continue;
+        }
+
+        const auto now = clock::now();
+        short events = POLLIN;
+        if (!tx.idle() && tx.next_write() <= now)
+            events |= POLLOUT;
+        pollfd p{line.fd(), events, 0};
+        if (::poll(&p, 1, poll_timeout(now)) > 0 && (p.revents & POLLIN))
+            read_line();
+
+        send_due(clock::now());
+        tx.pump(clock::now(), [this](const std::uint8_t* data, std::size_t size) { return line.write(data, size); });
+    }
+}
+
+int simulator::poll_timeout(clock::time_point now) const {
+    clock::time_point wake = now + std::chrono::milliseconds(max_poll_ms);
+    for (const scheduled& s : schedule)
+        wake = std::min(wake, s.due);
+    if (!tx.idle())
+        wake = std::min(wake, tx.next_write());
+    if (wake <= now)
+        return 0;
+    // Round up, so the loop does not wake a moment early and spin until the time has come.
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wake - now).count());
+}
+
+void simulator::read_line() {
+    std::uint8_t buffer[4096];
+    for (std::size_t n; (n = line.read(buffer, sizeof buffer)) > 0;) {
+        if (log_raw)
+            log_line("read " + hex_text({buffer, buffer + n}));
+        parser.interpret(buffer, n);
+    }
+}
+
+void simulator::on_frame(std::uint8_t endpoint, vex_com::acknowledge ack, std::vector<std::uint8_t> payload) {
+    const answer a = dut_board.on_command(endpoint, payload);
+    std::string text = "recv " + hex_text(frame_bytes(endpoint, ack, payload)) + "  " +
+                       describe_command(endpoint, ack, payload);
+    if (!a.note.empty())
+        text += " -- " + a.note;
+    log_line(text);
+
+    if (a.cancels_events) {
+        const auto pending = std::remove_if(schedule.begin(), schedule.end(),
+                                            [](const scheduled& s) { return s.frame.event; });
+        const auto cancelled = static_cast<std::size_t>(schedule.end() - pending);
+        schedule.erase(pending, schedule.end());
+        if (cancelled > 0)
+            log_line("IDLE cancels " + std::to_string(cancelled) + (cancelled == 1 ? " pending event" : " pending events"));
+    }
+    const auto now = clock::now();
+    for (const reply& r : a.replies)
+        schedule.push_back({now + r.delay, made++, r});
+}
+
+void simulator::send_due(clock::time_point now) {
+    for (;;) {
+        const auto next = std::min_element(schedule.begin(), schedule.end(), [](const scheduled& a, const scheduled& b) {
+            return a.due != b.due ? a.due < b.due : a.order < b.order;
+        });
+        if (next == schedule.end() || next->due > now)
+            return;
+        const reply r = next->frame;
+        schedule.erase(next);
+        for (const outgoing& piece : encoder.encode(r.endpoint, r.payload)) {
+            log_line("send " + hex_text(piece.bytes) + "  " + piece.text);
+            tx.queue(piece.bytes);
+        }
+    }
+}
+
+void simulator::terminal_opened() {
+    terminal_open = true;
+    parser.reset();
+    log_line("terminal opened the line");
+}
+
+void simulator::terminal_closed() {
+    read_line();  // what the terminal wrote before it went
+    terminal_open = false;
+    const std::size_t replies = schedule.size();
+    const std::size_t bytes = tx.discard();
+    schedule.clear();
+    line.drop_unread();
+    std::string text = "terminal closed the line";
+    if (replies > 0 || bytes > 0)
+        text += "; dropped " + std::to_string(replies) + " pending replies and " + std::to_string(bytes) +
+                " unsent bytes";
+    log_line(text);
+}
+
+}  // namespace board_sim
