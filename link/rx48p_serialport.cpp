@@ -1,20 +1,154 @@
 #include "link/rx48p_serialport.h"
 
+#include "link/hex_text.h"
+
+#include <QByteArray>
+#include <QDebug>
+#include <QEventLoop>
+#include <QSerialPort>
+
+#include <chrono>
+#include <memory>
+
 namespace {
+
+constexpr std::chrono::milliseconds cyclePause(50);
+constexpr int readWaitMs = 50;
+constexpr std::chrono::milliseconds dispatchTick(10);
+
 vex_com::config linkConfig() {
+    static const std::vector<std::uint8_t> header{0x55};
     vex_com::config cfg;
-    cfg.header = {0x55};
+    cfg.header = header;
     cfg.length_size = 2;
     return cfg;
 }
+
 }  // namespace
 
 rx48p_serialport::rx48p_serialport() : packetizer(linkConfig()) {}
-rx48p_serialport::~rx48p_serialport() = default;
-void rx48p_serialport::connectPort(const QSerialPortInfo& info) { connectPort(info.systemLocation()); }
-void rx48p_serialport::connectPort(const QString& systemLocation) { portLocation = systemLocation; }
-void rx48p_serialport::disconnectPort() {}
-void rx48p_serialport::sendCommand(std::uint8_t, std::vector<std::uint8_t>) {}
-void rx48p_serialport::stopWorker() {}
-void rx48p_serialport::workerLoop() {}
-void rx48p_serialport::dispatchLoop() {}
+
+rx48p_serialport::~rx48p_serialport() {
+    if (workerThread.joinable())
+        stopWorker();
+}
+
+void rx48p_serialport::connectPort(const QSerialPortInfo& info) {
+    connectPort(info.systemLocation());
+}
+
+void rx48p_serialport::connectPort(const QString& systemLocation) {
+    if (workerThread.joinable())
+        stopWorker();
+    portLocation = systemLocation;
+    // Raised before the worker exists, so a stop asked for while the port is still opening is never
+    // overwritten by the worker and the join cannot wait forever.
+    running.exchange(true);
+    workerThread = std::thread(&rx48p_serialport::workerLoop, this);
+}
+
+void rx48p_serialport::disconnectPort() {
+    if (workerThread.joinable())
+        stopWorker();
+}
+
+void rx48p_serialport::sendCommand(std::uint8_t endpoint, std::vector<std::uint8_t> payload) {
+    // lock_guard: a payload too long to frame throws without leaving the queue locked.
+    std::lock_guard<std::mutex> lock(txMutex);
+    txQueue.push_back(packetizer.packetize(endpoint, 1, payload.data(), payload.size()));
+}
+
+void rx48p_serialport::stopWorker() {
+    running.exchange(false);
+    workerThread.join();
+    workerThread = std::thread();
+}
+
+void rx48p_serialport::workerLoop() {
+    // Never run: it only gives this thread an event dispatcher, without which the port's socket
+    // notifiers warn on every connection. The port is served by its blocking waits alone.
+    const QEventLoop dispatcherForPort;
+    const auto port = std::make_unique<QSerialPort>(portLocation);
+    if (!port->open(QIODevice::ReadWrite)) {
+        qDebug() << "failed to open port" << port->portName();
+        running.exchange(false);
+        return;
+    }
+    emit connected();
+    qDebug() << "Connected and open port" << port->portName();
+    // Raised here rather than by the dispatcher itself, for the same reason as `running`.
+    dispatching.exchange(true);
+    dispatchThread = std::thread(&rx48p_serialport::dispatchLoop, this);
+
+    std::vector<std::uint8_t> scratch;
+    while (running.load()) {
+        if (!port->isOpen()) {
+            const QSerialPort::SerialPortError error = port->error();
+            if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError &&
+                error != QSerialPort::NotOpenError)
+                qDebug() << "- ERROR serialport " << error;
+            port->clearError();
+            std::this_thread::sleep_for(cyclePause);
+            continue;
+        }
+
+        if (port->waitForReadyRead(readWaitMs)) {
+            while (port->bytesAvailable() > 0) {
+                const QByteArray bytes = port->readAll();
+                if (bytes.isEmpty())
+                    break;
+                scratch.assign(bytes.begin(), bytes.end());
+                std::lock_guard<std::mutex> lock(rxMutex);
+                rxQueue.push_back(scratch);
+            }
+        } else if (port->error() != QSerialPort::NoError && port->error() != QSerialPort::TimeoutError) {
+            // The line is gone (adapter pulled, far end hung up): from now on the wait fails at once,
+            // every cycle. Closing hands the error to the not-open branch, which reports it once and
+            // then polls at the cycle's pace instead of spinning. Queued frames stay queued.
+            port->close();
+            continue;
+        }
+
+        {
+            std::lock_guard<std::mutex> lock(txMutex);
+            if (txQueue.empty())
+                continue;
+            scratch = txQueue.front();
+            txQueue.pop_front();
+        }
+        const QString text = hexText(scratch.data(), scratch.size());
+        const QByteArray bytes(reinterpret_cast<const char*>(scratch.data()), static_cast<int>(scratch.size()));
+        port->write(bytes);
+        emit dataSent(text);
+    }
+
+    // The port only hands bytes to the system while it waits; push out what the last cycle wrote so
+    // a frame already reported as sent is not dropped by the close.
+    if (port->isOpen())
+        port->flush();
+    port->close();
+    emit disconnected();
+    if (dispatchThread.joinable()) {
+        dispatching.exchange(false);
+        dispatchThread.join();
+        dispatchThread = std::thread();
+    }
+}
+
+void rx48p_serialport::dispatchLoop() {
+    while (dispatching.load()) {
+        std::vector<std::uint8_t> chunk;
+        bool got = false;
+        {
+            std::lock_guard<std::mutex> lock(rxMutex);
+            if (!rxQueue.empty()) {
+                chunk = rxQueue.front();
+                rxQueue.pop_front();
+                got = true;
+            }
+        }
+        if (got)
+            emit dataReceived(chunk);
+        std::this_thread::sleep_for(dispatchTick);
+    }
+}
