@@ -20,7 +20,7 @@ QString pinText(std::int8_t pin) {
     return QString::number(static_cast<int>(pin));
 }
 
-// One step is 0.02 V; the drop is at most 2.56 V either way.
+// A step is 0.02 V, so three decimals show every drop exactly, whatever the rounding of the product.
 QString voltsText(std::int8_t drop) {
     return QString::number(drop * 0.02, 'f', 3);
 }
