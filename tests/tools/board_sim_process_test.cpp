@@ -113,7 +113,8 @@ TEST(BoardSimProgram, HelpExplainsEveryOption) {
     for (const char* option : {"--pty", "--port", "--baud", "--device", "--pair", "--button", "--touch", "--firmware",
                                "--print-device", "--reply-delay", "--event-delay", "--calib-delay", "--chunk ",
                                "--chunk-pause", "--noise", "--bad-crc", "--stray", "--truncate", "--no-reply",
-                               "--no-event", "--seed", "--raw", "-h, --help"})
+                               "--no-event", "--seed", "--stream ", "--stream-count", "--raw", "--timestamps",
+                               "-h, --help"})
         EXPECT_NE(help.find("  " + std::string(option)), std::string::npos) << option;
 }
 
@@ -178,6 +179,30 @@ TEST(BoardSimProgram, ServesADeviceItIsGiven) {
     ASSERT_TRUE(pair.write(frame(BUZ_OK)));
     EXPECT_EQ(pair.read(7), frame(BUZ_OK));
     EXPECT_EQ(sim.line(), "recv 55:00:04:0d:01:7b:72  BUZ_ER -- no answer (--no-reply)");
+}
+
+TEST(BoardSimProgram, StreamsEventsAtItsRateAndStampsItsLog) {
+    SimProcess sim({"--stream", "100", "--stream-count", "20", "--timestamps"});
+    const auto stampOf = [](const std::string& line) { return std::stod(line.substr(0, line.find(' '))); };
+    const auto listening = sim.line();
+    ASSERT_TRUE(listening);
+    const std::string path = listening->substr(listening->find("listening on ") + 13);
+    Terminal term(path);
+    const auto& frames = term.waitFrames(21, 1500ms);
+    ASSERT_EQ(frames.size(), 20u);  // and no more
+    for (const received& f : frames)
+        EXPECT_EQ(f.endpoint, ON_INSERT);
+
+    std::vector<double> sent;
+    while (auto l = sim.line(200ms)) {
+        if (l->find(" send 55:00:04:03:01:") != std::string::npos)
+            sent.push_back(stampOf(*l));
+    }
+    ASSERT_EQ(sent.size(), 20u);
+    const double now = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    EXPECT_LT(now - sent.back(), 5.0);  // the same clock as ours
+    // 19 periods of 10 ms; the loop may wake up to a millisecond late for any one of them.
+    EXPECT_NEAR(sent.back() - sent.front(), 0.190, 0.003);
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
             return exit_ok;
         }
         install_signal_handlers();
+        if (opts.timestamps)
+            log_with_timestamps();
         serial_line line = opts.port.empty() ? serial_line::pseudo_terminal() : serial_line::device(opts.port, opts.baud);
         log_line("listening on " + line.path());
         simulator(opts, line).run(stop_requested);

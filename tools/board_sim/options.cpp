@@ -131,6 +131,12 @@ private:
             opts.no_event.insert(c.begin(), c.end());
         } else if (name == "--seed") {
             opts.faults.seed = static_cast<std::uint32_t>(parse_number(value(), 0, 0xFFFFFFFFL, name));
+        } else if (name == "--stream") {
+            opts.stream_rate = static_cast<unsigned>(parse_number(value(), 1, 1000, name));
+        } else if (name == "--stream-count") {
+            opts.stream_count = static_cast<unsigned long>(parse_number(value(), 1, 100000000, name));
+        } else if (name == "--timestamps") {
+            flag(opts.timestamps);
         } else if (name == "--raw") {
             flag(opts.raw);
         } else {
@@ -226,8 +232,16 @@ Fault injection:
                         and the options may be repeated.
   --seed N              seed of the noise bytes (default 1)
 
+Steady traffic, for measurements:
+  --stream RATE         while the terminal has the line open, send RATE "insertion detected"
+                        (ON_INSERT) events a second, evenly spaced; 7 bytes each, so 100 a second
+                        still fit a 9600-baud line
+  --stream-count N      stop the stream after N events (default: not before the line closes)
+
 Other:
   --raw                 also log every chunk of bytes read from the line, before decoding
+  --timestamps          start every log line with the monotonic clock's time in seconds
+                        (CLOCK_MONOTONIC, 6 decimals), to match it with the terminal's clock
   -h, --help            show this help and exit
 
 Device file: one item a line, '#' starts a comment.

@@ -24,6 +24,9 @@ struct options {
     fault_options faults;
     std::set<std::uint8_t> no_reply;
     std::set<std::uint8_t> no_event;
+    unsigned stream_rate = 0;          // ON_INSERT events a second while the line is open; 0: none
+    unsigned long stream_count = 0;    // how many of them per opening; 0: no end
+    bool timestamps = false;           // start every log line with the monotonic clock
 };
 
 // Throws sim_error: exit_bad_input for a bad option, exit_cannot_open for an unreadable device file.

@@ -31,7 +31,10 @@ simulator::simulator(const options& opts, serial_line& line)
       encoder(opts.faults),
       tx(opts.chunk, opts.chunk_pause),
       parser(line_config()),
-      terminal_open(!line.is_pseudo_terminal()) {
+      terminal_open(!line.is_pseudo_terminal()),
+      stream_total(opts.stream_count) {
+    if (opts.stream_rate > 0)
+        stream_period = std::chrono::duration_cast<clock::duration>(std::chrono::seconds(1)) / opts.stream_rate;
     // The board hears every endpoint; what is not a command is logged as such.
     for (int endpoint = 0; endpoint <= 0xFF; ++endpoint) {
         const auto ep = static_cast<std::uint8_t>(endpoint);
@@ -62,6 +65,7 @@ void simulator::run(const volatile std::sig_atomic_t& stop) {
             read_line();
 
         send_due(clock::now());
+        send_stream(clock::now());
         tx.pump(clock::now(), [this](const std::uint8_t* data, std::size_t size) { return line.write(data, size); });
     }
 }
@@ -72,6 +76,8 @@ int simulator::poll_timeout(clock::time_point now) const {
         wake = std::min(wake, s.due);
     if (!tx.idle())
         wake = std::min(wake, tx.next_write());
+    if (stream_left > 0)
+        wake = std::min(wake, stream_next);
     if (wake <= now)
         return 0;
     // Round up, so the loop does not wake a moment early and spin until the time has come.
@@ -124,15 +130,33 @@ void simulator::send_due(clock::time_point now) {
     }
 }
 
+// Each event falls due one period after the one before, not after it was sent, so the rate holds
+// however late the loop wakes.
+void simulator::send_stream(clock::time_point now) {
+    while (stream_left > 0 && stream_next <= now) {
+        for (const outgoing& piece : encoder.encode(tarnwell::ON_INSERT, {})) {
+            log_line("send " + hex_text(piece.bytes) + "  " + piece.text);
+            tx.queue(piece.bytes);
+        }
+        stream_next += stream_period;
+        --stream_left;
+    }
+}
+
 void simulator::terminal_opened() {
     terminal_open = true;
     parser.reset();
     log_line("terminal opened the line");
+    if (stream_period.count() > 0) {
+        stream_next = clock::now();
+        stream_left = stream_total > 0 ? stream_total : static_cast<unsigned long>(-1);
+    }
 }
 
 void simulator::terminal_closed() {
     read_line();  // what the terminal wrote before it went
     terminal_open = false;
+    stream_left = 0;
     const std::size_t replies = schedule.size();
     const std::size_t bytes = tx.discard();
     schedule.clear();

@@ -35,6 +35,7 @@ private:
     void on_frame(std::uint8_t endpoint, vex_com::acknowledge ack, std::vector<std::uint8_t> payload);
     void read_line();
     void send_due(clock::time_point now);
+    void send_stream(clock::time_point now);
     void terminal_opened();
     void terminal_closed();
     int poll_timeout(clock::time_point now) const;
@@ -48,6 +49,11 @@ private:
     std::vector<scheduled> schedule;
     unsigned long long made = 0;
     bool terminal_open;
+    // The steady event stream of --stream: the next event's time and how many are still to go.
+    clock::duration stream_period{};
+    unsigned long stream_total = 0;
+    clock::time_point stream_next{};
+    unsigned long stream_left = 0;
 };
 
 }  // namespace board_sim
