@@ -5,7 +5,6 @@
 #include "link/hex_text.h"
 
 #include <QMetaType>
-#include <QTextCursor>
 
 namespace {
 
