@@ -25,11 +25,10 @@ Row row(MainWindow& w) {
 // Refresh, list, connect button, then command panel, console, Clear.
 QString enabledStates(MainWindow& w) {
     const Row r = row(w);
+    const QWidget* widgets[] = {r.refresh, r.combo, r.connect, &MainWindowProbe::commandPanel(w),
+                                &MainWindowProbe::console(w), &MainWindowProbe::clearButton(w)};
     QString s;
-    for (const QWidget* widget : {static_cast<QWidget*>(r.refresh), static_cast<QWidget*>(r.combo),
-                                  static_cast<QWidget*>(r.connect), static_cast<QWidget*>(&MainWindowProbe::commandPanel(w)),
-                                  static_cast<QWidget*>(&MainWindowProbe::console(w)),
-                                  static_cast<QWidget*>(&MainWindowProbe::clearButton(w))})
+    for (const QWidget* widget : widgets)
         s += widget->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     return s;
 }
