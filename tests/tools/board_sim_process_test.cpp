@@ -201,8 +201,9 @@ TEST(BoardSimProgram, StreamsEventsAtItsRateAndStampsItsLog) {
     ASSERT_EQ(sent.size(), 20u);
     const double now = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
     EXPECT_LT(now - sent.back(), 5.0);  // the same clock as ours
-    // 19 periods of 10 ms; the loop may wake up to a millisecond late for any one of them.
-    EXPECT_NEAR(sent.back() - sent.front(), 0.190, 0.003);
+    // 19 periods of 10 ms. Lateness does not add up from one event to the next, but on a busy machine
+    // the last wake-up alone can be several milliseconds late.
+    EXPECT_NEAR(sent.back() - sent.front(), 0.190, 0.025);
 }
 
 }  // namespace

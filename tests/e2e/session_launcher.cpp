@@ -1,0 +1,78 @@
+// Shows the real main window on the simulator's pseudo-terminal and plays a short session through the
+// widgets: ping, configuration, static measure, capacitive measure. Prints "session ready" when the last
+// report is in and keeps the window open until it is closed or the process is ended. Test-only: a
+// pseudo-terminal is not in the port list, so the line is opened through the link directly.
+
+#include "app/app_identity.h"
+#include "link/connect_button.h"
+#include "main_window_probe.h"
+#include "window_driver.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QTest>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// Clicks `button` and waits until a console line starts with `reportStart`, plus a moment for the
+// lines that follow it.
+bool play(MainWindow& w, const QString& button, const QString& reportStart) {
+    const auto seen = [&] {
+        int n = 0;
+        for (const QString& line : e2e::consoleLines(w))
+            n += line.section(QLatin1Char('|'), 1).startsWith(reportStart) ? 1 : 0;
+        return n;
+    };
+    const int before = seen();
+    if (!e2e::click(MainWindowProbe::commandPanel(w), button))
+        return false;
+    const bool arrived = QTest::qWaitFor([&] { return seen() > before; }, 5000);
+    QTest::qWait(100);
+    return arrived;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QString::fromLatin1(app_identity::organizationName));
+    QCoreApplication::setApplicationName(QString::fromLatin1(app_identity::applicationName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(app_identity::applicationVersion));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/rx48p-term.ico")));
+    if (argc != 2) {
+        std::fputs("usage: e2e_session_launcher PTY\n", stderr);
+        return 2;
+    }
+
+    auto window = std::make_unique<MainWindow>();
+    window->resize(980, 760);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()) || !e2e::connectTo(*window, QString::fromLocal8Bit(argv[1]))) {
+        std::fputs("cannot open the board's line\n", stderr);
+        return 3;
+    }
+    // An operator's pointer would have left the connect button after the click that connected; the
+    // button names the state it shows only then.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(MainWindowProbe::portRow(*window).findChild<Connect_button*>(), &leave);
+    e2e::tickPins(*window, {0, 3, 7});
+    const bool played =
+        play(*window, QStringLiteral("Ping (ID)"), QStringLiteral("\tFW version")) &&
+        play(*window, QStringLiteral("Send config (CFG)"), QStringLiteral("\tCalibration done")) &&
+        play(*window, QStringLiteral("Do static measure (MES_STATIC)"), QStringLiteral("\tStatic measure received")) &&
+        play(*window, QStringLiteral("Start capacitiv measure (MES_BUTTON_CAP)"),
+             QStringLiteral("\tCapacitive measure received"));
+    if (!played) {
+        std::fputs("a report did not arrive\n", stderr);
+        return 4;
+    }
+    std::puts("session ready");
+    std::fflush(stdout);
+    const int code = QApplication::exec();
+    window.reset();
+    return code;
+}
