@@ -117,16 +117,17 @@ void rx48p_serialport::workerLoop() {
             txQueue.pop_front();
         }
         const QString text = hexText(scratch.data(), scratch.size());
-        const QByteArray bytes(reinterpret_cast<const char*>(scratch.data()), static_cast<int>(scratch.size()));
-        port->write(bytes);
+        const QByteArray wire(reinterpret_cast<const char*>(scratch.data()), static_cast<int>(scratch.size()));
+        port->write(wire);
         emit dataSent(text);
     }
 
     // The port only hands bytes to the system while it waits; push out what the last cycle wrote so
     // a frame already reported as sent is not dropped by the close.
-    if (port->isOpen())
+    if (port->isOpen()) {
         port->flush();
-    port->close();
+        port->close();
+    }
     emit disconnected();
     if (dispatchThread.joinable()) {
         dispatching.exchange(false);
