@@ -27,9 +27,15 @@ void interpreter::add_handler(std::uint8_t endpoint, handler h) {
 }
 
 void interpreter::interpret(const std::uint8_t* data, std::size_t size) {
+    const std::uint8_t* const end = data + size;
     try {
-        for (std::size_t i = 0; i < size; ++i)
-            feed(data[i]);
+        // Payload bytes need no decision each, and they are most of the traffic.
+        while (data != end) {
+            if (current == state::payload)
+                data = take_payload(data, end);
+            else
+                feed(*data++);
+        }
     } catch (...) {
         current = state::header_search;
         throw;
@@ -103,8 +109,9 @@ void interpreter::feed(std::uint8_t byte) {
         if (encoded_bytes.size() == expected_length) {
             payload.clear();
             const std::vector<std::uint8_t> decoded = transform(encoded_bytes);
-            // A decoded data part longer than the length field could have carried cannot be a frame.
-            if (decoded.empty() || decoded.size() > 0xFFFF) {
+            // The decoded part must hold endpoint, acknowledge and CRC on its own: topping it up with raw
+            // bytes would mix in the next frame. Longer than the length field could carry is no frame either.
+            if (decoded.size() < 2 + crc_size || decoded.size() > 0xFFFF) {
                 current = state::header_search;
                 break;
             }
@@ -115,6 +122,15 @@ void interpreter::feed(std::uint8_t byte) {
         }
         break;
     }
+}
+
+const std::uint8_t* interpreter::take_payload(const std::uint8_t* from, const std::uint8_t* end) {
+    const std::size_t wanted = expected_length - 2 - crc_size - payload.size();
+    const std::size_t n = std::min(wanted, static_cast<std::size_t>(end - from));
+    payload.insert(payload.end(), from, from + n);
+    if (n == wanted)
+        current = state::acknowledge;
+    return from + n;
 }
 
 void interpreter::dispatch() {

@@ -42,6 +42,8 @@ private:
     enum class state { header_search, length, endpoint, payload, acknowledge, crc, encoded_data };
 
     void feed(std::uint8_t byte);
+    // In the payload state: takes as many bytes as the frame still needs, returns where it stopped.
+    const std::uint8_t* take_payload(const std::uint8_t* from, const std::uint8_t* end);
     void dispatch();
 
     std::vector<std::uint8_t> header;
