@@ -140,6 +140,18 @@ TEST(BoardSimProgram, AnswersOverItsPseudoTerminalAndLogsEveryFrame) {
     EXPECT_EQ(sim.wait(), 0);
 }
 
+TEST(BoardSimProgram, IdleCancelsThePendingEvents) {
+    SimProcess sim({"--event-delay", "150"});
+    Terminal term(startAndGetPath(sim));
+    term.send(frame(MES_STATIC));
+    term.send(frame(IDLE));
+    const auto& frames = term.waitFrames(3, 400ms);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].endpoint, MES_STATIC);
+    EXPECT_EQ(frames[1].endpoint, IDLE);
+    EXPECT_TRUE(sim.lineStartingWith("IDLE cancels 1 pending event"));
+}
+
 TEST(BoardSimProgram, ChunksArriveWithTheirPauses) {
     SimProcess sim({"--chunk", "4", "--chunk-pause", "40"});
     Terminal term(startAndGetPath(sim));

@@ -261,17 +261,24 @@ Log, one line per event:
 Exit status: 0 after SIGINT or SIGTERM, 1 when the line or a file cannot be opened, 2 for a bad
 option or device description.
 
-The end-to-end tests of RX48P-Term run the real main window against this simulator and check the
-exact console lines, their colours and the frames logged here:
-  no fault          every command gives its exact report; the capacitive reply holds the ticked pins
-  --chunk 3         every report still appears once, after the "<= " line that completes its frame
-  --noise 5         the reports are unchanged; the noise shows only in the raw "<= " lines
+The end-to-end tests of RX48P-Term run the real main window against this simulator. In every case
+the blue "=> " lines are exactly the frames logged here as "recv", the red "<= " lines carry exactly
+the bytes logged as "send", and the program goes on running. Per fault:
+  no fault          every command gives its exact report lines, in red; the capacitive reply holds
+                    the ticked pins
+  --chunk 3 --chunk-pause 5
+                    every report still appears, once and in order
+  --noise 5         the reports are unchanged; the noise shows only in the "<= " lines
   --bad-crc 50      the reports of the spoiled frames are missing, every other one is there
-  --stray 0x42      one incident line per stray frame, and the report behind it still appears
-  --truncate 1      the ping and measure reports give way to an incident line; the acknowledgements
-                    are still reported
-  --no-reply, --no-event   the missing answer is simply missing; the next command is answered
-  --chunk 1 --chunk-pause 20   closing the window mid-reply ends the process cleanly
+  --stray 0x42      an incident line for each stray frame, and the report behind it still appears
+  --truncate 1      the ping and measure reports give way to an incident line; the
+                    acknowledgements are still reported
+  --no-reply MES_STATIC, --no-event MES_BUTTON_CAP
+                    the missing answer is simply missing, and the next command is answered
+  --chunk 1 --chunk-pause 20
+                    closing the window in the middle of a reply ends the process with exit code 0
+  Three connect / disconnect cycles on one board are each answered, and the console keeps its
+  lines until Clear.
 )";
 }
 

@@ -7,7 +7,6 @@
 #include "device/endpoints.h"
 
 #include <poll.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <thread>
