@@ -47,6 +47,12 @@ bool matches(xcb_connection_t* c, xcb_window_t w, unsigned long pid, const std::
     return title == std::string(text, static_cast<size_t>(xcb_get_property_value_length(name.get())));
 }
 
+// Waits for a reply, so the server has carried out every request before we hang up: requests still
+// unread when the connection closes may be dropped.
+int sync(xcb_connection_t* c) {
+    return owned(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)) ? 0 : 1;
+}
+
 int find(xcb_connection_t* c, xcb_window_t root, unsigned long pid, const std::string& title, long timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     do {
@@ -74,7 +80,7 @@ int close(xcb_connection_t* c, xcb_window_t w) {
     ev.data.data32[0] = atom(c, "WM_DELETE_WINDOW");
     ev.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(c, 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
-    return xcb_flush(c) > 0 ? 0 : 1;
+    return sync(c);
 }
 
 int click(xcb_connection_t* c, xcb_window_t root, xcb_window_t w, int16_t x, int16_t y) {
@@ -91,7 +97,7 @@ int click(xcb_connection_t* c, xcb_window_t root, xcb_window_t w, int16_t x, int
         const uint32_t mask = type == XCB_BUTTON_PRESS ? XCB_EVENT_MASK_BUTTON_PRESS : XCB_EVENT_MASK_BUTTON_RELEASE;
         xcb_send_event(c, 0, w, mask, reinterpret_cast<const char*>(&ev));
     }
-    return xcb_flush(c) > 0 ? 0 : 1;
+    return sync(c);
 }
 
 int icon(xcb_connection_t* c, xcb_window_t w) {
