@@ -76,6 +76,12 @@ TEST(DeviceFile, ABadLineIsNamedByFileAndNumber) {
     std::remove(path.c_str());
 }
 
+TEST(DeviceFile, TheInstalledExampleIsTheBuiltInDeviceOnAnotherFirmware) {
+    device_model example = read_device_file(RX48P_EXAMPLE_DEVICE);
+    example.firmware = builtin_device().firmware;
+    EXPECT_EQ(device_text(example), device_text(builtin_device()));
+}
+
 TEST(DevicePayloads, CapacitiveReplyAnswersExactlyTheRequestedPins) {
     device_model d;
     add_device_line(d, "touch 3 on");
