@@ -25,6 +25,15 @@ LineFormat lineFormat(QTextEdit& console, int line) {
     return f;
 }
 
+// Type lookup by name and the movable flag are spelt differently from Qt 6 on.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+QMetaType typeNamed(const char* name) { return QMetaType::fromName(name); }
+constexpr QMetaType::TypeFlag movable = QMetaType::RelocatableType;
+#else
+QMetaType typeNamed(const char* name) { return QMetaType(QMetaType::type(name)); }
+constexpr QMetaType::TypeFlag movable = QMetaType::MovableType;
+#endif
+
 void verifyLine(QTextEdit& console, int line, const QString& text, const QColor& colour) {
     QCOMPARE(console.document()->findBlockByNumber(line).text(), text);
     const LineFormat f = lineFormat(console, line);
@@ -41,6 +50,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void startsDisconnected();
+    void signalTypesKnownByTheirNames();
     void menuBarHasOnlyAbout();
     void extraSpaceGoesToConsole_data();
     void extraSpaceGoesToConsole();
@@ -61,6 +71,17 @@ void TestMainWindow::startsDisconnected() {
     QCOMPARE(console.tabStopDistance(), 30.0);
     QCOMPARE(console.fontFamily(), QStringLiteral("Courier New"));
     QCOMPARE(MainWindowProbe::clearButton(w).text(), QStringLiteral("Clear"));
+}
+
+// Queued signals name these types; a missing or misspelt name silently stops their delivery.
+void TestMainWindow::signalTypesKnownByTheirNames() {
+    MainWindow w;
+    QCOMPARE(typeNamed("std::vector<uint8_t>").id(), qMetaTypeId<std::vector<uint8_t>>());
+    const QMetaType endpoints = typeNamed("tarnwell::endpoints");
+    QVERIFY(endpoints.isValid());
+    QCOMPARE(endpoints.sizeOf(), 1);
+    QVERIFY(endpoints.flags() & QMetaType::IsEnumeration);
+    QVERIFY(endpoints.flags() & movable);
 }
 
 void TestMainWindow::menuBarHasOnlyAbout() {
