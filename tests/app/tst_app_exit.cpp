@@ -1,5 +1,5 @@
-// Closing the main window ends the program with exit code 0. In process, through the event loop; and
-// for the real executable on a private Xvfb display, closed the way a window manager closes it
+// Closing the main window ends the program with exit code 0: in process, through the event loop; and
+// for the real executable on a private Xvfb display, closed as a window manager closes it
 // (WM_DELETE_WINDOW), since main() carries nothing for tests.
 
 #include "main_window_probe.h"
@@ -14,29 +14,13 @@
 
 namespace {
 
-// Ends a helper process that is still running when the test leaves early.
-struct Stopped {
-    QProcess& process;
-    ~Stopped() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-};
-
-struct Outcome {
-    int code;
-    QString out;
-};
-
-Outcome run(const QProcessEnvironment& env, const QString& program, const QStringList& args) {
+// Runs the window helper; returns its output, or "" when it fails.
+QString xwin(const QProcessEnvironment& env, const QStringList& args) {
     QProcess p;
     p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForFinished(20000))
-        return {-1, QString()};
-    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed()};
+    p.start(QStringLiteral(RX48P_XWIN), args);
+    const bool ok = p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return ok ? QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed() : QString();
 }
 
 }  // namespace
@@ -63,14 +47,12 @@ void TestAppExit::closingWindowEndsEventLoop() {
     if (aboutFirst) {
         MainWindowProbe::aboutAction(w)->trigger();
         QPointer<AboutDialog> dialog = w.findChild<AboutDialog*>();
-        QVERIFY(dialog);
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
+        QVERIFY(dialog && QTest::qWaitForWindowExposed(dialog.data()));
         dialog->close();
         QTRY_VERIFY(dialog.isNull());
     }
     QTimer::singleShot(0, &w, [&w] { w.windowHandle()->close(); });
     QTimer guard;  // a window that will not close fails the test instead of hanging it
-    guard.setSingleShot(true);
     connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
     guard.start(10000);
     QCOMPARE(QApplication::exec(), 0);
@@ -83,8 +65,7 @@ void TestAppExit::programExitsZeroWhenClosed() {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty())
         QSKIP("Xvfb is not installed");
-    QProcess server;
-    Stopped serverStopped{server};
+    QProcess server, app;  // declared first, so ended last; QProcess kills what still runs
     // -displayfd picks a free display and names it once the server accepts clients.
     server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
     QByteArray display;
@@ -95,24 +76,21 @@ void TestAppExit::programExitsZeroWhenClosed() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display.trimmed()));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    QProcess app;
-    Stopped appStopped{app};
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(RX48P_TERM), QStringList());
-    QVERIFY(app.waitForStarted());
+    const QString window = xwin(env, {"find", QString::number(app.processId()), "RX48P-Term", "15000"})
+                               .section(QLatin1Char(' '), 0, 0);
+    QVERIFY2(!window.isEmpty(), "the main window did not appear");
+    QCOMPARE(xwin(env, {"icon", window}), QStringLiteral("256 256"));
 
-    const QString xwin = QStringLiteral(RX48P_XWIN);
-    const Outcome found = run(env, xwin, {"find", QString::number(app.processId()), "RX48P-Term", "15000"});
-    QCOMPARE(found.code, 0);
-    const QString window = found.out.section(QLatin1Char(' '), 0, 0);
-    QCOMPARE(run(env, xwin, {"icon", window}).out, QStringLiteral("256 256"));
-
-    QCOMPARE(run(env, xwin, {"close", window}).code, 0);
+    xwin(env, {"close", window});
     QVERIFY2(app.waitForFinished(15000), "the program did not end when its window was closed");
     QCOMPARE(app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(app.exitCode(), 0);
     const QByteArray warnings = app.readAllStandardError();
     QVERIFY2(!warnings.contains("QObject::connect"), warnings.constData());
+    server.terminate();
+    server.waitForFinished(5000);
 #endif
 }
 

@@ -1,0 +1,220 @@
+// The shell as the operator meets it: the window at start, the log console's lines, the About dialog
+// and the bundled pictures.
+
+#include "main_window_probe.h"
+
+#include "app/about_dialog.h"
+
+#include <QDesktopServices>
+#include <QImageReader>
+#include <QPointer>
+#include <QResource>
+#include <QTextBlock>
+#include <QtTest>
+
+namespace {
+
+// Qt 6 spells these differently.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+QMetaType typeNamed(const char* name) { return QMetaType::fromName(name); }
+constexpr QMetaType::TypeFlag movable = QMetaType::RelocatableType;
+QSize pixmapSize(const QLabel* label) { return label->pixmap().size(); }
+#else
+QMetaType typeNamed(const char* name) { return QMetaType(QMetaType::type(name)); }
+constexpr QMetaType::TypeFlag movable = QMetaType::MovableType;
+QSize pixmapSize(const QLabel* label) { return label->pixmap(Qt::ReturnByValue).size(); }
+#endif
+
+void verifyLine(QTextEdit& console, int line, const QString& text, const QColor& colour) {
+    const QTextBlock block = console.document()->findBlockByNumber(line);
+    QCOMPARE(block.text(), text);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        QCOMPARE(it.fragment().charFormat().foreground().color(), colour);
+        QCOMPARE(it.fragment().charFormat().font().family(), QStringLiteral("Courier New"));
+    }
+}
+
+QPushButton* button(QWidget* dialog, const char* text) {
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == QLatin1String(text))
+            return b;
+    return nullptr;
+}
+
+AboutDialog* openAbout(MainWindow& w) {
+    w.show();
+    MainWindowProbe::aboutAction(w)->trigger();
+    AboutDialog* dialog = w.findChild<AboutDialog*>();
+    return dialog && QTest::qWaitForWindowExposed(dialog) ? dialog : nullptr;
+}
+
+}  // namespace
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+class TestShell : public QObject {
+    Q_OBJECT
+private slots:
+    void startsDisconnected();
+    void extraSpaceGoesToConsole_data();
+    void extraSpaceGoesToConsole();
+    void sentLinesAndClear();
+    void aboutDialog();
+    void aboutClosesAndDeletesItself_data();
+    void aboutClosesAndDeletesItself();
+    void aboutLinkOpensMakerSite();
+    void bundledPicture_data();
+    void bundledPicture();
+};
+
+void TestShell::startsDisconnected() {
+    MainWindow w;
+    QTextEdit& console = MainWindowProbe::console(w);
+    QVERIFY(!console.isEnabled());
+    QVERIFY(!MainWindowProbe::clearButton(w).isEnabled());
+    QVERIFY(!MainWindowProbe::commandPanel(w).isEnabled());
+    QVERIFY(console.isReadOnly());
+    QCOMPARE(console.tabStopDistance(), 30.0);
+    QCOMPARE(console.fontFamily(), QStringLiteral("Courier New"));
+    QCOMPARE(MainWindowProbe::clearButton(w).text(), QStringLiteral("Clear"));
+
+    const QList<QAction*> menu = w.menuBar()->actions();  // one entry that acts at once
+    QCOMPARE(menu.size(), 1);
+    QCOMPARE(menu.first()->text(), QStringLiteral("About"));
+    QVERIFY(!menu.first()->menu());
+
+    // Queued signals name these types; a wrong name silently stops their delivery.
+    QCOMPARE(typeNamed("std::vector<uint8_t>").id(), qMetaTypeId<std::vector<uint8_t>>());
+    const QMetaType endpoints = typeNamed("tarnwell::endpoints");
+    QCOMPARE(endpoints.sizeOf(), 1);
+    QVERIFY(endpoints.flags().testFlag(QMetaType::IsEnumeration) && endpoints.flags().testFlag(movable));
+}
+
+void TestShell::extraSpaceGoesToConsole_data() {
+    QTest::addColumn<QSize>("grow");
+    QTest::newRow("wider") << QSize(300, 0);
+    QTest::newRow("taller") << QSize(0, 200);
+    QTest::newRow("squeezed") << QSize(-2000, 0);
+}
+
+void TestShell::extraSpaceGoesToConsole() {
+    QFETCH(QSize, grow);
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTextEdit& console = MainWindowProbe::console(w);
+    const QSize consoleBefore = console.size();
+    const int panelWidth = MainWindowProbe::commandPanel(w).width();
+    const QSize target = w.size() + grow;
+    w.resize(target);
+    QTRY_COMPARE(w.size(), target.expandedTo(w.minimumSizeHint()));
+
+    QCOMPARE(MainWindowProbe::commandPanel(w).width(), panelWidth);
+    QCOMPARE(console.width(), qMax(400, consoleBefore.width() + grow.width()));
+    QCOMPARE(console.height(), consoleBefore.height() + grow.height());
+    const QRect clear = MainWindowProbe::clearButton(w).geometry();
+    QCOMPARE(clear.right(), console.geometry().right());
+    QVERIFY(clear.top() > console.geometry().bottom());
+}
+
+void TestShell::sentLinesAndClear() {
+    MainWindow w;
+    QTextEdit& console = MainWindowProbe::console(w);
+    console.setTextColor(Qt::red);  // as after a received chunk
+    console.append(QStringLiteral("<= 55"));
+    w.onDataSent(QStringLiteral("55:00:0a:ff:01:c1:ea"));
+    verifyLine(console, 0, QStringLiteral("<= 55"), Qt::red);
+    verifyLine(console, 1, QStringLiteral("=> 55:00:0a:ff:01:c1:ea"), Qt::blue);
+
+    MainWindowProbe::clearButton(w).setEnabled(true);  // as while connected
+    QTest::mouseClick(&MainWindowProbe::clearButton(w), Qt::LeftButton);
+    QVERIFY(console.document()->isEmpty());
+    console.append(QStringLiteral("\tACK IDLE"));  // a report line sets no colour of its own
+    verifyLine(console, 0, QStringLiteral("\tACK IDLE"), Qt::blue);
+}
+
+void TestShell::aboutDialog() {
+    MainWindow w;
+    AboutDialog* dialog = openAbout(w);
+    QVERIFY(dialog);
+    QCOMPARE(QApplication::activeModalWidget(), dialog);
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("RX48P-Term - About"));
+    QVERIFY(!(dialog->windowFlags() & Qt::WindowContextHelpButtonHint));
+    QVERIFY(button(dialog, "OK")->isDefault());
+    QStringList texts;
+    QSize logo;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+        texts.append(label->text());
+        logo = logo.expandedTo(pixmapSize(label));
+    }
+    QVERIFY(texts.contains(QStringLiteral("<center>RX48P-Term<br>By VEXALON</center>")));
+    QVERIFY(texts.contains(QStringLiteral("RX48P-Term version 0.0.0.0")));
+    QCOMPARE(logo.width(), 100);
+    QVERIFY(qAbs(logo.height() - 1170 * 100 / 2000) <= 1);
+}
+
+void TestShell::aboutClosesAndDeletesItself_data() {
+    QTest::addColumn<int>("how");
+    QTest::newRow("OK clicked") << 0;
+    QTest::newRow("Enter pressed") << 1;
+    QTest::newRow("title bar close") << 2;
+}
+
+void TestShell::aboutClosesAndDeletesItself() {
+    QFETCH(int, how);
+    MainWindow w;
+    QPointer<AboutDialog> dialog = openAbout(w);
+    QVERIFY(dialog);
+    if (how == 0)
+        QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+    else if (how == 1)  // Enter goes to the focus, which must not sit on the link button
+        QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog.data(), Qt::Key_Return);
+    else
+        dialog->windowHandle()->close();
+    QTRY_VERIFY(dialog.isNull());
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestShell::aboutLinkOpensMakerSite() {
+    MainWindow w;
+    AboutDialog* dialog = openAbout(w);
+    QVERIFY(dialog);
+    UrlCatcher catcher;  // stands in for the desktop's browser
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QTest::mouseClick(button(dialog, "See VEXALON online"), Qt::LeftButton);
+    QTest::mouseClick(button(dialog, "See VEXALON online"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    const QUrl site(QStringLiteral("https://www.vexalon.example/"));
+    QCOMPARE(catcher.urls, QList<QUrl>({site, site}));
+    QVERIFY(dialog->isVisible());
+}
+
+void TestShell::bundledPicture_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("palette");
+    QTest::newRow("logo") << ":/logo_vexalon.png" << QSize(2000, 1170) << true;
+    QTest::newRow("icon") << ":/rx48p-term.ico" << QSize(256, 256) << false;
+}
+
+void TestShell::bundledPicture() {
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    QFETCH(bool, palette);
+    QCOMPARE(QResource(path).compressionAlgorithm(), QResource::NoCompression);
+    QImageReader reader(path);
+    QCOMPARE(reader.imageCount(), 1);
+    const QImage image = reader.read();
+    QCOMPARE(image.size(), size);
+    QCOMPARE(image.format() == QImage::Format_Indexed8, palette);
+    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);  // both are drawn on a see-through ground
+}
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
