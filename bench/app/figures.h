@@ -1,0 +1,38 @@
+#pragma once
+
+// The figures of the bench, one function each. Each drives the real main window and returns its rows.
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct Settings {
+    std::string simProgram;   // rx48p-board-sim
+    std::string startProbe;   // rx48p_start_probe
+    bool quick = false;       // fewer samples and shorter runs, to check that the bench itself works
+};
+
+struct Row {
+    enum class Verdict { met, missed, reported };
+    std::string figure;
+    std::string how;
+    std::string measured;
+    std::string goal;
+    Verdict verdict = Verdict::reported;
+    std::vector<std::string> notes;  // what else the run showed, printed under the table
+};
+
+Row replyLatency(const Settings& s);
+Row commandLatency(const Settings& s);
+// `rate` events a second for `seconds`.
+Row sustainedTraffic(const Settings& s, int rate, int seconds);
+Row longSession(const Settings& s);
+// Idle first, then the same connection with the board gone.
+std::vector<Row> idleAndBoardGone(const Settings& s);
+Row startTime(const Settings& s);
+
+// printf into a std::string.
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace bench

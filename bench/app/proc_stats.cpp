@@ -1,0 +1,53 @@
+#include "proc_stats.h"
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+// Fields 14 and 15 of a stat file (utime, stime). The command name in field 2 may hold blanks, so
+// counting starts after its closing parenthesis.
+double cpuSecondsOf(const std::string& statPath) {
+    std::ifstream in(statPath);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream rest(text.substr(close + 1));
+    std::vector<std::string> fields{std::istream_iterator<std::string>(rest), std::istream_iterator<std::string>()};
+    if (fields.size() < 13)
+        return 0;
+    const double ticks = std::stod(fields[11]) + std::stod(fields[12]);  // fields 14 and 15
+    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace
+
+pid_t currentThreadId() {
+    return static_cast<pid_t>(::syscall(SYS_gettid));
+}
+
+double processCpuSeconds() {
+    return cpuSecondsOf("/proc/self/stat");
+}
+
+double threadCpuSeconds(pid_t tid) {
+    return cpuSecondsOf("/proc/self/task/" + std::to_string(tid) + "/stat");
+}
+
+double residentMiB() {
+    std::ifstream in("/proc/self/statm");
+    long size = 0, resident = 0;
+    in >> size >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+}  // namespace bench
