@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
+#include "app/selection_set_aside.h"
 #include "device/reports.h"
 #include "link/hex_text.h"
 
@@ -155,6 +156,7 @@ void MainWindow::onSendCmd(tarnwell::endpoints cmd, std::vector<uint8_t> data) {
 // --- log console ---------------------------------------------------------------------------------
 
 void MainWindow::onDataReceived(std::vector<uint8_t> data) {
+    const SelectionSetAside keepSelection(logConsole);
     logConsole.setTextColor(Qt::red);
     logConsole.append(QStringLiteral("<= ") + hexText(data.data(), data.size()));
     interpretReportingIncidents(data);
@@ -175,6 +177,7 @@ void MainWindow::interpretReportingIncidents(const std::vector<uint8_t>& data) {
 }
 
 void MainWindow::onDataSent(QString txt) {
+    const SelectionSetAside keepSelection(logConsole);
     logConsole.setTextColor(Qt::blue);
     logConsole.append(QStringLiteral("=> ") + txt);
 }

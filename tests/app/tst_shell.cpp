@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QPointer>
 #include <QResource>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -65,6 +66,7 @@ private slots:
     void extraSpaceGoesToConsole_data();
     void extraSpaceGoesToConsole();
     void sentLinesAndClear();
+    void selectionKeepsItsColour();
     void aboutDialog();
     void aboutClosesAndDeletesItself_data();
     void aboutClosesAndDeletesItself();
@@ -137,6 +139,31 @@ void TestShell::sentLinesAndClear() {
     QVERIFY(console.document()->isEmpty());
     console.append(QStringLiteral("\tACK IDLE"));  // a report line sets no colour of its own
     verifyLine(console, 0, QStringLiteral("\tACK IDLE"), Qt::blue);
+}
+
+// An operator selecting log text to copy it must not see it recoloured by the next line.
+void TestShell::selectionKeepsItsColour() {
+    MainWindow w;
+    w.show();
+    QTextEdit& console = MainWindowProbe::console(w);
+    for (int i = 0; i < 60; ++i)
+        w.onDataSent(QStringLiteral("55:00:04:ff:01:0e:d1"));
+    QTextCursor selection(console.document()->findBlockByNumber(1));
+    selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    console.setTextCursor(selection);
+    QScrollBar* bar = console.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int scrolled = bar->value();
+
+    w.onDataReceived({0x55, 0x00, 0x04, 0xff, 0x01, 0x0e, 0xd1});
+    verifyLine(console, 1, QStringLiteral("=> 55:00:04:ff:01:0e:d1"), Qt::blue);
+    w.onDataSent(QStringLiteral("55:00:04:04:01:c1:ea"));
+
+    verifyLine(console, 60, QStringLiteral("<= 55:00:04:ff:01:0e:d1"), Qt::red);
+    verifyLine(console, 61, QStringLiteral("\tACK IDLE"), Qt::red);
+    verifyLine(console, 62, QStringLiteral("=> 55:00:04:04:01:c1:ea"), Qt::blue);
+    QCOMPARE(console.textCursor().selectedText(), QStringLiteral("=> 55:00:04:ff:01:0e:d1"));
+    QCOMPARE(bar->value(), scrolled);
 }
 
 void TestShell::aboutDialog() {
