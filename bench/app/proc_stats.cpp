@@ -1,5 +1,6 @@
 #include "proc_stats.h"
 
+#include <dirent.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -41,6 +42,29 @@ double processCpuSeconds() {
 
 double threadCpuSeconds(pid_t tid) {
     return cpuSecondsOf("/proc/self/task/" + std::to_string(tid) + "/stat");
+}
+
+std::map<pid_t, ThreadCpu> threadCpuTable() {
+    std::map<pid_t, ThreadCpu> table;
+    DIR* dir = ::opendir("/proc/self/task");
+    if (!dir)
+        return table;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        const std::string base = std::string("/proc/self/task/") + entry->d_name;
+        std::ifstream comm(base + "/comm");
+        std::string name;
+        std::getline(comm, name);
+        std::ifstream status(base + "/status");
+        long wakeups = 0;
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                wakeups = std::stol(line.substr(line.find(':') + 1));
+        table[static_cast<pid_t>(std::stol(entry->d_name))] = {name, cpuSecondsOf(base + "/stat"), wakeups};
+    }
+    ::closedir(dir);
+    return table;
 }
 
 double residentMiB() {

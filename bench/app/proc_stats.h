@@ -4,12 +4,23 @@
 
 #include <sys/types.h>
 
+#include <map>
+#include <string>
+
 namespace bench {
 
 pid_t currentThreadId();
 // User plus system time, in seconds.
 double processCpuSeconds();
 double threadCpuSeconds(pid_t tid);
+// CPU seconds and wake-ups of every thread of the process, by thread id, with the thread's name.
+struct ThreadCpu {
+    std::string name;
+    double seconds;
+    long wakeups;  // voluntary context switches: how often the thread slept and woke again
+};
+std::map<pid_t, ThreadCpu> threadCpuTable();
+
 // Resident set, in MiB.
 double residentMiB();
 
