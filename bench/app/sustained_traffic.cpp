@@ -9,6 +9,10 @@
 #include "proc_stats.h"
 #include "stats.h"
 
+#include "device/endpoints.h"
+#include "link/hex_text.h"
+#include "vexcom/vexcom_packetizer.h"
+
 #include <QEventLoop>
 #include <QTimer>
 
@@ -51,6 +55,15 @@ double bareTenMsSleep() {
     return (nowSeconds() - t0) * 1000.0 / sleeps;
 }
 
+// The console's text for the bytes of one ON_INSERT frame.
+QString oneEventHex() {
+    vex_com::config cfg;
+    cfg.header = {0x55};
+    cfg.length_size = 2;
+    const std::vector<std::uint8_t> frame = vex_com::packetizer(cfg).packetize(tarnwell::ON_INSERT, 1, nullptr, 0);
+    return hexText(frame.data(), frame.size());
+}
+
 }  // namespace
 
 Row sustainedTraffic(const Settings& s, int rate, int seconds) {
@@ -65,6 +78,8 @@ Row sustainedTraffic(const Settings& s, int rate, int seconds) {
         if (static_cast<int>(watch.times().size()) >= frames)
             loop.quit();
     });
+    // The raw line of a chunk that holds exactly one event frame.
+    ConsoleWatch singleFrameChunks(w.console(), QStringLiteral("<= ") + oneEventHex());
     const pid_t gui = currentThreadId();
     const double cpu0 = threadCpuSeconds(gui), proc0 = processCpuSeconds(), t0 = nowSeconds();
     if (!w.connectTo(sim.path()))
@@ -100,6 +115,8 @@ Row sustainedTraffic(const Settings& s, int rate, int seconds) {
                                "%.2f a second",
                                row.figure.c_str(), 100.0 * (proc1 - proc0) / (t1 - t0), t1 - t0, first.reportsPerSecond,
                                last.reportsPerSecond, static_cast<double>(sent.size() - 1) / (end - start)));
+    row.notes.push_back(format("%s: %zu of the %zu frames reached the console as a chunk of their own", row.figure.c_str(),
+                               singleFrameChunks.times().size(), shown.size()));
     if (last.reportsPerSecond > 0 && last.reportsPerSecond < 0.995 * rate)
         row.notes.push_back(format("%s: the reports fell behind by %.1f a second: one chunk is handed over per "
                                    "dispatcher tick, and a tick lasted %.2f ms on average (a bare 10 ms sleep alone "
