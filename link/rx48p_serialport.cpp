@@ -137,6 +137,9 @@ void rx48p_serialport::workerLoop() {
 }
 
 void rx48p_serialport::dispatchLoop() {
+    // Ticks keep a fixed 10 ms cadence: sleeping 10 ms after each hand-over makes a tick last a little
+    // longer, and a board sending a frame every 10 ms would then outrun the hand-over for good.
+    auto nextTick = std::chrono::steady_clock::now();
     while (dispatching.load()) {
         std::vector<std::uint8_t> chunk;
         bool got = false;
@@ -150,6 +153,10 @@ void rx48p_serialport::dispatchLoop() {
         }
         if (got)
             emit dataReceived(chunk);
-        std::this_thread::sleep_for(dispatchTick);
+        nextTick += dispatchTick;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - nextTick > dispatchTick)
+            nextTick = now;  // after a long stall, start afresh rather than hand over a burst
+        std::this_thread::sleep_until(nextTick);
     }
 }
