@@ -1,4 +1,4 @@
-// rx48p_start_probe: the program's start-up, step for step as in app/main.cpp, that prints the steady
+// rx48p_start_probe: the program's start-up, as app/main.cpp does it, that prints the steady
 // clock's time (seconds) once the main window has been painted, and exits.
 
 #include "app/app_identity.h"
@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QIcon>
 #include <QTimer>
 
 #include <chrono>
@@ -39,13 +38,7 @@ private:
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath());
-    QCoreApplication::setOrganizationDomain(QString::fromLatin1(app_identity::organizationDomain));
-    QCoreApplication::setOrganizationName(QString::fromLatin1(app_identity::organizationName));
-    QCoreApplication::setApplicationName(QString::fromLatin1(app_identity::applicationName));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(app_identity::applicationVersion));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/rx48p-term.ico")));
-    QGuiApplication::setDesktopFileName(QStringLiteral("rx48p-term"));
+    app_identity::apply();
 
     FirstPaint firstPaint;
     auto window = std::make_unique<MainWindow>();
