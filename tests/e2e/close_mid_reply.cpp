@@ -2,8 +2,8 @@
 // reply. Started by the end-to-end suite with the simulator's pseudo-terminal as argument; the exit code
 // is the event loop's, as in main().
 
+#include "e2e_support.h"
 #include "main_window_probe.h"
-#include "window_driver.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -13,16 +13,11 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fputs("usage: e2e_close_mid_reply PTY\n", stderr);
-        return 2;
-    }
     auto window = std::make_unique<MainWindow>();
     window->show();
-    if (!e2e::connectTo(*window, QString::fromLocal8Bit(argv[1])))
+    if (argc != 2 || !e2e::connectTo(*window, QString::fromLocal8Bit(argv[1])) ||
+        !e2e::click(MainWindowProbe::commandPanel(*window), QStringLiteral("Do static measure (MES_STATIC)")))
         return 3;
-    if (!e2e::click(MainWindowProbe::commandPanel(*window), QStringLiteral("Do static measure (MES_STATIC)")))
-        return 4;
 
     // The acknowledgement is 7 bytes; a few bytes into the measure behind it, the board is mid-reply.
     std::size_t bytesAtClose = 0;

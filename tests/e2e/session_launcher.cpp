@@ -5,10 +5,12 @@
 
 #include "app/app_identity.h"
 #include "link/connect_button.h"
+#include "e2e_support.h"
 #include "main_window_probe.h"
-#include "window_driver.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QIcon>
 #include <QTest>
@@ -18,15 +20,9 @@
 
 namespace {
 
-// Clicks `button` and waits until a console line starts with `reportStart`, plus a moment for the
-// lines that follow it.
-bool play(MainWindow& w, const QString& button, const QString& reportStart) {
-    const auto seen = [&] {
-        int n = 0;
-        for (const QString& line : e2e::consoleLines(w))
-            n += line.section(QLatin1Char('|'), 1).startsWith(reportStart) ? 1 : 0;
-        return n;
-    };
+// Clicks `button` and waits until a console line holds `report`, plus a moment for the lines after it.
+bool play(MainWindow& w, const QString& button, const QString& report) {
+    const auto seen = [&] { return e2e::consoleLines(w).filter(report).size(); };
     const int before = seen();
     if (!e2e::click(MainWindowProbe::commandPanel(w), button))
         return false;
@@ -43,23 +39,21 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QString::fromLatin1(app_identity::applicationName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(app_identity::applicationVersion));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rx48p-term.ico")));
-    if (argc != 2) {
-        std::fputs("usage: e2e_session_launcher PTY\n", stderr);
-        return 2;
-    }
-
     auto window = std::make_unique<MainWindow>();
     window->resize(980, 760);
     window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()) || !e2e::connectTo(*window, QString::fromLocal8Bit(argv[1]))) {
-        std::fputs("cannot open the board's line\n", stderr);
+    if (argc != 2 || !QTest::qWaitForWindowExposed(window.get()) ||
+        !e2e::connectTo(*window, QString::fromLocal8Bit(argv[1]))) {
+        std::fputs("usage: e2e_session_launcher PTY (cannot open the board's line)\n", stderr);
         return 3;
     }
     // An operator's pointer would have left the connect button after the click that connected; the
     // button names the state it shows only then.
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(MainWindowProbe::portRow(*window).findChild<Connect_button*>(), &leave);
-    e2e::tickPins(*window, {0, 3, 7});
+    QAbstractItemModel* pins = MainWindowProbe::commandPanel(*window).findChild<QComboBox*>()->model();
+    for (int pin : {0, 3, 7})
+        pins->setData(pins->index(pin, 0), Qt::Checked, Qt::CheckStateRole);
     const bool played =
         play(*window, QStringLiteral("Ping (ID)"), QStringLiteral("\tFW version")) &&
         play(*window, QStringLiteral("Send config (CFG)"), QStringLiteral("\tCalibration done")) &&
