@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
-#include <QIcon>
 #include <QTest>
 
 #include <cstdio>
@@ -35,10 +34,7 @@ bool play(MainWindow& w, const QString& button, const QString& report) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QString::fromLatin1(app_identity::organizationName));
-    QCoreApplication::setApplicationName(QString::fromLatin1(app_identity::applicationName));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(app_identity::applicationVersion));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/rx48p-term.ico")));
+    app_identity::apply();
     auto window = std::make_unique<MainWindow>();
     window->resize(980, 760);
     window->show();
