@@ -2,6 +2,8 @@
 
 // The device under test that the simulated board measures, and the reply payloads it gives.
 
+#include "device/records.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -13,15 +15,8 @@ struct firmware_version {
     std::uint8_t patch = 2;
 };
 
-// Two pins the static measure finds connected; voltage drops in units of 0.02 V.
-struct pin_pair {
-    std::int8_t pin_a = 0;
-    std::uint8_t type_a = 0;
-    std::int8_t pin_b = 0;
-    std::uint8_t type_b = 0;
-    std::int8_t vdrop_ab = 0;
-    std::int8_t vdrop_ba = 0;
-};
+// Two pins the static measure finds connected: the board's own record, voltage drops in 0.02 V.
+using pin_pair = tarnwell::pin_pair_record;
 
 // A mechanical button between a pin and a common pin.
 struct button {
