@@ -41,6 +41,18 @@ Usage usageOver(int ms) {
     return u;
 }
 
+// Both figures share one goal: the whole process under 1 % of a core.
+Row cpuRow(const std::string& figure, const std::string& how, const Usage& usage) {
+    Row row;
+    row.figure = figure;
+    row.how = how;
+    row.measured = format("process %.2f %% of a core", usage.percent);
+    row.goal = "process <= 1 % of a core";
+    row.verdict = usage.percent <= 1 ? Row::Verdict::met : Row::Verdict::missed;
+    row.notes.push_back(figure + ", by thread: " + usage.byThread);
+    return row;
+}
+
 }  // namespace
 
 std::vector<Row> idleAndBoardGone(const Settings& s) {
@@ -55,22 +67,10 @@ std::vector<Row> idleAndBoardGone(const Settings& s) {
     sim.stop();
     const Usage gone = usageOver(ms);
 
-    Row idleRow;
-    idleRow.figure = "idle";
-    idleRow.how = format("connected to a silent simulator for %d s", ms / 1000);
-    idleRow.measured = format("process %.2f %% of a core", idle.percent);
-    idleRow.goal = "process <= 1 % of a core";
-    idleRow.verdict = idle.percent <= 1 ? Row::Verdict::met : Row::Verdict::missed;
-    idleRow.notes.push_back("idle, by thread: " + idle.byThread);
-
-    Row goneRow;
-    goneRow.figure = "board gone";
-    goneRow.how = format("the simulator ends, closing its pseudo-terminal, while connected; %d s", ms / 1000);
-    goneRow.measured = format("process %.2f %% of a core", gone.percent);
-    goneRow.goal = "process <= 1 % of a core";
-    goneRow.verdict = gone.percent <= 1 ? Row::Verdict::met : Row::Verdict::missed;
-    goneRow.notes.push_back("board gone, by thread: " + gone.byThread);
-    return {idleRow, goneRow};
+    return {cpuRow("idle", format("connected to a silent simulator for %d s", ms / 1000), idle),
+            cpuRow("board gone",
+                   format("the simulator ends, closing its pseudo-terminal, while connected; %d s", ms / 1000),
+                   gone)};
 }
 
 }  // namespace bench
