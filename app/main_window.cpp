@@ -2,6 +2,7 @@
 
 #include "app/about_dialog.h"
 #include "app/selection_set_aside.h"
+#include "device/incident_feed.h"
 #include "device/reports.h"
 #include "link/hex_text.h"
 
@@ -162,18 +163,8 @@ void MainWindow::onDataReceived(std::vector<uint8_t> data) {
     interpretReportingIncidents(data);
 }
 
-// The parser abandons the rest of a chunk when it throws. Feeding it one byte per call keeps that
-// contract while every byte still gets parsed, so a good frame behind a bad one is reported.
 void MainWindow::interpretReportingIncidents(const std::vector<uint8_t>& data) {
-    for (const uint8_t& byte : data) {
-        try {
-            interpreter.interpret(&byte, 1);
-        } catch (const vex_com::except& e) {
-            logConsole.append(tarnwell::unknownEndpointIncident(e.endpoint));
-        } catch (const tarnwell::short_payload& e) {
-            logConsole.append(tarnwell::shortPayloadIncident(e.endpoint));
-        }
-    }
+    tarnwell::interpretReportingIncidents(interpreter, data, [this](const QString& line) { logConsole.append(line); });
 }
 
 void MainWindow::onDataSent(QString txt) {

@@ -1,12 +1,11 @@
 #include "device/command_panel.h"
 
-#include "device/records.h"
+#include "device/payloads.h"
 
 #include <QFont>
 #include <QStandardItem>
 
 namespace {
-constexpr int capPinCount = 25;
 constexpr int blockSpacing = 10;
 }  // namespace
 
@@ -76,13 +75,13 @@ UI_ButtonCmd::UI_ButtonCmd(QWidget* parent)
     mainLayout.addWidget(&buttonIdle, 0);
 
     // The ranges are what keeps each CFG byte within what the board accepts.
-    spinSensitivity.setRange(0, 128);
+    spinSensitivity.setRange(0, tarnwell::sensitivityMax);
     spinSensitivity.setValue(64);
-    spinBuzzer.setRange(0, 100);
+    spinBuzzer.setRange(0, tarnwell::buzzerMax);
     spinBuzzer.setValue(100);
 
-    capPinModel = std::make_unique<QStandardItemModel>(capPinCount, 1);
-    for (int pin = 0; pin < capPinCount; ++pin) {
+    capPinModel = std::make_unique<QStandardItemModel>(tarnwell::capPinCount, 1);
+    for (int pin = 0; pin < tarnwell::capPinCount; ++pin) {
         auto item = std::make_unique<QStandardItem>(QStringLiteral("pin %0").arg(pin));
         // Checkable but not selectable: picking an item ticks it instead of choosing it.
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
@@ -106,14 +105,14 @@ UI_ButtonCmd::UI_ButtonCmd(QWidget* parent)
 UI_ButtonCmd::~UI_ButtonCmd() = default;
 
 void UI_ButtonCmd::on_ID_Clicked() {
-    emit sendCmd(tarnwell::ID, tarnwell::idPrefix());
+    emit sendCmd(tarnwell::ID, tarnwell::pingPayload());
 }
 
 void UI_ButtonCmd::on_CFG_Clicked() {
     tarnwell::board_config config;
     config.sensitivity = static_cast<std::uint8_t>(spinSensitivity.value() & 0xFF);
     config.buzzer = static_cast<std::uint8_t>(spinBuzzer.value() & 0xFF);
-    emit sendCmd(tarnwell::CFG, {config.sensitivity, config.buzzer});
+    emit sendCmd(tarnwell::CFG, tarnwell::configPayload(config));
 }
 
 void UI_ButtonCmd::on_DETECT_INSERT_Clicked() {
@@ -130,7 +129,7 @@ void UI_ButtonCmd::on_MES_BUTTON_MECH_Clicked() {
 
 void UI_ButtonCmd::on_MES_BUTTON_CAP_Clicked() {
     std::vector<std::uint8_t> pins;
-    for (int pin = 0; pin < capPinCount; ++pin) {
+    for (int pin = 0; pin < tarnwell::capPinCount; ++pin) {
         if (capPinModel->index(pin, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked)
             pins.push_back(static_cast<std::uint8_t>(pin));
     }

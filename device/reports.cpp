@@ -1,20 +1,10 @@
 #include "device/reports.h"
 
-#include "device/records.h"
-
-#include <algorithm>
-#include <mutex>
+#include "device/payloads.h"
 
 namespace tarnwell {
 
 namespace {
-
-// Every decoded byte goes through here, so a short payload throws before any text exists.
-std::uint8_t byteAt(const std::vector<std::uint8_t>& payload, std::size_t offset, endpoints endpoint) {
-    if (offset >= payload.size())
-        throw short_payload(endpoint);
-    return payload[offset];
-}
 
 QString pinText(std::int8_t pin) {
     return QString::number(static_cast<int>(pin));
@@ -29,23 +19,6 @@ QString endpointHex(std::uint8_t endpoint) {
     return QStringLiteral("0x%1").arg(static_cast<uint>(endpoint), 2, 16, QLatin1Char('0'));
 }
 
-// The record count sits in byte 0, the records follow it back to back.
-template <typename Record, typename Store>
-std::vector<Record> readRecords(const std::vector<std::uint8_t>& payload, endpoints endpoint, Store store) {
-    const std::size_t count = byteAt(payload, 0, endpoint);
-    std::vector<Record> records;
-    records.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint8_t bytes[Record::size];
-        for (std::size_t b = 0; b < Record::size; ++b)
-            bytes[b] = byteAt(payload, 1 + Record::size * i + b, endpoint);
-        Record record;
-        store(record, bytes);
-        records.push_back(record);
-    }
-    return records;
-}
-
 QString decodedName(endpoints endpoint) {
     switch (endpoint) {
     case ID: return QStringLiteral("ping echo (ID)");
@@ -57,8 +30,6 @@ QString decodedName(endpoints endpoint) {
 }
 
 }  // namespace
-
-short_payload::short_payload(endpoints endpoint) : std::out_of_range("short payload"), endpoint(endpoint) {}
 
 QString pinTypeName(std::uint8_t code) {
     switch (code) {
@@ -95,16 +66,7 @@ QString fixedReport(endpoints endpoint) {
 }
 
 QString pingReport(const std::vector<std::uint8_t>& payload) {
-    fw_version version;
-    const std::vector<std::uint8_t>& prefix = idPrefix();
-    // A reply shorter than the prefix cannot match it and is compared no further than its end.
-    const bool named = payload.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), payload.begin());
-    if (named) {
-        std::lock_guard<std::mutex> lock(version.mutex);
-        version.major = byteAt(payload, prefix.size(), ID);
-        version.minor = byteAt(payload, prefix.size() + 1, ID);
-        version.patch = byteAt(payload, prefix.size() + 2, ID);
-    }
+    const firmware version = decodeFirmware(payload);
     return QStringLiteral("\tPing echo received\n\tRX48P board detected\n\tFW version : V%1.%2.%3")
         .arg(static_cast<uint>(version.major))
         .arg(static_cast<uint>(version.minor))
@@ -112,14 +74,7 @@ QString pingReport(const std::vector<std::uint8_t>& payload) {
 }
 
 QString pinPairReport(endpoints endpoint, const std::vector<std::uint8_t>& payload) {
-    const auto records = readRecords<pin_pair_record>(payload, endpoint, [](pin_pair_record& r, const std::uint8_t* b) {
-        r.pin_a = static_cast<std::int8_t>(b[0]);
-        r.type_a = b[1];
-        r.pin_b = static_cast<std::int8_t>(b[2]);
-        r.type_b = b[3];
-        r.vdrop_ab = static_cast<std::int8_t>(b[4]);
-        r.vdrop_ba = static_cast<std::int8_t>(b[5]);
-    });
+    const auto records = decodePinPairs(endpoint, payload);
     QString text = endpoint == ON_BUTTON_MECH ? QStringLiteral("\tButton measure received (ON_BUTTON_MECH)\n")
                                               : QStringLiteral("\tStatic measure received (ON_STATIC_MES)\n");
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -140,10 +95,7 @@ QString pinPairReport(endpoints endpoint, const std::vector<std::uint8_t>& paylo
 }
 
 QString capacitiveReport(const std::vector<std::uint8_t>& payload) {
-    const auto records = readRecords<cap_pin_record>(payload, ON_BUTTON_CAP, [](cap_pin_record& r, const std::uint8_t* b) {
-        r.pin = static_cast<std::int8_t>(b[0]);
-        r.type = b[1];
-    });
+    const auto records = decodeCapPins(payload);
     QString text = QStringLiteral("\tCapacitive measure received (ON_BUTTON_CAP)\n");
     for (std::size_t i = 0; i < records.size(); ++i) {
         text += QStringLiteral("\t\t") + pinText(records[i].pin) + QStringLiteral(" (") +
@@ -152,6 +104,16 @@ QString capacitiveReport(const std::vector<std::uint8_t>& payload) {
             text += QStringLiteral("\n");
     }
     return text;
+}
+
+QString report(endpoints endpoint, const std::vector<std::uint8_t>& payload) {
+    switch (endpoint) {
+    case ID: return pingReport(payload);
+    case ON_STATIC_MES:
+    case ON_BUTTON_MECH: return pinPairReport(endpoint, payload);
+    case ON_BUTTON_CAP: return capacitiveReport(payload);
+    default: return fixedReport(endpoint);
+    }
 }
 
 QString unknownEndpointIncident(std::uint8_t endpoint) {

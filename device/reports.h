@@ -3,22 +3,14 @@
 // The readable reports of the board's replies and events, as the log console shows them.
 
 #include "device/endpoints.h"
+#include "device/payloads.h"  // short_payload, thrown by the decoding reports
 
 #include <QString>
 
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
 
 namespace tarnwell {
-
-// A reply whose payload ends before its layout does. It is the standard out-of-range error, carrying
-// the endpoint whose report could not be decoded.
-class short_payload : public std::out_of_range {
-public:
-    explicit short_payload(endpoints endpoint);
-    endpoints endpoint;
-};
 
 // "Led anode", "Touch ON", ...; empty for a code that names no pin type.
 QString pinTypeName(std::uint8_t code);
@@ -29,6 +21,9 @@ QString fixedReport(endpoints endpoint);
 QString pingReport(const std::vector<std::uint8_t>& payload);
 QString pinPairReport(endpoints endpoint, const std::vector<std::uint8_t>& payload);  // ON_STATIC_MES, ON_BUTTON_MECH
 QString capacitiveReport(const std::vector<std::uint8_t>& payload);
+
+// The report of any endpoint the board answers on, as its log console handler writes it.
+QString report(endpoints endpoint, const std::vector<std::uint8_t>& payload);
 
 // The operator's line for a frame that could not be reported.
 QString unknownEndpointIncident(std::uint8_t endpoint);
