@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+namespace ctl {
+
+// Standard output, a line at a time and flushed at once, so a script reading a pipe sees each report
+// as it arrives. Once a write fails (the reader went away), everything after it is dropped and
+// closed() says so; the program then winds down instead of writing into the void.
+class output {
+public:
+    void line(const QString& text);
+    void record(const QJsonObject& object);  // one JSON Lines record
+    bool closed() const { return broken; }
+
+private:
+    void write(const QByteArray& bytes);
+    bool broken = false;
+};
+
+// Standard error: "rx48p-ctl: " and the message.
+void diagnose(const QString& message);
+
+}  // namespace ctl

@@ -1,0 +1,17 @@
+# Fails when PROGRAM needs a Qt Gui or Widgets library, directly or through another library.
+file(GET_RUNTIME_DEPENDENCIES EXECUTABLES "${PROGRAM}" RESOLVED_DEPENDENCIES_VAR found
+     UNRESOLVED_DEPENDENCIES_VAR missing)
+set(core FALSE)
+foreach(lib IN LISTS found missing)
+  get_filename_component(name "${lib}" NAME)
+  if(name MATCHES "Qt[0-9]*(Gui|Widgets)")
+    message(FATAL_ERROR "${PROGRAM} needs ${name}")
+  endif()
+  if(name MATCHES "Qt[0-9]*Core")
+    set(core TRUE)
+  endif()
+endforeach()
+if(NOT core)
+  message(FATAL_ERROR "no Qt Core among the libraries of ${PROGRAM}: the check reads nothing")
+endif()
+message(STATUS "${PROGRAM}: Qt Core without Gui or Widgets")

@@ -1,0 +1,381 @@
+// rx48p-ctl as scripts run it: a process against rx48p-board-sim on the simulator's pseudo-terminal.
+
+#include "board_sim_process.h"
+
+#include "device/protocol_config.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSerialPortInfo>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+QString frameHex(std::uint8_t endpoint, const Bytes& payload = {}) {
+    const Bytes f = vex_com::packetizer(tarnwell::protocolConfig()).packetize(endpoint, 1, payload.data(), payload.size());
+    QStringList parts;
+    for (std::uint8_t b : f)
+        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0'));
+    return parts.join(QLatin1Char(':'));
+}
+
+// A small part, so every report fits a row of the tables below.
+const QStringList simDevice{"--firmware", "2.0.7", "--pair", "1 anode 2 cathode 1.80 -0.02",
+                            "--pair", "7 shortcut 8 shortcut 0.00 0.00", "--button", "12 14 on",
+                            "--touch", "0 on", "--touch", "3 off"};
+const QStringList simFast{"--event-delay", "20", "--calib-delay", "40"};
+
+const QString staticReport = QStringLiteral(
+    "\tStatic measure received (ON_STATIC_MES)\n"
+    "\t\t1 (Led anode) connected to 2 (Led cathode)\n\t\tVdrop(1->2) = 1.800V\n\t\tVdrop(2->1) = -0.020V\n"
+    "\t\t7 (Shortcut) connected to 8 (Shortcut)\n\t\tVdrop(7->8) = 0.000V\n\t\tVdrop(8->7) = 0.000V\n");
+
+struct Run {
+    int code = -1;
+    bool crashed = true;
+    QString out, err;
+    qint64 ms = 0;
+};
+
+class Ctl {
+public:
+    void start(const QStringList& args, const QString& program = QStringLiteral(RX48P_CTL)) {
+        clock.start();
+        process.start(program, args);
+        process.waitForStarted();
+    }
+    Run finish(int timeoutMs = 15000) {
+        if (!process.waitForFinished(timeoutMs))
+            process.kill();
+        process.waitForFinished();
+        Run r;
+        r.ms = clock.elapsed();
+        r.crashed = process.exitStatus() != QProcess::NormalExit;
+        r.code = process.exitCode();
+        r.out = QString::fromUtf8(process.readAllStandardOutput());
+        r.err = QString::fromUtf8(process.readAllStandardError());
+        return r;
+    }
+    QProcess process;
+    QElapsedTimer clock;
+};
+
+Run ctl(const QStringList& args) {
+    Ctl c;
+    c.start(args);
+    return c.finish();
+}
+
+QStringList withPort(const QString& port, const QStringList& args) {
+    return QStringList{"--port", port} + args;
+}
+
+QString reportsOnly(const QString& raw) {
+    QStringList kept;
+    for (const QString& line : raw.split(QLatin1Char('\n')))
+        if (!line.startsWith(QLatin1String("=> ")) && !line.startsWith(QLatin1String("<= ")))
+            kept << line;
+    return kept.join(QLatin1Char('\n'));
+}
+
+QString joinedBytes(const QStringList& hexes) {
+    return hexes.join(QLatin1Char(':'));
+}
+
+}  // namespace
+
+class CtlTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(QFile::exists(QStringLiteral(RX48P_CTL))); }
+
+    // Every command: its frame as the simulator read it, and the reports exactly as the log console
+    // writes them; the same again with --raw, whose "=> " and "<= " lines are the bytes on the line.
+    void commands_data();
+    void commands();
+    // The same commands as JSON Lines: one record per frame, each matching a frame on the line.
+    void json_data() { commands_data(); }
+    void json();
+    void jsonDecodesContent();
+    // What each exit code means, and the simulator's faults with what each must produce.
+    void outcomes_data();
+    void outcomes();
+    // The board going away, an interruption, a reader that closes early: each ends the process cleanly.
+    void endsCleanly_data();
+    void endsCleanly();
+    void portsListsWhatTheSystemEnumerates();
+};
+
+void CtlTest::commands_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<QString>("reports");
+    QTest::newRow("ping") << QStringList{"ping"} << "55:00:09:00:52:58:34:38:50:01:89:87"
+                          << "\tPing echo received\n\tRX48P board detected\n\tFW version : V2.0.7\n";
+    QTest::newRow("config") << QStringList{"config"} << "55:00:06:01:40:64:01:38:16"
+                            << "\tACK config received\n\tCalibration done (ON_CALIB_DONE)\n";
+    QTest::newRow("config, options in any order")
+        << QStringList{"config", "--buzzer", "0", "--sensitivity", "128"} << frameHex(0x01, {0x80, 0x00})
+        << "\tACK config received\n\tCalibration done (ON_CALIB_DONE)\n";
+    QTest::newRow("detect-insert") << QStringList{"detect-insert"} << frameHex(0x02)
+                                   << "\tACK DETECT_INSERT\n\tInsertion detected (ON_INSERT)\n";
+    QTest::newRow("detect-remove") << QStringList{"detect-remove"} << frameHex(0x0A)
+                                   << "\tACK DETECT_REMOVE\n\tRemove detected (ON_REMOVE)\n";
+    QTest::newRow("measure-static") << QStringList{"measure-static"} << "55:00:04:04:01:c1:ea"
+                                    << "\tACK MES_STATIC\n" + staticReport;
+    QTest::newRow("measure-button")
+        << QStringList{"measure-button"} << frameHex(0x06)
+        << "\tACK MES_BUTTON_MECH\n\tButton measure received (ON_BUTTON_MECH)\n"
+           "\t\t12 (Button ON) connected to 14 (Common)\n\t\tVdrop(12->14) = 0.000V\n\t\tVdrop(14->12) = 0.000V\n";
+    QTest::newRow("measure-capacitive, pins sorted once each")
+        << QStringList{"measure-capacitive", "5", "0", "3", "5"} << frameHex(0x08, {0, 3, 5})
+        << "\tACK MES_BUTTON_CAP\n\tCapacitive measure received (ON_BUTTON_CAP)\n"
+           "\t\t0 (Touch ON)\n\t\t3 (Touch OFF)\n\t\t5 (not connected)\n";
+    QTest::newRow("measure-capacitive, no pin") << QStringList{"measure-capacitive"} << frameHex(0x08)
+                                                << "\tACK MES_BUTTON_CAP\n\tCapacitive measure received (ON_BUTTON_CAP)\n\n";
+    QTest::newRow("buzz-ok") << QStringList{"buzz-ok"} << frameHex(0x0E) << "\tACK BUZ_OK\n";
+    QTest::newRow("buzz-error") << QStringList{"buzz-error"} << frameHex(0x0D) << "\tACK BUZ_ER\n";
+    QTest::newRow("idle") << QStringList{"idle"} << "55:00:04:ff:01:0e:d1" << "\tACK IDLE\n";
+}
+
+void CtlTest::commands() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, frame);
+    QFETCH(QString, reports);
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simDevice + simFast);
+    QVERIFY(!port.isEmpty());
+
+    const Run plain = ctl(withPort(port, args));
+    QCOMPARE(plain.err, QString());
+    QCOMPARE(plain.code, 0);
+    QCOMPARE(plain.out, reports);
+    QTRY_COMPARE(sim.framesReceived(), QStringList{frame});
+
+    QTRY_COMPARE(sim.log(QStringLiteral("terminal closed the line")).size(), 1);
+    const int sentBefore = static_cast<int>(sim.framesSent().size());
+    const Run raw = ctl(QStringList{"--raw"} + withPort(port, args));
+    QCOMPARE(raw.code, 0);
+    QCOMPARE(reportsOnly(raw.out), reports);
+    QStringList sentLines, chunkLines;
+    for (const QString& line : raw.out.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("=> ")))
+            sentLines << line.mid(3);
+        else if (line.startsWith(QLatin1String("<= ")))
+            chunkLines << line.mid(3);
+    }
+    QCOMPARE(sentLines, QStringList{frame});
+    QTRY_COMPARE(sim.log(QStringLiteral("terminal closed the line")).size(), 2);
+    QCOMPARE(joinedBytes(chunkLines), joinedBytes(sim.framesSent().mid(sentBefore)));
+}
+
+void CtlTest::json() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, frame);
+    QFETCH(QString, reports);
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simDevice + simFast);
+    QVERIFY(!port.isEmpty());
+
+    const Run run = ctl(QStringList{"--json"} + withPort(port, args));
+    QCOMPARE(run.code, 0);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList directions, bytes, texts;
+    for (const QString& line : lines) {
+        QJsonParseError error{};
+        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QVERIFY(QDateTime::fromString(record.value("time").toString(), Qt::ISODateWithMs).isValid());
+        QCOMPARE(record.value("acknowledge").toInt(), 1);
+        const QJsonObject endpoint = record.value("endpoint").toObject();
+        QCOMPARE(record.value("bytes").toString().mid(9, 2).toInt(nullptr, 16), endpoint.value("value").toInt());
+        QVERIFY(!endpoint.value("name").toString().isEmpty());
+        directions << record.value("direction").toString();
+        bytes << record.value("bytes").toString();
+        if (record.contains("report"))
+            texts << record.value("report").toString();
+    }
+    QStringList expected{"sent"};
+    while (expected.size() < directions.size())
+        expected << QStringLiteral("received");
+    QCOMPARE(directions, expected);
+    QCOMPARE(bytes.first(), frame);
+    QTRY_COMPARE(sim.log(QStringLiteral("terminal closed the line")).size(), 1);
+    QCOMPARE(bytes.mid(1), sim.framesSent());
+    QCOMPARE(texts.join(QLatin1Char('\n')) + QLatin1Char('\n'), reports);
+}
+
+void CtlTest::jsonDecodesContent() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simDevice + simFast);
+    QVERIFY(!port.isEmpty());
+    const auto last = [&](const QStringList& args) {
+        const Run run = ctl(QStringList{"--json"} + withPort(port, args));
+        return QJsonDocument::fromJson(run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).last().toUtf8()).object();
+    };
+
+    const QJsonObject fw = last({"ping"}).value("firmware").toObject();
+    QCOMPARE(fw.value("version").toString(), QStringLiteral("2.0.7"));
+    QCOMPARE(fw.value("major").toInt(), 2);
+
+    const QJsonArray pairs = last({"measure-static"}).value("pairs").toArray();
+    QCOMPARE(pairs.size(), 2);
+    const QJsonObject led = pairs.at(0).toObject();
+    QCOMPARE(led.value("pin_a").toInt(), 1);
+    QCOMPARE(led.value("pin_b").toInt(), 2);
+    QCOMPARE(led.value("type_a").toObject().value("code").toInt(), 1);
+    QCOMPARE(led.value("type_a").toObject().value("name").toString(), QStringLiteral("Led anode"));
+    QCOMPARE(led.value("type_b").toObject().value("name").toString(), QStringLiteral("Led cathode"));
+    QCOMPARE(led.value("vdrop_ab").toDouble(), 1.8);
+    QCOMPARE(led.value("vdrop_ba").toDouble(), -0.02);
+
+    const QJsonArray pins = last({"measure-capacitive", "0", "3", "5"}).value("pins").toArray();
+    QCOMPARE(pins.size(), 3);
+    QCOMPARE(pins.at(0).toObject().value("touched"), QJsonValue(true));
+    QCOMPARE(pins.at(1).toObject().value("touched"), QJsonValue(false));
+    QCOMPARE(pins.at(2).toObject().value("touched"), QJsonValue(QJsonValue::Null));
+    QCOMPARE(pins.at(1).toObject().value("type").toObject().value("name").toString(), QStringLiteral("Touch OFF"));
+}
+
+void CtlTest::outcomes_data() {
+    QTest::addColumn<QStringList>("simArgs");  // empty: no simulator
+    QTest::addColumn<QStringList>("args");     // "PORT" stands for the simulator's line
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");  // a part of standard error; empty: nothing at all
+
+    const QString ackStatic = QStringLiteral("\tACK MES_STATIC\n");
+    const QStringList none;
+    const QStringList port{"--port", "PORT"};
+    const QStringList quick{"--port", "PORT", "--timeout", "300"};
+    QTest::newRow("no command") << none << QStringList{} << 2 << "" << "no command given";
+    QTest::newRow("unknown command") << none << QStringList{"--port", "/x", "frob"} << 2 << "" << "unknown command 'frob'";
+    QTest::newRow("missing port") << none << QStringList{"ping"} << 2 << "" << "ping needs --port PORT";
+    QTest::newRow("sensitivity out of range") << none << QStringList{"--port", "/x", "config", "--sensitivity", "129"} << 2
+                                              << "" << "--sensitivity: 129 is out of range (0 to 128)";
+    QTest::newRow("buzzer not a number") << none << QStringList{"--port", "/x", "config", "--buzzer", "loud"} << 2 << ""
+                                         << "--buzzer: 'loud' is not a whole number";
+    QTest::newRow("pin out of range") << none << QStringList{"--port", "/x", "measure-capacitive", "25"} << 2 << ""
+                                      << "pin: 25 is out of range (0 to 24)";
+    QTest::newRow("argument too many") << none << QStringList{"--port", "/x", "ping", "twice"} << 2 << ""
+                                       << "ping: unexpected argument 'twice'";
+    QTest::newRow("unknown option") << none << QStringList{"--port", "/x", "--loud", "ping"} << 2 << ""
+                                    << "Unknown option 'loud'";
+    QTest::newRow("general option after the command") << none << QStringList{"ping", "--port", "/x"} << 2 << ""
+                                                      << "ping: Unknown option 'port'";
+    QTest::newRow("port cannot be opened") << none << QStringList{"--port", "/nonexistent/rx48p", "ping"} << 4 << ""
+                                           << "cannot open /nonexistent/rx48p: No such file or directory";
+    QTest::newRow("port not listed") << none << QStringList{"--port", "rx48p-none", "ping"} << 4 << ""
+                                     << "no serial port named 'rx48p-none'";
+
+    QTest::newRow("chunks") << QStringList{"--chunk", "3", "--chunk-pause", "5"} << port + QStringList{"measure-static"}
+                            << 0 << ackStatic + staticReport << "";
+    QTest::newRow("noise") << QStringList{"--noise", "5"} << port + QStringList{"measure-static"} << 0
+                           << ackStatic + staticReport << "";
+    QTest::newRow("stray frames") << QStringList{"--stray", "0x42"} << port + QStringList{"measure-static"} << 0
+                                  << ackStatic + staticReport << "Unknown message received (endpoint 0x42), ignored";
+    QTest::newRow("bad CRC") << QStringList{"--bad-crc", "100"} << quick + QStringList{"ping"} << 3 << ""
+                             << "waited 300 ms for the ping reply (ID)";
+    QTest::newRow("short payload") << QStringList{"--truncate", "1"} << quick + QStringList{"measure-static"} << 3
+                                   << ackStatic
+                                   << "Incomplete static measure (ON_STATIC_MES) received, not decoded";
+    QTest::newRow("no reply") << QStringList{"--no-reply", "MES_STATIC"} << quick + QStringList{"measure-static"} << 3
+                              << "" << "waited 300 ms for the acknowledgement of MES_STATIC";
+    QTest::newRow("no event") << QStringList{"--no-event", "CFG"} << quick + QStringList{"config"} << 3
+                              << "\tACK config received\n" << "waited 300 ms for \"calibration done\" (ON_CALIB_DONE)";
+}
+
+void CtlTest::outcomes() {
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    if (!simArgs.isEmpty()) {
+        const QString port = sim.start(simDevice + simFast + simArgs);
+        QVERIFY(!port.isEmpty());
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^PORT$")), port);
+    }
+    const Run run = ctl(args);
+    QVERIFY(!run.crashed);
+    QCOMPARE(run.out, out);
+    if (err.isEmpty())
+        QCOMPARE(run.err, QString());
+    else
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    QCOMPARE(run.code, code);
+    if (code == 2)
+        QVERIFY(run.err.endsWith(QLatin1String("Try 'rx48p-ctl --help'.\n")));
+}
+
+void CtlTest::endsCleanly_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("board gone") << "board gone" << 4 << "went away (";
+    QTest::newRow("Ctrl-C") << "SIGINT" << 130 << "";
+    QTest::newRow("SIGTERM") << "SIGTERM" << 143 << "";
+    QTest::newRow("reader gone") << "reader gone" << 141 << "";
+}
+
+void CtlTest::endsCleanly() {
+    QFETCH(QString, how);
+    QFETCH(int, code);
+    QFETCH(QString, err);
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    // The measure is acknowledged at once; its event comes late, or never.
+    const QStringList late = how == QLatin1String("reader gone") ? QStringList{"--event-delay", "400"}
+                                                                 : QStringList{"--no-event", "MES_STATIC"};
+    const QString port = sim.start(simDevice + late);
+    QVERIFY(!port.isEmpty());
+    const QStringList args{"--raw", "--port", port, "--timeout", "20000", "measure-static"};
+    Ctl c;
+    if (how == QLatin1String("reader gone")) {
+        // A real pipe into a reader that stops after the first line, as in a shell.
+        c.start(QStringList{"-c", "\"$0\" \"$@\" | head -n 1 >/dev/null; exit ${PIPESTATUS[0]}", RX48P_CTL} + args, QStringLiteral("bash"));
+    } else {
+        c.start(args);
+        QVERIFY(QTest::qWaitFor([&] { return c.process.canReadLine(); }, 5000));
+    }
+    QElapsedTimer sinceStop;
+    sinceStop.start();
+    if (how == QLatin1String("board gone"))
+        sim.stop();
+    else if (how != QLatin1String("reader gone"))
+        ::kill(static_cast<pid_t>(c.process.processId()), how == QLatin1String("SIGINT") ? SIGINT : SIGTERM);
+    const Run run = c.finish();
+    QVERIFY(!run.crashed);
+    QCOMPARE(run.code, code);
+    QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    if (err.isEmpty())
+        QCOMPARE(run.err, QString());
+    QVERIFY2(sinceStop.elapsed() < 2000, qPrintable(QString::number(sinceStop.elapsed()) + " ms to end"));
+    if (how != QLatin1String("board gone"))
+        QTRY_VERIFY(!sim.log(QStringLiteral("terminal closed the line")).isEmpty());
+}
+
+void CtlTest::portsListsWhatTheSystemEnumerates() {
+    QStringList expected, names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        expected << info.portName() + QLatin1Char('\t') + info.systemLocation();
+    const Run run = ctl({"ports"});
+    QCOMPARE(run.code, 0);
+    for (const QString& line : run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QCOMPARE(line.count(QLatin1Char('\t')), 5);
+        names << line.section(QLatin1Char('\t'), 0, 1);
+    }
+    QCOMPARE(names, expected);
+    const Run json = ctl({"--json", "ports"});
+    QCOMPARE(json.code, 0);
+    QCOMPARE(json.out.count(QLatin1Char('\n')), expected.size());
+}
+
+QTEST_GUILESS_MAIN(CtlTest)
+#include "tst_ctl.moc"
