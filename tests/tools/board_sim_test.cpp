@@ -2,7 +2,6 @@
 // pseudo-terminals. The end-to-end suite runs the terminal against it for every command and fault.
 
 #include "board.h"
-#include "device_file.h"
 #include "frame_encoder.h"
 #include "options.h"
 #include "serial_line.h"
@@ -10,6 +9,7 @@
 #include "transmitter.h"
 
 #include "device/endpoints.h"
+#include "device/part_file.h"
 #include "pty_pair.h"
 
 #include <gtest/gtest.h>
@@ -65,8 +65,6 @@ TEST(Program, RefusesBadInputWithAMessageAndNonZeroExit) {
         {"--no-event BUZ_OK", "--no-event: BUZ_OK has no event"},
         {"--pty --port /tmp/x", "--pty and --port exclude each other"},
         {"--touch 3", "--touch: expected 'touch PIN on|off'"},
-        {"--pair '1 anode 2 cathode 2.56 0'", "--pair: a voltage drop must be in volts from -2.56 to 2.54, not '2.56'"},
-        {"--pair '128 anode 2 cathode 1.8 0'", "--pair: a pin must be a number from 0 to 127, not '128'"},
         {"--firmware 1.2.300", "a version number must be a number from 0 to 255, not '300'"},
         {"--verbose", "unknown option '--verbose'"},
         {"--device " + bad, bad + ":3: expected 'on' or 'off', not 'of'"}};
@@ -80,9 +78,9 @@ TEST(Program, RefusesBadInputWithAMessageAndNonZeroExit) {
 }
 
 TEST(Board, InstalledExampleIsTheBuiltInDeviceOnAnotherFirmware) {
-    device_model example = read_device_file(RX48P_EXAMPLE_DEVICE);
+    device_model example = readPartFile(RX48P_EXAMPLE_DEVICE);
     example.firmware = builtin_device().firmware;
-    EXPECT_EQ(device_text(example), device_text(builtin_device()));
+    EXPECT_EQ(partText(example), partText(builtin_device()));
 }
 
 // Each reply as " ENDPOINT@DELAY", with "e" for an event that IDLE cancels while it is pending.

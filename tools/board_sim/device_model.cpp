@@ -16,11 +16,11 @@ std::uint8_t byte(std::int8_t value) {
     return static_cast<std::uint8_t>(value);
 }
 
-void append_pair(std::vector<std::uint8_t>& out, const pin_pair& p) {
+void append_pair(std::vector<std::uint8_t>& out, const tarnwell::pin_pair_record& p) {
     out.insert(out.end(), {byte(p.pin_a), p.type_a, byte(p.pin_b), p.type_b, byte(p.vdrop_ab), byte(p.vdrop_ba)});
 }
 
-std::vector<std::uint8_t> pair_payload(const std::vector<pin_pair>& pairs) {
+std::vector<std::uint8_t> pair_payload(const std::vector<tarnwell::pin_pair_record>& pairs) {
     const std::size_t count = std::min(pairs.size(), max_records);
     std::vector<std::uint8_t> out{static_cast<std::uint8_t>(count)};
     for (std::size_t i = 0; i < count; ++i)
@@ -57,8 +57,8 @@ std::vector<std::uint8_t> static_measure_payload(const device_model& device) {
 }
 
 std::vector<std::uint8_t> button_measure_payload(const device_model& device) {
-    std::vector<pin_pair> pairs;
-    for (const button& b : device.buttons)
+    std::vector<tarnwell::pin_pair_record> pairs;
+    for (const tarnwell::button_spec& b : device.buttons)
         pairs.push_back({b.pin, b.pressed ? tarnwell::BUTTON_ON : tarnwell::BUTTON_OFF, b.common,
                          tarnwell::COMMON, 0, 0});
     return pair_payload(pairs);
@@ -70,7 +70,7 @@ std::vector<std::uint8_t> capacitive_measure_payload(const device_model& device,
     std::vector<std::uint8_t> out{static_cast<std::uint8_t>(count)};
     for (std::size_t i = 0; i < count; ++i) {
         const auto pad = std::find_if(device.pads.begin(), device.pads.end(),
-                                      [&](const touch_pad& t) { return byte(t.pin) == pins[i]; });
+                                      [&](const tarnwell::touch_pad& t) { return byte(t.pin) == pins[i]; });
         std::uint8_t type = tarnwell::NOT_CONNECTED;
         if (pad != device.pads.end())
             type = pad->touched ? tarnwell::TOUCH_ON : tarnwell::TOUCH_OFF;

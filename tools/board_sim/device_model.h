@@ -2,40 +2,15 @@
 
 // The device under test that the simulated board measures, and the reply payloads it gives.
 
-#include "device/records.h"
+#include "device/part_description.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace board_sim {
 
-struct firmware_version {
-    std::uint8_t major = 1;
-    std::uint8_t minor = 4;
-    std::uint8_t patch = 2;
-};
-
-// Two pins the static measure finds connected: the board's own record, voltage drops in 0.02 V.
-using pin_pair = tarnwell::pin_pair_record;
-
-// A mechanical button between a pin and a common pin.
-struct button {
-    std::int8_t pin = 0;
-    std::int8_t common = 0;
-    bool pressed = false;
-};
-
-struct touch_pad {
-    std::int8_t pin = 0;
-    bool touched = false;
-};
-
-struct device_model {
-    firmware_version firmware;
-    std::vector<pin_pair> pairs;
-    std::vector<button> buttons;
-    std::vector<touch_pad> pads;
-};
+// The part in the fixture, as the device layer describes it.
+using device_model = tarnwell::part_description;
 
 // Three LEDs (one of them bidirectional), an RGB LED on a common pin, a wire link, two buttons and
 // three touch pads.

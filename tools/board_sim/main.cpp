@@ -1,11 +1,12 @@
 // rx48p-board-sim: plays the RX48P board on a serial line for RX48P-Term.
 
-#include "device_file.h"
 #include "line_log.h"
 #include "options.h"
 #include "serial_line.h"
 #include "sim_error.h"
 #include "simulator.h"
+
+#include "device/part_file.h"
 
 #include <csignal>
 #include <cstdio>
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
             return exit_ok;
         }
         if (opts.print_device) {
-            std::fputs(device_text(opts.device).c_str(), stdout);
+            std::fputs(tarnwell::partText(opts.device).c_str(), stdout);
             return exit_ok;
         }
         install_signal_handlers();

@@ -1,9 +1,10 @@
 #include "options.h"
 
-#include "device_file.h"
 #include "frame_text.h"
-#include "numbers.h"
 #include "sim_error.h"
+
+#include "device/number_text.h"
+#include "device/part_file.h"
 
 #include <cctype>
 #include <sstream>
@@ -14,10 +15,12 @@ namespace board_sim {
 
 namespace {
 
+using tarnwell::parseNumber;
+
 constexpr long max_delay_ms = 60 * 60 * 1000;
 
 std::chrono::milliseconds parse_ms(const std::string& text, const std::string& what) {
-    return std::chrono::milliseconds(parse_number(text, 0, max_delay_ms, what));
+    return std::chrono::milliseconds(parseNumber(text, 0, max_delay_ms, what));
 }
 
 // Commands by name ("MES_STATIC") or value ("0x04"), several joined by commas.
@@ -27,7 +30,7 @@ std::set<std::uint8_t> parse_commands(const std::string& text, const std::string
     std::istringstream in(text);
     for (std::string item; std::getline(in, item, ',');) {
         const bool numeric = !item.empty() && std::isdigit(static_cast<unsigned char>(item[0]));
-        const long value = numeric ? parse_number(item, 0, 255, option) : -1;
+        const long value = numeric ? parseNumber(item, 0, 255, option) : -1;
         bool found = false;
         for (std::uint8_t c : commands) {
             if (item != endpoint_name(c) && value != c)
@@ -94,7 +97,7 @@ private:
             if (opts.port.empty())
                 throw std::invalid_argument("--port needs a path");
         } else if (name == "--baud") {
-            opts.baud = static_cast<unsigned>(parse_number(value(), 1, 4000000, "--baud"));
+            opts.baud = static_cast<unsigned>(parseNumber(value(), 1, 4000000, "--baud"));
         } else if (name == "--device") {
             if (!device_file.empty())
                 throw std::invalid_argument("--device is given twice");
@@ -112,17 +115,17 @@ private:
         } else if (name == "--calib-delay") {
             opts.timing.calib_delay = parse_ms(value(), name);
         } else if (name == "--chunk") {
-            opts.chunk = static_cast<std::size_t>(parse_number(value(), 1, 65535, name));
+            opts.chunk = static_cast<std::size_t>(parseNumber(value(), 1, 65535, name));
         } else if (name == "--chunk-pause") {
             opts.chunk_pause = parse_ms(value(), name);
         } else if (name == "--noise") {
-            opts.faults.noise = static_cast<std::size_t>(parse_number(value(), 1, 65535, name));
+            opts.faults.noise = static_cast<std::size_t>(parseNumber(value(), 1, 65535, name));
         } else if (name == "--bad-crc") {
-            opts.faults.bad_crc_percent = static_cast<unsigned>(parse_number(value(), 0, 100, name));
+            opts.faults.bad_crc_percent = static_cast<unsigned>(parseNumber(value(), 0, 100, name));
         } else if (name == "--stray") {
-            opts.faults.stray = static_cast<std::uint8_t>(parse_number(value(), 0x0F, 0xFE, name));
+            opts.faults.stray = static_cast<std::uint8_t>(parseNumber(value(), 0x0F, 0xFE, name));
         } else if (name == "--truncate") {
-            opts.faults.truncate = static_cast<std::size_t>(parse_number(value(), 1, 65535, name));
+            opts.faults.truncate = static_cast<std::size_t>(parseNumber(value(), 1, 65535, name));
         } else if (name == "--no-reply") {
             const auto c = parse_commands(value(), name, false);
             opts.no_reply.insert(c.begin(), c.end());
@@ -130,11 +133,11 @@ private:
             const auto c = parse_commands(value(), name, true);
             opts.no_event.insert(c.begin(), c.end());
         } else if (name == "--seed") {
-            opts.faults.seed = static_cast<std::uint32_t>(parse_number(value(), 0, 0xFFFFFFFFL, name));
+            opts.faults.seed = static_cast<std::uint32_t>(parseNumber(value(), 0, 0xFFFFFFFFL, name));
         } else if (name == "--stream") {
-            opts.stream_rate = static_cast<unsigned>(parse_number(value(), 1, 1000, name));
+            opts.stream_rate = static_cast<unsigned>(parseNumber(value(), 1, 1000, name));
         } else if (name == "--stream-count") {
-            opts.stream_count = static_cast<unsigned long>(parse_number(value(), 1, 100000000, name));
+            opts.stream_count = static_cast<unsigned long>(parseNumber(value(), 1, 100000000, name));
         } else if (name == "--timestamps") {
             flag(opts.timestamps);
         } else if (name == "--raw") {
@@ -154,13 +157,23 @@ private:
             opts.device = builtin_device();
         for (const std::string& line : device_lines) {
             try {
-                add_device_line(opts.device, line);
+                tarnwell::addPartLine(opts.device, line);
             } catch (const std::invalid_argument& e) {
                 throw std::invalid_argument("--" + line.substr(0, line.find(' ')) + ": " + e.what());
             }
         }
         if (!firmware.empty())
-            opts.device.firmware = parse_firmware(firmware);
+            opts.device.firmware = tarnwell::parseFirmware(firmware);
+    }
+
+    static device_model read_device_file(const std::string& path) {
+        try {
+            return tarnwell::readPartFile(path);
+        } catch (const tarnwell::unreadable_part_file&) {
+            throw sim_error(exit_cannot_open, "cannot read the device file '" + path + "'");
+        } catch (const tarnwell::bad_part_file& e) {
+            throw sim_error(exit_bad_input, e.what());
+        }
     }
 
     std::vector<std::string> args;
@@ -246,6 +259,8 @@ Other:
 
 Device file: one item a line, '#' starts a comment.
   firmware 1.4.2
+  check static button touch              what a check of the part measures, one or more of the three
+                                         words, in one line at most; without it, what the file lists
   pair 1 anode 2 cathode 1.80 -0.02      pins 0 to 127; drops in volts, -2.56 to 2.54, steps of 0.02
   button 12 14 on                        reported as pin 12 (Button ON) connected to 14 (Common)
   touch 0 on                             requested pins without a pad read "not connected"

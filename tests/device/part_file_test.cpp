@@ -1,0 +1,139 @@
+// The part file: what each line kind reads as, the check it implies, the refusals with their line, the
+// file that cannot be read, and arbitrary bytes.
+
+#include "device/part_file.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <utility>
+
+using namespace tarnwell;
+
+namespace {
+
+part_description parse(const std::string& text) {
+    std::istringstream in(text);
+    return parsePart(in, "dut");
+}
+
+// The message of the E that `f` throws, or that it threw none.
+template <class E, class F>
+std::string thrown(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "nothing thrown";
+}
+
+std::string checksText(const part_description& part) {
+    const check_set c = checksOf(part);
+    return std::string(c.static_pins ? "static " : "") + (c.buttons ? "button " : "") + (c.touch ? "touch" : "");
+}
+
+TEST(PartFile, ReadsEveryLineKindAndWritesTheSamePartBack) {
+    const std::string text =
+        "# a comment, then a blank line\n"
+        "\n"
+        "firmware 2.0x0A.255\r\n"
+        "  pair 1 anode 0x02 cathode 1.80 -0.02   # trailing comment\n"
+        "pair 127 bidir 0 bidir +2.54V -2.56\n"
+        "pair 9 66 10 common 0.011 -0.009\n"  // a code without a name; drops rounded to 0.02 V
+        "button 12 14 on\n"
+        "touch 0 off\n"
+        "check touch static\n";
+    const std::string written =
+        "firmware 2.10.255\n"
+        "check static touch\n"
+        "pair 1 anode 2 cathode 1.80 -0.02\n"
+        "pair 127 bidir 0 bidir 2.54 -2.56\n"
+        "pair 9 66 10 common 0.02 0.00\n"
+        "button 12 14 on\n"
+        "touch 0 off\n";
+    const part_description part = parse(text);
+    EXPECT_EQ(partText(part), written);
+    EXPECT_EQ(partText(parse(written)), written);
+    EXPECT_EQ(partText(part_description{}), "firmware 1.4.2\n");
+}
+
+TEST(PartFile, ACheckMeasuresWhatItsLineSaysOrElseWhatThePartLists) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"pair 1 anode 2 cathode 1.80 -0.02\n", "static "},
+        {"button 12 14 on\ntouch 0 on\n", "button touch"},
+        {"pair 1 anode 2 cathode 1.80 -0.02\nbutton 12 14 on\ntouch 0 on\n", "static button touch"},
+        {"check button\npair 1 anode 2 cathode 1.80 -0.02\ntouch 0 on\n", "button "},
+        {"check static\n", "static "},  // a part with nothing connected
+        {"check touch button static\n", "static button touch"}};
+    for (const auto& [text, checks] : cases)
+        EXPECT_EQ(checksText(parse(text)), checks) << text;
+}
+
+TEST(PartFile, RefusesABadLineWithItsNumberAndTheReason) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"firmware 1.4.2\n# two lines before\npin 1 2\n", "dut:3: unknown item 'pin' (firmware, check, pair, button or touch)"},
+        {"firmware 1.4\n", "dut:1: a firmware version is MAJOR.MINOR.PATCH, not '1.4'"},
+        {"firmware 1.4.256\n", "dut:1: a version number must be a number from 0 to 255, not '256'"},
+        {"pair 1 anode 2 cathode 1.80\n", "dut:1: expected 'pair PIN TYPE PIN TYPE VOLTS VOLTS'"},
+        {"pair 128 anode 2 cathode 1.8 0\n", "dut:1: a pin must be a number from 0 to 127, not '128'"},
+        {"pair -1 anode 2 cathode 1.8 0\n", "dut:1: a pin must be a number from 0 to 127, not '-1'"},
+        {"pair 1 anode 2 cathode 2.56 0\n", "dut:1: a voltage drop must be in volts from -2.56 to 2.54, not '2.56'"},
+        {"pair 1 anode 2 cathode 1.8 -2.58\n", "dut:1: a voltage drop must be in volts from -2.56 to 2.54, not '-2.58'"},
+        {"pair 1 anode 2 cathode 1,8 0\n", "dut:1: a voltage drop must be in volts from -2.56 to 2.54, not '1,8'"},
+        {"pair 1 anode 2 led 1.8 0\n", "dut:1: unknown pin type 'led' (nc, anode, cathode, bidir, shortcut, common, "
+                                       "button_off, button_on, touch_off, touch_on or a code from 0 to 255)"},
+        {"pair 1 256 2 cathode 1.8 0\n", "dut:1: a pin type code must be a number from 0 to 255, not '256'"},
+        {std::string("pair 1\0 anode 2 cathode 1.8 0\n", 30), "dut:1: a pin must be a number from 0 to 127, not '1\\x00'"},
+        {"button 12 14\n", "dut:1: expected 'button PIN COMMON on|off'"},
+        {"touch 3 of\n", "dut:1: expected 'on' or 'off', not 'of'"},
+        {"check\n", "dut:1: expected 'check' and one or more of static, button, touch"},
+        {"check static static\n", "dut:1: 'static' twice in the check line"},
+        {"check static buttons\n", "dut:1: unknown measure 'buttons' (static, button or touch)"},
+        {"check static\n\ncheck touch\n", "dut:3: a second check line (a part has one at most)"},
+        {std::string(300, 'x') + "\n", "dut:1: unknown item 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...' (firmware, "
+                                       "check, pair, button or touch)"}};
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(thrown<bad_part_file>([&] { parse(text); }), message);
+    std::string many;
+    for (int i = 0; i < 256; ++i)
+        many += "pair 1 anode 2 cathode 1.80 -0.02\n";
+    EXPECT_THROW(parse(many), bad_part_file);
+}
+
+TEST(PartFile, AFileThatCannotBeReadGivesTheSystemsReason) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/nonexistent/dut.device", "/nonexistent/dut.device: No such file or directory"},
+        {testing::TempDir(), testing::TempDir() + ": Is a directory"},
+        {"/dev/zero", "/dev/zero: larger than 1 MiB, too large for a part file"}};
+    for (const auto& [path, message] : cases)
+        EXPECT_EQ(thrown<unreadable_part_file>([&] { readPartFile(path); }), message);
+}
+
+// Whatever the bytes, the parser gives a part or a bad_part_file naming a line: no other exception,
+// no crash, no endless message.
+TEST(PartFile, AnyBytesGiveAPartOrTheFileError) {
+    const std::string pieces[] = {"firmware", "check", "pair", "button", "touch", "static", "on", "off", "anode",
+                                  "0x", "-", "1.80", "2.54", "127", "255", " ", " ", "\n", "#", ".", "\r",
+                                  std::string(1, '\0'), "\t", "V", "1e308", "nan", "0x1p3"};
+    std::mt19937 random(12);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(random() % 40);
+        for (int i = 0; i < length; ++i)
+            text += random() % 3 ? pieces[random() % std::size(pieces)] : std::string(1, static_cast<char>(random()));
+        try {
+            parse(text);
+        } catch (const bad_part_file& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("dut:" + std::to_string(e.line) + ": ", 0), 0u) << e.what();
+            EXPECT_LT(std::string(e.what()).size(), 300u);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what() << " for " << testing::PrintToString(text);
+        }
+    }
+}
+
+}  // namespace
