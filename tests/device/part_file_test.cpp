@@ -1,5 +1,5 @@
 // The part file: what each line kind reads as, the check it implies, the refusals with their line, the
-// file that cannot be read, and arbitrary bytes.
+// file that cannot be read, arbitrary bytes, and the test parts' single faults.
 
 #include "device/part_file.h"
 
@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -133,6 +134,43 @@ TEST(PartFile, AnyBytesGiveAPartOrTheFileError) {
         } catch (const std::exception& e) {
             ADD_FAILURE() << e.what() << " for " << testing::PrintToString(text);
         }
+    }
+}
+
+// Each faulty part is the good part with one line changed, added or taken away.
+TEST(TestParts, EachFaultyPartDiffersFromTheGoodPartInOneLine) {
+    const auto lines = [](const std::string& file) {
+        std::multiset<std::string> out;
+        std::istringstream in(partText(readPartFile(RX48P_TEST_PARTS "/" + file)));
+        for (std::string line; std::getline(in, line);)
+            out.insert(line);
+        return out;
+    };
+    const auto minus = [](const std::multiset<std::string>& a, const std::multiset<std::string>& b) {
+        std::multiset<std::string> out = a;
+        for (const std::string& line : b)
+            if (const auto it = out.find(line); it != out.end())
+                out.erase(it);
+        return out;
+    };
+    const std::multiset<std::string> good = lines("good.device");
+    EXPECT_EQ(good.count("check static button touch"), 1u);
+    struct fault {
+        const char* file;
+        std::multiset<std::string> gone;
+        std::multiset<std::string> added;
+    };
+    const fault faults[] = {
+        {"missing-pair.device", {"pair 5 bidir 6 bidir 1.96 1.98"}, {}},
+        {"swapped-type.device", {"pair 3 anode 4 cathode 2.10 -0.02"}, {"pair 3 cathode 4 anode 2.10 -0.02"}},
+        {"drop-out.device", {"pair 1 anode 2 cathode 1.80 -0.02"}, {"pair 1 anode 2 cathode 2.00 -0.02"}},
+        {"extra-pair.device", {}, {"pair 9 shortcut 10 shortcut 0.00 0.00"}},
+        {"button-wrong.device", {"button 13 14 off"}, {"button 13 14 on"}},
+        {"touch-wrong.device", {"touch 17 off"}, {"touch 17 on"}}};
+    for (const fault& f : faults) {
+        const std::multiset<std::string> faulty = lines(f.file);
+        EXPECT_EQ(minus(good, faulty), f.gone) << f.file;
+        EXPECT_EQ(minus(faulty, good), f.added) << f.file;
     }
 }
 
