@@ -3,6 +3,7 @@
 #include "link_test_util.h"
 #include "main_window_probe.h"
 #include "pty_pair.h"
+#include "serial_port_listing.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -25,39 +26,63 @@ QString enabledStates(MainWindow& w) {
 const QString disconnectedStates = QStringLiteral("111000");
 const QString connectedStates = QStringLiteral("001111");
 
-void open(MainWindow& w, const PtyPair& pty) {
-    MainWindowProbe::link(w).connectPort(QString::fromStdString(pty.slavePath()));
-}
+// The name the port list shows for the line, and the link's diagnostics too.
+QString portName(const PtyPair& pty) { return QString::fromStdString(pty.slavePath()).mid(5); }
+
 Connect_button& button(MainWindow& w) { return *MainWindowProbe::portRow(w).findChild<Connect_button*>(); }
+QPushButton& refreshButton(MainWindow& w) {
+    return *MainWindowProbe::portRow(w).findChild<QPushButton*>(QString(), Qt::FindDirectChildrenOnly);
+}
+QComboBox& portList(MainWindow& w) { return *MainWindowProbe::portRow(w).findChild<QComboBox*>(); }
+
+// The line becomes the machine's only port; Refresh, then the connect button.
+void connectThroughTheList(MainWindow& w, const PtyPair& pty) {
+    serial_port_listing::set({pty.slavePath()});
+    QTest::mouseClick(&refreshButton(w), Qt::LeftButton);
+    QTest::mouseClick(&button(w), Qt::LeftButton);
+}
+
+QStringList listed(MainWindow& w) {
+    QStringList names;
+    for (int i = 0; i < portList(w).count(); ++i)
+        names << portList(w).itemText(i);
+    return names;
+}
 
 }  // namespace
 
 class LinkWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    // As an operator connects: the line appears in the list on Refresh, is picked, and the connect
+    // button opens that one by its name.
     void followsTheLinkThroughACycle() {
-        PtyPair pty;
+        DiagnosticLog log;
+        PtyPair other, board;
+        serial_port_listing::set({other.slavePath()});
         MainWindow w;
-        QComboBox& list = *MainWindowProbe::portRow(w).findChild<QComboBox*>();
         Connect_button& b = button(w);
-        QStringList found, listed;
-        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-            found << info.portName();
-        for (int i = 0; i < list.count(); ++i)
-            listed << list.itemText(i);
-        QCOMPARE(listed, found);
-        QCOMPARE(enabledStates(w), found.isEmpty() ? QStringLiteral("110000") : disconnectedStates);
+        QCOMPARE(listed(w), QStringList{portName(other)});
 
-        open(w, pty);
+        serial_port_listing::set({other.slavePath(), board.slavePath()});
+        QTest::mouseClick(&refreshButton(w), Qt::LeftButton);
+        QCOMPARE(listed(w), (QStringList{portName(other), portName(board)}));
+        QCOMPARE(enabledStates(w), disconnectedStates);
+        portList(w).setCurrentIndex(1);
+        QTest::mouseClick(&b, Qt::LeftButton);
         QTRY_COMPARE(enabledStates(w), connectedStates);
+        QCOMPARE(DiagnosticLog::lines(), QStringList{"Connected and open port \"" + portName(board) + "\""});
         QCOMPARE(b.text(), QStringLiteral("Disconnected"));  // pointer elsewhere: unchanged
+
         b.setAttribute(Qt::WA_UnderMouse, true);
         b.click();
         QTRY_COMPARE(enabledStates(w), disconnectedStates);
         QCOMPARE(b.text(), QStringLiteral("Connect"));
-        open(w, pty);
+        b.click();
         QTRY_COMPARE(enabledStates(w), connectedStates);
         QCOMPARE(b.text(), QStringLiteral("Disconnect"));
+        QVERIFY(board.write({0x55, 0x00, 0x04, 0x0e, 0x01, 0x2e, 0x21}));  // ACK BUZ_OK, on the line picked
+        QTRY_VERIFY(MainWindowProbe::console(w).toPlainText().endsWith(QLatin1String("\tACK BUZ_OK")));
     }
 
     // The adapter is pulled while connected: the link must not spin, the window must keep serving
@@ -66,7 +91,7 @@ private slots:
         DiagnosticLog log;
         PtyPair pty;
         MainWindow w;
-        open(w, pty);
+        connectThroughTheList(w, pty);
         QTRY_COMPARE(enabledStates(w), connectedStates);
 
         pty.closeMaster();
