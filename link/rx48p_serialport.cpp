@@ -136,22 +136,22 @@ void rx48p_serialport::workerLoop() {
     }
 }
 
+bool rx48p_serialport::takeReceived(std::vector<std::uint8_t>& chunk) {
+    std::lock_guard<std::mutex> lock(rxMutex);
+    if (rxQueue.empty())
+        return false;
+    chunk = std::move(rxQueue.front());
+    rxQueue.pop_front();
+    return true;
+}
+
 void rx48p_serialport::dispatchLoop() {
     // Ticks keep a fixed 10 ms cadence: sleeping 10 ms after each hand-over makes a tick last a little
     // longer, and a board sending a frame every 10 ms would then outrun the hand-over for good.
     auto nextTick = std::chrono::steady_clock::now();
+    std::vector<std::uint8_t> chunk;
     while (dispatching.load()) {
-        std::vector<std::uint8_t> chunk;
-        bool got = false;
-        {
-            std::lock_guard<std::mutex> lock(rxMutex);
-            if (!rxQueue.empty()) {
-                chunk = rxQueue.front();
-                rxQueue.pop_front();
-                got = true;
-            }
-        }
-        if (got)
+        if (takeReceived(chunk))
             emit dataReceived(chunk);
         nextTick += dispatchTick;
         const auto now = std::chrono::steady_clock::now();
@@ -159,4 +159,11 @@ void rx48p_serialport::dispatchLoop() {
             nextTick = now;  // after a long stall, start afresh rather than hand over a burst
         std::this_thread::sleep_until(nextTick);
     }
+    // The rest of this connection's chunks reach the window before any later connected(): left in the
+    // queue, the tail of a cut frame would reach the parser after its reset and swallow the next board's
+    // first frame. The worker joins this thread and stopWorker joins the worker, so these are posted
+    // before the next worker exists. One signal per chunk as always, but not one per tick: the GUI
+    // thread is waiting in stopWorker, and a backlog at 10 ms a chunk would hold it that long.
+    while (takeReceived(chunk))
+        emit dataReceived(chunk);
 }

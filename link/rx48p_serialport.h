@@ -41,6 +41,8 @@ private:
     void stopWorker();
     void workerLoop();
     void dispatchLoop();
+    // Moves the oldest received chunk into `chunk`; false when none is waiting.
+    bool takeReceived(std::vector<std::uint8_t>& chunk);
 
     QString portLocation;
     std::atomic<bool> running{false};

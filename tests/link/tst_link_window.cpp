@@ -5,11 +5,15 @@
 #include "pty_pair.h"
 #include "serial_port_listing.h"
 
+#include "link/hex_text.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
 
 #include <ctime>
+
+using Bytes = std::vector<uint8_t>;
 
 namespace {
 
@@ -49,6 +53,26 @@ QStringList listed(MainWindow& w) {
     return names;
 }
 
+// The board writes `bytes` and waits until the link has read them, so each write is a chunk of its own.
+bool feed(PtyPair& pty, const Bytes& bytes) {
+    if (!pty.write(bytes))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (pty.unread() != 0 && waited.elapsed() < 2000)
+        QThread::usleep(100);
+    return pty.unread() == 0;
+}
+
+// The bytes of every "<= " line, in order, as one hex text.
+QString received(MainWindow& w) {
+    QStringList hex;
+    for (const QString& line : MainWindowProbe::console(w).toPlainText().split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("<= ")))
+            hex << line.mid(3);
+    return hex.join(QLatin1Char(':'));
+}
+
 }  // namespace
 
 class LinkWindowTest : public QObject {
@@ -83,6 +107,50 @@ private slots:
         QCOMPARE(b.text(), QStringLiteral("Disconnect"));
         QVERIFY(board.write({0x55, 0x00, 0x04, 0x0e, 0x01, 0x2e, 0x21}));  // ACK BUZ_OK, on the line picked
         QTRY_VERIFY(MainWindowProbe::console(w).toPlainText().endsWith(QLatin1String("\tACK BUZ_OK")));
+    }
+
+    // The line goes while a frame is under way: its first bytes are shown, yet the next connection's
+    // first frame is read from its header. Either the cut frame was handed over before Disconnect, or
+    // it was still queued behind a burst of chunks when the connection ended.
+    void aFrameCutOffByADisconnectIsAbandoned_data() {
+        QTest::addColumn<int>("chunksAhead");
+        QTest::newRow("cut frame already shown") << 0;
+        QTest::newRow("cut frame still queued") << 60;
+    }
+    void aFrameCutOffByADisconnectIsAbandoned() {
+        QFETCH(int, chunksAhead);
+        PtyPair board;
+        MainWindow w;
+        connectThroughTheList(w, board);
+        QTRY_COMPARE(enabledStates(w), connectedStates);
+
+        Bytes sent;
+        const auto chunk = [&](const Bytes& bytes) {
+            sent.insert(sent.end(), bytes.begin(), bytes.end());
+            return feed(board, bytes);
+        };
+        for (int i = 0; i < chunksAhead; ++i)
+            QVERIFY(chunk({0x0a}));
+        QVERIFY(chunk({0x55, 0x00}));
+        if (chunksAhead == 0) {
+            QTRY_VERIFY(received(w).endsWith(QLatin1String("55:00")));
+        } else {  // the dispatcher hands over one chunk a tick: most of the burst is still waiting
+            QCoreApplication::processEvents();
+            QVERIFY(received(w).count(QLatin1String("0a")) < chunksAhead / 2);
+        }
+
+        QTest::mouseClick(&button(w), Qt::LeftButton);
+        QTRY_COMPARE(enabledStates(w), disconnectedStates);
+        QTest::mouseClick(&button(w), Qt::LeftButton);
+        QTRY_COMPARE(enabledStates(w), connectedStates);
+        const Bytes buzzerOk{0x55, 0x00, 0x04, 0x0e, 0x01, 0x2e, 0x21};  // the command and its ACK alike
+        for (QPushButton* command : MainWindowProbe::commandPanel(w).findChildren<QPushButton*>())
+            if (command->text() == QLatin1String("Buzzer OK (BUZ_OK)"))
+                QTest::mouseClick(command, Qt::LeftButton);
+        QCOMPARE(board.read(buzzerOk.size(), std::chrono::milliseconds(2000)), buzzerOk);
+        QVERIFY(chunk(buzzerOk));
+        QTRY_VERIFY(MainWindowProbe::console(w).toPlainText().endsWith(QLatin1String("\tACK BUZ_OK")));
+        QCOMPARE(received(w), hexText(sent.data(), sent.size()));
     }
 
     // The adapter is pulled while connected: the link must not spin, the window must keep serving

@@ -6,6 +6,7 @@
 
 #include <pty.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <fcntl.h>
@@ -46,6 +47,12 @@ public:
         if (master >= 0)
             ::close(master);
         master = -1;
+    }
+
+    // Bytes written to the line that the code under test has not read yet.
+    int unread() const {
+        int n = 0;
+        return ::ioctl(slave, FIONREAD, &n) == 0 ? n : -1;
     }
 
     // Writes all of `bytes` to the line, waiting up to `timeout` for room. False if not all went out.
