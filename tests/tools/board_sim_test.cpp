@@ -1,5 +1,6 @@
-// The board simulator: refused input, the exchange table, each fault's bytes, and two sessions over
-// pseudo-terminals. The end-to-end suite runs the terminal against it for every command and fault.
+// The board simulator: refused input, the exchange table, each fault's bytes, and three sessions over
+// pseudo-terminals, one of them a run of parts. The end-to-end suite runs the terminal against it for
+// every command and fault.
 
 #include "board.h"
 #include "frame_encoder.h"
@@ -22,6 +23,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <thread>
 #include <utility>
 
@@ -67,6 +69,8 @@ TEST(Program, RefusesBadInputWithAMessageAndNonZeroExit) {
         {"--touch 3", "--touch: expected 'touch PIN on|off'"},
         {"--firmware 1.2.300", "a version number must be a number from 0 to 255, not '300'"},
         {"--verbose", "unknown option '--verbose'"},
+        {"--device a --touch '3 on' --device b", "--touch edits a single device, not a run of 2 --device files"},
+        {"--device a --device b --device c --firmware 1.2.3", "--firmware edits a single device, not a run of 3 --device files"},
         {"--device " + bad, bad + ":3: expected 'on' or 'off', not 'of'"}};
     for (const auto& [args, message] : cases)
         EXPECT_EQ(run(args), "rx48p-board-sim: " + message + "\nTry 'rx48p-board-sim --help'.\nexit 2\n");
@@ -89,7 +93,8 @@ TEST(Board, AnswersThenEventsAfterTheirDelays) {
         {ID, " 0@5"}, {CFG, " 1@5 c@75e"}, {DETECT_INSERT, " 2@5 3@35e"}, {DETECT_REMOVE, " a@5 b@35e"},
         {MES_STATIC, " 4@5 5@35e"}, {MES_BUTTON_MECH, " 6@5 7@35e"}, {MES_BUTTON_CAP, " 8@5 9@35e"},
         {BUZ_ER, " d@5"}, {BUZ_OK, " e@5"}, {IDLE, " ff@5"}, {ON_STATIC_MES, ""}, {0x42, ""}};
-    const board b(builtin_device(), {milliseconds(5), milliseconds(30), milliseconds(70)}, {}, {});
+    const part_sequence builtin({{"", builtin_device()}});
+    const board b(builtin, {milliseconds(5), milliseconds(30), milliseconds(70)}, {}, {});
     for (const auto& [command, expected] : exchanges) {
         const answer a = b.on_command(command, {});
         std::string got;
@@ -98,7 +103,7 @@ TEST(Board, AnswersThenEventsAfterTheirDelays) {
         EXPECT_EQ(got, expected) << int(command);
         EXPECT_EQ(a.cancels_events, command == IDLE);
     }
-    const board quiet(builtin_device(), {}, {MES_STATIC}, {DETECT_INSERT});  // --no-reply, --no-event
+    const board quiet(builtin, {}, {MES_STATIC}, {DETECT_INSERT});  // --no-reply, --no-event
     EXPECT_TRUE(quiet.on_command(MES_STATIC, {}).replies.empty());
     EXPECT_EQ(quiet.on_command(DETECT_INSERT, {}).replies.size(), 1u);
 }
@@ -192,6 +197,56 @@ TEST(Session, RepliesPendingWhenTheTerminalClosesAreDropped) {
     EXPECT_EQ(session(frame_bytes(BUZ_OK, 1, {})), frame_bytes(BUZ_OK, 1, {}));
     stop = 1;
     board.join();
+}
+
+// Three part files, four parts: each cycle of insertion, the three measures and removal measures the
+// next file, and after the last the first again. Part K has an LED from pin K to 20, a pressed button
+// on pin 30 + K and a touched pad on pin K.
+TEST(Session, ARunOfPartsMeasuresEachFileInTurnAndLogsItsParts) {
+    std::vector<std::string> files;
+    for (int k = 1; k <= 3; ++k) {
+        files.push_back(testing::TempDir() + "part" + std::to_string(k) + ".device");
+        std::ofstream(files.back()) << "pair " << k << " anode 20 cathode 1.80 -0.02\nbutton " << 30 + k
+                                    << " 40 on\ntouch " << k << " on\n";
+    }
+    PtyPair terminal;
+    const std::string port = terminal.slavePath();
+    const char* argv[] = {"sim", "--port", port.c_str(), "--event-delay", "0", "--device", files[0].c_str(),
+                          "--device", files[1].c_str(), "--device", files[2].c_str()};
+    const options o = parse_options(11, argv);
+    serial_line line = serial_line::device(o.port, o.baud);
+    testing::internal::CaptureStdout();
+    volatile std::sig_atomic_t stop = 0;
+    std::thread board([&] { simulator(o, line).run(stop); });
+    const bytes pins{1, 2, 3};
+    for (std::uint8_t k : {1, 2, 3, 1}) {
+        const auto touch = [k](std::uint8_t pin) { return std::uint8_t(pin == k ? TOUCH_ON : NOT_CONNECTED); };
+        const bytes expected = frame_bytes(DETECT_INSERT, 1, {}) + frame_bytes(ON_INSERT, 1, {}) +
+            frame_bytes(MES_STATIC, 1, {}) + frame_bytes(ON_STATIC_MES, 1, {1, k, LED_ANODE, 20, LED_CATHODE, 90, 0xFF}) +
+            frame_bytes(MES_BUTTON_MECH, 1, {}) +
+            frame_bytes(ON_BUTTON_MECH, 1, {1, std::uint8_t(30 + k), BUTTON_ON, 40, COMMON, 0, 0}) +
+            frame_bytes(MES_BUTTON_CAP, 1, {}) + frame_bytes(ON_BUTTON_CAP, 1, {3, 1, touch(1), 2, touch(2), 3, touch(3)}) +
+            frame_bytes(DETECT_REMOVE, 1, {}) + frame_bytes(ON_REMOVE, 1, {});
+        ASSERT_TRUE(terminal.write(frame_bytes(DETECT_INSERT, 1, {}) + frame_bytes(MES_STATIC, 1, {}) +
+                                   frame_bytes(MES_BUTTON_MECH, 1, {}) + frame_bytes(MES_BUTTON_CAP, 1, pins) +
+                                   frame_bytes(DETECT_REMOVE, 1, {})));
+        EXPECT_EQ(terminal.read(expected.size()), expected) << "file " << int(k);
+    }
+    stop = 1;
+    board.join();
+    std::istringstream log(testing::internal::GetCapturedStdout());
+    std::string parts;
+    for (std::string entry; std::getline(log, entry);)
+        if (entry.rfind("part ", 0) == 0)
+            parts += entry + "\n";
+    const auto part = [&](int n, const char* what, int k) {
+        return "part " + std::to_string(n) + " " + what + ": " + files[std::size_t(k - 1)] + " (file " +
+               std::to_string(k) + " of 3)\n";
+    };
+    EXPECT_EQ(parts, part(1, "inserted", 1) + part(1, "removed", 1) + part(2, "inserted", 2) + part(2, "removed", 2) +
+                     part(3, "inserted", 3) + part(3, "removed", 3) + part(4, "inserted", 1) + part(4, "removed", 1));
+    for (const std::string& file : files)
+        std::remove(file.c_str());
 }
 
 }  // namespace

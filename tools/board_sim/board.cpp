@@ -6,9 +6,9 @@
 
 namespace board_sim {
 
-board::board(device_model device, board_timing timing, std::set<std::uint8_t> silent,
+board::board(part_sequence parts, board_timing timing, std::set<std::uint8_t> silent,
              std::set<std::uint8_t> eventless)
-    : device(std::move(device)), timing(timing), silent(std::move(silent)), eventless(std::move(eventless)) {}
+    : parts(std::move(parts)), timing(timing), silent(std::move(silent)), eventless(std::move(eventless)) {}
 
 bool board::has_event(std::uint8_t endpoint) {
     using namespace tarnwell;
@@ -22,6 +22,7 @@ bool board::has_event(std::uint8_t endpoint) {
 
 answer board::on_command(std::uint8_t endpoint, const std::vector<std::uint8_t>& payload) const {
     using namespace tarnwell;
+    const device_model& device = parts.current();
     answer a;
     const auto first = timing.reply_delay;
     switch (endpoint) {
@@ -71,6 +72,17 @@ answer board::on_command(std::uint8_t endpoint, const std::vector<std::uint8_t>&
         a.note = "acknowledged without its event (--no-event)";
     }
     return a;
+}
+
+std::string board::event_sent(std::uint8_t endpoint) {
+    switch (endpoint) {
+    case tarnwell::ON_INSERT:
+        return parts.inserted();
+    case tarnwell::ON_REMOVE:
+        return parts.removed();
+    default:
+        return {};
+    }
 }
 
 }  // namespace board_sim

@@ -4,6 +4,7 @@
 // configuration the event that follows.
 
 #include "device_model.h"
+#include "part_sequence.h"
 
 #include <chrono>
 #include <cstdint>
@@ -35,16 +36,21 @@ struct answer {
 class board {
 public:
     // `silent`: commands never answered; `eventless`: commands acknowledged but without their event.
-    board(device_model device, board_timing timing, std::set<std::uint8_t> silent,
+    board(part_sequence parts, board_timing timing, std::set<std::uint8_t> silent,
           std::set<std::uint8_t> eventless);
 
+    // Measures measure the current part, as it is when the command arrives.
     answer on_command(std::uint8_t endpoint, const std::vector<std::uint8_t>& payload) const;
+
+    // An event has gone out on the line: ON_INSERT has the current part inserted, ON_REMOVE removed and
+    // the next one current. Returns a line for the log, or nothing.
+    std::string event_sent(std::uint8_t endpoint);
 
     // Commands that are followed by an event, the ones --no-event accepts.
     static bool has_event(std::uint8_t endpoint);
 
 private:
-    device_model device;
+    part_sequence parts;
     board_timing timing;
     std::set<std::uint8_t> silent;
     std::set<std::uint8_t> eventless;

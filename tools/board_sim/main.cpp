@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
             return exit_ok;
         }
         if (opts.print_device) {
-            std::fputs(tarnwell::partText(opts.device).c_str(), stdout);
+            std::fputs(tarnwell::partText(opts.parts.front().device).c_str(), stdout);
             return exit_ok;
         }
         install_signal_handlers();

@@ -99,13 +99,13 @@ private:
         } else if (name == "--baud") {
             opts.baud = static_cast<unsigned>(parseNumber(value(), 1, 4000000, "--baud"));
         } else if (name == "--device") {
-            if (!device_file.empty())
-                throw std::invalid_argument("--device is given twice");
-            device_file = value();
+            device_files.push_back(value());
         } else if (name == "--pair" || name == "--button" || name == "--touch") {
             device_lines.push_back(name.substr(2) + " " + value());
+            first_edit = first_edit.empty() ? name : first_edit;
         } else if (name == "--firmware") {
             firmware = value();
+            first_edit = first_edit.empty() ? name : first_edit;
         } else if (name == "--print-device") {
             flag(opts.print_device);
         } else if (name == "--reply-delay") {
@@ -150,20 +150,25 @@ private:
     void finish() {
         if (pty && !opts.port.empty())
             throw std::invalid_argument("--pty and --port exclude each other");
+        // Which part of a run they would edit is anybody's guess.
+        if (device_files.size() > 1 && !first_edit.empty())
+            throw std::invalid_argument(first_edit + " edits a single device, not a run of " +
+                                        std::to_string(device_files.size()) + " --device files");
+        for (const std::string& file : device_files)
+            opts.parts.push_back({file, read_device_file(file)});
         // Any description of its own replaces the built-in device as a whole.
-        if (!device_file.empty())
-            opts.device = read_device_file(device_file);
-        else if (device_lines.empty())
-            opts.device = builtin_device();
+        if (opts.parts.empty())
+            opts.parts.push_back({"", device_lines.empty() ? builtin_device() : device_model{}});
+        device_model& device = opts.parts.front().device;
         for (const std::string& line : device_lines) {
             try {
-                tarnwell::addPartLine(opts.device, line);
+                tarnwell::addPartLine(device, line);
             } catch (const std::invalid_argument& e) {
                 throw std::invalid_argument("--" + line.substr(0, line.find(' ')) + ": " + e.what());
             }
         }
         if (!firmware.empty())
-            opts.device.firmware = tarnwell::parseFirmware(firmware);
+            device.firmware = tarnwell::parseFirmware(firmware);
     }
 
     static device_model read_device_file(const std::string& path) {
@@ -180,9 +185,10 @@ private:
     std::size_t next = 0;
     options opts;
     bool pty = false;
-    std::string device_file;
+    std::vector<std::string> device_files;
     std::vector<std::string> device_lines;
     std::string firmware;
+    std::string first_edit;  // the first option that edits the device, for a refusal
 };
 
 }  // namespace
@@ -196,7 +202,7 @@ options parse_options(int argc, const char* const* argv) {
 }
 
 const char* help_text() {
-    return R"(Usage: rx48p-board-sim [OPTION]...
+    return R"help(Usage: rx48p-board-sim [OPTION]...
 Plays the RX48P board on a serial line, so that RX48P-Term can be used and tested without one. It
 answers every command (the ping with the board's name and a firmware version, an acknowledgement on the
 command's endpoint), sends the insertion, removal, measure and "calibration done" events a little
@@ -211,16 +217,27 @@ Serial line:
 
 Device under test (the built-in one has LEDs, a bicolour LED, a wire link, an RGB LED on a common
 pin, a pressed and a released button and three touch pads):
-  --device FILE         read the device from FILE
+  --device FILE         read the device from FILE; given several times, the files are the parts of a
+                        production run, in order (see "A run of parts" below)
   --pair "PIN TYPE PIN TYPE VOLTS VOLTS"
                         a pin pair of the static measure, e.g. --pair "1 anode 2 cathode 1.80 -0.02"
   --button "PIN COMMON on|off"
                         a button of the button measure, reading ON or OFF
   --touch "PIN on|off"  a touch pad of the capacitive measure
   --firmware X.Y.Z      the firmware version of the ping reply (default 1.4.2)
-  --print-device        print the device in the file format and exit
+  --print-device        print the device in the file format and exit; with several --device files,
+                        the first
   --pair, --button and --touch add to the device of --device; without --device they replace the
-  built-in device as a whole.
+  built-in device as a whole. They and --firmware edit a single device: with several --device files
+  they are refused.
+
+A run of parts (--device given several times):
+  The first file's part is in the fixture, and every measure measures it. When the board sends
+  "remove detected" (ON_REMOVE, the event of DETECT_REMOVE), the next file's part takes its place;
+  after the last file the first comes again, so 5 files can stand for 100 parts. The log says
+  "part N inserted: FILE (file K of M)" when the board sends ON_INSERT and "part N removed: ..." with
+  ON_REMOVE; N counts the parts of the run. A removal that never goes out (IDLE before it, --no-event
+  DETECT_REMOVE, the terminal closing the line) leaves the part where it is.
 
 Timing, in milliseconds:
   --reply-delay MS      from a command to its immediate answer (default 0)
@@ -294,7 +311,7 @@ the bytes logged as "send", and the program goes on running. Per fault:
                     closing the window in the middle of a reply ends the process with exit code 0
   Three connect / disconnect cycles on one board are each answered, and the console keeps its
   lines until Clear.
-)";
+)help";
 }
 
 }  // namespace board_sim

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "board.h"
-#include "device_model.h"
 #include "frame_encoder.h"
+#include "part_sequence.h"
 
 #include <chrono>
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace board_sim {
 
@@ -17,7 +18,7 @@ struct options {
     bool raw = false;          // log every chunk read from the line too
     std::string port;          // empty: create a pseudo-terminal
     unsigned baud = 9600;
-    device_model device;
+    std::vector<run_part> parts;  // in the order of the run; the built-in device when none is given
     board_timing timing;
     std::size_t chunk = 0;
     std::chrono::milliseconds chunk_pause{20};

@@ -26,7 +26,7 @@ constexpr int max_poll_ms = 100;
 simulator::simulator(const options& opts, serial_line& line)
     : line(line),
       log_raw(opts.raw),
-      dut_board(opts.device, opts.timing, opts.no_reply, opts.no_event),
+      dut_board(part_sequence(opts.parts), opts.timing, opts.no_reply, opts.no_event),
       encoder(opts.faults),
       tx(opts.chunk, opts.chunk_pause),
       parser(line_config()),
@@ -125,6 +125,10 @@ void simulator::send_due(clock::time_point now) {
         for (const outgoing& piece : encoder.encode(r.endpoint, r.payload)) {
             log_line("send " + hex_text(piece.bytes) + "  " + piece.text);
             tx.queue(piece.bytes);
+        }
+        if (r.event) {
+            if (const std::string part = dut_board.event_sent(r.endpoint); !part.empty())
+                log_line(part);
         }
     }
 }
