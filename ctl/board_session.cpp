@@ -89,7 +89,7 @@ board_session::answer board_session::open(const QString& port, int timeoutMs) {
         return {outcome::port_lost, QStringLiteral("no serial port named '%1' (rx48p-ctl ports lists them)").arg(port), {}};
     portName = port;
     link.connectPort(location);
-    answer a = waitFor([this] { return isConnected || trouble.openFailed(); }, timeoutMs, true,
+    answer a = waitFor([this] { return isConnected || trouble.openFailed(); }, timeoutMs,
                        QStringLiteral("%1 to open").arg(port));
     if (a.result == outcome::done && !isConnected) {
         link.disconnectPort();
@@ -106,31 +106,28 @@ void board_session::close() {
 }
 
 board_session::answer board_session::exchange(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload,
-                                              int answerTimeoutMs, int eventTimeoutMs, bool interruptible) {
+                                              int answerTimeoutMs, int eventTimeoutMs) {
     arrived.clear();
     link.sendCommand(command, payload);
-    answer a = waitFor([this, command] { return arrived.count(command) > 0; }, answerTimeoutMs, interruptible,
-                       describe(command));
+    answer a = waitFor([this, command] { return arrived.count(command) > 0; }, answerTimeoutMs, describe(command));
     if (a.result != outcome::done)
         return a;
     a.payload = arrived[command];
     const auto event = tarnwell::eventAfter(command);
     if (!event)
         return a;
-    a = waitFor([this, event] { return arrived.count(*event) > 0; }, eventTimeoutMs, interruptible, describe(*event));
+    a = waitFor([this, event] { return arrived.count(*event) > 0; }, eventTimeoutMs, describe(*event));
     if (a.result == outcome::done)
         a.payload = arrived[*event];
     return a;
 }
 
-board_session::answer board_session::waitFor(const std::function<bool()>& done, int timeoutMs, bool interruptible,
-                                             const QString& awaited) {
+board_session::answer board_session::waitFor(const std::function<bool()>& done, int timeoutMs, const QString& awaited) {
     // Wakes the loop so time-outs, signals and a lost line are noticed while the board is silent.
     QTimer tick;
     tick.start(10);
     QElapsedTimer clock;
     clock.start();
-    const int stopsBefore = stops.count();
     for (;;) {
         if (out.closed())
             return {outcome::output_closed, QString(), {}};
@@ -139,7 +136,7 @@ board_session::answer board_session::waitFor(const std::function<bool()>& done, 
         const QString lineError = trouble.lineError();
         if (!lineError.isEmpty())
             return {outcome::port_lost, QStringLiteral("%1 went away (%2)").arg(portName, lineError), {}};
-        if (interruptible && stops.count() > stopsBefore)
+        if (stopLimit > 0 && stops.count() >= stopLimit)
             return {outcome::interrupted, awaited, {}};
         if (timeoutMs != noTimeout && clock.elapsed() >= timeoutMs)
             return {outcome::timed_out, QStringLiteral("waited %1 ms for %2").arg(timeoutMs).arg(awaited), {}};
@@ -166,6 +163,8 @@ void board_session::frameReceived(std::uint8_t endpoint, vex_com::acknowledge ac
     // incident only, and the wait for a whole one goes on.
     if (how == format::json)
         out.record(receivedFrameJson(endpoint, ack, payload));
+    else if (how == format::quiet)
+        tarnwell::report(static_cast<tarnwell::endpoints>(endpoint), payload);  // decoded all the same
     else
         out.line(tarnwell::report(static_cast<tarnwell::endpoints>(endpoint), payload));
     arrived[endpoint] = payload;

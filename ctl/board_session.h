@@ -24,7 +24,7 @@ namespace ctl {
 class board_session : public QObject {
     Q_OBJECT
 public:
-    enum class format { reports, raw, json };
+    enum class format { reports, raw, json, quiet };
     enum class outcome { done, timed_out, interrupted, port_lost, output_closed };
     struct answer {
         outcome result = outcome::done;
@@ -41,9 +41,13 @@ public:
     void close();
 
     // Sends `command` and waits for its answer and, where the board sends one, its event (for CFG,
-    // "calibration done"). `interruptible`: a stop request ends the wait at once.
+    // "calibration done").
     answer exchange(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload, int answerTimeoutMs,
-                    int eventTimeoutMs, bool interruptible = true);
+                    int eventTimeoutMs);
+
+    // Waits end as interrupted once this many stop requests (Ctrl-C, SIGTERM) have come; 1 unless a
+    // caller lets a first request finish the work in hand. 0: never.
+    void setStopLimit(int requests) { stopLimit = requests; }
 
     // Frames are also handed here as they are reported, for callers that keep records of their own.
     void onFrame(std::function<void(std::uint8_t endpoint, const std::vector<std::uint8_t>& payload)> observer);
@@ -52,7 +56,7 @@ private:
     void chunkReceived(std::vector<std::uint8_t> chunk);
     void frameSent(const QString& hex);
     void frameReceived(std::uint8_t endpoint, vex_com::acknowledge ack, const std::vector<std::uint8_t>& payload);
-    answer waitFor(const std::function<bool()>& done, int timeoutMs, bool interruptible, const QString& awaited);
+    answer waitFor(const std::function<bool()>& done, int timeoutMs, const QString& awaited);
 
     format how;
     output& out;
@@ -60,6 +64,7 @@ private:
     const stop_signals& stops;
     QString portName;
     bool isConnected = false;
+    int stopLimit = 1;
     std::map<std::uint8_t, std::vector<std::uint8_t>> arrived;  // since the last command, by endpoint
     std::function<void(std::uint8_t, const std::vector<std::uint8_t>&)> observer;
     vex_com::interpreter parser;

@@ -36,6 +36,11 @@ Commands:
   buzz-ok                   sound the OK signal
   buzz-error                sound the error signal
   idle                      stop the board and return it to idle
+  check EXPECTED [--tolerance VOLTS] [--junit FILE]
+                            measure a part and compare it with the part file EXPECTED
+  station EXPECTED [--count N] [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--junit FILE]
+                            run the test station: for each part, detect the insertion, check it, sound
+                            OK or error, detect the removal
 A command's own options and arguments come after it, in any order.
 
 Standard output carries the reports exactly as RX48P-Term's log console shows them (tabs included).
@@ -43,8 +48,10 @@ Frames with a bad CRC are dropped; an unknown endpoint or a reply too short to d
 standard error and the wait goes on.
 
 Exit status:
-  0    done
-  2    bad usage: unknown command or option, value out of range, missing --port
+  0    done (check, station: every part passed)
+  1    check, station: a part failed
+  2    bad usage: unknown command or option, value out of range, missing --port,
+       unreadable or unusable part file, JUnit file that cannot be written
   3    the board did not answer in time (standard error names what was awaited)
   4    the port cannot be opened or went away (standard error names the port and the reason)
   130  interrupted by Ctrl-C (143 by SIGTERM): the link was stopped cleanly

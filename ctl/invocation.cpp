@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include <cmath>
+
 
 namespace ctl {
 
@@ -36,6 +38,18 @@ long number(const QString& text, long min, long max, const QString& what) {
     if (value < min || value > max)
         throw usage_error(
             QStringLiteral("%1: %2 is out of range (%3 to %4)").arg(what, text).arg(min).arg(max).toStdString());
+    return value;
+}
+
+double volts(const QString& text, double min, double max, const QString& what) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        throw usage_error(QStringLiteral("%1: '%2' is not a number of volts").arg(what, text).toStdString());
+    if (value < min || value > max)
+        throw usage_error(QStringLiteral("%1: %2 is out of range (%3 to %4)")
+                              .arg(what, text, QString::number(min, 'f', 2), QString::number(max, 'f', 2))
+                              .toStdString());
     return value;
 }
 
@@ -102,6 +116,35 @@ void parseExchange(invocation& inv, const command_entry& entry, const QStringLis
     }
 }
 
+void parseCheck(invocation& inv, const QStringList& rest) {
+    inv.what = invocation::action::check;
+    const command_line line(inv.commandName, rest, {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE")});
+    expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
+    inv.expectedFile = line.arguments().at(0);
+    if (line.isSet("tolerance"))
+        inv.tolerance = volts(line.value("tolerance"), 0.0, 5.12, QStringLiteral("--tolerance"));
+    inv.junitFile = line.value("junit");
+}
+
+void parseStation(invocation& inv, const QStringList& rest) {
+    inv.what = invocation::action::station;
+    const command_line line(inv.commandName, rest,
+                            {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE"), valueOption("count", "N"),
+                             valueOption("sensitivity", "N"), valueOption("buzzer", "N")});
+    expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
+    inv.expectedFile = line.arguments().at(0);
+    if (line.isSet("tolerance"))
+        inv.tolerance = volts(line.value("tolerance"), 0.0, 5.12, QStringLiteral("--tolerance"));
+    inv.junitFile = line.value("junit");
+    if (line.isSet("count"))
+        inv.count = number(line.value("count"), 1, 1000000000L, QStringLiteral("--count"));
+    if (line.isSet("sensitivity"))
+        inv.sensitivity = static_cast<int>(
+            number(line.value("sensitivity"), 0, tarnwell::sensitivityMax, QStringLiteral("--sensitivity")));
+    if (line.isSet("buzzer"))
+        inv.buzzer = static_cast<int>(number(line.value("buzzer"), 0, tarnwell::buzzerMax, QStringLiteral("--buzzer")));
+}
+
 }  // namespace
 
 invocation parseInvocation(const QStringList& arguments) {
@@ -142,7 +185,11 @@ invocation parseInvocation(const QStringList& arguments) {
         expectArguments(inv.commandName, command_line(inv.commandName, rest, {}).arguments(), 0, "");
         return inv;
     }
-    {
+    if (inv.commandName == QLatin1String("check"))
+        parseCheck(inv, rest);
+    else if (inv.commandName == QLatin1String("station"))
+        parseStation(inv, rest);
+    else {
         const command_entry* found = nullptr;
         for (const command_entry& entry : boardCommands)
             if (inv.commandName == QLatin1String(entry.name))

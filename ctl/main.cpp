@@ -1,39 +1,23 @@
 // rx48p-ctl: drives the RX48P board from scripts, on RX48P-Term's own link, parser and report texts.
 
 #include "ctl/board_session.h"
+#include "ctl/check_command.h"
 #include "ctl/exit_codes.h"
 #include "ctl/invocation.h"
 #include "ctl/link_trouble.h"
+#include "ctl/outcome_exit.h"
 #include "ctl/output.h"
 #include "ctl/port_listing.h"
+#include "ctl/station_command.h"
 #include "ctl/stop_signals.h"
 
 #include <QCoreApplication>
 
-#include <csignal>
 #include <cstdio>
 
 namespace {
 
 using namespace ctl;
-
-int exitFor(const board_session::answer& answer, const stop_signals& stops) {
-    switch (answer.result) {
-    case board_session::outcome::done:
-        return exit_done;
-    case board_session::outcome::timed_out:
-        diagnose(QStringLiteral("the board did not answer: %1").arg(answer.message));
-        return exit_timeout;
-    case board_session::outcome::port_lost:
-        diagnose(answer.message);
-        return exit_port;
-    case board_session::outcome::interrupted:
-        return stops.lastSignal() == SIGTERM ? 128 + SIGTERM : exit_interrupted;
-    case board_session::outcome::output_closed:
-        return exit_output_closed;
-    }
-    return exit_done;
-}
 
 int runExchange(const invocation& inv, output& out, const stop_signals& stops) {
     const link_trouble trouble;
@@ -74,7 +58,10 @@ int main(int argc, char* argv[]) {
         return out.closed() ? exit_output_closed : exit_done;
     case invocation::action::exchange:
         return runExchange(inv, out, stops);
-    default:
-        return exit_usage;
+    case invocation::action::check:
+        return runCheck(inv, out, stops);
+    case invocation::action::station:
+        return runStation(inv, out, stops);
     }
+    return exit_usage;
 }

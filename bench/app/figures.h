@@ -10,6 +10,8 @@ namespace bench {
 struct Settings {
     std::string simProgram;   // rx48p-board-sim
     std::string startProbe;   // rx48p_start_probe
+    std::string ctlProgram;   // rx48p-ctl
+    std::string partsDir;     // the test parts: good.device and its faulty copies
     bool quick = false;       // fewer samples and shorter runs, to check that the bench itself works
 };
 
@@ -31,6 +33,9 @@ Row longSession(const Settings& s);
 // Idle first, then the same connection with the board gone.
 std::vector<Row> idleAndBoardGone(const Settings& s);
 Row startTime(const Settings& s);
+// rx48p-ctl: one ping as a whole process; the test station's cycle per part.
+Row ctlPing(const Settings& s);
+Row stationCycle(const Settings& s);
 
 // printf into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -19,7 +19,8 @@ const char* const usage =
     "Usage: rx48p_app_bench [--quick] [--only NAME[,NAME...]]\n"
     "Measures RX48P-Term and prints a Markdown table of every figure against its goal.\n"
     "  --quick   fewer samples and shorter runs: checks the bench, not the program\n"
-    "  --only    run only these figures: reply, command, sustained, sustained90, session, idle, start\n"
+    "  --only    run only these figures: reply, command, sustained, sustained90, session, idle, start,\n"
+    "            ctl\n"
     "Run it with QT_QPA_PLATFORM=offscreen on a quiet machine; scripts/bench does both.\n";
 
 std::set<std::string> splitNames(const std::string& text) {
@@ -44,6 +45,8 @@ int main(int argc, char* argv[]) {
     bench::Settings settings;
     settings.simProgram = RX48P_BOARD_SIM;
     settings.startProbe = RX48P_START_PROBE;
+    settings.ctlProgram = RX48P_CTL;
+    settings.partsDir = RX48P_TEST_PARTS;
     std::set<std::string> only;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0) {
@@ -66,6 +69,7 @@ int main(int argc, char* argv[]) {
         {"session", [&] { return std::vector<Row>{bench::longSession(settings)}; }},
         {"idle", [&] { return bench::idleAndBoardGone(settings); }},
         {"start", [&] { return std::vector<Row>{bench::startTime(settings)}; }},
+        {"ctl", [&] { return std::vector<Row>{bench::ctlPing(settings), bench::stationCycle(settings)}; }},
     };
     const std::string loadBefore = bench::loadAverage();
     std::vector<Row> rows;

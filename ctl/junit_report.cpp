@@ -1,0 +1,77 @@
+#include "ctl/junit_report.h"
+
+#include <QXmlStreamWriter>
+
+
+namespace ctl {
+
+namespace {
+
+QString seconds(double s) {
+    return QString::number(s, 'f', 3);
+}
+
+}  // namespace
+
+bool junit_report::open(const QString& path, QString& error) {
+    file.setFileName(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return true;
+    error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return false;
+}
+
+void junit_report::addSuite(const QString& name, double s, const std::vector<comparison>& comparisons) {
+    suites.push_back({name, s, comparisons});
+}
+
+bool junit_report::write(QString& error) {
+    int tests = 0, failed = 0;
+    double total = 0;
+    for (const suite& s : suites) {
+        tests += static_cast<int>(s.cases.size());
+        failed += failedCount(s.cases);
+        total += s.seconds;
+    }
+    QXmlStreamWriter xml(&file);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("testsuites"));
+    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("rx48p-ctl"));
+    xml.writeAttribute(QStringLiteral("tests"), QString::number(tests));
+    xml.writeAttribute(QStringLiteral("failures"), QString::number(failed));
+    xml.writeAttribute(QStringLiteral("time"), seconds(total));
+    for (const suite& s : suites) {
+        xml.writeStartElement(QStringLiteral("testsuite"));
+        xml.writeAttribute(QStringLiteral("name"), s.name);
+        xml.writeAttribute(QStringLiteral("tests"), QString::number(s.cases.size()));
+        xml.writeAttribute(QStringLiteral("failures"), QString::number(failedCount(s.cases)));
+        xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
+        xml.writeAttribute(QStringLiteral("time"), seconds(s.seconds));
+        for (const comparison& c : s.cases) {
+            xml.writeStartElement(QStringLiteral("testcase"));
+            xml.writeAttribute(QStringLiteral("classname"), s.name + QLatin1Char('.') + c.kind);
+            xml.writeAttribute(QStringLiteral("name"), c.kind + QLatin1Char(' ') + c.item);
+            if (!c.passed) {
+                xml.writeStartElement(QStringLiteral("failure"));
+                xml.writeAttribute(QStringLiteral("message"), c.reason);
+                xml.writeCharacters(QStringLiteral("expected: %1\nmeasured: %2")
+                                        .arg(c.expected.isEmpty() ? QStringLiteral("nothing") : c.expected,
+                                             c.measured.isEmpty() ? QStringLiteral("nothing") : c.measured));
+                xml.writeEndElement();
+            }
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    file.flush();
+    if (xml.hasError() || file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace ctl

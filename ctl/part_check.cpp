@@ -1,0 +1,182 @@
+#include "ctl/part_check.h"
+
+#include "device/payloads.h"
+#include "device/reports.h"
+
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace ctl {
+
+namespace {
+
+using tarnwell::pin_pair_record;
+
+QString volts(std::int8_t steps) {
+    return QString::number(tarnwell::dropVolts(steps), 'f', 3) + QLatin1Char('V');
+}
+
+QString typeName(std::uint8_t code) {
+    const QString name = tarnwell::pinTypeName(code);
+    return name.isEmpty() ? QStringLiteral("type %1").arg(code) : name;
+}
+
+QString pairText(const pin_pair_record& p) {
+    return QStringLiteral("%1 to %2, %3 / %4").arg(typeName(p.type_a), typeName(p.type_b), volts(p.vdrop_ab), volts(p.vdrop_ba));
+}
+
+// The measured record turned to face the expected one: same pin first.
+pin_pair_record facing(const pin_pair_record& m, std::int8_t firstPin) {
+    if (m.pin_a == firstPin)
+        return m;
+    return {m.pin_b, m.type_b, m.pin_a, m.type_a, m.vdrop_ba, m.vdrop_ab};
+}
+
+bool samePins(const pin_pair_record& a, std::int8_t x, std::int8_t y) {
+    return (a.pin_a == x && a.pin_b == y) || (a.pin_a == y && a.pin_b == x);
+}
+
+bool within(std::int8_t measured, std::int8_t expected, double tolerance) {
+    // Drops are whole steps of 0.02 V; the slack keeps a tolerance of exactly k steps inclusive.
+    return std::fabs(tarnwell::dropVolts(measured) - tarnwell::dropVolts(expected)) <= tolerance + 1e-9;
+}
+
+QString pairName(std::int8_t a, std::int8_t b) {
+    return QStringLiteral("%1-%2").arg(a).arg(b);
+}
+
+void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_pair_record> measured, double tolerance,
+                  std::vector<comparison>& out) {
+    for (const pin_pair_record& e : expected) {
+        comparison c{QStringLiteral("pair"), pairName(e.pin_a, e.pin_b), false, pairText(e), QString(), QString()};
+        auto found = measured.begin();
+        while (found != measured.end() && !samePins(*found, e.pin_a, e.pin_b))
+            ++found;
+        if (found == measured.end()) {
+            c.reason = QStringLiteral("missing (open)");
+            out.push_back(c);
+            continue;
+        }
+        const pin_pair_record m = facing(*found, e.pin_a);
+        measured.erase(found);
+        c.measured = pairText(m);
+        QStringList wrong;
+        if (m.type_a != e.type_a)
+            wrong << QStringLiteral("pin %1 is %2, expected %3").arg(e.pin_a).arg(typeName(m.type_a), typeName(e.type_a));
+        if (m.type_b != e.type_b)
+            wrong << QStringLiteral("pin %1 is %2, expected %3").arg(e.pin_b).arg(typeName(m.type_b), typeName(e.type_b));
+        const QString tol = QString::number(tolerance, 'f', 3) + QLatin1Char('V');
+        if (!within(m.vdrop_ab, e.vdrop_ab, tolerance))
+            wrong << QStringLiteral("Vdrop(%1->%2) = %3, expected %4 within %5")
+                         .arg(e.pin_a).arg(e.pin_b).arg(volts(m.vdrop_ab), volts(e.vdrop_ab), tol);
+        if (!within(m.vdrop_ba, e.vdrop_ba, tolerance))
+            wrong << QStringLiteral("Vdrop(%1->%2) = %3, expected %4 within %5")
+                         .arg(e.pin_b).arg(e.pin_a).arg(volts(m.vdrop_ba), volts(e.vdrop_ba), tol);
+        c.passed = wrong.isEmpty();
+        c.reason = wrong.join(QStringLiteral("; "));
+        out.push_back(c);
+    }
+    for (const pin_pair_record& m : measured)
+        out.push_back({QStringLiteral("pair"), pairName(m.pin_a, m.pin_b), false, QString(), pairText(m),
+                       QStringLiteral("not expected (short)")});
+}
+
+bool isButton(std::uint8_t type) {
+    return type == tarnwell::BUTTON_ON || type == tarnwell::BUTTON_OFF;
+}
+
+void compareButtons(const std::vector<tarnwell::button_spec>& expected, std::vector<pin_pair_record> measured,
+                    std::vector<comparison>& out) {
+    const auto stateName = [](bool pressed) { return typeName(pressed ? tarnwell::BUTTON_ON : tarnwell::BUTTON_OFF); };
+    for (const tarnwell::button_spec& e : expected) {
+        comparison c{QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(e.pin).arg(e.common), false,
+                     stateName(e.pressed), QString(), QString()};
+        auto found = measured.begin();
+        while (found != measured.end() && !samePins(*found, e.pin, e.common))
+            ++found;
+        if (found == measured.end()) {
+            c.reason = QStringLiteral("missing");
+            out.push_back(c);
+            continue;
+        }
+        const pin_pair_record m = facing(*found, e.pin);
+        measured.erase(found);
+        c.measured = typeName(m.type_a);
+        c.passed = m.type_a == (e.pressed ? tarnwell::BUTTON_ON : tarnwell::BUTTON_OFF);
+        if (!c.passed)
+            c.reason = QStringLiteral("%1, expected %2").arg(c.measured, c.expected);
+        out.push_back(c);
+    }
+    for (const pin_pair_record& m : measured) {
+        const pin_pair_record b = isButton(m.type_a) ? m : facing(m, m.pin_b);
+        out.push_back({QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(b.pin_a).arg(b.pin_b), false,
+                       QString(), typeName(b.type_a), QStringLiteral("not expected")});
+    }
+}
+
+void comparePads(const std::vector<tarnwell::touch_pad>& expected, const std::vector<tarnwell::cap_pin_record>& measured,
+                 std::vector<comparison>& out) {
+    for (const tarnwell::touch_pad& e : expected) {
+        const std::uint8_t want = e.touched ? tarnwell::TOUCH_ON : tarnwell::TOUCH_OFF;
+        comparison c{QStringLiteral("touch"), QString::number(e.pin), false, typeName(want), QString(), QString()};
+        const tarnwell::cap_pin_record* found = nullptr;
+        for (const tarnwell::cap_pin_record& m : measured)
+            if (m.pin == e.pin && !found)
+                found = &m;
+        if (!found) {
+            c.reason = QStringLiteral("missing from the measure");
+        } else {
+            c.measured = typeName(found->type);
+            c.passed = found->type == want;
+            if (!c.passed)
+                c.reason = QStringLiteral("%1, expected %2").arg(c.measured, c.expected);
+        }
+        out.push_back(c);
+    }
+}
+
+}  // namespace
+
+std::vector<comparison> comparePart(const tarnwell::part_description& expected, const measured_part& measured,
+                                    double tolerance) {
+    std::vector<comparison> out;
+    if (measured.pairs)
+        comparePairs(expected.pairs, *measured.pairs, tolerance, out);
+    if (measured.buttons)
+        compareButtons(expected.buttons, *measured.buttons, out);
+    if (measured.pads)
+        comparePads(expected.pads, *measured.pads, out);
+    return out;
+}
+
+QString failureText(const comparison& c) {
+    return QStringLiteral("%1 %2: %3").arg(c.kind, c.item, c.reason);
+}
+
+QString comparisonLine(const comparison& c) {
+    if (!c.passed)
+        return QStringLiteral("FAIL  ") + failureText(c);
+    return QStringLiteral("PASS  %1 %2: %3").arg(c.kind, c.item, c.measured);
+}
+
+QJsonArray comparisonsJson(const std::vector<comparison>& comparisons) {
+    QJsonArray out;
+    for (const comparison& c : comparisons)
+        out.append(QJsonObject{{QStringLiteral("kind"), c.kind},
+                               {QStringLiteral("item"), c.item},
+                               {QStringLiteral("passed"), c.passed},
+                               {QStringLiteral("expected"), c.expected.isEmpty() ? QJsonValue() : QJsonValue(c.expected)},
+                               {QStringLiteral("measured"), c.measured.isEmpty() ? QJsonValue() : QJsonValue(c.measured)},
+                               {QStringLiteral("reason"), c.reason.isEmpty() ? QJsonValue() : QJsonValue(c.reason)}});
+    return out;
+}
+
+int failedCount(const std::vector<comparison>& comparisons) {
+    return static_cast<int>(
+        std::count_if(comparisons.begin(), comparisons.end(), [](const comparison& c) { return !c.passed; }));
+}
+
+}  // namespace ctl

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "device/part_description.h"
+#include "device/records.h"
+
+#include <QJsonArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace ctl {
+
+// What the board measured on a part: each measure that was run.
+struct measured_part {
+    std::optional<std::vector<tarnwell::pin_pair_record>> pairs;    // ON_STATIC_MES
+    std::optional<std::vector<tarnwell::pin_pair_record>> buttons;  // ON_BUTTON_MECH
+    std::optional<std::vector<tarnwell::cap_pin_record>> pads;      // ON_BUTTON_CAP
+};
+
+// One comparison of an expected item with what was measured.
+struct comparison {
+    QString kind;      // "pair", "button", "touch"
+    QString item;      // "1-2", "12 (common 14)", "16"
+    bool passed = false;
+    QString expected;  // in the report's words: "Led anode to Led cathode, 1.800V / -0.020V"
+    QString measured;  // the same for what the board found; empty when it found nothing
+    QString reason;    // why it failed; empty when it passed
+};
+
+// Pin pairs are compared as unordered pairs: each expected pair must be measured with its types and
+// both drops within `tolerance` volts; a measured pair not expected is a short, an expected pair not
+// measured an open. Buttons and touch pads must read their expected states.
+std::vector<comparison> comparePart(const tarnwell::part_description& expected, const measured_part& measured,
+                                    double tolerance);
+
+// "PASS  pair 1-2: ..." or "FAIL  pair 3-4: missing (open)".
+QString comparisonLine(const comparison& c);
+// "pair 3-4: missing (open)"
+QString failureText(const comparison& c);
+// Each comparison as an object: kind, item, passed, expected, measured, reason.
+QJsonArray comparisonsJson(const std::vector<comparison>& comparisons);
+int failedCount(const std::vector<comparison>& comparisons);
+
+}  // namespace ctl

@@ -1,0 +1,331 @@
+// rx48p-ctl check and station against rx48p-board-sim playing known parts: tests/parts/good.device and
+// one copy per fault.
+
+#include "board_sim_process.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const QString parts = QStringLiteral(RX48P_TEST_PARTS);
+QString partFile(const QString& name) { return parts + QLatin1Char('/') + name + QStringLiteral(".device"); }
+const QString good = partFile(QStringLiteral("good"));
+
+struct Run {
+    int code = -1;
+    bool crashed = true;
+    QString out, err;
+};
+
+class Ctl {
+public:
+    explicit Ctl(const QStringList& args) { process.start(QStringLiteral(RX48P_CTL), args); }
+    Run finish() {
+        if (!process.waitForFinished(30000))
+            process.kill();
+        process.waitForFinished();
+        return {process.exitCode(), process.exitStatus() != QProcess::NormalExit,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+    void signal(int sig) { ::kill(static_cast<pid_t>(process.processId()), sig); }
+    QProcess process;
+};
+
+QStringList simParts(const QStringList& names) {
+    QStringList args{"--event-delay", "0", "--calib-delay", "0"};
+    for (const QString& name : names)
+        args << "--device" << partFile(name);
+    return args;
+}
+
+QStringList lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+QStringList matching(const QStringList& all, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : all)
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+// The buzzer command the board received for each part, in order: "BUZ_OK" or "BUZ_ER".
+QStringList buzzers(BoardSimProcess& sim) {
+    QStringList out;
+    for (const QString& line : sim.log(QStringLiteral("recv ")))
+        if (line.endsWith(QLatin1String("BUZ_OK")) || line.endsWith(QLatin1String("BUZ_ER")))
+            out << line.section(QLatin1Char(' '), -1);
+    return out;
+}
+
+struct JUnit {
+    int suites = 0, cases = 0, failures = 0;
+    QStringList failureMessages;
+};
+
+JUnit readJUnit(const QString& path) {
+    QFile file(path);
+    JUnit j;
+    if (!file.open(QIODevice::ReadOnly))
+        return j;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("testsuite"))
+            ++j.suites;
+        else if (xml.name() == QLatin1String("testcase"))
+            ++j.cases;
+        else if (xml.name() == QLatin1String("failure")) {
+            ++j.failures;
+            j.failureMessages << xml.attributes().value(QStringLiteral("message")).toString();
+        }
+    }
+    return xml.hasError() ? JUnit{} : j;
+}
+
+}  // namespace
+
+class CheckStationTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The board holds the part in the row; the check compares it with the good part.
+    void check_data();
+    void check();
+    void checkRecords();
+    void badExpectedFiles_data();
+    void badExpectedFiles();
+    // Six parts with known verdicts: the lines, the buzzer per part, the summary, JSON and JUnit.
+    void stationOverKnownParts();
+    // Ctrl-C once finishes the part in hand, twice abandons it; either way IDLE and the summary follow.
+    void stationStops_data();
+    void stationStops();
+};
+
+void CheckStationTest::check_data() {
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QStringList>("extra");  // options after the command
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("failure");  // the one FAIL line; empty: none
+    QTest::newRow("good") << "good" << QStringList{} << 0 << "";
+    QTest::newRow("missing pair") << "missing-pair" << QStringList{} << 1 << "FAIL  pair 5-6: missing (open)";
+    QTest::newRow("swapped type") << "swapped-type" << QStringList{} << 1
+                                  << "FAIL  pair 3-4: pin 3 is Led cathode, expected Led anode; "
+                                     "pin 4 is Led anode, expected Led cathode";
+    QTest::newRow("drop out of tolerance") << "drop-out" << QStringList{} << 1
+                                           << "FAIL  pair 1-2: Vdrop(1->2) = 2.000V, expected 1.800V within 0.100V";
+    QTest::newRow("drop just within a wider tolerance") << "drop-out" << QStringList{"--tolerance", "0.2"} << 0 << "";
+    QTest::newRow("drop just beyond it") << "drop-out" << QStringList{"--tolerance", "0.18"} << 1
+                                         << "FAIL  pair 1-2: Vdrop(1->2) = 2.000V, expected 1.800V within 0.180V";
+    QTest::newRow("extra pair") << "extra-pair" << QStringList{} << 1 << "FAIL  pair 9-10: not expected (short)";
+    QTest::newRow("button in the wrong state") << "button-wrong" << QStringList{} << 1
+                                               << "FAIL  button 13 (common 14): Button ON, expected Button OFF";
+    QTest::newRow("touch pad in the wrong state") << "touch-wrong" << QStringList{} << 1
+                                                  << "FAIL  touch 17: Touch ON, expected Touch OFF";
+}
+
+void CheckStationTest::check() {
+    QFETCH(QString, part);
+    QFETCH(QStringList, extra);
+    QFETCH(int, code);
+    QFETCH(QString, failure);
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({part}));
+    QVERIFY(!port.isEmpty());
+    const Run run = Ctl(QStringList{"--port", port, "check", good} + extra).finish();
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, code);
+    const QStringList out = lines(run.out);
+    QCOMPARE(matching(out, "FAIL  "), failure.isEmpty() ? QStringList{} : QStringList{failure});
+    QCOMPARE(matching(out, "PASS  ").size() + matching(out, "FAIL  ").size(), 8 + (part == "extra-pair" ? 1 : 0));
+    QCOMPARE(out.last(), code ? QStringLiteral("FAIL: 1 of %1 comparisons failed").arg(out.size() - 1)
+                              : QStringLiteral("PASS: 8 comparisons passed"));
+    // Only the measures the part calls for, each once.
+    QTRY_COMPARE(sim.framesReceived().size(), 3);
+}
+
+// --json adds one record with every comparison to the frames; --junit writes one case per comparison.
+// A pair written the other way round in the expected file is the same pair.
+void CheckStationTest::checkRecords() {
+    QTemporaryDir dir;
+    const QString reversed = dir.filePath(QStringLiteral("reversed.device"));
+    QFile file(reversed);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("check static\npair 2 cathode 1 anode -0.02 1.80\npair 3 anode 4 cathode 2.10 -0.02\n"
+               "pair 5 bidir 6 bidir 1.96 1.98\npair 7 shortcut 8 shortcut 0 0\n");
+    file.close();
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"extra-pair"}));
+    QVERIFY(!port.isEmpty());
+
+    const QString junit = dir.filePath(QStringLiteral("check.xml"));
+    const Run run = Ctl({"--json", "--port", port, "check", reversed, "--junit", junit}).finish();
+    QCOMPARE(run.code, 1);
+    const QStringList out = lines(run.out);
+    QCOMPARE(out.size(), 4);  // MES_STATIC sent, its answer, its event; then the check
+    QVERIFY(QJsonDocument::fromJson(out.at(0).toUtf8()).object().contains("direction"));
+    const QJsonObject check = QJsonDocument::fromJson(out.last().toUtf8()).object();
+    QCOMPARE(check.value("record").toString(), QStringLiteral("check"));
+    QCOMPARE(check.value("verdict").toString(), QStringLiteral("FAIL"));
+    QCOMPARE(check.value("failed").toInt(), 1);
+    const QJsonArray comparisons = check.value("comparisons").toArray();
+    QCOMPARE(comparisons.size(), 5);
+    const QJsonObject first = comparisons.at(0).toObject();
+    QCOMPARE(first.value("item").toString(), QStringLiteral("2-1"));
+    QVERIFY(first.value("passed").toBool());
+    const QJsonObject shortPair = comparisons.at(4).toObject();
+    QCOMPARE(shortPair.value("reason").toString(), QStringLiteral("not expected (short)"));
+    QCOMPARE(shortPair.value("expected"), QJsonValue(QJsonValue::Null));
+
+    const JUnit j = readJUnit(junit);
+    QCOMPARE(j.suites, 1);
+    QCOMPARE(j.cases, 5);
+    QCOMPARE(j.failureMessages, QStringList{"not expected (short)"});
+}
+
+void CheckStationTest::badExpectedFiles_data() {
+    QTest::addColumn<QByteArray>("content");  // empty: no such file
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("no such file") << QByteArray() << QStringList{} << "part.device: ";
+    QTest::newRow("bad line") << QByteArray("check static\npair 1 anode 2 cathode 1.80\n") << QStringList{}
+                              << "part.device:2: ";
+    QTest::newRow("nothing to check") << QByteArray("firmware 1.0.0\n") << QStringList{} << "nothing to check";
+    QTest::newRow("pad beyond the capacitive pins") << QByteArray("touch 30 on\n") << QStringList{}
+                                                    << "touch pad 30 is beyond the capacitive pins (0 to 24)";
+    QTest::newRow("tolerance out of range") << QByteArray("check static\n") << QStringList{"--tolerance", "-1"}
+                                            << "--tolerance: -1 is out of range";
+    QTest::newRow("JUnit file not writable") << QByteArray("check static\n")
+                                             << QStringList{"--junit", "/nonexistent/dir/check.xml"}
+                                             << "cannot write /nonexistent/dir/check.xml";
+}
+
+// Refused before the port is opened: exit 2, the file, the line and the reason on standard error.
+void CheckStationTest::badExpectedFiles() {
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, extra);
+    QFETCH(QString, err);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("part.device"));
+    if (!content.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    for (const char* command : {"check", "station"}) {
+        const Run run = Ctl(QStringList{"--port", "/nonexistent/rx48p", command, path} + extra).finish();
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        QCOMPARE(run.out, QString());
+    }
+}
+
+void CheckStationTest::stationOverKnownParts() {
+    const QStringList sequence{"good", "missing-pair", "swapped-type", "drop-out", "extra-pair", "button-wrong"};
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts(sequence));
+    QVERIFY(!port.isEmpty());
+    QTemporaryDir dir;
+    const QString junit = dir.filePath(QStringLiteral("station.xml"));
+
+    const Run run = Ctl({"--port", port, "station", good, "--count", "6", "--junit", junit, "--buzzer", "20"}).finish();
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, 1);
+    const QStringList out = lines(run.out);
+    QCOMPARE(out.at(0), QStringLiteral("board: RX48P, firmware V1.4.2"));
+    QCOMPARE(out.at(1), QStringLiteral("configured: sensitivity 64, buzzer 20; calibration done"));
+    const QStringList partLines = matching(out, "part ");
+    QCOMPARE(partLines.size(), 6);
+    const QRegularExpression shape(QStringLiteral("^part (\\d) +(PASS|FAIL) +\\d\\.\\d{3} s(  .*)?$"));
+    QStringList verdicts;
+    for (int i = 0; i < partLines.size(); ++i) {
+        const QRegularExpressionMatch m = shape.match(partLines.at(i));
+        QVERIFY2(m.hasMatch(), qPrintable(partLines.at(i)));
+        QCOMPARE(m.captured(1).toInt(), i + 1);
+        verdicts << m.captured(2);
+    }
+    QCOMPARE(verdicts, (QStringList{"PASS", "FAIL", "FAIL", "FAIL", "FAIL", "FAIL"}));
+    QVERIFY(partLines.at(1).endsWith(QLatin1String("pair 5-6: missing (open)")));
+    QVERIFY(partLines.at(4).endsWith(QLatin1String("pair 9-10: not expected (short)")));
+    QVERIFY(out.last().startsWith(QLatin1String("summary: 6 parts, 1 passed, 5 failed, yield 16.7 %, median cycle ")));
+    QTRY_COMPARE(buzzers(sim), (QStringList{"BUZ_OK", "BUZ_ER", "BUZ_ER", "BUZ_ER", "BUZ_ER", "BUZ_ER"}));
+    QCOMPARE(sim.framesReceived().first(), QStringLiteral("55:00:09:00:52:58:34:38:50:01:89:87"));  // ping
+    QVERIFY(sim.framesReceived().at(1).startsWith(QLatin1String("55:00:06:01:40:14:01:")));  // CFG 64, 20
+    QCOMPARE(sim.framesReceived().last(), QStringLiteral("55:00:04:ff:01:0e:d1"));  // IDLE at the end
+
+    const JUnit j = readJUnit(junit);
+    QCOMPARE(j.suites, 6);
+    QCOMPARE(j.cases, 6 * 8 + 1);
+    QCOMPARE(j.failures, 5);  // one comparison a faulty part: the swapped pair fails once, naming both pins
+
+    // Same run, as records: the next six parts continue the board's sequence from the first again.
+    const Run json = Ctl({"--json", "--port", port, "station", good, "--count", "2"}).finish();
+    QCOMPARE(json.code, 1);
+    const QStringList records = lines(json.out);
+    QCOMPARE(records.size(), 4);
+    QStringList kinds, partVerdicts;
+    for (const QString& line : records) {
+        const QJsonObject r = QJsonDocument::fromJson(line.toUtf8()).object();
+        kinds << r.value("record").toString();
+        if (r.value("record") == QLatin1String("part")) {
+            partVerdicts << r.value("verdict").toString();
+            QCOMPARE(r.value("comparisons").toArray().size(), 8);
+            QVERIFY(r.value("cycle_s").toDouble() > 0);
+        }
+    }
+    QCOMPARE(kinds, (QStringList{"board", "part", "part", "summary"}));
+    QCOMPARE(partVerdicts, (QStringList{"PASS", "FAIL"}));
+    const QJsonObject summary = QJsonDocument::fromJson(records.last().toUtf8()).object();
+    QCOMPARE(summary.value("parts").toInt(), 2);
+    QCOMPARE(summary.value("yield_percent").toDouble(), 50.0);
+}
+
+void CheckStationTest::stationStops_data() {
+    QTest::addColumn<int>("stopRequests");  // SIGINTs; 0: the board goes away instead
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("once: the part is finished") << 1 << 0 << "summary: 1 parts, 1 passed, 0 failed, yield 100.0 %";
+    QTest::newRow("twice: the part is abandoned") << 2 << 0 << "summary: 0 parts, 0 passed, 0 failed, yield 0.0 %";
+    QTest::newRow("board gone: the run ends") << 0 << 4 << "summary: 0 parts, 0 passed, 0 failed, yield 0.0 %";
+}
+
+void CheckStationTest::stationStops() {
+    QFETCH(int, stopRequests);
+    QFETCH(int, code);
+    QFETCH(QString, summary);
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    // Slow measures, so the signal comes while the part is in hand.
+    const QString port = sim.start({"--event-delay", "250", "--calib-delay", "0", "--device", good});
+    QVERIFY(!port.isEmpty());
+    Ctl ctl({"--port", port, "station", good});
+    QVERIFY(QTest::qWaitFor([&] { return !sim.log(QStringLiteral("recv 55:00:04:04:01")).isEmpty(); }, 10000));
+    for (int i = 0; i < stopRequests; ++i) {
+        ctl.signal(SIGINT);
+        QTest::qWait(50);  // signals pending at once merge into one
+    }
+    if (stopRequests == 0)
+        sim.stop();
+    const Run run = ctl.finish();
+    QVERIFY(!run.crashed);
+    QCOMPARE(run.code, code);
+    const QStringList out = lines(run.out);
+    QCOMPARE(matching(out, "part ").size(), stopRequests == 1 ? 1 : 0);
+    QVERIFY2(out.last().startsWith(summary), qPrintable(out.last()));
+    if (stopRequests == 0) {
+        QVERIFY2(run.err.contains(QLatin1String(" went away (")), qPrintable(run.err));
+        return;
+    }
+    QCOMPARE(run.err, QString());
+    QTRY_COMPARE(sim.framesReceived().last(), QStringLiteral("55:00:04:ff:01:0e:d1"));  // IDLE
+    QCOMPARE(buzzers(sim).size(), stopRequests == 1 ? 1 : 0);
+}
+
+QTEST_GUILESS_MAIN(CheckStationTest)
+#include "tst_check_station.moc"
