@@ -1,7 +1,7 @@
 #include "frame_encoder.h"
 
 #include "frame_text.h"
-#include "line_protocol.h"
+#include "device/protocol_config.h"
 
 #include "device/endpoints.h"
 
@@ -12,7 +12,7 @@ namespace board_sim {
 
 namespace {
 
-const std::uint8_t frame_header = line_config().header[0];
+const std::uint8_t frame_header = tarnwell::protocolConfig().header[0];
 
 bool carries_data(std::uint8_t endpoint) {
     using namespace tarnwell;
@@ -22,12 +22,12 @@ bool carries_data(std::uint8_t endpoint) {
 }  // namespace
 
 std::vector<std::uint8_t> frame_bytes(std::uint8_t endpoint, std::uint8_t ack, const std::vector<std::uint8_t>& payload) {
-    static const vex_com::packetizer plain(line_config());
+    static const vex_com::packetizer plain(tarnwell::protocolConfig());
     return plain.packetize(endpoint, ack, payload.data(), payload.size());
 }
 
 frame_encoder::frame_encoder(const fault_options& faults)
-    : faults(faults), packetizer(line_config()), random(faults.seed) {}
+    : faults(faults), packetizer(tarnwell::protocolConfig()), random(faults.seed) {}
 
 // Spread evenly and without chance, so a test knows which frames are hit: 50 % spoils every second
 // frame, 25 % every fourth.

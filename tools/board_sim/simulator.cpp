@@ -1,7 +1,7 @@
 #include "simulator.h"
 
 #include "frame_text.h"
-#include "line_protocol.h"
+#include "device/protocol_config.h"
 #include "line_log.h"
 
 #include "device/endpoints.h"
@@ -29,7 +29,7 @@ simulator::simulator(const options& opts, serial_line& line)
       dut_board(part_sequence(opts.parts), opts.timing, opts.no_reply, opts.no_event),
       encoder(opts.faults),
       tx(opts.chunk, opts.chunk_pause),
-      parser(line_config()),
+      parser(tarnwell::protocolConfig()),
       terminal_open(!line.is_pseudo_terminal()),
       stream_total(opts.stream_count) {
     if (opts.stream_rate > 0)
