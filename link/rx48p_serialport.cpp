@@ -15,6 +15,9 @@ namespace {
 constexpr std::chrono::milliseconds cyclePause(50);
 constexpr int readWaitMs = 50;
 constexpr std::chrono::milliseconds dispatchTick(10);
+// How late a tick may start and still keep its place in the cadence: a wake-up is a little late as a
+// rule (a tenth of a millisecond on a quiet machine).
+constexpr std::chrono::milliseconds tickJitter(1);
 
 vex_com::config linkConfig() {
     static const std::vector<std::uint8_t> header{0x55};
@@ -147,17 +150,17 @@ bool rx48p_serialport::takeReceived(std::vector<std::uint8_t>& chunk) {
 
 void rx48p_serialport::dispatchLoop() {
     // Ticks keep a fixed 10 ms cadence: sleeping 10 ms after each hand-over makes a tick last a little
-    // longer, and a board sending a frame every 10 ms would then outrun the hand-over for good.
-    auto nextTick = std::chrono::steady_clock::now();
+    // longer, and a board sending a frame every 10 ms would then outrun the hand-over for good. A tick
+    // that ends later than the jitter allows has lost its place; the next one waits a full tick, so two
+    // hand-overs never come closer than a tick less the jitter, and no missed tick is caught up.
+    auto due = std::chrono::steady_clock::now();
     std::vector<std::uint8_t> chunk;
     while (dispatching.load()) {
         if (takeReceived(chunk))
             emit dataReceived(chunk);
-        nextTick += dispatchTick;
         const auto now = std::chrono::steady_clock::now();
-        if (now - nextTick > dispatchTick)
-            nextTick = now;  // after a long stall, start afresh rather than hand over a burst
-        std::this_thread::sleep_until(nextTick);
+        due = now - due > tickJitter ? now + dispatchTick : due + dispatchTick;
+        std::this_thread::sleep_until(due);
     }
     // The rest of this connection's chunks reach the window before any later connected(): left in the
     // queue, the tail of a cut frame would reach the parser after its reset and swallow the next board's

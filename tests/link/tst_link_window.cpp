@@ -53,17 +53,6 @@ QStringList listed(MainWindow& w) {
     return names;
 }
 
-// The board writes `bytes` and waits until the link has read them, so each write is a chunk of its own.
-bool feed(PtyPair& pty, const Bytes& bytes) {
-    if (!pty.write(bytes))
-        return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (pty.unread() != 0 && waited.elapsed() < 2000)
-        QThread::usleep(100);
-    return pty.unread() == 0;
-}
-
 // The bytes of every "<= " line, in order, as one hex text.
 QString received(MainWindow& w) {
     QStringList hex;
@@ -127,7 +116,7 @@ private slots:
         Bytes sent;
         const auto chunk = [&](const Bytes& bytes) {
             sent.insert(sent.end(), bytes.begin(), bytes.end());
-            return feed(board, bytes);
+            return board.feed(bytes);
         };
         for (int i = 0; i < chunksAhead; ++i)
             QVERIFY(chunk({0x0a}));

@@ -10,9 +10,13 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
+#include <iterator>
+#include <mutex>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 using Bytes = std::vector<uint8_t>;
 using namespace std::chrono_literals;
@@ -127,6 +131,40 @@ private slots:
         }
         QTRY_COMPARE(rec.chunks, bursts);
         QVERIFY(rec.onGuiThread);
+    }
+
+    // At most one chunk per 10 ms tick, however late the dispatcher runs: after a late tick the next
+    // waits a full tick, and none is caught up. The slot runs on the dispatcher's thread and plays its
+    // stalls, noting the hand-over once it has stalled; a tick may start up to 1 ms late and keep its
+    // place, so no two hand-overs may come closer than 9 ms.
+    void dispatcherHandsOverAtMostOneChunkPerTick() {
+        using Clock = std::chrono::steady_clock;
+        const std::chrono::microseconds stalls[] = {0us, 0us, 3000us, 0us, 7000us, 500us, 12000us, 0us, 25000us, 1500us};
+        PtyPair pty;
+        rx48p_serialport link;
+        Record rec(link);
+        std::mutex mutex;
+        std::vector<Clock::time_point> handOvers;
+        std::atomic<std::size_t> bytes{0};
+        QObject::connect(&link, &rx48p_serialport::dataReceived, &link, [&](const Bytes& chunk) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            std::this_thread::sleep_for(stalls[handOvers.size() % std::size(stalls)]);
+            handOvers.push_back(Clock::now());
+            bytes += chunk.size();
+        }, Qt::DirectConnection);
+        link.connectPort(path(pty));
+        QTRY_COMPARE(rec.order, QStringList{"connected"});
+        constexpr std::size_t count = 120;
+        for (std::size_t i = 0; i < count; ++i)
+            QVERIFY(pty.feed({static_cast<uint8_t>(i)}));
+        QTRY_COMPARE_WITH_TIMEOUT(bytes.load(), count, 10000);
+        link.disconnectPort();  // only now: what a connection leaves at its end goes without the tick
+
+        QVERIFY(handOvers.size() > count / 2);
+        auto closest = Clock::duration::max();
+        for (std::size_t i = 1; i < handOvers.size(); ++i)
+            closest = std::min(closest, handOvers[i] - handOvers[i - 1]);
+        QVERIFY2(closest >= 9ms, qPrintable(QString::number(std::chrono::duration_cast<std::chrono::microseconds>(closest).count()) + " us between two hand-overs"));
     }
 
     // Rapid connect / disconnect / destroy with traffic both ways. Every connected() is matched by one

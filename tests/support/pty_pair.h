@@ -51,6 +51,10 @@ public:
 
     // Bytes written to the line that the code under test has not read yet.
     int unread() const {
+        // A write reaches the slave's queue through a kernel worker; polling the slave first waits
+        // for that, so bytes on their way are not taken for bytes already read.
+        pollfd p{slave, POLLIN, 0};
+        ::poll(&p, 1, 0);
         int n = 0;
         return ::ioctl(slave, FIONREAD, &n) == 0 ? n : -1;
     }
@@ -72,6 +76,21 @@ public:
                 return false;
             if (!waitFor(POLLOUT, deadline))
                 return false;
+        }
+        return true;
+    }
+
+    // Writes `bytes` and waits until the code under test has read them, so that each call reaches it
+    // as a read of its own. False if they did not all go out and get read within `timeout`.
+    bool feed(const std::vector<std::uint8_t>& bytes,
+              std::chrono::milliseconds timeout = std::chrono::milliseconds(2000)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        if (!write(bytes, timeout))
+            return false;
+        while (unread() != 0) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            ::usleep(100);
         }
         return true;
     }
