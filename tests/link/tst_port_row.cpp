@@ -10,7 +10,15 @@ class PortRowTest : public QObject {
     Q_OBJECT
 private slots:
     // Under the pointer the text names what a click does; elsewhere it keeps its value until Leave.
+    // In a laid-out row the button keeps one place through all four looks, wide enough for each text,
+    // also after a change of font.
+    void connectButtonThroughCycles_data() {
+        QTest::addColumn<bool>("largerFont");
+        QTest::newRow("font as started") << false;
+        QTest::newRow("larger font") << true;
+    }
     void connectButtonThroughCycles() {
+        QFETCH(bool, largerFont);
         const QString green = QStringLiteral("QPushButton:hover{background-color: #B6D7A8;}");
         const QString red = QStringLiteral("QPushButton:hover{background-color: #EA9999;}");
         const struct {
@@ -24,7 +32,17 @@ private slots:
                      {"leave", "Connected", true},       {"off", "Connected", false},
                      {"over", "Connected", false},       {"on", "Disconnect", true},
                      {"off", "Connect", false}};
-        Connect_button button(nullptr);
+        UI_comPortManager row(nullptr);
+        row.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        Connect_button& button = *row.findChild<Connect_button*>();
+        if (largerFont) {  // on the button itself: its style sheet keeps it from following the row's font
+            QFont font = button.font();
+            font.setPixelSize(QFontInfo(font).pixelSize() * 2);
+            button.setFont(font);
+        }
+        QApplication::processEvents();
+        const QRect place = button.geometry();
         for (const auto& s : steps) {
             const QByteArray step = s.step;
             if (step == "over" || step == "away") {
@@ -37,6 +55,13 @@ private slots:
             }
             QCOMPARE(button.text(), QString::fromLatin1(s.text));
             QCOMPARE(button.styleSheet(), s.connected ? red : green);
+            QApplication::processEvents();
+            QCOMPARE(button.geometry(), place);
+            QPushButton alone(button.text());  // what the text needs in a button of its own
+            alone.setFont(button.font());
+            alone.setStyleSheet(button.styleSheet());
+            alone.setAttribute(Qt::WA_UnderMouse, button.underMouse());
+            QVERIFY2(alone.sizeHint().width() <= place.width(), s.text);
         }
     }
 
