@@ -4,6 +4,7 @@
 #include "main_window_probe.h"
 
 #include "app/about_dialog.h"
+#include "app/app_identity.h"
 
 #include <QDesktopServices>
 #include <QImageReader>
@@ -35,6 +36,13 @@ void verifyLine(QTextEdit& console, int line, const QString& text, const QColor&
     }
 }
 
+QLabel* label(QWidget* dialog, const QString& text) {
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        if (l->text() == text)
+            return l;
+    return nullptr;
+}
+
 QPushButton* button(QWidget* dialog, const char* text) {
     for (QPushButton* b : dialog->findChildren<QPushButton*>())
         if (b->text() == QLatin1String(text))
@@ -62,6 +70,7 @@ public slots:
 class TestShell : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void startsDisconnected();
     void extraSpaceGoesToConsole_data();
     void extraSpaceGoesToConsole();
@@ -75,7 +84,16 @@ private slots:
     void bundledPicture();
 };
 
+void TestShell::initTestCase() {
+    app_identity::apply();  // as main() does before it builds the window
+}
+
 void TestShell::startsDisconnected() {
+    QCOMPARE(QCoreApplication::organizationDomain(), QStringLiteral("vexalon.example"));
+    QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Vexalon"));
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("RX48P-Term"));
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("0.0.0.0"));
+
     MainWindow w;
     QTextEdit& console = MainWindowProbe::console(w);
     QVERIFY(!console.isEnabled());
@@ -174,16 +192,42 @@ void TestShell::aboutDialog() {
     QCOMPARE(dialog->windowTitle(), QStringLiteral("RX48P-Term - About"));
     QVERIFY(!(dialog->windowFlags() & Qt::WindowContextHelpButtonHint));
     QVERIFY(button(dialog, "OK")->isDefault());
-    QStringList texts;
-    QSize logo;
-    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
-        texts.append(label->text());
-        logo = logo.expandedTo(pixmapSize(label));
+    QLabel* logo = nullptr;
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        if (!pixmapSize(l).isEmpty())
+            logo = l;
+    QVERIFY(logo);
+    QCOMPARE(pixmapSize(logo).width(), 100);
+    QVERIFY(qAbs(pixmapSize(logo).height() - 1170 * 100 / 2000) <= 1);
+    QLabel* title = label(dialog, QStringLiteral("<center>RX48P-Term<br>By VEXALON</center>"));
+    QVERIFY(title);
+    QCOMPARE(title->font().pixelSize(), 24);
+
+    // Every widget in its cell, centred: row, column, rows and columns spanned.
+    const auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+    QVERIFY(grid);
+    const struct {
+        QWidget* widget;
+        QList<int> cell;
+    } cells[] = {
+        {logo, {0, 0, 2, 1}},
+        {title, {0, 1, 1, 2}},
+        {label(dialog, QStringLiteral("RX48P-Term version 0.0.0.0")), {1, 1, 1, 2}},
+        {label(dialog, QStringLiteral("Copyright (C) VEXALON. All rights reserved.\n"
+                                      "Made with Qt by the VEXALON test engineering team.")),
+         {2, 0, 1, 3}},
+        {button(dialog, "See VEXALON online"), {3, 0, 1, 2}},
+        {button(dialog, "OK"), {3, 2, 1, 1}},
+    };
+    for (const auto& c : cells) {
+        const int index = c.widget ? grid->indexOf(c.widget) : -1;
+        QVERIFY2(index >= 0, qPrintable(QString::number(c.cell[0]) + "," + QString::number(c.cell[1])));
+        QList<int> cell{0, 0, 0, 0};
+        grid->getItemPosition(index, &cell[0], &cell[1], &cell[2], &cell[3]);
+        QCOMPARE(cell, c.cell);
+        QCOMPARE(grid->itemAt(index)->alignment(), Qt::Alignment(Qt::AlignCenter));
     }
-    QVERIFY(texts.contains(QStringLiteral("<center>RX48P-Term<br>By VEXALON</center>")));
-    QVERIFY(texts.contains(QStringLiteral("RX48P-Term version 0.0.0.0")));
-    QCOMPARE(logo.width(), 100);
-    QVERIFY(qAbs(logo.height() - 1170 * 100 / 2000) <= 1);
+    QCOMPARE(grid->count(), 6);
 }
 
 void TestShell::aboutClosesAndDeletesItself_data() {
