@@ -39,11 +39,14 @@ QPushButton& refreshButton(MainWindow& w) {
 }
 QComboBox& portList(MainWindow& w) { return *MainWindowProbe::portRow(w).findChild<QComboBox*>(); }
 
-// The line becomes the machine's only port; Refresh, then the connect button.
-void connectThroughTheList(MainWindow& w, const PtyPair& pty) {
+// The line becomes the machine's only port; Refresh, then the connect button once the list shows it.
+bool connectThroughTheList(MainWindow& w, const PtyPair& pty) {
     serial_port_listing::set({pty.slavePath()});
     QTest::mouseClick(&refreshButton(w), Qt::LeftButton);
+    if (portList(w).currentText() != portName(pty))
+        return false;
     QTest::mouseClick(&button(w), Qt::LeftButton);
+    return true;
 }
 
 QStringList listed(MainWindow& w) {
@@ -110,7 +113,7 @@ private slots:
         QFETCH(int, chunksAhead);
         PtyPair board;
         MainWindow w;
-        connectThroughTheList(w, board);
+        QVERIFY(connectThroughTheList(w, board));
         QTRY_COMPARE(enabledStates(w), connectedStates);
 
         Bytes sent;
@@ -148,7 +151,7 @@ private slots:
         DiagnosticLog log;
         PtyPair pty;
         MainWindow w;
-        connectThroughTheList(w, pty);
+        QVERIFY(connectThroughTheList(w, pty));
         QTRY_COMPARE(enabledStates(w), connectedStates);
 
         pty.closeMaster();
