@@ -22,47 +22,10 @@ Bytes bytesOfHex(const QString& hex) {
 
 }  // namespace
 
-BoardSim::~BoardSim() {
-    if (process.state() != QProcess::NotRunning)
-        stop();
-}
-
-QString BoardSim::start(const QStringList& args) {
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(RX48P_BOARD_SIM), args);
-    QElapsedTimer timer;
-    timer.start();
-    while (log().isEmpty() && timer.elapsed() < 5000)
-        process.waitForReadyRead(100);
-    if (lines.isEmpty() || !lines.first().startsWith(QLatin1String("listening on ")))
-        return {};
-    return lines.takeFirst().mid(13);
-}
-
-int BoardSim::stop() {
-    process.terminate();
-    if (!process.waitForFinished(5000))
-        process.kill();  // and a crash exit below
-    process.waitForFinished(1000);
-    log();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-QStringList BoardSim::log(const QString& prefix) {
-    pending += process.readAllStandardOutput();
-    for (int nl; (nl = pending.indexOf('\n')) >= 0; pending.remove(0, nl + 1))
-        lines.append(QString::fromUtf8(pending.left(nl)));
-    QStringList out;
-    for (const QString& line : lines)
-        if (line.startsWith(prefix))
-            out.append(line.mid(prefix.size()));
-    return out;
-}
-
 Bytes BoardSim::sentBytes() {
     Bytes out;
-    for (const QString& line : log(QStringLiteral("send "))) {
-        const Bytes b = bytesOfHex(line.section(QLatin1Char(' '), 0, 0));
+    for (const QString& frame : framesSent()) {
+        const Bytes b = bytesOfHex(frame);
         out.insert(out.end(), b.begin(), b.end());
     }
     return out;

@@ -5,8 +5,8 @@
 // in the port list.
 
 #include "app/main_window.h"
+#include "board_sim_process.h"
 
-#include <QProcess>
 #include <QStringList>
 
 #include <cstdint>
@@ -16,22 +16,12 @@ namespace e2e {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class BoardSim {
+// The simulator with what the end-to-end suite reads of its log.
+class BoardSim : public BoardSimProcess {
 public:
-    ~BoardSim();
-    // Starts the simulator on a pseudo-terminal of its own; the path to open, or empty on failure.
-    QString start(const QStringList& args);
-    // SIGTERM, then the exit code (-1 when it did not end normally).
-    int stop();
-    // The log lines after "listening on" that start with `prefix`, without it.
-    QStringList log(const QString& prefix = QString());
+    BoardSim() : BoardSimProcess(QStringLiteral(RX48P_BOARD_SIM)) {}
     // Everything the board put on the line ("send" lines), in order.
     Bytes sentBytes();
-
-private:
-    QProcess process;
-    QByteArray pending;
-    QStringList lines;
 };
 
 // Opens `path` through the link and waits for the window's connected look.
