@@ -142,7 +142,6 @@ private slots:
         const std::chrono::microseconds stalls[] = {0us, 0us, 3000us, 0us, 7000us, 500us, 12000us, 0us, 25000us, 1500us};
         PtyPair pty;
         rx48p_serialport link;
-        Record rec(link);
         std::mutex mutex;
         std::vector<Clock::time_point> handOvers;
         std::atomic<std::size_t> bytes{0};
@@ -153,9 +152,8 @@ private slots:
             bytes += chunk.size();
         }, Qt::DirectConnection);
         link.connectPort(path(pty));
-        QTRY_COMPARE(rec.order, QStringList{"connected"});
         constexpr std::size_t count = 120;
-        for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t i = 0; i < count; ++i)  // the first waits for the port to open
             QVERIFY(pty.feed({static_cast<uint8_t>(i)}));
         QTRY_COMPARE_WITH_TIMEOUT(bytes.load(), count, 10000);
         link.disconnectPort();  // only now: what a connection leaves at its end goes without the tick
