@@ -21,8 +21,8 @@ void serial_port_listing::set(const std::vector<std::string>& devicePaths) {
 
 // libudev's opaque types, holding what Qt's enumeration asks of them. A listed device answers with
 // its path as device node and the path without "/dev/" as name; every one hangs off one adapter,
-// since Qt skips ttys without a parent device. The adapter's driver is not the 8250 one, which Qt
-// would probe by opening the port.
+// since Qt skips ttys without a parent device. The adapter's driver is not serial8250, which Qt's
+// enumeration treats apart.
 struct udev {};
 struct udev_list_entry {
     std::string name;
