@@ -3,22 +3,11 @@
 #include "app/about_dialog.h"
 #include "app/selection_set_aside.h"
 #include "device/incident_feed.h"
+#include "device/protocol_config.h"
 #include "device/reports.h"
 #include "link/hex_text.h"
 
 #include <QMetaType>
-
-namespace {
-
-vex_com::config protocolConfig() {
-    static const std::vector<uint8_t> header{0x55};
-    vex_com::config cfg;
-    cfg.header = header;
-    cfg.length_size = 2;
-    return cfg;
-}
-
-}  // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent),
@@ -35,7 +24,7 @@ MainWindow::MainWindow(QWidget* parent)
       buttonCmd(&mainWidget),
       ports(),
       serial(),
-      interpreter(protocolConfig()) {
+      interpreter(tarnwell::protocolConfig()) {
     qRegisterMetaType<std::vector<uint8_t>>("std::vector<uint8_t>");
     qRegisterMetaType<tarnwell::endpoints>("tarnwell::endpoints");
 

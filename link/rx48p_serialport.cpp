@@ -1,5 +1,6 @@
 #include "link/rx48p_serialport.h"
 
+#include "device/protocol_config.h"
 #include "link/hex_text.h"
 
 #include <QByteArray>
@@ -19,17 +20,9 @@ constexpr std::chrono::milliseconds dispatchTick(10);
 // rule (a tenth of a millisecond on a quiet machine).
 constexpr std::chrono::milliseconds tickJitter(1);
 
-vex_com::config linkConfig() {
-    static const std::vector<std::uint8_t> header{0x55};
-    vex_com::config cfg;
-    cfg.header = header;
-    cfg.length_size = 2;
-    return cfg;
-}
-
 }  // namespace
 
-rx48p_serialport::rx48p_serialport() : packetizer(linkConfig()) {}
+rx48p_serialport::rx48p_serialport() : packetizer(tarnwell::protocolConfig()) {}
 
 rx48p_serialport::~rx48p_serialport() {
     if (workerThread.joinable())

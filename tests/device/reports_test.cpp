@@ -3,6 +3,7 @@
 
 #include "main_window_probe.h"
 
+#include "device/protocol_config.h"
 #include "vexcom/vexcom_packetizer.h"
 
 #include <QTextBlock>
@@ -14,7 +15,7 @@ namespace {
 
 QByteArray frame(int endpoint, const QByteArray& payload) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(payload.constData());
-    const auto f = vex_com::packetizer({{0x55}, 2, {}}).packetize(uint8_t(endpoint), 1, bytes, std::size_t(payload.size()));
+    const auto f = vex_com::packetizer(tarnwell::protocolConfig()).packetize(uint8_t(endpoint), 1, bytes, std::size_t(payload.size()));
     return QByteArray(reinterpret_cast<const char*>(f.data()), static_cast<int>(f.size()));
 }
 

@@ -4,6 +4,7 @@
 #include "main_window_probe.h"
 
 #include "device/endpoints.h"
+#include "device/protocol_config.h"
 #include "device/reports.h"
 #include "link/connect_button.h"
 #include "link/hex_text.h"
@@ -28,7 +29,7 @@ QStringList red(QStringList lines) { return lines.replaceInStrings(QRegularExpre
 
 // The "<= " line of a whole reply frame as the board builds it, then the report lines.
 QStringList reply(std::uint8_t endpoint, const Bytes& payload, const QStringList& report) {
-    const Bytes frame = vex_com::packetizer({{0x55}, 2, {}}).packetize(endpoint, 1, payload.data(), payload.size());
+    const Bytes frame = vex_com::packetizer(tarnwell::protocolConfig()).packetize(endpoint, 1, payload.data(), payload.size());
     return QStringList{"red|<= " + hexText(frame.data(), frame.size())} + red(report);
 }
 

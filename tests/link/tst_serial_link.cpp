@@ -1,5 +1,6 @@
 // The link against a pseudo-terminal whose master side plays the board.
 
+#include "device/protocol_config.h"
 #include "link/hex_text.h"
 #include "link/rx48p_serialport.h"
 #include "link_test_util.h"
@@ -24,7 +25,7 @@ using namespace std::chrono_literals;
 namespace {
 
 Bytes frame(uint8_t endpoint, const Bytes& payload = {}) {
-    return vex_com::packetizer({{0x55}, 2, {}}).packetize(endpoint, 1, payload.data(), payload.size());
+    return vex_com::packetizer(tarnwell::protocolConfig()).packetize(endpoint, 1, payload.data(), payload.size());
 }
 
 QString path(const PtyPair& pty) { return QString::fromStdString(pty.slavePath()); }
