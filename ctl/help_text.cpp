@@ -11,7 +11,7 @@ one, its event, prints what came back, and exits.
 
 General options (before the command):
   -p, --port PORT   the board's port: a name that 'rx48p-ctl ports' lists (ttyUSB0, COM3) or a device
-                    path (/dev/ttyUSB0, or the pseudo-terminal rx48p-board-sim prints)
+                    path (a serial device under /dev, or the pseudo-terminal rx48p-board-sim prints)
   --json            print JSON Lines instead of reports: one object per frame sent or received (time,
                     direction, endpoint name and value, acknowledge, bytes, payload, the report and the
                     decoded content); see docs/ctl-json.md
