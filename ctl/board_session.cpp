@@ -79,10 +79,6 @@ board_session::board_session(format how, output& out, const link_trouble& troubl
 
 board_session::~board_session() = default;
 
-void board_session::onFrame(std::function<void(std::uint8_t, const std::vector<std::uint8_t>&)> f) {
-    observer = std::move(f);
-}
-
 board_session::answer board_session::open(const QString& port, int timeoutMs) {
     const QString location = portLocation(port);
     if (location.isEmpty())
@@ -168,8 +164,6 @@ void board_session::frameReceived(std::uint8_t endpoint, vex_com::acknowledge ac
     else
         out.line(tarnwell::report(static_cast<tarnwell::endpoints>(endpoint), payload));
     arrived[endpoint] = payload;
-    if (observer)
-        observer(endpoint, payload);
 }
 
 }  // namespace ctl

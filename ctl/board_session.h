@@ -49,9 +49,6 @@ public:
     // caller lets a first request finish the work in hand. 0: never.
     void setStopLimit(int requests) { stopLimit = requests; }
 
-    // Frames are also handed here as they are reported, for callers that keep records of their own.
-    void onFrame(std::function<void(std::uint8_t endpoint, const std::vector<std::uint8_t>& payload)> observer);
-
 private:
     void chunkReceived(std::vector<std::uint8_t> chunk);
     void frameSent(const QString& hex);
@@ -66,7 +63,6 @@ private:
     bool isConnected = false;
     int stopLimit = 1;
     std::map<std::uint8_t, std::vector<std::uint8_t>> arrived;  // since the last command, by endpoint
-    std::function<void(std::uint8_t, const std::vector<std::uint8_t>&)> observer;
     vex_com::interpreter parser;
     rx48p_serialport link;
 };

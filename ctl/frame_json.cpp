@@ -68,35 +68,32 @@ QJsonObject receivedFrameJson(std::uint8_t endpoint, std::uint8_t ack, const std
     const auto ep = static_cast<tarnwell::endpoints>(endpoint);
     // Decoded first: a short payload throws before the record exists.
     const QString report = tarnwell::report(ep, payload);
-    QJsonObject decoded;
+    QJsonObject record = frameJson("received", endpoint, ack,
+                                   vex_com::packetizer(tarnwell::protocolConfig())
+                                       .packetize(endpoint, ack, payload.data(), payload.size()),
+                                   payload);
+    record.insert(QStringLiteral("report"), report);
     switch (ep) {
     case tarnwell::ID: {
         const tarnwell::firmware fw = tarnwell::decodeFirmware(payload);
-        decoded = {{QStringLiteral("major"), fw.major},
-                   {QStringLiteral("minor"), fw.minor},
-                   {QStringLiteral("patch"), fw.patch},
-                   {QStringLiteral("version"), QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch)}};
+        record.insert(QStringLiteral("firmware"),
+                      QJsonObject{{QStringLiteral("major"), fw.major},
+                                  {QStringLiteral("minor"), fw.minor},
+                                  {QStringLiteral("patch"), fw.patch},
+                                  {QStringLiteral("version"),
+                                   QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch)}});
         break;
     }
     case tarnwell::ON_STATIC_MES:
     case tarnwell::ON_BUTTON_MECH:
-        decoded = {{QStringLiteral("pairs"), pairsJson(tarnwell::decodePinPairs(ep, payload))}};
+        record.insert(QStringLiteral("pairs"), pairsJson(tarnwell::decodePinPairs(ep, payload)));
         break;
     case tarnwell::ON_BUTTON_CAP:
-        decoded = {{QStringLiteral("pins"), capPinsJson(tarnwell::decodeCapPins(payload))}};
+        record.insert(QStringLiteral("pins"), capPinsJson(tarnwell::decodeCapPins(payload)));
         break;
     default:
         break;
     }
-    const std::vector<std::uint8_t> bytes =
-        vex_com::packetizer(tarnwell::protocolConfig()).packetize(endpoint, ack, payload.data(), payload.size());
-    QJsonObject record = frameJson("received", endpoint, ack, bytes, payload);
-    record.insert(QStringLiteral("report"), report);
-    if (ep == tarnwell::ID)
-        record.insert(QStringLiteral("firmware"), decoded);
-    else
-        for (auto it = decoded.begin(); it != decoded.end(); ++it)
-            record.insert(it.key(), it.value());
     return record;
 }
 

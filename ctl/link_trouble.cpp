@@ -24,12 +24,6 @@ QString link_trouble::lineError() const {
     return error;
 }
 
-void link_trouble::clear() {
-    const std::lock_guard<std::mutex> lock(mutex);
-    failedToOpen = false;
-    error.clear();
-}
-
 void link_trouble::handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     static const QString failed = QStringLiteral("failed to open port");
     static const QString opened = QStringLiteral("Connected and open port");

@@ -20,7 +20,6 @@ public:
     bool openFailed() const;
     // The error's name when the line failed while connected ("ResourceError"), else empty.
     QString lineError() const;
-    void clear();
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
