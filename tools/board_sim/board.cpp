@@ -1,6 +1,6 @@
 #include "board.h"
 
-#include "device/endpoints.h"
+#include "device/endpoint_names.h"
 
 #include <utility>
 
@@ -11,13 +11,7 @@ board::board(part_sequence parts, board_timing timing, std::set<std::uint8_t> si
     : parts(std::move(parts)), timing(timing), silent(std::move(silent)), eventless(std::move(eventless)) {}
 
 bool board::has_event(std::uint8_t endpoint) {
-    using namespace tarnwell;
-    switch (endpoint) {
-    case CFG: case DETECT_INSERT: case DETECT_REMOVE: case MES_STATIC: case MES_BUTTON_MECH: case MES_BUTTON_CAP:
-        return true;
-    default:
-        return false;
-    }
+    return tarnwell::eventAfter(static_cast<tarnwell::endpoints>(endpoint)).has_value();
 }
 
 answer board::on_command(std::uint8_t endpoint, const std::vector<std::uint8_t>& payload) const {

@@ -1,6 +1,7 @@
 #include "frame_text.h"
 
-#include "device/endpoints.h"
+#include "device/endpoint_names.h"
+#include "device/payloads.h"
 #include "device/records.h"
 
 #include <algorithm>
@@ -8,10 +9,6 @@
 namespace board_sim {
 
 namespace {
-
-const char* const names[] = {"ID", "CFG", "DETECT_INSERT", "ON_INSERT", "MES_STATIC", "ON_STATIC_MES",
-                             "MES_BUTTON_MECH", "ON_BUTTON_MECH", "MES_BUTTON_CAP", "ON_BUTTON_CAP",
-                             "DETECT_REMOVE", "ON_REMOVE", "ON_CALIB_DONE", "BUZ_ER", "BUZ_OK"};
 
 bool is_event(std::uint8_t endpoint) {
     using namespace tarnwell;
@@ -67,11 +64,8 @@ std::string hex_text(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::string endpoint_name(std::uint8_t endpoint) {
-    if (endpoint < sizeof names / sizeof names[0])
-        return names[endpoint];
-    if (endpoint == tarnwell::IDLE)
-        return "IDLE";
-    return "0x" + hex_text({endpoint});
+    const char* name = tarnwell::endpointName(endpoint);
+    return name ? name : "0x" + hex_text({endpoint});
 }
 
 std::string describe_command(std::uint8_t endpoint, std::uint8_t ack, const std::vector<std::uint8_t>& payload) {
@@ -88,7 +82,7 @@ std::string describe_command(std::uint8_t endpoint, std::uint8_t ack, const std:
             text += " with " + count_of(payload.size(), "byte", "bytes") + " (expected 2)";
         } else {
             text += " sensitivity " + std::to_string(payload[0]) + ", buzzer " + std::to_string(payload[1]);
-            if (payload[0] > 128 || payload[1] > 100)
+            if (payload[0] > sensitivityMax || payload[1] > buzzerMax)
                 text += " (out of range: sensitivity 0 to 128, buzzer 0 to 100)";
         }
         break;
@@ -101,7 +95,7 @@ std::string describe_command(std::uint8_t endpoint, std::uint8_t ack, const std:
                 text += (i ? ", " : "") + std::to_string(payload[i]);
             if (!std::is_sorted(payload.begin(), payload.end()) ||
                 std::adjacent_find(payload.begin(), payload.end()) != payload.end() ||
-                *std::max_element(payload.begin(), payload.end()) > 24)
+                *std::max_element(payload.begin(), payload.end()) >= capPinCount)
                 text += " (expected ascending pins 0 to 24, each once)";
         }
         break;
