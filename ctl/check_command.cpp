@@ -1,32 +1,37 @@
 #include "ctl/check_command.h"
 
-#include "ctl/board_session.h"
-#include "ctl/exit_codes.h"
-#include "ctl/link_trouble.h"
-#include "ctl/outcome_exit.h"
-#include "ctl/part_check.h"
-#include "ctl/part_measure.h"
+#include "ctl/command_loop.h"
+#include "ctl/comparison_json.h"
+#include "ctl/traffic_printer.h"
+#include "ctl/trouble_exit.h"
 
-#include "device/part_file.h"
+#include "station/measure_plan.h"
+#include "station/part_file_reader.h"
+#include "station/station_engine.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonObject>
 
 namespace ctl {
 
-bool prepareCheck(const invocation& inv, tarnwell::part_description& part, junit_report& junit) {
+bool prepareCheck(const invocation& inv, station::station_settings& settings, junit_report& junit) {
+    tarnwell::part_description part;
     try {
-        part = tarnwell::readPartFile(inv.expectedFile.toStdString());
+        part = station::readPartFile(inv.expectedFile);
     } catch (const tarnwell::part_file_error& e) {
         diagnose(QString::fromStdString(e.what()));
         return false;
     }
-    const QString why = uncheckable(part);
+    const QString why = station::uncheckable(part);
     if (!why.isEmpty()) {
         diagnose(inv.expectedFile + QStringLiteral(": ") + why);
         return false;
     }
+    settings.port = inv.port;
+    settings.plan = station::measurePlan(part);
+    settings.expected = std::move(part);
+    settings.tolerance = inv.tolerance;
+    settings.timeoutMs = inv.timeoutMs;
     QString error;
     if (!inv.junitFile.isEmpty() && !junit.open(inv.junitFile, error)) {
         diagnose(error);
@@ -35,53 +40,64 @@ bool prepareCheck(const invocation& inv, tarnwell::part_description& part, junit
     return true;
 }
 
-int runCheck(const invocation& inv, output& out, const stop_signals& stops) {
-    tarnwell::part_description part;
+run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
+    station::station_settings settings;
+    settings.how = station::station_settings::mode::single_check;
     junit_report junit;
-    if (!prepareCheck(inv, part, junit))
-        return exit_usage;
+    if (!prepareCheck(inv, settings, junit))
+        return {exit_usage, 0};
 
-    const link_trouble trouble;
-    const auto how = inv.json ? board_session::format::json
-                              : inv.raw ? board_session::format::raw : board_session::format::quiet;
-    board_session session(how, out, trouble, stops);
-    QElapsedTimer clock;
-    clock.start();
-    measured_part measured;
-    board_session::answer answer = session.open(inv.port, inv.timeoutMs);
-    if (answer.result == board_session::outcome::done)
-        answer = measurePart(session, part, inv.timeoutMs, measured);
-    session.close();
-    if (answer.result != board_session::outcome::done)
-        return exitFor(answer, stops);
-
-    const std::vector<comparison> comparisons = comparePart(part, measured, inv.tolerance);
-    const int failed = failedCount(comparisons);
-    const int total = static_cast<int>(comparisons.size());
-    if (inv.json) {
-        out.record({{QStringLiteral("record"), QStringLiteral("check")},
-                    {QStringLiteral("expected"), inv.expectedFile},
-                    {QStringLiteral("tolerance"), inv.tolerance},
-                    {QStringLiteral("verdict"), failed ? QStringLiteral("FAIL") : QStringLiteral("PASS")},
-                    {QStringLiteral("failed"), failed},
-                    {QStringLiteral("comparisons"), comparisonsJson(comparisons)}});
-    } else {
-        for (const comparison& c : comparisons)
-            out.line(comparisonLine(c));
-        out.line(failed ? QStringLiteral("FAIL: %1 of %2 comparisons failed").arg(failed).arg(total)
-                        : QStringLiteral("PASS: %1 comparisons passed").arg(total));
-    }
-    if (junit.isOpen()) {
-        junit.addSuite(QFileInfo(inv.expectedFile).completeBaseName(), clock.elapsed() / 1000.0, comparisons);
-        QString error;
-        if (!junit.write(error)) {
-            diagnose(error);
-            return exit_usage;
+    station::board_client client;
+    const traffic_printer printer(client, trafficFormat(inv.json, inv.raw, traffic_printer::format::quiet), out);
+    station::station_engine engine(client, settings);
+    command_loop loop;
+    run_end end;
+    bool judged = false, passed = false;
+    QObject::connect(&engine, &station::station_engine::partJudged, loop.context(), [&](const station::part_result& part) {
+        judged = true;
+        passed = part.passed;
+        const int failed = station::failedCount(part.comparisons);
+        const int total = static_cast<int>(part.comparisons.size());
+        if (inv.json) {
+            out.record({{QStringLiteral("record"), QStringLiteral("check")},
+                        {QStringLiteral("expected"), inv.expectedFile},
+                        {QStringLiteral("tolerance"), inv.tolerance},
+                        {QStringLiteral("verdict"), failed ? QStringLiteral("FAIL") : QStringLiteral("PASS")},
+                        {QStringLiteral("failed"), failed},
+                        {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}});
+        } else {
+            for (const station::comparison& c : part.comparisons)
+                out.line(station::comparisonLine(c));
+            out.line(failed ? QStringLiteral("FAIL: %1 of %2 comparisons failed").arg(failed).arg(total)
+                            : QStringLiteral("PASS: %1 comparisons passed").arg(total));
         }
+        if (junit.isOpen())
+            junit.addSuite(QFileInfo(inv.expectedFile).completeBaseName(), part.cycleSeconds, part.comparisons);
+    });
+    QObject::connect(&engine, &station::station_engine::trouble, loop.context(),
+                     [&](station::trouble_kind kind, const QString& message) { end.code = exitForTrouble(kind, message); });
+    QObject::connect(&engine, &station::station_engine::finished, loop.context(), [&] { loop.quit(); });
+    QObject::connect(&stops, &stop_signals::stopRequested, loop.context(), [&](int signal) {
+        end.signal = signal;
+        engine.abort();
+    });
+    out.onClosed([&] { engine.abort(); });
+    engine.start();
+    loop.exec();
+    out.onClosed(nullptr);
+
+    QString error;
+    if (junit.isOpen() && !junit.commit(error)) {
+        diagnose(error);
+        return {exit_usage, end.signal};
     }
+    if (end.signal)
+        return end;
     if (out.closed())
-        return exit_output_closed;
-    return failed ? exit_check_failed : exit_done;
+        return {exit_output_closed, 0};
+    if (!judged)
+        return end;
+    return {end.code != exit_done ? end.code : passed ? exit_done : exit_check_failed, 0};
 }
 
 }  // namespace ctl

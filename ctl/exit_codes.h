@@ -1,16 +1,22 @@
 #pragma once
 
-// rx48p-ctl's exit codes; --help and the README list them too.
+// rx48p-ctl's exit codes; --help and the README list them too. Ctrl-C and SIGTERM have no code of their
+// own: after a clean stop the program ends by the signal itself, which a shell shows as 130 and 143.
 namespace ctl {
 
 enum exit_code : int {
     exit_done = 0,
-    exit_check_failed = 1,   // check or station: a part did not match its description
-    exit_usage = 2,          // unknown command, value out of range, missing port, unreadable part file
-    exit_timeout = 3,        // the board did not answer in time
-    exit_port = 4,           // the port cannot be opened, or went away
-    exit_interrupted = 130,  // Ctrl-C or SIGTERM (128 + SIGINT, as shells report it)
+    exit_check_failed = 1,     // check or station: a part did not match its description
+    exit_usage = 2,            // unknown command, value out of range, missing port, unreadable part file
+    exit_timeout = 3,          // the board did not answer in time
+    exit_port = 4,             // the port cannot be opened, or went away
     exit_output_closed = 141,  // standard output closed early (128 + SIGPIPE, as shells report it)
+};
+
+// How a command ended: an exit code, or a signal to end by once everything is cleaned up.
+struct run_end {
+    int code = exit_done;
+    int signal = 0;  // SIGINT or SIGTERM; 0: exit with `code`
 };
 
 }  // namespace ctl

@@ -2,11 +2,9 @@
 
 #include "device/endpoint_names.h"
 #include "device/payloads.h"
-#include "device/protocol_config.h"
 #include "device/reports.h"
 #include "link/hex_text.h"
 
-#include <QByteArray>
 #include <QDateTime>
 #include <QJsonArray>
 
@@ -64,18 +62,13 @@ QJsonArray capPinsJson(const std::vector<tarnwell::cap_pin_record>& pins) {
 
 }  // namespace
 
-QJsonObject receivedFrameJson(std::uint8_t endpoint, std::uint8_t ack, const std::vector<std::uint8_t>& payload) {
-    const auto ep = static_cast<tarnwell::endpoints>(endpoint);
-    // Decoded first: a short payload throws before the record exists.
-    const QString report = tarnwell::report(ep, payload);
-    QJsonObject record = frameJson("received", endpoint, ack,
-                                   vex_com::packetizer(tarnwell::protocolConfig())
-                                       .packetize(endpoint, ack, payload.data(), payload.size()),
-                                   payload);
-    record.insert(QStringLiteral("report"), report);
+QJsonObject receivedFrameJson(const station::received_frame& frame) {
+    const auto ep = static_cast<tarnwell::endpoints>(frame.endpoint);
+    QJsonObject record = frameJson("received", frame.endpoint, frame.acknowledge, frame.bytes, frame.payload);
+    record.insert(QStringLiteral("report"), frame.report);
     switch (ep) {
     case tarnwell::ID: {
-        const tarnwell::firmware fw = tarnwell::decodeFirmware(payload);
+        const tarnwell::firmware fw = tarnwell::decodeFirmware(frame.payload);
         record.insert(QStringLiteral("firmware"),
                       QJsonObject{{QStringLiteral("major"), fw.major},
                                   {QStringLiteral("minor"), fw.minor},
@@ -86,10 +79,10 @@ QJsonObject receivedFrameJson(std::uint8_t endpoint, std::uint8_t ack, const std
     }
     case tarnwell::ON_STATIC_MES:
     case tarnwell::ON_BUTTON_MECH:
-        record.insert(QStringLiteral("pairs"), pairsJson(tarnwell::decodePinPairs(ep, payload)));
+        record.insert(QStringLiteral("pairs"), pairsJson(tarnwell::decodePinPairs(ep, frame.payload)));
         break;
     case tarnwell::ON_BUTTON_CAP:
-        record.insert(QStringLiteral("pins"), capPinsJson(tarnwell::decodeCapPins(payload)));
+        record.insert(QStringLiteral("pins"), capPinsJson(tarnwell::decodeCapPins(frame.payload)));
         break;
     default:
         break;
@@ -97,22 +90,14 @@ QJsonObject receivedFrameJson(std::uint8_t endpoint, std::uint8_t ack, const std
     return record;
 }
 
-QJsonObject sentFrameJson(const QString& hexFrame) {
-    const QByteArray raw = QByteArray::fromHex(QString(hexFrame).remove(QLatin1Char(':')).toLatin1());
-    const std::vector<std::uint8_t> bytes(raw.begin(), raw.end());
-    // header, two length bytes, endpoint ... acknowledge, two CRC bytes: the link only writes whole frames.
-    constexpr std::size_t before = 4, after = 3;
-    if (bytes.size() < before + after)
-        return frameJson("sent", 0, 0, bytes, {});
-    const std::vector<std::uint8_t> payload(bytes.begin() + before, bytes.end() - after);
-    const std::uint8_t endpoint = bytes[3];
-    QJsonObject record = frameJson("sent", endpoint, bytes[bytes.size() - after], bytes, payload);
-    if (endpoint == tarnwell::CFG && payload.size() == 2)
-        record.insert(QStringLiteral("config"), QJsonObject{{QStringLiteral("sensitivity"), payload[0]},
-                                                            {QStringLiteral("buzzer"), payload[1]}});
-    if (endpoint == tarnwell::MES_BUTTON_CAP) {
+QJsonObject sentFrameJson(const station::sent_frame& frame) {
+    QJsonObject record = frameJson("sent", frame.endpoint, frame.acknowledge, frame.bytes, frame.payload);
+    if (frame.endpoint == tarnwell::CFG && frame.payload.size() == 2)
+        record.insert(QStringLiteral("config"), QJsonObject{{QStringLiteral("sensitivity"), frame.payload[0]},
+                                                            {QStringLiteral("buzzer"), frame.payload[1]}});
+    if (frame.endpoint == tarnwell::MES_BUTTON_CAP) {
         QJsonArray pins;
-        for (std::uint8_t pin : payload)
+        for (std::uint8_t pin : frame.payload)
             pins.append(pin);
         record.insert(QStringLiteral("pins"), pins);
     }

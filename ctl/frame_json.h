@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QJsonObject>
-#include <QString>
+#include "station/received_frame.h"
 
-#include <cstdint>
-#include <vector>
+#include <QJsonObject>
 
 namespace ctl {
 
-// One frame as a JSON Lines record: time, direction, endpoint by name and value, acknowledge, bytes,
-// and what the payload means. Decoding may throw tarnwell::short_payload, before anything is built.
-QJsonObject receivedFrameJson(std::uint8_t endpoint, std::uint8_t ack, const std::vector<std::uint8_t>& payload);
-// `hex` as the link reports a frame it wrote ("55:00:04:04:01:c1:ea").
-QJsonObject sentFrameJson(const QString& hex);
+// One frame as a JSON Lines record: time, direction, endpoint by name and value, acknowledge, the bytes
+// as they crossed the line, the payload, and what the payload means.
+QJsonObject receivedFrameJson(const station::received_frame& frame);
+QJsonObject sentFrameJson(const station::sent_frame& frame);
 
 }  // namespace ctl

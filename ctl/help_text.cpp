@@ -54,8 +54,11 @@ Exit status:
        unreadable or unusable part file, JUnit file that cannot be written
   3    the board did not answer in time (standard error names what was awaited)
   4    the port cannot be opened or went away (standard error names the port and the reason)
-  130  interrupted by Ctrl-C (143 by SIGTERM): the link was stopped cleanly
   141  standard output was closed early (a pipe into head): the link was stopped cleanly
+Ctrl-C and SIGTERM stop the link cleanly; the program then ends by that signal, so a shell sees an
+interrupted program (status 130 or 143) and stops a loop around it. A station without --count that has
+tested a part ends normally on Ctrl-C, with its verdict's status; a station stopped short of its
+--count, or before any part, ends by the signal.
 )");
 }
 

@@ -198,6 +198,8 @@ invocation parseInvocation(const QStringList& arguments) {
             throw usage_error(QStringLiteral("unknown command '%1'").arg(inv.commandName).toStdString());
         parseExchange(inv, *found, rest);
     }
+    if (parser.isSet(port) && inv.port.isEmpty())
+        throw usage_error("--port is empty: give a port name (rx48p-ctl ports lists them) or a device path");
     if (inv.port.isEmpty())
         throw usage_error(QStringLiteral("%1 needs --port PORT (rx48p-ctl ports lists the serial ports)")
                               .arg(inv.commandName)

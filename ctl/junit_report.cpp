@@ -15,22 +15,22 @@ QString seconds(double s) {
 
 bool junit_report::open(const QString& path, QString& error) {
     file.setFileName(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text))
         return true;
     error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
     return false;
 }
 
-void junit_report::addSuite(const QString& name, double s, const std::vector<comparison>& comparisons) {
+void junit_report::addSuite(const QString& name, double s, const std::vector<station::comparison>& comparisons) {
     suites.push_back({name, s, comparisons});
 }
 
-bool junit_report::write(QString& error) {
+bool junit_report::commit(QString& error) {
     int tests = 0, failed = 0;
     double total = 0;
     for (const suite& s : suites) {
         tests += static_cast<int>(s.cases.size());
-        failed += failedCount(s.cases);
+        failed += station::failedCount(s.cases);
         total += s.seconds;
     }
     QXmlStreamWriter xml(&file);
@@ -45,10 +45,10 @@ bool junit_report::write(QString& error) {
         xml.writeStartElement(QStringLiteral("testsuite"));
         xml.writeAttribute(QStringLiteral("name"), s.name);
         xml.writeAttribute(QStringLiteral("tests"), QString::number(s.cases.size()));
-        xml.writeAttribute(QStringLiteral("failures"), QString::number(failedCount(s.cases)));
+        xml.writeAttribute(QStringLiteral("failures"), QString::number(station::failedCount(s.cases)));
         xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
         xml.writeAttribute(QStringLiteral("time"), seconds(s.seconds));
-        for (const comparison& c : s.cases) {
+        for (const station::comparison& c : s.cases) {
             xml.writeStartElement(QStringLiteral("testcase"));
             xml.writeAttribute(QStringLiteral("classname"), s.name + QLatin1Char('.') + c.kind);
             xml.writeAttribute(QStringLiteral("name"), c.kind + QLatin1Char(' ') + c.item);
@@ -66,8 +66,7 @@ bool junit_report::write(QString& error) {
     }
     xml.writeEndElement();
     xml.writeEndDocument();
-    file.flush();
-    if (xml.hasError() || file.error() != QFileDevice::NoError) {
+    if (xml.hasError() || !file.commit()) {
         error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
     }

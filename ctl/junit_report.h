@@ -1,33 +1,33 @@
 #pragma once
 
-#include "ctl/part_check.h"
+#include "station/part_comparison.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <QString>
 
 #include <vector>
 
 namespace ctl {
 
-// A JUnit XML file, as test dashboards read it: one test suite per checked part, one test case per
-// comparison. The file is opened (and emptied) when the run starts, so a path that cannot be written
-// is refused before the board is touched.
+// JUnit XML: a suite per part, a case per comparison. The file is replaced in one step when the run ends
+// (QSaveFile), so a run that fails half-way never leaves the last report emptied or cut short.
 class junit_report {
 public:
-    // False with `error` set when the file cannot be opened for writing.
+    // Prepares PATH for writing, without touching what is there; false with `error` set when it cannot
+    // be written.
     bool open(const QString& path, QString& error);
     bool isOpen() const { return file.isOpen(); }
-    void addSuite(const QString& name, double seconds, const std::vector<comparison>& comparisons);
-    // Writes every suite added so far; false with `error` set when the write fails.
-    bool write(QString& error);
+    void addSuite(const QString& name, double seconds, const std::vector<station::comparison>& comparisons);
+    // Writes every suite added and replaces the file; false with `error` set when that fails.
+    bool commit(QString& error);
 
 private:
     struct suite {
         QString name;
         double seconds;
-        std::vector<comparison> cases;
+        std::vector<station::comparison> cases;
     };
-    QFile file;
+    QSaveFile file;
     std::vector<suite> suites;
 };
 

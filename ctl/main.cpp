@@ -1,17 +1,16 @@
 // rx48p-ctl: drives the RX48P board from scripts, on RX48P-Term's own link, parser and report texts.
 
-#include "ctl/board_session.h"
 #include "ctl/check_command.h"
+#include "ctl/exchange_command.h"
 #include "ctl/exit_codes.h"
 #include "ctl/invocation.h"
-#include "ctl/link_trouble.h"
-#include "ctl/outcome_exit.h"
 #include "ctl/output.h"
 #include "ctl/port_listing.h"
 #include "ctl/station_command.h"
 #include "ctl/stop_signals.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -19,16 +18,22 @@ namespace {
 
 using namespace ctl;
 
-int runExchange(const invocation& inv, output& out, const stop_signals& stops) {
-    const link_trouble trouble;
-    const auto how = inv.json ? board_session::format::json
-                              : inv.raw ? board_session::format::raw : board_session::format::reports;
-    board_session session(how, out, trouble, stops);
-    board_session::answer answer = session.open(inv.port, inv.timeoutMs);
-    if (answer.result == board_session::outcome::done)
-        answer = session.exchange(inv.command, inv.payload, inv.timeoutMs, inv.timeoutMs);
-    session.close();
-    return exitFor(answer, stops);
+run_end run(const invocation& inv, output& out, stop_signals& stops) {
+    switch (inv.what) {
+    case invocation::action::help:
+        out.line(helpText().trimmed());
+        return {exit_done, 0};
+    case invocation::action::list_ports:
+        listPorts(out, inv.json);
+        return {out.closed() ? exit_output_closed : exit_done, 0};
+    case invocation::action::exchange:
+        return runExchange(inv, out, stops);
+    case invocation::action::check:
+        return runCheck(inv, out, stops);
+    case invocation::action::station:
+        return runStation(inv, out, stops);
+    }
+    return {exit_usage, 0};
 }
 
 }  // namespace
@@ -36,7 +41,9 @@ int runExchange(const invocation& inv, output& out, const stop_signals& stops) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rx48p-ctl"));
-    qRegisterMetaType<std::vector<uint8_t>>("std::vector<uint8_t>");
+    // The link's diagnostics are for the terminal's developers; the companion hears of trouble from the
+    // link's signals and says it in its own words. QT_LOGGING_RULES can still turn them on.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     invocation inv;
     try {
@@ -47,21 +54,11 @@ int main(int argc, char* argv[]) {
         return exit_usage;
     }
 
-    const stop_signals stops;
+    stop_signals stops;
     output out;
-    switch (inv.what) {
-    case invocation::action::help:
-        out.line(helpText().trimmed());
-        return exit_done;
-    case invocation::action::list_ports:
-        listPorts(out, inv.json);
-        return out.closed() ? exit_output_closed : exit_done;
-    case invocation::action::exchange:
-        return runExchange(inv, out, stops);
-    case invocation::action::check:
-        return runCheck(inv, out, stops);
-    case invocation::action::station:
-        return runStation(inv, out, stops);
-    }
-    return exit_usage;
+    // Every object of the run, the link's threads among them, is gone once run() returns.
+    const run_end end = run(inv, out, stops);
+    if (end.signal)
+        stop_signals::endBy(end.signal);
+    return end.code;
 }

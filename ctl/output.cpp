@@ -18,8 +18,11 @@ void output::write(const QByteArray& bytes) {
     if (broken)
         return;
     const std::size_t size = static_cast<std::size_t>(bytes.size());
-    if (std::fwrite(bytes.constData(), 1, size, stdout) != size || std::fflush(stdout) != 0)
-        broken = true;
+    if (std::fwrite(bytes.constData(), 1, size, stdout) == size && std::fflush(stdout) == 0)
+        return;
+    broken = true;
+    if (closedHandler)
+        closedHandler();
 }
 
 void diagnose(const QString& message) {

@@ -4,6 +4,8 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <functional>
+
 namespace ctl {
 
 // Standard output, a line at a time and flushed at once, so a script reading a pipe sees each report
@@ -14,10 +16,13 @@ public:
     void line(const QString& text);
     void record(const QJsonObject& object);  // one JSON Lines record
     bool closed() const { return broken; }
+    // Called once, at the write that finds the reader gone.
+    void onClosed(std::function<void()> handler) { closedHandler = std::move(handler); }
 
 private:
     void write(const QByteArray& bytes);
     bool broken = false;
+    std::function<void()> closedHandler;
 };
 
 // Standard error: "rx48p-ctl: " and the message.

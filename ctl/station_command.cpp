@@ -1,184 +1,133 @@
 #include "ctl/station_command.h"
 
-#include "ctl/board_session.h"
 #include "ctl/check_command.h"
-#include "ctl/exit_codes.h"
+#include "ctl/command_loop.h"
+#include "ctl/comparison_json.h"
 #include "ctl/junit_report.h"
-#include "ctl/link_trouble.h"
-#include "ctl/outcome_exit.h"
-#include "ctl/part_check.h"
-#include "ctl/part_measure.h"
+#include "ctl/traffic_printer.h"
+#include "ctl/trouble_exit.h"
 
-#include "device/payloads.h"
+#include "station/station_engine.h"
 
-#include <QElapsedTimer>
 #include <QJsonObject>
-
-#include <algorithm>
 
 namespace ctl {
 
 namespace {
 
-using outcome = board_session::outcome;
-
 constexpr int reasonsShown = 3;
-
-struct tally {
-    long parts = 0;
-    long passed = 0;
-    std::vector<double> cycles;  // seconds
-
-    double median() const {
-        if (cycles.empty())
-            return 0;
-        std::vector<double> sorted = cycles;
-        std::sort(sorted.begin(), sorted.end());
-        const std::size_t mid = sorted.size() / 2;
-        return sorted.size() % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
-    }
-};
 
 QString seconds(double s) {
     return QString::number(s, 'f', 3) + QStringLiteral(" s");
 }
 
-QString firstReasons(const std::vector<comparison>& comparisons) {
-    QStringList reasons;
-    int failed = 0;
-    for (const comparison& c : comparisons)
-        if (!c.passed && failed++ < reasonsShown)
-            reasons << failureText(c);
-    if (failed > reasonsShown)
-        reasons << QStringLiteral("and %1 more").arg(failed - reasonsShown);
-    return reasons.join(QStringLiteral("; "));
-}
-
-void reportPart(output& out, bool json, long number, const std::vector<comparison>& comparisons, double cycle) {
-    const bool passed = failedCount(comparisons) == 0;
-    const QString verdict = passed ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+void reportPart(output& out, bool json, const station::part_result& part) {
+    const QString verdict = part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL");
     if (json) {
         out.record({{QStringLiteral("record"), QStringLiteral("part")},
-                    {QStringLiteral("part"), static_cast<double>(number)},
+                    {QStringLiteral("part"), static_cast<double>(part.number)},
                     {QStringLiteral("verdict"), verdict},
-                    {QStringLiteral("cycle_s"), cycle},
-                    {QStringLiteral("failed"), failedCount(comparisons)},
-                    {QStringLiteral("comparisons"), comparisonsJson(comparisons)}});
+                    {QStringLiteral("cycle_s"), part.cycleSeconds},
+                    {QStringLiteral("failed"), station::failedCount(part.comparisons)},
+                    {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}});
         return;
     }
-    QString line = QStringLiteral("part %1  %2  %3").arg(number).arg(verdict, seconds(cycle));
-    if (!passed)
-        line += QStringLiteral("  ") + firstReasons(comparisons);
+    QString line = QStringLiteral("part %1  %2  %3").arg(part.number).arg(verdict, seconds(part.cycleSeconds));
+    if (!part.passed)
+        line += QStringLiteral("  ") + station::firstReasons(part.comparisons, reasonsShown).join(QStringLiteral("; "));
     out.line(line);
 }
 
-void reportSummary(output& out, bool json, const tally& t) {
-    const long failed = t.parts - t.passed;
-    const double yield = t.parts ? 100.0 * static_cast<double>(t.passed) / static_cast<double>(t.parts) : 0.0;
+void reportSummary(output& out, bool json, const station::run_tally& t) {
     if (json) {
         out.record({{QStringLiteral("record"), QStringLiteral("summary")},
-                    {QStringLiteral("parts"), static_cast<double>(t.parts)},
-                    {QStringLiteral("passed"), static_cast<double>(t.passed)},
-                    {QStringLiteral("failed"), static_cast<double>(failed)},
-                    {QStringLiteral("yield_percent"), yield},
-                    {QStringLiteral("median_cycle_s"), t.median()}});
+                    {QStringLiteral("parts"), static_cast<double>(t.parts())},
+                    {QStringLiteral("passed"), static_cast<double>(t.passed())},
+                    {QStringLiteral("failed"), static_cast<double>(t.failed())},
+                    {QStringLiteral("yield_percent"), t.yieldPercent()},
+                    {QStringLiteral("median_cycle_s"), t.medianCycle()}});
         return;
     }
     out.line(QStringLiteral("summary: %1 parts, %2 passed, %3 failed, yield %4 %, median cycle %5")
-                 .arg(t.parts)
-                 .arg(t.passed)
-                 .arg(failed)
-                 .arg(QString::number(yield, 'f', 1), seconds(t.median())));
+                 .arg(t.parts())
+                 .arg(t.passed())
+                 .arg(t.failed())
+                 .arg(QString::number(t.yieldPercent(), 'f', 1), seconds(t.medianCycle())));
 }
 
 }  // namespace
 
-int runStation(const invocation& inv, output& out, const stop_signals& stops) {
-    tarnwell::part_description part;
+run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
+    station::station_settings settings;
     junit_report junit;
-    if (!prepareCheck(inv, part, junit))
-        return exit_usage;
+    if (!prepareCheck(inv, settings, junit))
+        return {exit_usage, 0};
+    settings.sensitivity = inv.sensitivity;
+    settings.buzzer = inv.buzzer;
+    settings.count = inv.count;
 
-    const link_trouble trouble;
+    station::board_client client;
     // The part lines are the output; --raw shows the frames and reports as well.
-    board_session session(inv.raw ? board_session::format::raw : board_session::format::quiet, out, trouble, stops);
-    const int t = inv.timeoutMs;
+    const traffic_printer printer(client, trafficFormat(false, inv.raw, traffic_printer::format::quiet), out);
+    station::station_engine engine(client, settings);
+    command_loop loop;
+    int troubleCode = exit_done;
+    station::station_engine::end_reason reason = station::station_engine::end_reason::completed;
 
-    board_session::answer ended = session.open(inv.port, t);
-    if (ended.result == outcome::done)
-        ended = session.exchange(tarnwell::ID, tarnwell::pingPayload(), t, t);
-    if (ended.result == outcome::done) {
-        const tarnwell::firmware fw = tarnwell::decodeFirmware(ended.payload);
+    QObject::connect(&engine, &station::station_engine::boardIdentified, loop.context(), [&](const tarnwell::firmware& fw) {
         const QString version = QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch);
         if (inv.json)
             out.record({{QStringLiteral("record"), QStringLiteral("board")}, {QStringLiteral("firmware"), version}});
         else
             out.line(QStringLiteral("board: RX48P, firmware V") + version);
-        tarnwell::board_config config;
-        config.sensitivity = static_cast<std::uint8_t>(inv.sensitivity);
-        config.buzzer = static_cast<std::uint8_t>(inv.buzzer);
-        ended = session.exchange(tarnwell::CFG, tarnwell::configPayload(config), t, t);
-        if (ended.result == outcome::done && !inv.json)
-            out.line(QStringLiteral("configured: sensitivity %1, buzzer %2; calibration done")
-                         .arg(inv.sensitivity)
-                         .arg(inv.buzzer));
-    }
+    });
+    QObject::connect(&engine, &station::station_engine::configured, loop.context(), [&](int sensitivity, int buzzer) {
+        if (!inv.json)
+            out.line(QStringLiteral("configured: sensitivity %1, buzzer %2; calibration done").arg(sensitivity).arg(buzzer));
+    });
+    QObject::connect(&engine, &station::station_engine::partCompleted, loop.context(), [&](const station::part_result& part) {
+        reportPart(out, inv.json, part);
+        if (junit.isOpen())
+            junit.addSuite(QStringLiteral("part %1").arg(part.number), part.cycleSeconds, part.comparisons);
+    });
+    QObject::connect(&engine, &station::station_engine::trouble, loop.context(),
+                     [&](station::trouble_kind kind, const QString& message) { troubleCode = exitForTrouble(kind, message); });
+    QObject::connect(&engine, &station::station_engine::finished, loop.context(),
+                     [&](station::station_engine::end_reason why) {
+                         reason = why;
+                         loop.quit();
+                     });
+    QObject::connect(&stops, &stop_signals::stopRequested, loop.context(), [&] {
+        if (stops.count() == 1)
+            engine.stop();
+        else
+            engine.abort();
+    });
+    out.onClosed([&] { engine.abort(); });
+    engine.start();
+    loop.exec();
 
-    tally done;
-    while (ended.result == outcome::done && (inv.count == 0 || done.parts < inv.count)) {
-        QElapsedTimer cycle;
-        cycle.start();
-        // Waiting for a part: a stop request ends the run here.
-        session.setStopLimit(1);
-        ended = session.exchange(tarnwell::DETECT_INSERT, {}, t, board_session::noTimeout);
-        if (ended.result != outcome::done)
-            break;
-        // A part in hand: a first request lets it finish, a second abandons it.
-        session.setStopLimit(2);
-        measured_part measured;
-        ended = measurePart(session, part, t, measured);
-        if (ended.result != outcome::done)
-            break;
-        const std::vector<comparison> comparisons = comparePart(part, measured, inv.tolerance);
-        const bool passed = failedCount(comparisons) == 0;
-        ended = session.exchange(passed ? tarnwell::BUZ_OK : tarnwell::BUZ_ER, {}, t, t);
-        if (ended.result != outcome::done)
-            break;
-        ++done.parts;
-        done.passed += passed ? 1 : 0;
-        // The verdict stands; only the removal is left, which a stop request need not wait for.
-        session.setStopLimit(1);
-        const board_session::answer removed = session.exchange(tarnwell::DETECT_REMOVE, {}, t, board_session::noTimeout);
-        const double s = cycle.elapsed() / 1000.0;
-        done.cycles.push_back(s);
-        reportPart(out, inv.json, done.parts, comparisons, s);
-        junit.addSuite(QStringLiteral("part %1").arg(done.parts), s, comparisons);
-        if (removed.result != outcome::done) {
-            ended = removed;
-            break;
-        }
-        if (stops.count() > 0)
-            ended.result = outcome::interrupted;
+    reportSummary(out, inv.json, engine.tally());
+    out.onClosed(nullptr);
+    QString error;
+    if (junit.isOpen() && !junit.commit(error)) {
+        diagnose(error);
+        return {exit_usage, 0};
     }
-
-    // Back to idle whatever ended the run, unless the line itself is gone.
-    if (ended.result != outcome::port_lost && ended.result != outcome::output_closed) {
-        session.setStopLimit(0);
-        session.exchange(tarnwell::IDLE, {}, t, t);
-    }
-    session.close();
-    reportSummary(out, inv.json, done);
-    if (junit.isOpen()) {
-        QString error;
-        if (!junit.write(error))
-            diagnose(error);
-    }
-    // A stop request is how a run without --count ends: the parts' verdict is the result.
-    if (ended.result != outcome::done && ended.result != outcome::interrupted)
-        return exitFor(ended, stops);
     if (out.closed())
-        return exit_output_closed;
-    return done.passed < done.parts ? exit_check_failed : exit_done;
+        return {exit_output_closed, 0};
+    if (troubleCode != exit_done)
+        return {troubleCode, 0};
+    const int verdict = engine.tally().failed() > 0 ? exit_check_failed : exit_done;
+    using station_end = station::station_engine::end_reason;
+    if ((reason == station_end::stopped || reason == station_end::aborted) && stops.count() > 0) {
+        // Stopping is how a run without a count ends; a counted run cut short, or one that tested
+        // nothing, was interrupted.
+        if (inv.count == 0 && engine.tally().parts() > 0)
+            return {verdict, 0};
+        return {exit_done, stops.lastSignal()};
+    }
+    return {verdict, 0};
 }
 
 }  // namespace ctl

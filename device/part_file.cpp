@@ -131,11 +131,46 @@ firmware parseFirmware(const std::string& text) {
     return v;
 }
 
+namespace {
+
+// Two entries for one thing would leave the second never matched (a pair is measured once); the file says
+// something wrong, so it is refused where the repeat stands.
+bool samePair(const pin_pair_record& p, std::int8_t a, std::int8_t b) {
+    return (p.pin_a == a && p.pin_b == b) || (p.pin_a == b && p.pin_b == a);
+}
+
+void refuseRepeat(const part_description& part, const std::string& kind, const std::vector<std::string>& w) {
+    if (kind == "pair") {
+        const std::int8_t a = parsePin(w[1]), b = parsePin(w[3]);
+        for (const pin_pair_record& p : part.pairs)
+            if (samePair(p, a, b))
+                throw std::invalid_argument("pair " + w[1] + "-" + w[3] + " is listed twice");
+    } else if (kind == "button") {
+        const std::int8_t pin = parsePin(w[1]), common = parsePin(w[2]);
+        for (const button_spec& b : part.buttons)
+            if ((b.pin == pin && b.common == common) || (b.pin == common && b.common == pin))
+                throw std::invalid_argument("button " + w[1] + " (common " + w[2] + ") is listed twice");
+    } else if (kind == "touch") {
+        const std::int8_t pin = parsePin(w[1]);
+        for (const touch_pad& t : part.pads)
+            if (t.pin == pin)
+                throw std::invalid_argument("touch pad " + w[1] + " is listed twice");
+    }
+}
+
+}  // namespace
+
 void addPartLine(part_description& part, const std::string& line) {
     const std::vector<std::string> w = words(line);
     if (w.empty())
         return;
     const std::string& kind = w[0];
+    if (kind == "pair" && w.size() == 7)
+        refuseRepeat(part, kind, w);
+    else if (kind == "button" && w.size() == 4)
+        refuseRepeat(part, kind, w);
+    else if (kind == "touch" && w.size() == 3)
+        refuseRepeat(part, kind, w);
     if (kind == "firmware") {
         expectWords(w, 2, "firmware MAJOR.MINOR.PATCH");
         part.firmware = parseFirmware(w[1]);
@@ -165,9 +200,16 @@ void addPartLine(part_description& part, const std::string& line) {
 part_description parsePart(std::istream& in, const std::string& name) {
     part_description part;
     int number = 0;
+    bool firmwareSeen = false;
     for (std::string line; std::getline(in, line);) {
         ++number;
         try {
+            const std::vector<std::string> w = words(line);
+            if (!w.empty() && w[0] == "firmware") {
+                if (firmwareSeen)
+                    throw std::invalid_argument("a second firmware line (a part has one)");
+                firmwareSeen = true;
+            }
             addPartLine(part, line);
         } catch (const std::invalid_argument& e) {
             throw bad_part_file(name, number, e.what());

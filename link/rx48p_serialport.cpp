@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDebug>
 #include <QEventLoop>
+#include <QMetaEnum>
 #include <QSerialPort>
 
 #include <chrono>
@@ -22,7 +23,10 @@ constexpr std::chrono::milliseconds tickJitter(1);
 
 }  // namespace
 
-rx48p_serialport::rx48p_serialport() : packetizer(tarnwell::protocolConfig()) {}
+rx48p_serialport::rx48p_serialport() : packetizer(tarnwell::protocolConfig()) {
+    // Chunks cross threads in a queued signal; whoever listens, the type must be known by then.
+    qRegisterMetaType<std::vector<std::uint8_t>>("std::vector<uint8_t>");
+}
 
 rx48p_serialport::~rx48p_serialport() {
     if (workerThread.joinable())
@@ -68,6 +72,7 @@ void rx48p_serialport::workerLoop() {
     if (!port->open(QIODevice::ReadWrite)) {
         qDebug() << "failed to open port" << port->portName();
         running.exchange(false);
+        emit openFailed(port->errorString());
         return;
     }
     emit connected();
@@ -101,6 +106,8 @@ void rx48p_serialport::workerLoop() {
             // The line is gone (adapter pulled, far end hung up): from now on the wait fails at once,
             // every cycle. Closing hands the error to the not-open branch, which reports it once and
             // then polls at the cycle's pace instead of spinning. Queued frames stay queued.
+            emit lineLost(QString::fromLatin1(
+                QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(port->error())));
             port->close();
             continue;
         }

@@ -36,6 +36,11 @@ signals:
     void dataSent(QString txt);
     void connected();
     void disconnected();
+    // Besides the diagnostics, for programs that act on trouble: the port did not open (the system's
+    // reason), or the open line failed (the error's name, "ResourceError"). Neither ends the connection:
+    // disconnectPort() still does.
+    void openFailed(QString reason);
+    void lineLost(QString error);
 
 private:
     void stopWorker();

@@ -3,6 +3,7 @@
 
 #include "board_sim.h"
 #include "figures.h"
+#include "proc_stats.h"
 #include "stats.h"
 
 #include <QElapsedTimer>
@@ -83,6 +84,45 @@ Row stationCycle(const Settings& s) {
     row.verdict = med <= 500 ? Row::Verdict::met : Row::Verdict::missed;
     row.notes.push_back(format("station cycle: yield %.1f %% as expected (%d of %d parts good)",
                                summary.value("yield_percent").toDouble(), parts / 5, parts));
+    return row;
+}
+
+// A long run must not grow with the parts it has tested: nothing is kept per part but its cycle time
+// (eight bytes), unless a JUnit report is asked for.
+Row stationMemory(const Settings& s) {
+    BoardSim sim(s.simProgram, {"--event-delay", "0", "--calib-delay", "0"});
+    const int early = s.quick ? 10 : 100, late = s.quick ? 100 : 1000;
+    QProcess ctl;
+    ctl.start(QString::fromStdString(s.ctlProgram),
+              {"--json", "--port", QString::fromStdString(sim.path()), "station",
+               QString::fromStdString(s.partsDir + "/good.device"), "--count", QString::number(late + 1)});
+    if (!ctl.waitForStarted())
+        throw std::runtime_error("rx48p-ctl did not start");
+    const std::string pid = std::to_string(ctl.processId());
+    int parts = 0;
+    double atEarly = 0, atLate = 0;
+    QByteArray pending;
+    while (parts < late) {
+        if (!ctl.waitForReadyRead(60000))
+            throw std::runtime_error("rx48p-ctl station stopped after " + std::to_string(parts) + " parts");
+        pending += ctl.readAllStandardOutput();
+        for (int nl; (nl = pending.indexOf('\n')) >= 0; pending.remove(0, nl + 1)) {
+            if (!pending.left(nl).contains("\"record\":\"part\""))
+                continue;
+            ++parts;
+            if (parts == early)
+                atEarly = residentMiB(pid);
+            else if (parts == late)
+                atLate = residentMiB(pid);
+        }
+    }
+    ctl.waitForFinished(60000);
+    Row row;
+    row.figure = "station memory";
+    row.how = format("resident size of `rx48p-ctl station` (no --junit) after part %d and after part %d", early, late);
+    row.measured = format("%.2f MiB, then %.2f MiB: %+.0f KiB", atEarly, atLate, (atLate - atEarly) * 1024.0);
+    row.goal = "within 1 MiB";
+    row.verdict = atLate - atEarly <= 1.0 ? Row::Verdict::met : Row::Verdict::missed;
     return row;
 }
 

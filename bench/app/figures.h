@@ -36,6 +36,7 @@ Row startTime(const Settings& s);
 // rx48p-ctl: one ping as a whole process; the test station's cycle per part.
 Row ctlPing(const Settings& s);
 Row stationCycle(const Settings& s);
+Row stationMemory(const Settings& s);
 
 // printf into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -67,8 +67,8 @@ std::map<pid_t, ThreadCpu> threadCpuTable() {
     return table;
 }
 
-double residentMiB() {
-    std::ifstream in("/proc/self/statm");
+double residentMiB(const std::string& process) {
+    std::ifstream in("/proc/" + process + "/statm");
     long size = 0, resident = 0;
     in >> size >> resident;
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);

@@ -21,7 +21,7 @@ struct ThreadCpu {
 };
 std::map<pid_t, ThreadCpu> threadCpuTable();
 
-// Resident set, in MiB.
-double residentMiB();
+// Resident set, in MiB, of this process or another one ("1234").
+double residentMiB(const std::string& process = "self");
 
 }  // namespace bench

@@ -22,6 +22,7 @@ struct Run {
     int code = -1;
     bool crashed = true;
     QString out, err;
+    int signal() const { return crashed ? code : 0; }  // QProcess gives a signal's number as the code
 };
 
 class Ctl {
@@ -106,6 +107,9 @@ private slots:
     // Ctrl-C once finishes the part in hand, twice abandons it; either way IDLE and the summary follow.
     void stationStops_data();
     void stationStops();
+    void stationInterruptedBeforeAnyPart();
+    void aJudgedPartIsKeptWhenItsBuzzerFails();
+    void junitIsReplacedOnlyAtTheEnd();
 };
 
 void CheckStationTest::check_data() {
@@ -113,21 +117,29 @@ void CheckStationTest::check_data() {
     QTest::addColumn<QStringList>("extra");  // options after the command
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("failure");  // the one FAIL line; empty: none
-    QTest::newRow("good") << "good" << QStringList{} << 0 << "";
-    QTest::newRow("missing pair") << "missing-pair" << QStringList{} << 1 << "FAIL  pair 5-6: missing (open)";
+    QTest::addColumn<QString>("verdict");  // the last line
+    const QString pass = QStringLiteral("PASS: 8 comparisons passed");
+    const QString oneOf8 = QStringLiteral("FAIL: 1 of 8 comparisons failed");
+    QTest::newRow("good") << "good" << QStringList{} << 0 << "" << pass;
+    QTest::newRow("missing pair") << "missing-pair" << QStringList{} << 1 << "FAIL  pair 5-6: missing (open)" << oneOf8;
     QTest::newRow("swapped type") << "swapped-type" << QStringList{} << 1
                                   << "FAIL  pair 3-4: pin 3 is Led cathode, expected Led anode; "
-                                     "pin 4 is Led anode, expected Led cathode";
+                                     "pin 4 is Led anode, expected Led cathode"
+                                  << oneOf8;
     QTest::newRow("drop out of tolerance") << "drop-out" << QStringList{} << 1
-                                           << "FAIL  pair 1-2: Vdrop(1->2) = 2.000V, expected 1.800V within 0.100V";
-    QTest::newRow("drop just within a wider tolerance") << "drop-out" << QStringList{"--tolerance", "0.2"} << 0 << "";
+                                           << "FAIL  pair 1-2: Vdrop(1->2) = 2.000V, expected 1.800V within 0.100V"
+                                           << oneOf8;
+    QTest::newRow("drop just within a wider tolerance") << "drop-out" << QStringList{"--tolerance", "0.2"} << 0 << ""
+                                                        << pass;
     QTest::newRow("drop just beyond it") << "drop-out" << QStringList{"--tolerance", "0.18"} << 1
-                                         << "FAIL  pair 1-2: Vdrop(1->2) = 2.000V, expected 1.800V within 0.180V";
-    QTest::newRow("extra pair") << "extra-pair" << QStringList{} << 1 << "FAIL  pair 9-10: not expected (short)";
+                                         << "FAIL  pair 1-2: Vdrop(1->2) = 2.000V, expected 1.800V within 0.180V"
+                                         << oneOf8;
+    QTest::newRow("extra pair") << "extra-pair" << QStringList{} << 1 << "FAIL  pair 9-10: not expected (short)"
+                                << "FAIL: 1 of 9 comparisons failed";
     QTest::newRow("button in the wrong state") << "button-wrong" << QStringList{} << 1
-                                               << "FAIL  button 13 (common 14): Button ON, expected Button OFF";
+                                               << "FAIL  button 13 (common 14): Button ON, expected Button OFF" << oneOf8;
     QTest::newRow("touch pad in the wrong state") << "touch-wrong" << QStringList{} << 1
-                                                  << "FAIL  touch 17: Touch ON, expected Touch OFF";
+                                                  << "FAIL  touch 17: Touch ON, expected Touch OFF" << oneOf8;
 }
 
 void CheckStationTest::check() {
@@ -135,6 +147,7 @@ void CheckStationTest::check() {
     QFETCH(QStringList, extra);
     QFETCH(int, code);
     QFETCH(QString, failure);
+    QFETCH(QString, verdict);
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({part}));
     QVERIFY(!port.isEmpty());
@@ -144,8 +157,7 @@ void CheckStationTest::check() {
     const QStringList out = lines(run.out);
     QCOMPARE(matching(out, "FAIL  "), failure.isEmpty() ? QStringList{} : QStringList{failure});
     QCOMPARE(matching(out, "PASS  ").size() + matching(out, "FAIL  ").size(), 8 + (part == "extra-pair" ? 1 : 0));
-    QCOMPARE(out.last(), code ? QStringLiteral("FAIL: 1 of %1 comparisons failed").arg(out.size() - 1)
-                              : QStringLiteral("PASS: 8 comparisons passed"));
+    QCOMPARE(out.last(), verdict);
     // Only the measures the part calls for, each once.
     QTRY_COMPARE(sim.framesReceived().size(), 3);
 }
@@ -288,15 +300,21 @@ void CheckStationTest::stationOverKnownParts() {
 }
 
 void CheckStationTest::stationStops_data() {
-    QTest::addColumn<int>("stopRequests");  // SIGINTs; 0: the board goes away instead
-    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("extra");  // after the command
+    QTest::addColumn<int>("stopRequests");   // SIGINTs; 0: the board goes away instead
+    QTest::addColumn<int>("code");           // -1: ended by SIGINT
     QTest::addColumn<QString>("summary");
-    QTest::newRow("once: the part is finished") << 1 << 0 << "summary: 1 parts, 1 passed, 0 failed, yield 100.0 %";
-    QTest::newRow("twice: the part is abandoned") << 2 << 0 << "summary: 0 parts, 0 passed, 0 failed, yield 0.0 %";
-    QTest::newRow("board gone: the run ends") << 0 << 4 << "summary: 0 parts, 0 passed, 0 failed, yield 0.0 %";
+    const QString none = QStringLiteral("summary: 0 parts, 0 passed, 0 failed, yield 0.0 %");
+    QTest::newRow("once: the part is finished, a normal end")
+        << QStringList{} << 1 << 0 << "summary: 1 parts, 1 passed, 0 failed, yield 100.0 %";
+    QTest::newRow("twice: the part is abandoned, no part tested") << QStringList{} << 2 << -1 << none;
+    QTest::newRow("once in a counted run: cut short")
+        << QStringList{"--count", "5"} << 1 << -1 << "summary: 1 parts, 1 passed, 0 failed, yield 100.0 %";
+    QTest::newRow("board gone: the run ends") << QStringList{} << 0 << 4 << none;
 }
 
 void CheckStationTest::stationStops() {
+    QFETCH(QStringList, extra);
     QFETCH(int, stopRequests);
     QFETCH(int, code);
     QFETCH(QString, summary);
@@ -304,7 +322,7 @@ void CheckStationTest::stationStops() {
     // Slow measures, so the signal comes while the part is in hand.
     const QString port = sim.start({"--event-delay", "250", "--calib-delay", "0", "--device", good});
     QVERIFY(!port.isEmpty());
-    Ctl ctl({"--port", port, "station", good});
+    Ctl ctl(QStringList{"--port", port, "station", good} + extra);
     QVERIFY(QTest::qWaitFor([&] { return !sim.log(QStringLiteral("recv 55:00:04:04:01")).isEmpty(); }, 10000));
     for (int i = 0; i < stopRequests; ++i) {
         ctl.signal(SIGINT);
@@ -313,10 +331,14 @@ void CheckStationTest::stationStops() {
     if (stopRequests == 0)
         sim.stop();
     const Run run = ctl.finish();
-    QVERIFY(!run.crashed);
-    QCOMPARE(run.code, code);
+    if (code < 0) {
+        QCOMPARE(run.signal(), int(SIGINT));
+    } else {
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.code, code);
+    }
     const QStringList out = lines(run.out);
-    QCOMPARE(matching(out, "part ").size(), stopRequests == 1 ? 1 : 0);
+    QCOMPARE(matching(out, "part ").size(), summary.startsWith(QLatin1String("summary: 1")) ? 1 : 0);
     QVERIFY2(out.last().startsWith(summary), qPrintable(out.last()));
     if (stopRequests == 0) {
         QVERIFY2(run.err.contains(QLatin1String(" went away (")), qPrintable(run.err));
@@ -324,7 +346,78 @@ void CheckStationTest::stationStops() {
     }
     QCOMPARE(run.err, QString());
     QTRY_COMPARE(sim.framesReceived().last(), QStringLiteral("55:00:04:ff:01:0e:d1"));  // IDLE
-    QCOMPARE(buzzers(sim).size(), stopRequests == 1 ? 1 : 0);
+    QCOMPARE(buzzers(sim).size(), summary.startsWith(QLatin1String("summary: 1")) ? 1 : 0);
+}
+
+// Ctrl-C while the station waits for the first part: no part was tested, so it never ends as a success.
+void CheckStationTest::stationInterruptedBeforeAnyPart() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start({"--calib-delay", "0", "--no-event", "DETECT_INSERT", "--device", good});
+    QVERIFY(!port.isEmpty());
+    Ctl ctl({"--port", port, "station", good});
+    QVERIFY(QTest::qWaitFor([&] { return !sim.log(QStringLiteral("recv ")).filter("DETECT_INSERT").isEmpty(); }, 10000));
+    ctl.signal(SIGINT);
+    const Run run = ctl.finish();
+    QCOMPARE(run.signal(), int(SIGINT));
+    QVERIFY(lines(run.out).last().startsWith(QLatin1String("summary: 0 parts")));
+}
+
+// The board never acknowledges the OK buzzer: the part was judged all the same, so it is printed,
+// counted and in the JUnit report, and the run ends with the time-out's code.
+void CheckStationTest::aJudgedPartIsKeptWhenItsBuzzerFails() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}) + QStringList{"--no-reply", "BUZ_OK"});
+    QVERIFY(!port.isEmpty());
+    QTemporaryDir dir;
+    const QString junit = dir.filePath(QStringLiteral("station.xml"));
+    const Run run = Ctl({"--port", port, "--timeout", "300", "station", good, "--junit", junit}).finish();
+    QVERIFY(!run.crashed);
+    QCOMPARE(run.code, 3);
+    QVERIFY2(run.err.contains(QLatin1String("waited 300 ms for the acknowledgement of BUZ_OK")), qPrintable(run.err));
+    const QStringList out = lines(run.out);
+    QCOMPARE(matching(out, "part ").size(), 1);
+    QVERIFY(out.at(2).startsWith(QLatin1String("part 1  PASS  ")));
+    QVERIFY(out.last().startsWith(QLatin1String("summary: 1 parts, 1 passed, 0 failed, yield 100.0 %")));
+    const JUnit j = readJUnit(junit);
+    QCOMPARE(j.suites, 1);
+    QCOMPARE(j.cases, 8);
+}
+
+// The JUnit file of an earlier run stays as it was until this run ends, and is then replaced whole.
+void CheckStationTest::junitIsReplacedOnlyAtTheEnd() {
+    QTemporaryDir dir;
+    const QString junit = dir.filePath(QStringLiteral("station.xml"));
+    const QByteArray earlier = "<testsuites name=\"earlier run\"/>\n";
+    {
+        QFile file(junit);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(earlier);
+    }
+    const auto content = [&] {
+        QFile file(junit);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    // A run that cannot open its port.
+    Run run = Ctl({"--port", "/nonexistent/rx48p", "station", good, "--junit", junit}).finish();
+    QCOMPARE(run.code, 4);
+    QCOMPARE(readJUnit(junit).suites, 0);
+    QVERIFY(content().contains("tests=\"0\""));
+
+    // A run that is still waiting for its part has not touched the file.
+    QFile file(junit);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(earlier);
+    file.close();
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}) + QStringList{"--no-event", "DETECT_INSERT"});
+    QVERIFY(!port.isEmpty());
+    Ctl ctl({"--port", port, "station", good, "--junit", junit});
+    QVERIFY(QTest::qWaitFor([&] { return !sim.log(QStringLiteral("recv ")).filter("DETECT_INSERT").isEmpty(); }, 10000));
+    QCOMPARE(content(), earlier);
+    ctl.signal(SIGTERM);
+    run = ctl.finish();
+    QCOMPARE(run.signal(), int(SIGTERM));
+    QVERIFY(content().startsWith("<?xml"));
 }
 
 QTEST_GUILESS_MAIN(CheckStationTest)

@@ -95,6 +95,13 @@ TEST(PartFile, RefusesABadLineWithItsNumberAndTheReason) {
         {"check static static\n", "dut:1: 'static' twice in the check line"},
         {"check static buttons\n", "dut:1: unknown measure 'buttons' (static, button or touch)"},
         {"check static\n\ncheck touch\n", "dut:3: a second check line (a part has one at most)"},
+        // A repeat would never be matched: the board reports each pair, button and pad once.
+        {"pair 1 anode 2 cathode 1.8 0\npair 1 anode 3 cathode 1.8 0\npair 1 anode 2 cathode 1.8 0\n",
+         "dut:3: pair 1-2 is listed twice"},
+        {"pair 1 anode 2 cathode 1.8 0\npair 2 cathode 1 anode 0 1.8\n", "dut:2: pair 2-1 is listed twice"},
+        {"button 12 14 on\nbutton 13 14 on\nbutton 14 12 off\n", "dut:3: button 14 (common 12) is listed twice"},
+        {"touch 3 on\ntouch 4 on\ntouch 3 off\n", "dut:3: touch pad 3 is listed twice"},
+        {"firmware 1.4.2\n# another board\nfirmware 2.0.0\n", "dut:3: a second firmware line (a part has one)"},
         {std::string(300, 'x') + "\n", "dut:1: unknown item 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...' (firmware, "
                                        "check, pair, button or touch)"}};
     for (const auto& [text, message] : cases)

@@ -3,13 +3,13 @@
 #include "device/part_description.h"
 #include "device/records.h"
 
-#include <QJsonArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
 
-namespace ctl {
+namespace station {
 
 // What the board measured on a part: each measure that was run.
 struct measured_part {
@@ -30,7 +30,8 @@ struct comparison {
 
 // Pin pairs are compared as unordered pairs: each expected pair must be measured with its types and
 // both drops within `tolerance` volts; a measured pair not expected is a short, an expected pair not
-// measured an open. Buttons and touch pads must read their expected states.
+// measured an open. Buttons and touch pads must read their expected states. Only the measures that were
+// run are compared.
 std::vector<comparison> comparePart(const tarnwell::part_description& expected, const measured_part& measured,
                                     double tolerance);
 
@@ -38,8 +39,8 @@ std::vector<comparison> comparePart(const tarnwell::part_description& expected, 
 QString comparisonLine(const comparison& c);
 // "pair 3-4: missing (open)"
 QString failureText(const comparison& c);
-// Each comparison as an object: kind, item, passed, expected, measured, reason.
-QJsonArray comparisonsJson(const std::vector<comparison>& comparisons);
+// The failures' texts, the first `shown` of them, then "and N more": the reasons of a part at a glance.
+QStringList firstReasons(const std::vector<comparison>& comparisons, int shown);
 int failedCount(const std::vector<comparison>& comparisons);
 
-}  // namespace ctl
+}  // namespace station

@@ -1,15 +1,13 @@
-#include "ctl/part_check.h"
+#include "station/part_comparison.h"
 
 #include "device/payloads.h"
 #include "device/reports.h"
-
-#include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-namespace ctl {
+namespace station {
 
 namespace {
 
@@ -162,16 +160,15 @@ QString comparisonLine(const comparison& c) {
     return QStringLiteral("PASS  %1 %2: %3").arg(c.kind, c.item, c.measured);
 }
 
-QJsonArray comparisonsJson(const std::vector<comparison>& comparisons) {
-    QJsonArray out;
+QStringList firstReasons(const std::vector<comparison>& comparisons, int shown) {
+    QStringList reasons;
+    int failed = 0;
     for (const comparison& c : comparisons)
-        out.append(QJsonObject{{QStringLiteral("kind"), c.kind},
-                               {QStringLiteral("item"), c.item},
-                               {QStringLiteral("passed"), c.passed},
-                               {QStringLiteral("expected"), c.expected.isEmpty() ? QJsonValue() : QJsonValue(c.expected)},
-                               {QStringLiteral("measured"), c.measured.isEmpty() ? QJsonValue() : QJsonValue(c.measured)},
-                               {QStringLiteral("reason"), c.reason.isEmpty() ? QJsonValue() : QJsonValue(c.reason)}});
-    return out;
+        if (!c.passed && failed++ < shown)
+            reasons << failureText(c);
+    if (failed > shown)
+        reasons << QStringLiteral("and %1 more").arg(failed - shown);
+    return reasons;
 }
 
 int failedCount(const std::vector<comparison>& comparisons) {
@@ -179,4 +176,4 @@ int failedCount(const std::vector<comparison>& comparisons) {
         std::count_if(comparisons.begin(), comparisons.end(), [](const comparison& c) { return !c.passed; }));
 }
 
-}  // namespace ctl
+}  // namespace station

@@ -1,0 +1,27 @@
+#include "ctl/comparison_json.h"
+
+#include <QJsonObject>
+
+namespace ctl {
+
+namespace {
+
+QJsonValue orNull(const QString& text) {
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+}
+
+}  // namespace
+
+QJsonArray comparisonsJson(const std::vector<station::comparison>& comparisons) {
+    QJsonArray out;
+    for (const station::comparison& c : comparisons)
+        out.append(QJsonObject{{QStringLiteral("kind"), c.kind},
+                               {QStringLiteral("item"), c.item},
+                               {QStringLiteral("passed"), c.passed},
+                               {QStringLiteral("expected"), orNull(c.expected)},
+                               {QStringLiteral("measured"), orNull(c.measured)},
+                               {QStringLiteral("reason"), orNull(c.reason)}});
+    return out;
+}
+
+}  // namespace ctl

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "station/part_comparison.h"
+
+#include <QJsonArray>
+
+#include <vector>
+
+namespace ctl {
+
+// Each comparison as an object: kind, item, passed, expected, measured, reason (null where empty).
+QJsonArray comparisonsJson(const std::vector<station::comparison>& comparisons);
+
+}  // namespace ctl

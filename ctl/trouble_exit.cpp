@@ -1,0 +1,24 @@
+#include "ctl/trouble_exit.h"
+
+#include "ctl/exit_codes.h"
+#include "ctl/output.h"
+
+namespace ctl {
+
+int exitForTrouble(station::trouble_kind kind, const QString& message) {
+    switch (kind) {
+    case station::trouble_kind::timed_out:
+        diagnose(QStringLiteral("the board did not answer: %1").arg(message));
+        return exit_timeout;
+    case station::trouble_kind::no_such_port:
+        diagnose(message + QStringLiteral(" (rx48p-ctl ports lists them)"));
+        return exit_port;
+    case station::trouble_kind::open_failed:
+    case station::trouble_kind::line_lost:
+        diagnose(message);
+        return exit_port;
+    }
+    return exit_port;
+}
+
+}  // namespace ctl

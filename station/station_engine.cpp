@@ -1,0 +1,253 @@
+#include "station/station_engine.h"
+
+#include "device/payloads.h"
+
+#include <utility>
+
+namespace station {
+
+station_engine::station_engine(board_client& client, station_settings settings, QObject* parent)
+    : QObject(parent), client(client), settings(std::move(settings)) {
+    qRegisterMetaType<station::part_result>("station::part_result");
+    qRegisterMetaType<station::station_engine::end_reason>("station::station_engine::end_reason");
+    qRegisterMetaType<tarnwell::firmware>("tarnwell::firmware");
+    connect(&client, &board_client::opened, this, &station_engine::onOpened);
+    connect(&client, &board_client::answered, this, &station_engine::onAnswered);
+    connect(&client, &board_client::trouble, this, &station_engine::onTrouble);
+}
+
+void station_engine::start() {
+    if (phase != step::not_started)
+        return;
+    phase = step::opening;
+    client.open(settings.port, settings.timeoutMs);
+}
+
+void station_engine::stop() {
+    stopping = true;
+    switch (phase) {
+    case step::waiting:
+        client.cancel();
+        endRun(end_reason::stopped);
+        break;
+    case step::removing:
+        client.cancel();
+        completePart(false);
+        endRun(end_reason::stopped);
+        break;
+    case step::measuring:
+    case step::buzzing:
+        if (settings.how == station_settings::mode::single_check)
+            abort();
+        break;  // the part in hand is finished first
+    case step::opening:
+    case step::identifying:
+    case step::configuring:
+        abort();
+        break;
+    case step::not_started:
+    case step::idling:
+    case step::finished:
+        break;
+    }
+}
+
+void station_engine::abort() {
+    stopping = true;
+    switch (phase) {
+    case step::not_started:
+    case step::idling:
+    case step::finished:
+        return;
+    default:
+        break;
+    }
+    client.cancel();
+    if (inHand)
+        completePart(false);
+    endRun(end_reason::aborted);
+}
+
+void station_engine::ask(step next, tarnwell::endpoints command, const std::vector<std::uint8_t>& payload,
+                         int eventTimeoutMs) {
+    phase = next;
+    client.request(command, payload, settings.timeoutMs, eventTimeoutMs);
+}
+
+void station_engine::onOpened() {
+    if (phase != step::opening)
+        return;
+    if (settings.how == station_settings::mode::single_check) {
+        current = part_result{};
+        current.number = 1;
+        current.started = QDateTime::currentDateTimeUtc();
+        cycle.start();
+        measureIndex = 0;
+        measureNext();
+        return;
+    }
+    ask(step::identifying, tarnwell::ID, tarnwell::pingPayload(), settings.timeoutMs);
+}
+
+void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload) {
+    // A listener may stop or abort the run from any signal below; then the step it was in is over.
+    const step was = phase;
+    const auto stillIn = [this, was] { return phase == was; };
+    switch (phase) {
+    case step::identifying: {
+        emit boardIdentified(tarnwell::decodeFirmware(payload));
+        if (!stillIn())
+            return;
+        tarnwell::board_config config;
+        config.sensitivity = static_cast<std::uint8_t>(settings.sensitivity);
+        config.buzzer = static_cast<std::uint8_t>(settings.buzzer);
+        ask(step::configuring, tarnwell::CFG, tarnwell::configPayload(config), settings.timeoutMs);
+        break;
+    }
+    case step::configuring:
+        emit configured(settings.sensitivity, settings.buzzer);
+        if (stillIn())
+            waitForPart();
+        break;
+    case step::waiting:
+        emit partInserted(current.number);
+        if (!stillIn())
+            return;
+        measureIndex = 0;
+        measureNext();
+        break;
+    case step::measuring:
+        storeMeasure(current.measured, command, payload);
+        ++measureIndex;
+        measureNext();
+        break;
+    case step::buzzing:
+        emit buzzerSounded(inHand->passed);
+        if (!stillIn())
+            return;
+        if (stopping) {
+            // The verdict stands; the removal is not worth waiting for.
+            completePart(false);
+            endRun(end_reason::stopped);
+        } else {
+            waitForRemoval();
+        }
+        break;
+    case step::removing:
+        emit partRemoved(inHand->number);
+        if (!stillIn())
+            return;
+        completePart(true);
+        afterPart();
+        break;
+    case step::idling:
+        finish();
+        break;
+    case step::not_started:
+    case step::opening:
+    case step::finished:
+        break;
+    }
+}
+
+void station_engine::waitForPart() {
+    if (stopping)
+        return endRun(end_reason::stopped);
+    current = part_result{};
+    current.number = done.parts() + 1;
+    current.started = QDateTime::currentDateTimeUtc();
+    cycle.start();
+    emit waitingForPart(current.number);
+    ask(step::waiting, tarnwell::DETECT_INSERT, {}, board_client::noTimeout);
+}
+
+void station_engine::measureNext() {
+    phase = step::measuring;
+    if (measureIndex < settings.plan.size()) {
+        const measure_step& m = settings.plan[measureIndex];
+        ask(step::measuring, m.command, m.payload, settings.timeoutMs);
+        return;
+    }
+    judge();
+}
+
+void station_engine::judge() {
+    if (settings.expected)
+        current.comparisons = comparePart(*settings.expected, current.measured, settings.tolerance);
+    current.passed = failedCount(current.comparisons) == 0;
+    current.cycleSeconds = static_cast<double>(cycle.elapsed()) / 1000.0;
+    inHand = current;
+    emit partJudged(*inHand);
+    if (phase != step::measuring)
+        return;  // a listener ended the run
+    if (settings.how == station_settings::mode::single_check) {
+        completePart(false);
+        return endRun(end_reason::completed);
+    }
+    ask(step::buzzing, inHand->passed ? tarnwell::BUZ_OK : tarnwell::BUZ_ER, {}, settings.timeoutMs);
+}
+
+void station_engine::waitForRemoval() {
+    ask(step::removing, tarnwell::DETECT_REMOVE, {}, board_client::noTimeout);
+}
+
+void station_engine::completePart(bool removed) {
+    if (!inHand)
+        return;
+    part_result part = std::move(*inHand);
+    inHand.reset();
+    part.removed = removed;
+    part.ended = QDateTime::currentDateTimeUtc();
+    part.cycleSeconds = static_cast<double>(cycle.elapsed()) / 1000.0;
+    done.add(part.passed, part.cycleSeconds);
+    emit partCompleted(part);
+}
+
+void station_engine::afterPart() {
+    if (phase != step::removing)
+        return;  // a listener ended the run
+    if (settings.count > 0 && done.parts() >= settings.count)
+        return endRun(end_reason::completed);
+    if (stopping)
+        return endRun(end_reason::stopped);
+    waitForPart();
+}
+
+void station_engine::onTrouble(trouble_kind kind, const QString& message) {
+    if (phase == step::not_started || phase == step::finished)
+        return;
+    if (phase == step::idling)
+        return finish();  // the run has ended already; going idle is a courtesy
+    completePart(false);
+    emit trouble(kind, message);
+    if (phase == step::idling || phase == step::finished)
+        return;
+    // A board that stopped answering is still asked to go idle; a line that is gone is not.
+    if (kind == trouble_kind::timed_out) {
+        endRun(end_reason::trouble);
+    } else {
+        ending = end_reason::trouble;
+        finish();
+    }
+}
+
+void station_engine::endRun(end_reason reason) {
+    if (phase == step::idling || phase == step::finished)
+        return;
+    ending = reason;
+    client.cancel();
+    if (settings.how == station_settings::mode::single_check || !client.isOpen())
+        return finish();
+    // Back to idle whatever ended the run.
+    ask(step::idling, tarnwell::IDLE, {}, settings.timeoutMs);
+}
+
+void station_engine::finish() {
+    if (phase == step::finished)
+        return;
+    phase = step::finished;
+    client.close();
+    emit finished(ending);
+}
+
+}  // namespace station

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QMetaType>
+
+namespace station {
+
+// Why talking to the board stopped working.
+enum class trouble_kind {
+    no_such_port,  // a port name the system does not list
+    open_failed,   // the port did not open (the system's reason)
+    line_lost,     // the open line failed: adapter pulled, far end gone
+    timed_out,     // the board did not answer in time (what was awaited)
+};
+
+}  // namespace station
+
+Q_DECLARE_METATYPE(station::trouble_kind)
