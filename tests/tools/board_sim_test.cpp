@@ -1,6 +1,6 @@
-// The board simulator: refused input, the exchange table, each fault's bytes, and three sessions over
-// pseudo-terminals, one of them a run of parts. The end-to-end suite runs the terminal against it for
-// every command and fault.
+// The board simulator: refused input, the exchange table, each fault's bytes, three sessions over
+// pseudo-terminals, one of them a run of parts, and the program itself paced, linked and detached. The
+// end-to-end suite runs the terminal against it for every command and fault.
 
 #include "board.h"
 #include "frame_encoder.h"
@@ -12,16 +12,20 @@
 #include "device/endpoints.h"
 #include "device/part_file.h"
 #include "pty_pair.h"
+#include "sim_child.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -156,6 +160,50 @@ TEST(Faults, ChunksWaitTheirPauseAndEveryByteGoesOutInOrder) {
     EXPECT_TRUE(tx.idle());
 }
 
+// --pace 9600: a byte every 10 / 9600 s, about 1.042 ms, on the clock the transmitter is given.
+TEST(Pace, BytesFallDueOneByteTimeApartAndLateOnesGoOutBackToBack) {
+    transmitter tx = transmitter::paced(9600);
+    std::vector<bytes> writes;
+    bool full = false;
+    const auto write = [&](const std::uint8_t* d, std::size_t n) -> std::size_t {
+        if (full)
+            return 0;
+        writes.emplace_back(d, d + n);
+        return n;
+    };
+    const auto t0 = transmitter::clock::now();
+    const auto at = [&](int us) { return t0 + std::chrono::microseconds(us); };
+    tx.queue({1, 2, 3, 4, 5});
+    // us, writes so far: on time, early, on time again, then 4 ms late: the two bytes due by then go
+    // together, the fifth waits for its own time.
+    const std::pair<int, std::size_t> steps[] = {{0, 1}, {1000, 1}, {1050, 2}, {2000, 2}, {4000, 4}, {4160, 4}, {4170, 5}};
+    for (const auto& [us, count] : steps) {
+        tx.pump(at(us), write);
+        EXPECT_EQ(writes.size(), count) << us << " us";
+    }
+    EXPECT_EQ(writes, (std::vector<bytes>{{1}, {2}, {3}, {4}, {5}}));
+    EXPECT_TRUE(tx.idle());
+
+    // After a quiet spell the next byte goes at once and the one after a byte time later, not in a burst.
+    tx.queue({6, 7});
+    tx.pump(at(50000), write);
+    tx.pump(at(51000), write);
+    EXPECT_EQ(writes.size(), 6u);
+    tx.pump(at(51050), write);
+    EXPECT_EQ(writes.size(), 7u);
+
+    // A full line holds the schedule up; once it has room, the bytes go out at the rate again.
+    tx.queue({8, 9});
+    full = true;
+    tx.pump(at(60000), write);
+    full = false;
+    tx.pump(at(70000), write);
+    tx.pump(at(71000), write);
+    EXPECT_EQ(writes.size(), 8u);
+    tx.pump(at(71050), write);
+    EXPECT_EQ(writes.size(), 9u);
+}
+
 // The test plays the terminal on the master side of a line given with --port.
 TEST(Session, IdleCancelsThePendingEventAndANoReplyCommandStaysUnanswered) {
     PtyPair terminal;
@@ -247,6 +295,253 @@ TEST(Session, ARunOfPartsMeasuresEachFileInTurnAndLogsItsParts) {
                      part(3, "inserted", 3) + part(3, "removed", 3) + part(4, "inserted", 1) + part(4, "removed", 1));
     for (const std::string& file : files)
         std::remove(file.c_str());
+}
+
+// The ping and the built-in board's reply to it (firmware 1.4.2), as they go on the line.
+const bytes ping_frame{0x55, 0x00, 0x09, 0x00, 0x52, 0x58, 0x34, 0x38, 0x50, 0x01, 0x89, 0x87};
+const bytes ping_reply{0x55, 0x00, 0x0c, 0x00, 0x52, 0x58, 0x34, 0x38, 0x50, 0x01, 0x04, 0x02, 0x01, 0x8d, 0x47};
+const char ping_reply_log[] = "send 55:00:0c:00:52:58:34:38:50:01:04:02:01:8d:47  ID reply";
+
+// The terminal's end of the simulator's line, opened by path as the terminal opens a port.
+class TerminalEnd {
+public:
+    using clock = std::chrono::steady_clock;
+    struct piece {
+        clock::time_point at;
+        bytes data;
+    };
+
+    explicit TerminalEnd(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+        termios t{};
+        if (fd >= 0 && ::tcgetattr(fd, &t) == 0) {
+            ::cfmakeraw(&t);
+            ::tcsetattr(fd, TCSANOW, &t);
+        }
+    }
+    ~TerminalEnd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    TerminalEnd(const TerminalEnd&) = delete;
+    TerminalEnd& operator=(const TerminalEnd&) = delete;
+
+    bool isOpen() const { return fd >= 0; }
+    bool write(const bytes& b) { return ::write(fd, b.data(), b.size()) == ssize_t(b.size()); }
+
+    // What each read brought and when, until `count` bytes have come or `timeout` has passed.
+    std::vector<piece> readPieces(std::size_t count, milliseconds timeout) {
+        const auto deadline = clock::now() + timeout;
+        std::vector<piece> pieces;
+        for (std::size_t got = 0; got < count;) {
+            const auto left = std::chrono::duration_cast<milliseconds>(deadline - clock::now()).count();
+            pollfd p{fd, POLLIN, 0};
+            if (left <= 0 || ::poll(&p, 1, int(left)) <= 0)
+                break;
+            std::uint8_t buffer[256];
+            const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - got));
+            if (n > 0) {
+                pieces.push_back({clock::now(), bytes(buffer, buffer + n)});
+                got += std::size_t(n);
+            }
+        }
+        return pieces;
+    }
+    bytes read(std::size_t count, milliseconds timeout) {
+        bytes all;
+        for (const piece& p : readPieces(count, timeout))
+            all = all + p.data;
+        return all;
+    }
+
+private:
+    int fd;
+};
+
+// A directory of the test's own, removed with everything in it.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& name)
+        : path(testing::TempDir() + "board_sim_" + name + "." + std::to_string(::getpid())) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directory(path);
+    }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+    const std::string path;
+};
+
+std::string linkTarget(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::read_symlink(path, error).string();
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Orphans of the test's children become the test's own, so the detached board can be waited for.
+class ReaperScope {
+public:
+    ReaperScope() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
+    ~ReaperScope() { ::prctl(PR_SET_CHILD_SUBREAPER, 0); }
+};
+
+// The detached board, killed if the test ends before it stopped it.
+class BackgroundBoard {
+public:
+    explicit BackgroundBoard(pid_t pid) : pid(pid) {}
+    ~BackgroundBoard() {
+        if (!status) {
+            ::kill(pid, SIGKILL);
+            SimChild::waitFor(pid, milliseconds(5000), status);
+        }
+    }
+    BackgroundBoard(const BackgroundBoard&) = delete;
+    BackgroundBoard& operator=(const BackgroundBoard&) = delete;
+
+    std::optional<int> stop() {
+        ::kill(pid, SIGTERM);
+        return SimChild::waitFor(pid, milliseconds(5000), status);
+    }
+
+    const pid_t pid;
+
+private:
+    std::optional<int> status;
+};
+
+TEST(Program, RefusesBadPaceLinkLogAndDetach) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"--pace 299", "--pace must be a number from 300 to 4000000, not '299'"},
+        {"--pace 4000001", "--pace must be a number from 300 to 4000000, not '4000001'"},
+        {"--pace 9600 --chunk 3", "--pace and --chunk exclude each other"},
+        {"--chunk 3 --pace=9600", "--pace and --chunk exclude each other"},
+        {"--link", "--link needs a value"},
+        {"--detach=yes", "--detach takes no value"}};
+    for (const auto& [args, message] : cases)
+        EXPECT_EQ(run(args), "rx48p-board-sim: " + message + "\nTry 'rx48p-board-sim --help'.\nexit 2\n");
+
+    // A board that took the name anyway would run on: it is given a few seconds, then stopped.
+    const ScratchDir dir("refusals");
+    const std::string file = dir / "board";
+    std::ofstream(file) << "not a link\n";
+    for (const std::string& taken : {file, dir.path}) {
+        SimChild sim({"--link", taken});
+        EXPECT_EQ(sim.readErrorToEnd(milliseconds(5000)),
+                  "rx48p-board-sim: '" + taken + "' exists and is not a symbolic link; not replacing it\n");
+        EXPECT_EQ(sim.wait(milliseconds(1000)), 1);
+    }
+    std::string kept;
+    std::getline(std::ifstream(file), kept);
+    EXPECT_EQ(kept, "not a link");
+    EXPECT_EQ(run("--log /nonexistent/board.log"),
+              "rx48p-board-sim: cannot open the log file '/nonexistent/board.log': No such file or directory\nexit 1\n");
+
+    // A board that cannot start is never detached: the caller says why, prints no id, and fails.
+    SimChild failing({"--detach", "--port", "/nonexistent/tty"});
+    EXPECT_EQ(failing.readToEnd(milliseconds(5000)), "");
+    EXPECT_EQ(failing.readErrorToEnd(milliseconds(5000)),
+              "rx48p-board-sim: cannot open '/nonexistent/tty': No such file or directory\n");
+    EXPECT_EQ(failing.wait(), 1);
+}
+
+// A behaviour check, not a measurement: the reply spreads over about the time a 9600-baud UART takes
+// for it, in many reads, where an unpaced board hands it over in one.
+TEST(Pace, EveryByteOfAReplyGoesOutOnItsOwnAtTheLineRate) {
+    SimChild sim({"--pace", "9600", "--event-delay", "0", "--calib-delay", "0"});
+    const std::string listening = sim.readLine();
+    ASSERT_EQ(listening.rfind("listening on /dev/pts/", 0), 0u) << listening;
+    TerminalEnd terminal(listening.substr(13));
+    ASSERT_TRUE(terminal.isOpen());
+    // The board naps while the line is closed; the time to notice the opening is not the line's.
+    ASSERT_EQ(sim.readLine(), "terminal opened the line");
+    const auto asked = TerminalEnd::clock::now();
+    ASSERT_TRUE(terminal.write(ping_frame));
+    const auto pieces = terminal.readPieces(ping_reply.size(), milliseconds(2000));
+    ASSERT_FALSE(pieces.empty());
+
+    bytes got;
+    for (const auto& p : pieces)
+        got = got + p.data;
+    EXPECT_EQ(got, ping_reply);
+    const double byte_ms = 10 * 1000.0 / 9600;  // start, 8 data and stop bits
+    const double expected_ms = double(ping_reply.size() - 1) * byte_ms;
+    // From the ping, not from the first byte read: a test that reads late only lengthens this.
+    const double span_ms = std::chrono::duration<double, std::milli>(pieces.back().at - asked).count();
+    EXPECT_GE(span_ms, 0.8 * expected_ms);
+    EXPECT_LE(span_ms, 10 * expected_ms + 100);
+    EXPECT_GE(pieces.size(), ping_reply.size() / 2) << "the reply came in bursts";
+
+    // The log is that of an unpaced board.
+    std::string sent;
+    for (int i = 0; i < 3 && sent.rfind("send ", 0) != 0; ++i)
+        sent = sim.readLine();
+    EXPECT_EQ(sent.substr(0, sizeof ping_reply_log - 1), ping_reply_log);
+    sim.signal();
+    EXPECT_EQ(sim.wait(), 0);
+}
+
+TEST(Link, NamesTheLineWhileItIsServedAndGoesWithTheBoard) {
+    const ScratchDir dir("link");
+    const std::string link = dir / "board";
+    SimChild sim({"--link", link});
+    const std::string listening = sim.readLine();
+    ASSERT_EQ(listening.rfind("listening on /dev/pts/", 0), 0u) << listening;
+    EXPECT_EQ(linkTarget(link), listening.substr(13));
+    sim.signal(SIGINT);
+    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_FALSE(exists(link));
+}
+
+// Another board started with the same --link has taken the name over by the time this one stops.
+TEST(Link, ALinkThatNoLongerPointsAtTheLineIsLeftAlone) {
+    const ScratchDir dir("link_taken");
+    const std::string link = dir / "board";
+    SimChild sim({"--link", link});
+    ASSERT_EQ(sim.readLine().rfind("listening on ", 0), 0u);
+    ASSERT_TRUE(exists(link));
+    ASSERT_EQ(::symlink("/dev/null", (dir / "other").c_str()), 0);
+    ASSERT_EQ(::rename((dir / "other").c_str(), link.c_str()), 0);
+    sim.signal(SIGHUP);
+    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_EQ(linkTarget(link), "/dev/null");
+}
+
+// As a script uses it: pid=$(rx48p-board-sim --detach --link L --log F), the line used through L at
+// once, then kill "$pid".
+TEST(Detach, ReturnsTheIdOnceTheLineAndItsLinkAreReady) {
+    const ReaperScope reaper;
+    const ScratchDir dir("detach");
+    const std::string link = dir / "board";
+    const std::string log = dir / "board.log";
+    ASSERT_EQ(::symlink("/nonexistent/old-board", link.c_str()), 0);  // left by a board that was killed
+    SimChild caller({"--detach", "--link", link, "--log", log, "--event-delay", "0"});
+    const std::string printed = caller.readLine();
+    ASSERT_FALSE(printed.empty());
+    ASSERT_EQ(printed.find_first_not_of("0123456789"), std::string::npos) << printed;
+    BackgroundBoard board(std::stoi(printed));
+    EXPECT_EQ(caller.readToEnd(milliseconds(5000)), "") << "standard output is still held open";
+    EXPECT_EQ(caller.wait(), 0);
+    EXPECT_NE(board.pid, caller.pid());
+    EXPECT_EQ(::kill(board.pid, 0), 0);
+    EXPECT_EQ(::getsid(board.pid), board.pid);
+
+    // No waiting anywhere below: all of it is there when the caller has returned.
+    const std::string target = linkTarget(link);
+    EXPECT_EQ(target.rfind("/dev/pts/", 0), 0u) << target;
+    std::string first;
+    std::getline(std::ifstream(log), first);
+    EXPECT_EQ(first, "listening on " + target);
+    {
+        TerminalEnd terminal(link);
+        ASSERT_TRUE(terminal.isOpen());
+        ASSERT_TRUE(terminal.write(ping_frame));
+        EXPECT_EQ(terminal.read(ping_reply.size(), milliseconds(2000)), ping_reply);
+    }
+
+    EXPECT_EQ(board.stop(), 0);
+    EXPECT_FALSE(exists(link));
 }
 
 }  // namespace

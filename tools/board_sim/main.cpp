@@ -1,5 +1,7 @@
 // rx48p-board-sim: plays the RX48P board on a serial line for RX48P-Term.
 
+#include "background.h"
+#include "line_link.h"
 #include "line_log.h"
 #include "options.h"
 #include "serial_line.h"
@@ -10,6 +12,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -47,8 +50,30 @@ int main(int argc, char** argv) {
         install_signal_handlers();
         if (opts.timestamps)
             log_with_timestamps();
+        std::optional<id_output> id_out;
+        if (opts.detach)
+            id_out.emplace();
+        if (!opts.log.empty() || opts.detach)
+            log_to_file(opts.log.empty() ? "/dev/null" : opts.log);
         serial_line line = opts.port.empty() ? serial_line::pseudo_terminal() : serial_line::device(opts.port, opts.baud);
+        std::optional<line_link> link;
+        if (!opts.link.empty())
+            link.emplace(opts.link, line.path());
         log_line("listening on " + line.path());
+        // Everything a script's next command needs is there before the caller returns: the line is
+        // open, the link made, and the first line of the log written.
+        if (id_out) {
+            if (const pid_t pid = go_background(); pid > 0) {
+                if (link)
+                    link->release();
+                if (!id_out->print(pid)) {
+                    ::kill(pid, SIGTERM);  // with its id lost, nobody could stop it
+                    throw sim_error(exit_cannot_open, "cannot print the process id");
+                }
+                return exit_ok;
+            }
+            id_out->close();
+        }
         simulator(opts, line).run(stop_requested);
         return exit_ok;
     } catch (const sim_error& e) {

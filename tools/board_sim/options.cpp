@@ -116,6 +116,8 @@ private:
             opts.timing.calib_delay = parse_ms(value(), name);
         } else if (name == "--chunk") {
             opts.chunk = static_cast<std::size_t>(parseNumber(value(), 1, 65535, name));
+        } else if (name == "--pace") {
+            opts.pace = static_cast<unsigned>(parseNumber(value(), 300, 4000000, name));
         } else if (name == "--chunk-pause") {
             opts.chunk_pause = parse_ms(value(), name);
         } else if (name == "--noise") {
@@ -142,6 +144,16 @@ private:
             flag(opts.timestamps);
         } else if (name == "--raw") {
             flag(opts.raw);
+        } else if (name == "--link") {
+            opts.link = value();
+            if (opts.link.empty())
+                throw std::invalid_argument("--link needs a path");
+        } else if (name == "--log") {
+            opts.log = value();
+            if (opts.log.empty())
+                throw std::invalid_argument("--log needs a path");
+        } else if (name == "--detach") {
+            flag(opts.detach);
         } else {
             throw std::invalid_argument("unknown option '" + name + "'");
         }
@@ -150,6 +162,9 @@ private:
     void finish() {
         if (pty && !opts.port.empty())
             throw std::invalid_argument("--pty and --port exclude each other");
+        // A paced line writes every byte on its own; chunks of several would undo that.
+        if (opts.pace > 0 && opts.chunk > 0)
+            throw std::invalid_argument("--pace and --chunk exclude each other");
         // Which part of a run they would edit is anybody's guess.
         if (device_files.size() > 1 && !first_edit.empty())
             throw std::invalid_argument(first_edit + " edits a single device, not a run of " +
@@ -214,6 +229,12 @@ Serial line:
   --port PATH           serve the serial device PATH instead: one end of a virtual null-modem pair
                         (tty0tty, socat) or a cable to a second serial port
   --baud N              line speed for --port (default 9600, the terminal's speed)
+  --pace BAUD           write every byte on its own, at the rate of a BAUD line with 10 bits a byte
+                        (start, 8 data, stop), as the board's UART does: at 9600 one byte every
+                        1.04 ms. 300 to 4000000; not with --chunk
+  --link PATH           once the line is ready, make PATH a symbolic link to it, replacing a symbolic
+                        link already there (anything else at PATH is refused), so scripts can use a
+                        fixed name; on exit it is removed if it still points at the line
 
 Device under test (the built-in one has LEDs, a bicolour LED, a wire link, an RGB LED on a common
 pin, a pressed and a released button and three touch pads):
@@ -268,6 +289,19 @@ Steady traffic, for measurements:
                         still fit a 9600-baud line
   --stream-count N      stop the stream after N events (default: not before the line closes)
 
+Running in the background:
+  --log FILE            write the log to FILE, emptied first, instead of standard output
+  --detach              once the line and the --link are ready, go on in the background (a session of
+                        its own, standard input from /dev/null), print that process's id on standard
+                        output, one line, and exit 0. The background process's log and error
+                        messages go to the --log FILE, or nowhere without one, so the id is all a
+                        script reads. What fails before that (the line, the link, the log) is
+                        reported on standard error with its exit status, and nothing runs on.
+                        In a script, with SIGTERM for the end (the link goes with it):
+                          pid=$(rx48p-board-sim --detach --link /tmp/rx48p-board --log /tmp/board.log)
+                          rx48p-ctl --port /tmp/rx48p-board ping
+                          kill "$pid"
+
 Other:
   --raw                 also log every chunk of bytes read from the line, before decoding
   --timestamps          start every log line with the monotonic clock's time in seconds
@@ -290,8 +324,9 @@ Log, one line per event:
   terminal opened the line / terminal closed the line (pseudo-terminal only; what was not yet sent
   is dropped then)
 
-Exit status: 0 after SIGINT or SIGTERM, 1 when the line or a file cannot be opened, 2 for a bad
-option or device description.
+Exit status: 0 after SIGINT, SIGTERM or SIGHUP, and with --detach once the background process runs;
+1 when the line, a file or the link cannot be opened or made; 2 for a bad option or device
+description.
 
 The end-to-end tests of RX48P-Term run the real main window against this simulator. In every case
 the blue "=> " lines are exactly the frames logged here as "recv", the red "<= " lines carry exactly

@@ -22,12 +22,16 @@ struct options {
     board_timing timing;
     std::size_t chunk = 0;
     std::chrono::milliseconds chunk_pause{20};
+    unsigned pace = 0;                 // baud: every byte on its own at that line's rate; 0: as fast as it goes
     fault_options faults;
     std::set<std::uint8_t> no_reply;
     std::set<std::uint8_t> no_event;
     unsigned stream_rate = 0;          // ON_INSERT events a second while the line is open; 0: none
     unsigned long stream_count = 0;    // how many of them per opening; 0: no end
     bool timestamps = false;           // start every log line with the monotonic clock
+    std::string link;                  // a symbolic link to the line while it is served; empty: none
+    std::string log;                   // the log's file; empty: standard output (nowhere with --detach)
+    bool detach = false;               // go on in the background once the line is ready
 };
 
 // Throws sim_error: exit_bad_input for a bad option, exit_cannot_open for an unreadable device file.

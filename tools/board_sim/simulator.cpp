@@ -9,6 +9,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <ctime>
 #include <thread>
 
 namespace board_sim {
@@ -19,7 +20,7 @@ namespace {
 // hung up at once, so it cannot be waited on.
 constexpr auto closed_line_nap = std::chrono::milliseconds(10);
 // Bounds a poll so a signal that lands just before it is seen soon.
-constexpr int max_poll_ms = 100;
+constexpr auto max_poll = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -28,7 +29,7 @@ simulator::simulator(const options& opts, serial_line& line)
       log_raw(opts.raw),
       dut_board(part_sequence(opts.parts), opts.timing, opts.no_reply, opts.no_event),
       encoder(opts.faults),
-      tx(opts.chunk, opts.chunk_pause),
+      tx(opts.pace > 0 ? transmitter::paced(opts.pace) : transmitter(opts.chunk, opts.chunk_pause)),
       parser(tarnwell::protocolConfig()),
       terminal_open(!line.is_pseudo_terminal()),
       stream_total(opts.stream_count) {
@@ -60,7 +61,10 @@ void simulator::run(const volatile std::sig_atomic_t& stop) {
         if (!tx.idle() && tx.next_write() <= now)
             events |= POLLOUT;
         pollfd p{line.fd(), events, 0};
-        if (::poll(&p, 1, poll_timeout(now)) > 0 && (p.revents & POLLIN))
+        // Nanoseconds, not poll()'s milliseconds: a paced byte falls due every millisecond or so.
+        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(poll_timeout(now));
+        const timespec timeout{static_cast<time_t>(wait.count() / 1000000000), static_cast<long>(wait.count() % 1000000000)};
+        if (::ppoll(&p, 1, &timeout, nullptr) > 0 && (p.revents & POLLIN))
             read_line();
 
         send_due(clock::now());
@@ -69,18 +73,16 @@ void simulator::run(const volatile std::sig_atomic_t& stop) {
     }
 }
 
-int simulator::poll_timeout(clock::time_point now) const {
-    clock::time_point wake = now + std::chrono::milliseconds(max_poll_ms);
+simulator::clock::duration simulator::poll_timeout(clock::time_point now) const {
+    clock::time_point wake = now + max_poll;
     for (const scheduled& s : schedule)
         wake = std::min(wake, s.due);
-    if (!tx.idle())
+    // A write already due waits on POLLOUT instead: counting it here would spin while the line is full.
+    if (!tx.idle() && tx.next_write() > now)
         wake = std::min(wake, tx.next_write());
     if (stream_left > 0)
         wake = std::min(wake, stream_next);
-    if (wake <= now)
-        return 0;
-    // Round up, so the loop does not wake a moment early and spin until the time has come.
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wake - now).count());
+    return std::max(wake - now, clock::duration::zero());
 }
 
 void simulator::read_line() {

@@ -38,7 +38,7 @@ private:
     void send_stream(clock::time_point now);
     void terminal_opened();
     void terminal_closed();
-    int poll_timeout(clock::time_point now) const;
+    clock::duration poll_timeout(clock::time_point now) const;
 
     serial_line& line;
     bool log_raw;
