@@ -15,15 +15,13 @@
 namespace {
 
 constexpr std::chrono::milliseconds cyclePause(50);
-constexpr int readWaitMs = 50;
-constexpr std::chrono::milliseconds dispatchTick(10);
 // How late a tick may start and still keep its place in the cadence: a wake-up is a little late as a
 // rule (a tenth of a millisecond on a quiet machine).
 constexpr std::chrono::milliseconds tickJitter(1);
 
 }  // namespace
 
-rx48p_serialport::rx48p_serialport() : packetizer(tarnwell::protocolConfig()) {
+rx48p_serialport::rx48p_serialport(link_timing timing) : packetizer(tarnwell::protocolConfig()), pace(timing) {
     // Chunks cross threads in a queued signal; whoever listens, the type must be known by then.
     qRegisterMetaType<std::vector<std::uint8_t>>("std::vector<uint8_t>");
 }
@@ -93,14 +91,17 @@ void rx48p_serialport::workerLoop() {
             continue;
         }
 
-        if (port->waitForReadyRead(readWaitMs)) {
+        if (port->waitForReadyRead(static_cast<int>(pace.readWait.count()))) {
             while (port->bytesAvailable() > 0) {
                 const QByteArray bytes = port->readAll();
                 if (bytes.isEmpty())
                     break;
                 scratch.assign(bytes.begin(), bytes.end());
-                std::lock_guard<std::mutex> lock(rxMutex);
-                rxQueue.push_back(scratch);
+                {
+                    std::lock_guard<std::mutex> lock(rxMutex);
+                    rxQueue.push_back(scratch);
+                }
+                rxArrived.notify_one();
             }
         } else if (port->error() != QSerialPort::NoError && port->error() != QSerialPort::TimeoutError) {
             // The line is gone (adapter pulled, far end hung up): from now on the wait fails at once,
@@ -133,7 +134,12 @@ void rx48p_serialport::workerLoop() {
     }
     emit disconnected();
     if (dispatchThread.joinable()) {
-        dispatching.exchange(false);
+        {
+            // Under the lock, so a prompt dispatcher between its test and its wait cannot miss it.
+            std::lock_guard<std::mutex> lock(rxMutex);
+            dispatching.exchange(false);
+        }
+        rxArrived.notify_one();
         dispatchThread.join();
         dispatchThread = std::thread();
     }
@@ -156,10 +162,19 @@ void rx48p_serialport::dispatchLoop() {
     auto due = std::chrono::steady_clock::now();
     std::vector<std::uint8_t> chunk;
     while (dispatching.load()) {
+        if (pace.prompt) {
+            {
+                std::unique_lock<std::mutex> lock(rxMutex);
+                rxArrived.wait(lock, [this] { return !rxQueue.empty() || !dispatching.load(); });
+            }
+            while (takeReceived(chunk))
+                emit dataReceived(chunk);
+            continue;
+        }
         if (takeReceived(chunk))
             emit dataReceived(chunk);
         const auto now = std::chrono::steady_clock::now();
-        due = now - due > tickJitter ? now + dispatchTick : due + dispatchTick;
+        due = now - due > tickJitter ? now + pace.dispatchTick : due + pace.dispatchTick;
         std::this_thread::sleep_until(due);
     }
     // The rest of this connection's chunks reach the window before any later connected(): left in the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/link_timing.h"
 #include "vexcom/vexcom_packetizer.h"
 
 #include <QObject>
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -18,7 +20,8 @@
 class rx48p_serialport : public QObject {
     Q_OBJECT
 public:
-    rx48p_serialport();
+    explicit rx48p_serialport(link_timing timing = link_timing::terminal());
+    const link_timing& timing() const { return pace; }
     ~rx48p_serialport() override;
 
     // Ends any connection first, then opens `info` on a new worker. The outcome arrives as connected(),
@@ -55,8 +58,10 @@ private:
     std::atomic<bool> dispatching{false};
     std::thread dispatchThread;
     std::mutex rxMutex;
+    std::condition_variable rxArrived;  // wakes a prompt dispatcher
     std::deque<std::vector<std::uint8_t>> rxQueue;
     std::mutex txMutex;
     std::deque<std::vector<std::uint8_t>> txQueue;
     vex_com::packetizer packetizer;
+    link_timing pace;
 };

@@ -49,7 +49,8 @@ QString awaitedText(tarnwell::endpoints endpoint) {
     }
 }
 
-board_client::board_client(QObject* parent) : QObject(parent), parser(tarnwell::protocolConfig()) {
+board_client::board_client(QObject* parent)
+    : QObject(parent), parser(tarnwell::protocolConfig()), link(link_timing::promptly()) {
     qRegisterMetaType<station::trouble_kind>("station::trouble_kind");
     qRegisterMetaType<station::received_frame>("station::received_frame");
     qRegisterMetaType<station::sent_frame>("station::sent_frame");

@@ -37,6 +37,11 @@ Row startTime(const Settings& s);
 Row ctlPing(const Settings& s);
 Row stationCycle(const Settings& s);
 Row stationMemory(const Settings& s);
+// Against a simulator that paces its bytes as a 9600-baud UART does.
+Row lineStationCycle(const Settings& s);
+Row linePing(const Settings& s);
+Row lineWaitingCpu(const Settings& s);
+Row lineTerminalStatic(const Settings& s);
 
 // printf into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -12,8 +12,6 @@
 
 namespace bench {
 
-namespace {
-
 // Fields 14 and 15 of a stat file (utime, stime). The command name in field 2 may hold blanks, so
 // counting starts after its closing parenthesis.
 double cpuSecondsOf(const std::string& statPath) {
@@ -30,7 +28,6 @@ double cpuSecondsOf(const std::string& statPath) {
     return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-}  // namespace
 
 pid_t currentThreadId() {
     return static_cast<pid_t>(::syscall(SYS_gettid));

@@ -12,6 +12,8 @@ namespace bench {
 pid_t currentThreadId();
 // User plus system time, in seconds.
 double processCpuSeconds();
+// The same from a stat file: /proc/PID/stat for another process.
+double cpuSecondsOf(const std::string& statPath);
 double threadCpuSeconds(pid_t tid);
 // CPU seconds and wake-ups of every thread of the process, by thread id, with the thread's name.
 struct ThreadCpu {

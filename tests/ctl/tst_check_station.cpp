@@ -277,6 +277,18 @@ void CheckStationTest::stationOverKnownParts() {
     QCOMPARE(j.cases, 6 * 8 + 1);
     QCOMPARE(j.failures, 5);  // one comparison a faulty part: the swapped pair fails once, naming both pins
 
+    // The same parts from a board whose UART writes one byte at a time.
+    BoardSimProcess paced(QStringLiteral(RX48P_BOARD_SIM));
+    const QString pacedPort = paced.start(simParts({"good", "missing-pair"}) + QStringList{"--pace", "9600"});
+    QVERIFY(!pacedPort.isEmpty());
+    const Run slow = Ctl({"--port", pacedPort, "station", good, "--count", "2"}).finish();
+    QCOMPARE(slow.err, QString());
+    QCOMPARE(slow.code, 1);
+    const QStringList slowParts = matching(lines(slow.out), "part ");
+    QCOMPARE(slowParts.size(), 2);
+    QVERIFY(slowParts.at(0).startsWith(QLatin1String("part 1  PASS  ")));
+    QVERIFY(slowParts.at(1).endsWith(QLatin1String("  pair 5-6: missing (open)")));
+
     // Same run, as records: the next six parts continue the board's sequence from the first again.
     const Run json = Ctl({"--json", "--port", port, "station", good, "--count", "2"}).finish();
     QCOMPARE(json.code, 1);

@@ -189,6 +189,9 @@ void E2ESession::faults_data() {
 
     QTest::newRow("replies in chunks of 3 bytes") << QStringList{"--chunk", "3", "--chunk-pause", "5"}
                                                   << QStringList{ping, measure} << pingLines + QStringList{ack} + staticLines;
+    // A real board's UART: every byte its own chunk, each handed to the window on its own tick.
+    QTest::newRow("one byte at a time, at 9600 baud") << QStringList{"--pace", "9600"} << QStringList{ping, measure}
+                                                       << pingLines + QStringList{ack} + staticLines;
     QTest::newRow("noise between frames") << QStringList{"--noise", "5"} << QStringList{ping, measure}
                                           << pingLines + QStringList{ack} + staticLines;
     // Frames 2, 4 and 6 are spoiled: the CFG and MES_STATIC acknowledgements and the BUZ_OK one.

@@ -166,6 +166,43 @@ private slots:
         QVERIFY2(closest >= 9ms, qPrintable(QString::number(std::chrono::duration_cast<std::chrono::microseconds>(closest).count()) + " us between two hand-overs"));
     }
 
+    // Prompt timing, as programs that wait for each answer use it: every chunk is handed over as soon as
+    // it is read, still one delivery per chunk and in order, where the terminal's timing would hand over
+    // one per 10 ms tick and need more than a second for these.
+    void promptTimingHandsOverEveryChunkAtOnceInOrder() {
+        PtyPair pty;
+        rx48p_serialport link(link_timing::promptly());
+        std::mutex mutex;
+        std::vector<Bytes> chunks;
+        QObject::connect(&link, &rx48p_serialport::dataReceived, &link, [&](const Bytes& chunk) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            chunks.push_back(chunk);
+        }, Qt::DirectConnection);
+        link.connectPort(path(pty));
+        constexpr std::size_t count = 120;
+        for (std::size_t i = 0; i < count; ++i)  // each byte read on its own before the next is written
+            QVERIFY(pty.feed({static_cast<uint8_t>(i)}));
+        const auto delivered = [&] {
+            const std::lock_guard<std::mutex> lock(mutex);
+            return chunks.size();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(delivered(), count, 500);
+        link.disconnectPort();
+        for (std::size_t i = 0; i < count; ++i)
+            QCOMPARE(chunks[i], Bytes{static_cast<uint8_t>(i)});
+
+        // Queued frames leave one per cycle as ever, but a cycle with a silent board is a couple of
+        // milliseconds: ten frames in well under the half second the terminal's cycle gives them.
+        Bytes wire;
+        for (uint8_t i = 0; i < 10; ++i) {
+            link.sendCommand(0x04, Bytes(i, i));
+            const Bytes f = frame(0x04, Bytes(i, i));
+            wire.insert(wire.end(), f.begin(), f.end());
+        }
+        link.connectPort(path(pty));
+        QCOMPARE(pty.read(wire.size(), 250ms), wire);
+    }
+
     // Rapid connect / disconnect / destroy with traffic both ways. Every connected() is matched by one
     // disconnected(), and every frame reported as sent is on the wire.
     void rapidSequencesNeverHang() {

@@ -9,6 +9,7 @@
 #include "station/station_engine.h"
 
 #include <QLoggingCategory>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -106,6 +107,8 @@ private slots:
     // The client's records of frames are the bytes that crossed the line, both ways.
     void framesAreTheBytesOnTheLine();
     void aRequestTimesOutOnceAndTheNextOneWorks();
+    // A board whose UART writes one byte at a time: a 602-byte reply in as many pieces.
+    void aLongReplyByteByByteIsAnsweredOnce();
 };
 
 void StationEngineTest::aRunGoesThroughEveryStepInOrder() {
@@ -292,6 +295,46 @@ void StationEngineTest::aRequestTimesOutOnceAndTheNextOneWorks() {
     QCOMPARE(events.last(), QStringLiteral("answered 0"));
     QTest::qWait(300);  // no second time-out for the first request
     QCOMPARE(events.size(), 2);
+}
+
+void StationEngineTest::aLongReplyByteByByteIsAnsweredOnce() {
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("many-pairs.device"));
+    {
+        QFile file(device);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // 99 pairs among pins 0 to 127, each pair once: pin i with the pins after it.
+        int written = 0;
+        for (int a = 0; a < 128 && written < 99; ++a)
+            for (int b = a + 1; b < 128 && written < 99; b += 37, ++written)
+                file.write(QStringLiteral("pair %1 anode %2 cathode 1.80 -0.02\n").arg(a).arg(b).toUtf8());
+    }
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start({"--pace", "9600", "--event-delay", "0", "--device", device});
+    QVERIFY(!port.isEmpty());
+    board_client client;
+    int chunks = 0, measures = 0, answers = 0;
+    std::vector<std::uint8_t> answer;
+    connect(&client, &board_client::chunkReceived, this, [&] { ++chunks; });
+    connect(&client, &board_client::frameReceived, this, [&](const station::received_frame& f) {
+        measures += f.endpoint == tarnwell::ON_STATIC_MES ? 1 : 0;
+    });
+    connect(&client, &board_client::answered, this, [&](tarnwell::endpoints, const std::vector<std::uint8_t>& payload) {
+        ++answers;
+        answer = payload;
+    });
+    QStringList troubles;
+    connect(&client, &board_client::trouble, this, [&](station::trouble_kind, const QString& m) { troubles << m; });
+    connect(&client, &board_client::opened, this, [&] { client.request(tarnwell::MES_STATIC, {}, 3000, 3000); });
+    client.open(port, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(answers, 1, 5000);
+    QCOMPARE(troubles, QStringList{});
+    QCOMPARE(measures, 1);
+    QCOMPARE(answer.size(), std::size_t{1 + 6 * 99});
+    QCOMPARE(tarnwell::decodePinPairs(tarnwell::ON_STATIC_MES, answer).size(), std::size_t{99});
+    QVERIFY2(chunks > 300, qPrintable(QString::number(chunks) + " chunks"));  // the reply came in pieces
+    QTest::qWait(100);
+    QCOMPARE(answers, 1);
 }
 
 QTEST_GUILESS_MAIN(StationEngineTest)
