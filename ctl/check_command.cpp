@@ -2,6 +2,7 @@
 
 #include "ctl/command_loop.h"
 #include "ctl/comparison_json.h"
+#include "ctl/part_records.h"
 #include "ctl/traffic_printer.h"
 #include "ctl/trouble_exit.h"
 
@@ -49,7 +50,13 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
 
     station::board_client client;
     const traffic_printer printer(client, trafficFormat(inv.json, inv.raw, traffic_printer::format::quiet), out);
+    part_records records;
+    if (!records.open(inv, settings))
+        return {exit_results, 0};
     station::station_engine engine(client, settings);
+    records.attach(engine);
+    if (inv.serials == invocation::serial_mode::given)
+        engine.provideSerial(inv.serial);
     command_loop loop;
     run_end end;
     bool judged = false, passed = false;
@@ -62,17 +69,22 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
             out.record({{QStringLiteral("record"), QStringLiteral("check")},
                         {QStringLiteral("expected"), inv.expectedFile},
                         {QStringLiteral("tolerance"), inv.tolerance},
+                        {QStringLiteral("serial"), part.serial.isEmpty() ? QJsonValue() : QJsonValue(part.serial)},
+                        {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
                         {QStringLiteral("verdict"), failed ? QStringLiteral("FAIL") : QStringLiteral("PASS")},
                         {QStringLiteral("failed"), failed},
                         {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}});
         } else {
             for (const station::comparison& c : part.comparisons)
                 out.line(station::comparisonLine(c));
-            out.line(failed ? QStringLiteral("FAIL: %1 of %2 comparisons failed").arg(failed).arg(total)
-                            : QStringLiteral("PASS: %1 comparisons passed").arg(total));
+            out.line((failed ? QStringLiteral("FAIL: %1 of %2 comparisons failed").arg(failed).arg(total)
+                             : QStringLiteral("PASS: %1 comparisons passed").arg(total)) +
+                     (part.serial.isEmpty() ? QString() : QStringLiteral(", serial ") + part.serial));
         }
         if (junit.isOpen())
-            junit.addSuite(QFileInfo(inv.expectedFile).completeBaseName(), part.cycleSeconds, part.comparisons);
+            junit.addSuite(QFileInfo(inv.expectedFile).completeBaseName() +
+                               (part.serial.isEmpty() ? QString() : QLatin1Char(' ') + part.serial),
+                           part.cycleSeconds, part.comparisons);
     });
     QObject::connect(&engine, &station::station_engine::trouble, loop.context(),
                      [&](station::trouble_kind kind, const QString& message) { end.code = exitForTrouble(kind, message); });
@@ -85,6 +97,7 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
     engine.start();
     loop.exec();
     out.onClosed(nullptr);
+    const bool endRecorded = records.finish();
 
     QString error;
     if (junit.isOpen() && !junit.commit(error)) {
@@ -97,7 +110,11 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
         return {exit_output_closed, 0};
     if (!judged)
         return end;
-    return {end.code != exit_done ? end.code : passed ? exit_done : exit_check_failed, 0};
+    if (end.code != exit_done)
+        return end;
+    if (!endRecorded)
+        return {exit_results, 0};
+    return {passed ? exit_done : exit_check_failed, 0};
 }
 
 }  // namespace ctl

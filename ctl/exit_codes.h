@@ -10,6 +10,7 @@ enum exit_code : int {
     exit_usage = 2,            // unknown command, value out of range, missing port, unreadable part file
     exit_timeout = 3,          // the board did not answer in time
     exit_port = 4,             // the port cannot be opened, or went away
+    exit_results = 5,          // results cannot be recorded or read
     exit_output_closed = 141,  // standard output closed early (128 + SIGPIPE, as shells report it)
 };
 

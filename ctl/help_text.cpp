@@ -5,6 +5,7 @@ namespace ctl {
 QString helpText() {
     return QStringLiteral(R"(Usage: rx48p-ctl ports
        rx48p-ctl --port PORT [--json | --raw] [--timeout MS] COMMAND [ARGUMENTS]
+       rx48p-ctl [--results FILE] [--server URL] [--json] results QUESTION [OPTIONS]
 Drives the RX48P test board from scripts, through the same serial link, frame parser and report texts
 as RX48P-Term. Each command sends its frame, waits for the board's answer and, where the board sends
 one, its event, prints what came back, and exits.
@@ -19,6 +20,14 @@ General options (before the command):
                     sent, "<= " and the bytes of each chunk received, above the reports
   --timeout MS      how long to wait for the board's answer (default 3000); an event after the
                     answer gets the same again
+  --results FILE    the results database (SQLite) where check and station record every part they
+                    judge; default: $RX48P_RESULTS, else results.sqlite in the data folder
+                    (~/.local/share/rx48p/ on Linux)
+  --server URL      the line's results server: postgresql://[USER@]HOST[:PORT]/DBNAME[?sslmode=MODE]
+                    (a socket folder as ?host=/folder). The password comes from PGPASSWORD or
+                    ~/.pgpass, never from the command line. Parts are recorded in the local file
+                    first, then forwarded; while the server is out of reach the station goes on
+  --station NAME    the station's name on record (default: the host name)
   -h, --help        show this help and exit
 
 Commands:
@@ -36,11 +45,51 @@ Commands:
   buzz-ok                   sound the OK signal
   buzz-error                sound the error signal
   idle                      stop the board and return it to idle
-  check EXPECTED [--tolerance VOLTS] [--junit FILE]
-                            measure a part and compare it with the part file EXPECTED
+  check EXPECTED [--tolerance VOLTS] [--junit FILE] [--serial TEXT] [--no-record]
+                            measure a part and compare it with the part file EXPECTED; TEXT is the
+                            part's serial (1 to 64 printable characters)
   station EXPECTED [--count N] [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--junit FILE]
-                            run the test station: for each part, detect the insertion, check it, sound
-                            OK or error, detect the removal
+          [--serial scan|auto:PREFIX] [--no-record]
+                            run the test station: for each part, detect the insertion, check it, put
+                            it on record, sound OK or error, detect the removal. --serial scan reads
+                            each part's serial as a line from standard input first (a barcode
+                            scanner's line; the end of input stops the run); auto:PREFIX numbers the
+                            parts PREFIX000001, ... after the highest the database holds. Testing a
+                            serial again is its next attempt
+  learn [--samples N] [--measure LIST] [--output FILE] [--force] [--sensitivity N] [--buzzer N]
+                            learn the expected part from N good samples (1 to 1000, default 1): for
+                            each, detect the insertion, measure, sound OK, detect the removal, with a
+                            line on standard error. LIST: static, button, touch joined by commas
+                            (default all three; touch asks pins 0 to 24, and only pins that read Touch
+                            ON or OFF become pads). Writes a part file to standard output, or replaces
+                            FILE whole at the end (a FILE that exists only with --force): firmware,
+                            check line, pairs with each drop the samples' median (of an even count
+                            the lower middle one), buttons, pads, and comments on when, from how many
+                            samples and each drop's spread. Samples must agree on pairs, types,
+                            buttons and pads, or nothing is written and the first difference is
+                            named; a drop that spread over more than 0.05 V is warned of. With
+                            --json: a record per sample and one for the part (docs/ctl-json.md)
+  results summary [--since DATE] [--until DATE] [--by day|hour|station|program]
+                            parts, passed, failed, first-pass yield (serials that passed at their
+                            first attempt), final yield (serials whose last attempt passed), median
+                            cycle (from the wait for the part to its verdict)
+  results failures [--top N] [--since DATE] [--until DATE]
+                            the reasons parts failed, most frequent first, with the cumulative share
+  results part SERIAL       every attempt of a serial: time, station, verdict, reasons
+  results export [--since DATE] [--until DATE]
+                            one CSV row per comparison (RFC 4180), or JSON Lines with --json
+  results report --html FILE [--since DATE] [--until DATE]
+                            a yield report in one self-contained HTML page with inline SVG charts (it
+                            opens offline and prints on A4): yield per day (per hour for one day),
+                            failure reasons as a Pareto chart, each expected pair's drops as
+                            histograms against their tolerance band with n, mean, standard deviation
+                            and Cpk (too few below 10 parts), every drop worst Cpk first, and drift
+                            of each drop's mean between the first and last 50 parts; --json before
+                            the command prints the same figures as JSON Lines instead
+  results push              forward the parts the results file still holds unsent to --server
+                            DATE is ISO 8601 in UTC: 2026-12-07, or 2026-12-07T14:30; --since is
+                            included, --until not. The questions ask --server when it is given,
+                            else the results file
 A command's own options and arguments come after it, in any order.
 
 Standard output carries the reports exactly as RX48P-Term's log console shows them (tabs included).
@@ -49,16 +98,21 @@ standard error and the wait goes on.
 
 Exit status:
   0    done (check, station: every part passed)
-  1    check, station: a part failed
+  1    check, station: a part failed; learn: the samples disagree
   2    bad usage: unknown command or option, value out of range, missing --port,
-       unreadable or unusable part file, JUnit file that cannot be written
+       unreadable or unusable part file, JUnit file that cannot be written,
+       learn: an --output FILE that exists (without --force) or cannot be written
   3    the board did not answer in time (standard error names what was awaited)
   4    the port cannot be opened or went away (standard error names the port and the reason)
+  5    results cannot be recorded or read: a file that is no results database or is from a newer
+       version, one that cannot be written or stays locked, a server that refuses or does not answer
+       a question or a push. A station stops at the first part it cannot record (error buzzer)
   141  standard output was closed early (a pipe into head): the link was stopped cleanly
 Ctrl-C and SIGTERM stop the link cleanly; the program then ends by that signal, so a shell sees an
 interrupted program (status 130 or 143) and stops a loop around it. A station without --count that has
 tested a part ends normally on Ctrl-C, with its verdict's status; a station stopped short of its
---count, or before any part, ends by the signal.
+--count, or before any part, ends by the signal. A learn interrupted before its last sample is
+measured writes nothing.
 )");
 }
 

@@ -1,5 +1,11 @@
 #include "ctl/invocation.h"
 
+#include "ctl/learn_command.h"
+#include "results/error.h"
+#include "results/server_url.h"
+#include "results/utc_text.h"
+#include "station/serial_number.h"
+
 #include "device/payloads.h"
 
 #include <QCommandLineParser>
@@ -51,6 +57,14 @@ double volts(const QString& text, double min, double max, const QString& what) {
                               .arg(what, text, QString::number(min, 'f', 2), QString::number(max, 'f', 2))
                               .toStdString());
     return value;
+}
+
+void checkServer(const QString& url) {
+    try {
+        results::server_url::parse(url);
+    } catch (const results::error& e) {
+        throw usage_error(QStringLiteral("--server: %1").arg(e.message()).toStdString());
+    }
 }
 
 QCommandLineOption valueOption(const char* name, const char* valueName) {
@@ -116,21 +130,104 @@ void parseExchange(invocation& inv, const command_entry& entry, const QStringLis
     }
 }
 
+QCommandLineOption flagOption(const char* name) {
+    return QCommandLineOption(QString::fromLatin1(name), QString());
+}
+
+QString checkedSerial(const QString& text) {
+    const QString why = station::serialProblem(text);
+    if (!why.isEmpty())
+        throw usage_error(QStringLiteral("--serial: %1").arg(why).toStdString());
+    return text;
+}
+
 void parseCheck(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::check;
-    const command_line line(inv.commandName, rest, {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE")});
+    const command_line line(inv.commandName, rest,
+                            {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE"), valueOption("serial", "TEXT"),
+                             flagOption("no-record")});
     expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
     inv.expectedFile = line.arguments().at(0);
     if (line.isSet("tolerance"))
         inv.tolerance = volts(line.value("tolerance"), 0.0, 5.12, QStringLiteral("--tolerance"));
     inv.junitFile = line.value("junit");
+    inv.record = !line.isSet("no-record");
+    if (line.isSet("serial")) {
+        inv.serials = invocation::serial_mode::given;
+        inv.serial = checkedSerial(line.value("serial"));
+    }
+}
+
+// An ISO 8601 date ("2026-12-07") or date and time; as given, once it reads.
+QString checkedDate(const QString& text, const char* option) {
+    if (!results::parseWhen(text).isValid())
+        throw usage_error(QStringLiteral("--%1: '%2' is not an ISO 8601 date (2026-12-07, or 2026-12-07T14:30)")
+                              .arg(QString::fromLatin1(option), text)
+                              .toStdString());
+    return text;
+}
+
+void parseResults(invocation& inv, const QStringList& rest) {
+    inv.what = invocation::action::results;
+    if (rest.isEmpty())
+        throw usage_error("results: missing the question (summary, failures, part, export, report, push)");
+    inv.question = rest.first();
+    const QStringList args = rest.mid(1);
+    const QString name = QStringLiteral("results ") + inv.question;
+    const QList<QCommandLineOption> window{valueOption("since", "DATE"), valueOption("until", "DATE")};
+    const auto readWindow = [&](const command_line& line) {
+        if (line.isSet("since"))
+            inv.since = checkedDate(line.value("since"), "since");
+        if (line.isSet("until"))
+            inv.until = checkedDate(line.value("until"), "until");
+    };
+    if (inv.question == QLatin1String("summary")) {
+        const command_line line(name, args, window + QList<QCommandLineOption>{valueOption("by", "WHAT")});
+        expectArguments(name, line.arguments(), 0, "");
+        readWindow(line);
+        inv.by = line.value("by");
+        if (line.isSet("by") && !QStringList{"day", "hour", "station", "program"}.contains(inv.by))
+            throw usage_error(QStringLiteral("--by: '%1' is not day, hour, station or program").arg(inv.by).toStdString());
+    } else if (inv.question == QLatin1String("failures")) {
+        const command_line line(name, args, window + QList<QCommandLineOption>{valueOption("top", "N")});
+        expectArguments(name, line.arguments(), 0, "");
+        readWindow(line);
+        if (line.isSet("top"))
+            inv.top = static_cast<int>(number(line.value("top"), 1, 100000, QStringLiteral("--top")));
+    } else if (inv.question == QLatin1String("part")) {
+        const command_line line(name, args, {});
+        expectArguments(name, line.arguments(), 1, "the serial");
+        inv.serial = line.arguments().at(0);
+    } else if (inv.question == QLatin1String("export")) {
+        const command_line line(name, args, window);
+        expectArguments(name, line.arguments(), 0, "");
+        readWindow(line);
+    } else if (inv.question == QLatin1String("report")) {
+        const command_line line(name, args, window + QList<QCommandLineOption>{valueOption("html", "FILE")});
+        expectArguments(name, line.arguments(), 0, "");
+        readWindow(line);
+        inv.reportFile = line.value("html");
+        if (inv.reportFile.isEmpty() && !inv.json)
+            throw usage_error("results report needs --html FILE (or --json before the command for JSON Lines)");
+        if (!inv.reportFile.isEmpty() && inv.json)
+            throw usage_error("results report: --json prints the figures instead of the page; give one of --html and --json");
+    } else if (inv.question == QLatin1String("push")) {
+        expectArguments(name, command_line(name, args, {}).arguments(), 0, "");
+        if (inv.server.isEmpty())
+            throw usage_error("results push needs --server URL: it forwards the journal's unsent parts there");
+    } else {
+        throw usage_error(QStringLiteral("results: unknown question '%1' (summary, failures, part, export, report, push)")
+                              .arg(inv.question)
+                              .toStdString());
+    }
 }
 
 void parseStation(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::station;
     const command_line line(inv.commandName, rest,
                             {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE"), valueOption("count", "N"),
-                             valueOption("sensitivity", "N"), valueOption("buzzer", "N")});
+                             valueOption("sensitivity", "N"), valueOption("buzzer", "N"), valueOption("serial", "scan|auto:PREFIX"),
+                             flagOption("no-record")});
     expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
     inv.expectedFile = line.arguments().at(0);
     if (line.isSet("tolerance"))
@@ -143,6 +240,24 @@ void parseStation(invocation& inv, const QStringList& rest) {
             number(line.value("sensitivity"), 0, tarnwell::sensitivityMax, QStringLiteral("--sensitivity")));
     if (line.isSet("buzzer"))
         inv.buzzer = static_cast<int>(number(line.value("buzzer"), 0, tarnwell::buzzerMax, QStringLiteral("--buzzer")));
+    inv.record = !line.isSet("no-record");
+    if (line.isSet("serial")) {
+        const QString mode = line.value("serial");
+        if (mode == QLatin1String("scan")) {
+            inv.serials = invocation::serial_mode::scan;
+        } else if (mode.startsWith(QLatin1String("auto:")) && mode.size() > 5) {
+            inv.serials = invocation::serial_mode::numbered;
+            // The prefix and six digits make a serial.
+            inv.serial = mode.mid(5);
+            if (inv.serial.size() > 58 || !station::serialProblem(inv.serial).isEmpty())
+                throw usage_error(QStringLiteral("--serial: the prefix '%1' cannot start a serial of at most 64 "
+                                                 "printable characters")
+                                      .arg(inv.serial)
+                                      .toStdString());
+        } else {
+            throw usage_error(QStringLiteral("--serial: '%1' is neither 'scan' nor 'auto:PREFIX'").arg(mode).toStdString());
+        }
+    }
 }
 
 }  // namespace
@@ -156,7 +271,10 @@ invocation parseInvocation(const QStringList& arguments) {
     const QCommandLineOption json(QStringLiteral("json"), QString());
     const QCommandLineOption raw(QStringLiteral("raw"), QString());
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
-    parser.addOptions({help, port, json, raw, timeout});
+    const QCommandLineOption resultsFile(QStringLiteral("results"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption server(QStringLiteral("server"), QString(), QStringLiteral("URL"));
+    const QCommandLineOption stationName(QStringLiteral("station"), QString(), QStringLiteral("NAME"));
+    parser.addOptions({help, port, json, raw, timeout, resultsFile, server, stationName});
     if (!parser.parse(arguments))
         throw usage_error(parser.errorText().toStdString());
 
@@ -174,6 +292,15 @@ invocation parseInvocation(const QStringList& arguments) {
         throw usage_error("--json and --raw exclude each other: the JSON records carry the bytes already");
     if (parser.isSet(timeout))
         inv.timeoutMs = static_cast<int>(number(parser.value(timeout), 1, 3600000, QStringLiteral("--timeout")));
+    inv.resultsFile = parser.value(resultsFile);
+    if (parser.isSet(resultsFile) && inv.resultsFile.isEmpty())
+        throw usage_error("--results is empty: give the results database's file");
+    inv.server = parser.value(server);
+    if (parser.isSet(server))
+        checkServer(inv.server);
+    inv.station = parser.value(stationName);
+    if (parser.isSet(stationName) && inv.station.trimmed().isEmpty())
+        throw usage_error("--station is empty: give the station's name");
 
     inv.commandName = rest.takeFirst();
     if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h"))) {
@@ -185,10 +312,16 @@ invocation parseInvocation(const QStringList& arguments) {
         expectArguments(inv.commandName, command_line(inv.commandName, rest, {}).arguments(), 0, "");
         return inv;
     }
+    if (inv.commandName == QLatin1String("results")) {
+        parseResults(inv, rest);
+        return inv;  // asks the database, not the board
+    }
     if (inv.commandName == QLatin1String("check"))
         parseCheck(inv, rest);
     else if (inv.commandName == QLatin1String("station"))
         parseStation(inv, rest);
+    else if (inv.commandName == QLatin1String("learn"))
+        parseLearn(inv, rest);
     else {
         const command_entry* found = nullptr;
         for (const command_entry& entry : boardCommands)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/endpoints.h"
+#include "device/part_description.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,7 +14,7 @@ namespace ctl {
 
 // What the command line asks for, checked: every value is in range once parsing has returned.
 struct invocation {
-    enum class action { help, list_ports, exchange, check, station };
+    enum class action { help, list_ports, exchange, check, station, results, learn };
     action what = action::help;
 
     // General options, before the command.
@@ -21,6 +22,9 @@ struct invocation {
     bool json = false;
     bool raw = false;
     int timeoutMs = 3000;
+    QString resultsFile;  // empty: the default (RX48P_RESULTS, else the data folder's results.sqlite)
+    QString server;       // the results server's URL; empty: none
+    QString station;      // empty: the host name
 
     // exchange: one command of the board and its payload.
     QString commandName;
@@ -34,6 +38,23 @@ struct invocation {
     long count = 0;  // station: 0 runs until interrupted
     int sensitivity = 64;
     int buzzer = 100;
+    bool record = true;  // --no-record: nothing goes in the results database
+    enum class serial_mode { none, given, scan, numbered };
+    serial_mode serials = serial_mode::none;
+    QString serial;  // given: the serial; numbered: the prefix
+
+    // results: a question to the results database.
+    QString question;  // summary, failures, part, export, push
+    QString since, until;  // ISO 8601 as given; checked
+    QString by;            // summary: day, hour, station, program; empty: none
+    int top = 10;          // failures
+    QString reportFile;    // report: the HTML file
+
+    // learn: the expected part from good samples (also sensitivity and buzzer above).
+    int samples = 1;
+    tarnwell::check_set learnMeasures{true, true, true};
+    QString outputFile;  // empty: standard output
+    bool force = false;  // replace an existing output file
 };
 
 // Bad usage: the message says what is wrong, for standard error.

@@ -4,8 +4,10 @@
 #include "ctl/exchange_command.h"
 #include "ctl/exit_codes.h"
 #include "ctl/invocation.h"
+#include "ctl/learn_command.h"
 #include "ctl/output.h"
 #include "ctl/port_listing.h"
+#include "ctl/results_command.h"
 #include "ctl/station_command.h"
 #include "ctl/stop_signals.h"
 
@@ -32,6 +34,10 @@ run_end run(const invocation& inv, output& out, stop_signals& stops) {
         return runCheck(inv, out, stops);
     case invocation::action::station:
         return runStation(inv, out, stops);
+    case invocation::action::results:
+        return runResults(inv, out);
+    case invocation::action::learn:
+        return runLearn(inv, out, stops);
     }
     return {exit_usage, 0};
 }

@@ -15,12 +15,12 @@ class output {
 public:
     void line(const QString& text);
     void record(const QJsonObject& object);  // one JSON Lines record
+    void write(const QByteArray& bytes);     // as it is
     bool closed() const { return broken; }
     // Called once, at the write that finds the reader gone.
     void onClosed(std::function<void()> handler) { closedHandler = std::move(handler); }
 
 private:
-    void write(const QByteArray& bytes);
     bool broken = false;
     std::function<void()> closedHandler;
 };

@@ -4,12 +4,16 @@
 #include "ctl/command_loop.h"
 #include "ctl/comparison_json.h"
 #include "ctl/junit_report.h"
+#include "ctl/part_records.h"
+#include "ctl/serial_scanner.h"
 #include "ctl/traffic_printer.h"
 #include "ctl/trouble_exit.h"
 
 #include "station/station_engine.h"
 
 #include <QJsonObject>
+
+#include <memory>
 
 namespace ctl {
 
@@ -26,13 +30,18 @@ void reportPart(output& out, bool json, const station::part_result& part) {
     if (json) {
         out.record({{QStringLiteral("record"), QStringLiteral("part")},
                     {QStringLiteral("part"), static_cast<double>(part.number)},
+                    {QStringLiteral("serial"), part.serial.isEmpty() ? QJsonValue() : QJsonValue(part.serial)},
+                    {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
                     {QStringLiteral("verdict"), verdict},
                     {QStringLiteral("cycle_s"), part.cycleSeconds},
                     {QStringLiteral("failed"), station::failedCount(part.comparisons)},
                     {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}});
         return;
     }
-    QString line = QStringLiteral("part %1  %2  %3").arg(part.number).arg(verdict, seconds(part.cycleSeconds));
+    QString line = QStringLiteral("part %1  ").arg(part.number);
+    if (!part.serial.isEmpty())
+        line += part.serial + QStringLiteral("  ");
+    line += verdict + QStringLiteral("  ") + seconds(part.cycleSeconds);
     if (!part.passed)
         line += QStringLiteral("  ") + station::firstReasons(part.comparisons, reasonsShown).join(QStringLiteral("; "));
     out.line(line);
@@ -65,11 +74,24 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
     settings.sensitivity = inv.sensitivity;
     settings.buzzer = inv.buzzer;
     settings.count = inv.count;
+    settings.serialFirst = inv.serials == invocation::serial_mode::scan;
+    part_records records;
+    if (!records.open(inv, settings))
+        return {exit_results, 0};
 
     station::board_client client;
     // The part lines are the output; --raw shows the frames and reports as well.
     const traffic_printer printer(client, trafficFormat(false, inv.raw, traffic_printer::format::quiet), out);
     station::station_engine engine(client, settings);
+    records.attach(engine);
+    std::unique_ptr<serial_scanner> scanner;
+    if (settings.serialFirst) {
+        scanner = std::make_unique<serial_scanner>();
+        QObject::connect(&engine, &station::station_engine::serialNeeded, scanner.get(), &serial_scanner::request);
+        QObject::connect(scanner.get(), &serial_scanner::scanned, &engine, &station::station_engine::provideSerial);
+        // The end of the serials is the end of the run, as a stop request would make it.
+        QObject::connect(scanner.get(), &serial_scanner::ended, &engine, &station::station_engine::stop);
+    }
     command_loop loop;
     int troubleCode = exit_done;
     station::station_engine::end_reason reason = station::station_engine::end_reason::completed;
@@ -88,7 +110,9 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
     QObject::connect(&engine, &station::station_engine::partCompleted, loop.context(), [&](const station::part_result& part) {
         reportPart(out, inv.json, part);
         if (junit.isOpen())
-            junit.addSuite(QStringLiteral("part %1").arg(part.number), part.cycleSeconds, part.comparisons);
+            junit.addSuite(QStringLiteral("part %1").arg(part.number) +
+                               (part.serial.isEmpty() ? QString() : QLatin1Char(' ') + part.serial),
+                           part.cycleSeconds, part.comparisons);
     });
     QObject::connect(&engine, &station::station_engine::trouble, loop.context(),
                      [&](station::trouble_kind kind, const QString& message) { troubleCode = exitForTrouble(kind, message); });
@@ -109,6 +133,7 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
 
     reportSummary(out, inv.json, engine.tally());
     out.onClosed(nullptr);
+    const bool endRecorded = records.finish();
     QString error;
     if (junit.isOpen() && !junit.commit(error)) {
         diagnose(error);
@@ -118,6 +143,8 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
         return {exit_output_closed, 0};
     if (troubleCode != exit_done)
         return {troubleCode, 0};
+    if (!endRecorded)
+        return {exit_results, 0};
     const int verdict = engine.tally().failed() > 0 ? exit_check_failed : exit_done;
     using station_end = station::station_engine::end_reason;
     if ((reason == station_end::stopped || reason == station_end::aborted) && stops.count() > 0) {

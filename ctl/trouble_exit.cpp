@@ -13,6 +13,9 @@ int exitForTrouble(station::trouble_kind kind, const QString& message) {
     case station::trouble_kind::no_such_port:
         diagnose(message + QStringLiteral(" (rx48p-ctl ports lists them)"));
         return exit_port;
+    case station::trouble_kind::not_recorded:
+        diagnose(QStringLiteral("the part cannot be recorded, the station stops: %1").arg(message));
+        return exit_results;
     case station::trouble_kind::open_failed:
     case station::trouble_kind::line_lost:
         diagnose(message);

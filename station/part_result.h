@@ -12,6 +12,8 @@ namespace station {
 // One part as the station judged it.
 struct part_result {
     long number = 0;  // 1, 2, ... in the run
+    QString serial;   // empty: the part has none
+    int attempt = 0;  // the how-many-th test of its serial on record; 0: not recorded
     measured_part measured;
     std::vector<comparison> comparisons;
     bool passed = false;

@@ -30,6 +30,9 @@ void station_engine::stop() {
         client.cancel();
         endRun(end_reason::stopped);
         break;
+    case step::awaiting_serial:
+        endRun(end_reason::stopped);
+        break;
     case step::removing:
         client.cancel();
         completePart(false);
@@ -80,6 +83,7 @@ void station_engine::onOpened() {
     if (settings.how == station_settings::mode::single_check) {
         current = part_result{};
         current.number = 1;
+        current.serial = nextSerial;
         current.started = QDateTime::currentDateTimeUtc();
         cycle.start();
         measureIndex = 0;
@@ -107,7 +111,7 @@ void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<s
     case step::configuring:
         emit configured(settings.sensitivity, settings.buzzer);
         if (stillIn())
-            waitForPart();
+            nextPart();
         break;
     case step::waiting:
         emit partInserted(current.number);
@@ -122,10 +126,13 @@ void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<s
         measureNext();
         break;
     case step::buzzing:
-        emit buzzerSounded(inHand->passed);
+        emit buzzerSounded(inHand->passed && recordTrouble.isEmpty());
         if (!stillIn())
             return;
-        if (stopping) {
+        if (!recordTrouble.isEmpty()) {
+            completePart(false);
+            endRun(end_reason::trouble);
+        } else if (stopping) {
             // The verdict stands; the removal is not worth waiting for.
             completePart(false);
             endRun(end_reason::stopped);
@@ -145,9 +152,28 @@ void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<s
         break;
     case step::not_started:
     case step::opening:
+    case step::awaiting_serial:
     case step::finished:
         break;
     }
+}
+
+void station_engine::provideSerial(const QString& serial) {
+    if (phase == step::not_started && settings.how == station_settings::mode::single_check) {
+        nextSerial = serial;
+    } else if (phase == step::awaiting_serial) {
+        nextSerial = serial;
+        waitForPart();
+    }
+}
+
+void station_engine::nextPart() {
+    if (stopping)
+        return endRun(end_reason::stopped);
+    if (!settings.serialFirst)
+        return waitForPart();
+    phase = step::awaiting_serial;
+    emit serialNeeded(done.parts() + 1);
 }
 
 void station_engine::waitForPart() {
@@ -155,6 +181,8 @@ void station_engine::waitForPart() {
         return endRun(end_reason::stopped);
     current = part_result{};
     current.number = done.parts() + 1;
+    current.serial = nextSerial;
+    nextSerial.clear();
     current.started = QDateTime::currentDateTimeUtc();
     cycle.start();
     emit waitingForPart(current.number);
@@ -176,15 +204,23 @@ void station_engine::judge() {
         current.comparisons = comparePart(*settings.expected, current.measured, settings.tolerance);
     current.passed = failedCount(current.comparisons) == 0;
     current.cycleSeconds = static_cast<double>(cycle.elapsed()) / 1000.0;
+    current.ended = QDateTime::currentDateTimeUtc();
     inHand = current;
-    emit partJudged(*inHand);
+    // On record before the buzzer says anything: a part the operator heard judged is a part on record.
+    recordTrouble = keep ? keep(*inHand) : QString();
+    if (!recordTrouble.isEmpty())
+        emit trouble(trouble_kind::not_recorded, recordTrouble);
     if (phase != step::measuring)
         return;  // a listener ended the run
+    emit partJudged(*inHand);
+    if (phase != step::measuring)
+        return;
     if (settings.how == station_settings::mode::single_check) {
         completePart(false);
-        return endRun(end_reason::completed);
+        return endRun(recordTrouble.isEmpty() ? end_reason::completed : end_reason::trouble);
     }
-    ask(step::buzzing, inHand->passed ? tarnwell::BUZ_OK : tarnwell::BUZ_ER, {}, settings.timeoutMs);
+    ask(step::buzzing, inHand->passed && recordTrouble.isEmpty() ? tarnwell::BUZ_OK : tarnwell::BUZ_ER, {},
+        settings.timeoutMs);
 }
 
 void station_engine::waitForRemoval() {
@@ -210,7 +246,7 @@ void station_engine::afterPart() {
         return endRun(end_reason::completed);
     if (stopping)
         return endRun(end_reason::stopped);
-    waitForPart();
+    nextPart();
 }
 
 void station_engine::onTrouble(trouble_kind kind, const QString& message) {

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 namespace station {
@@ -30,6 +31,15 @@ public:
 
     station_engine(board_client& client, station_settings settings, QObject* parent = nullptr);
 
+    // Puts a judged part on record before its buzzer sounds, setting its attempt; returns why it could
+    // not, or an empty text. A part that cannot be recorded gets the error buzzer and ends the run: the
+    // station never tests on without a record.
+    using recorder = std::function<QString(part_result& part)>;
+    void setRecorder(recorder record) { keep = std::move(record); }
+    // The serial of the part about to be tested, after serialNeeded() (settings.serialFirst), or for a
+    // single check before start(). Ignored at any other time.
+    void provideSerial(const QString& serial);
+
     void start();
     // Finishes the part in hand (or ends the wait for the next one), then ends the run.
     void stop();
@@ -43,6 +53,7 @@ public:
 signals:
     void boardIdentified(tarnwell::firmware firmware);
     void configured(int sensitivity, int buzzer);
+    void serialNeeded(long number);
     void waitingForPart(long number);
     void partInserted(long number);
     // Measured and judged; comparisons are empty when the run has no expected part.
@@ -55,12 +66,13 @@ signals:
     void finished(station::station_engine::end_reason reason);
 
 private:
-    enum class step { not_started, opening, identifying, configuring, waiting, measuring, buzzing, removing,
-                      idling, finished };
+    enum class step { not_started, opening, identifying, configuring, awaiting_serial, waiting, measuring, buzzing,
+                      removing, idling, finished };
 
     void onOpened();
     void onAnswered(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload);
     void onTrouble(trouble_kind kind, const QString& message);
+    void nextPart();
     void waitForPart();
     void measureNext();
     void judge();
@@ -71,6 +83,9 @@ private:
     void finish();
     void ask(step next, tarnwell::endpoints command, const std::vector<std::uint8_t>& payload, int eventTimeoutMs);
 
+    recorder keep;
+    QString recordTrouble;  // why the part in hand could not be recorded
+    QString nextSerial;
     board_client& client;
     station_settings settings;
     step phase = step::not_started;

@@ -25,6 +25,8 @@ struct station_settings {
     int sensitivity = 64;
     int buzzer = 100;
     long count = 0;  // parts; 0: until stopped
+    // Each part waits for its serial (provideSerial) before the station waits for its insertion.
+    bool serialFirst = false;
     int timeoutMs = 3000;  // each answer, and each event but the insertion and the removal
 };
 

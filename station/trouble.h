@@ -10,6 +10,7 @@ enum class trouble_kind {
     open_failed,   // the port did not open (the system's reason)
     line_lost,     // the open line failed: adapter pulled, far end gone
     timed_out,     // the board did not answer in time (what was awaited)
+    not_recorded,  // a judged part could not be put on record
 };
 
 }  // namespace station

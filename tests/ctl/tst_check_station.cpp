@@ -35,7 +35,11 @@ public:
         return {process.exitCode(), process.exitStatus() != QProcess::NormalExit,
                 QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
     }
-    void signal(int sig) { ::kill(static_cast<pid_t>(process.processId()), sig); }
+    // Never to pid 0: once the program has ended, that would signal this test's own process group.
+    void signal(int sig) {
+        if (const qint64 pid = process.processId(); pid > 0)
+            ::kill(static_cast<pid_t>(pid), sig);
+    }
     QProcess process;
 };
 

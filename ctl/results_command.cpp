@@ -1,0 +1,229 @@
+#include "ctl/results_command.h"
+
+#include "results/aligned_table.h"
+#include "results/csv.h"
+#include "results/default_location.h"
+#include "results/error.h"
+#include "results/forwarder.h"
+#include "results/journal.h"
+#include "results/questions.h"
+#include "results/report/report.h"
+#include "results/server_connection.h"
+#include "results/utc_text.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <memory>
+
+namespace ctl {
+
+namespace {
+
+QString percent(double value) {
+    return QString::number(value, 'f', 1) + QStringLiteral(" %");
+}
+
+QDateTime when(const QString& text) {
+    return text.isEmpty() ? QDateTime() : results::parseWhen(text);
+}
+
+void table(output& out, const QStringList& header, const std::vector<QStringList>& rows) {
+    for (const QString& line : results::alignedTable(header, rows))
+        out.line(line);
+}
+
+void summary(const results::questions& ask, const invocation& inv, output& out) {
+    static const std::map<QString, results::grouping> groupings{{QStringLiteral("day"), results::grouping::day},
+                                                                 {QStringLiteral("hour"), results::grouping::hour},
+                                                                 {QStringLiteral("station"), results::grouping::station},
+                                                                 {QStringLiteral("program"), results::grouping::program}};
+    const auto by = inv.by.isEmpty() ? results::grouping::none : groupings.at(inv.by);
+    std::vector<QStringList> rows;
+    for (const results::summary_row& r : ask.summary(when(inv.since), when(inv.until), by)) {
+        if (inv.json) {
+            QJsonObject record{{QStringLiteral("record"), QStringLiteral("summary")},
+                               {QStringLiteral("parts"), static_cast<double>(r.parts)},
+                               {QStringLiteral("passed"), static_cast<double>(r.passed)},
+                               {QStringLiteral("failed"), static_cast<double>(r.failed)},
+                               {QStringLiteral("units"), static_cast<double>(r.units)},
+                               {QStringLiteral("first_pass_yield_percent"), r.firstPassYield},
+                               {QStringLiteral("final_yield_percent"), r.finalYield},
+                               {QStringLiteral("median_cycle_s"), r.medianCycle}};
+            if (!inv.by.isEmpty())
+                record.insert(inv.by, r.group);
+            out.record(record);
+            continue;
+        }
+        QStringList row{QString::number(r.parts), QString::number(r.passed), QString::number(r.failed),
+                        percent(r.firstPassYield), percent(r.finalYield),
+                        QString::number(r.medianCycle, 'f', 3) + QStringLiteral(" s")};
+        if (!inv.by.isEmpty())
+            row.prepend(r.group);
+        rows.push_back(row);
+    }
+    if (inv.json)
+        return;
+    QStringList header{"parts", "passed", "failed", "first-pass yield", "final yield", "median cycle"};
+    if (!inv.by.isEmpty())
+        header.prepend(inv.by);
+    table(out, header, rows);
+}
+
+void failures(const results::questions& ask, const invocation& inv, output& out) {
+    std::vector<QStringList> rows;
+    for (const results::failure_row& r : ask.failures(inv.top, when(inv.since), when(inv.until))) {
+        if (inv.json)
+            out.record({{QStringLiteral("record"), QStringLiteral("failure")},
+                        {QStringLiteral("reason"), r.text},
+                        {QStringLiteral("count"), static_cast<double>(r.count)},
+                        {QStringLiteral("cumulative_percent"), r.cumulativePercent}});
+        else
+            rows.push_back({QString::number(r.count), percent(r.cumulativePercent), r.text});
+    }
+    if (!inv.json)
+        table(out, {"count", "cumulative", "reason"}, rows);
+}
+
+void attempts(const results::questions& ask, const invocation& inv, output& out) {
+    std::vector<QStringList> rows;
+    for (const results::attempt_row& r : ask.part(inv.serial)) {
+        if (inv.json)
+            out.record({{QStringLiteral("record"), QStringLiteral("attempt")},
+                        {QStringLiteral("serial"), inv.serial},
+                        {QStringLiteral("attempt"), r.attempt},
+                        {QStringLiteral("time"), results::utcText(r.started)},
+                        {QStringLiteral("station"), r.station},
+                        {QStringLiteral("verdict"), r.verdict},
+                        {QStringLiteral("reasons"), QJsonArray::fromStringList(r.reasons)}});
+        else
+            rows.push_back({QString::number(r.attempt), results::utcText(r.started), r.station, r.verdict,
+                            r.reasons.join(QStringLiteral("; "))});
+    }
+    if (!inv.json)
+        table(out, {"attempt", "time", "station", "verdict", "reasons"}, rows);
+}
+
+void exportRows(const results::questions& ask, const invocation& inv, output& out) {
+    const QStringList header{"serial", "attempt", "station", "time", "verdict", "kind", "pins",
+                             "expected", "measured", "passed", "reason"};
+    if (!inv.json)
+        out.write(results::csvRecord(header).toUtf8());
+    for (const results::export_row& r : ask.exportRows(when(inv.since), when(inv.until))) {
+        const QStringList fields{r.serial, QString::number(r.attempt), r.station, results::utcText(r.started),
+                                 r.verdict, r.kind, r.pins, r.expected, r.measured,
+                                 r.passed ? QStringLiteral("1") : QStringLiteral("0"), r.reason};
+        if (!inv.json) {
+            out.write(results::csvRecord(fields).toUtf8());
+            continue;
+        }
+        QJsonObject record{{QStringLiteral("record"), QStringLiteral("comparison")}};
+        for (int i = 0; i < header.size(); ++i)
+            record.insert(header.at(i), fields.at(i).isEmpty() ? QJsonValue() : QJsonValue(fields.at(i)));
+        record.insert(QStringLiteral("attempt"), r.attempt);
+        record.insert(QStringLiteral("passed"), r.passed);
+        out.record(record);
+        if (out.closed())
+            return;
+    }
+}
+
+// The page replaces FILE whole once it is written; the figures as JSON Lines go to standard output.
+run_end report(const QSqlDatabase& db, const invocation& inv, output& out) {
+    const results::report_figures figures = results::computeReport(db, {when(inv.since), when(inv.until)});
+    if (inv.json) {
+        QBuffer lines;
+        lines.open(QIODevice::WriteOnly);
+        results::writeReportJsonLines(figures, lines);
+        out.write(lines.data());
+        return {exit_done, 0};
+    }
+    QSaveFile page(inv.reportFile);
+    if (page.open(QIODevice::WriteOnly)) {
+        results::writeReportHtml(figures, page);
+        if (page.commit())
+            return {exit_done, 0};
+    }
+    diagnose(QStringLiteral("cannot write %1: %2").arg(inv.reportFile, page.errorString()));
+    return {exit_usage, 0};
+}
+
+run_end push(const invocation& inv, const QString& file, output& out) {
+    if (!QFileInfo::exists(file)) {
+        diagnose(QStringLiteral("%1: no results database there, nothing to push").arg(file));
+        return {exit_results, 0};
+    }
+    results::journal source(file);
+    const results::forward_report report =
+        results::forwarder(results::server_url::parse(inv.server)).forward(source);
+    if (!report.complete()) {
+        diagnose(report.error);
+        return {exit_results, 0};
+    }
+    if (inv.json)
+        out.record({{QStringLiteral("record"), QStringLiteral("push")},
+                    {QStringLiteral("parts"), static_cast<double>(report.forwarded)},
+                    {QStringLiteral("already_there"), static_cast<double>(report.alreadyThere)}});
+    else
+        out.line(QStringLiteral("pushed %1 parts to %2 (%3 of them were there already)")
+                     .arg(report.forwarded)
+                     .arg(results::server_url::parse(inv.server).display())
+                     .arg(report.alreadyThere));
+    return {exit_done, 0};
+}
+
+}  // namespace
+
+run_end runResults(const invocation& inv, output& out) {
+    const QString file = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
+    try {
+        if (inv.question == QLatin1String("push"))
+            return push(inv, file, out);
+        std::unique_ptr<results::server_connection> server;
+        std::unique_ptr<results::journal> journal;
+        QSqlDatabase db;
+        if (!inv.server.isEmpty()) {
+            server = std::make_unique<results::server_connection>(results::server_url::parse(inv.server), 10,
+                                                                  QStringLiteral("questions"));
+            if (!server->isOpen()) {
+                diagnose(server->error());
+                return {exit_results, 0};
+            }
+            db = server->db();
+        } else {
+            if (!QFileInfo::exists(file)) {
+                diagnose(QStringLiteral("%1: no results database there (give --results FILE, or record parts first)")
+                             .arg(file));
+                return {exit_results, 0};
+            }
+            journal = std::make_unique<results::journal>(file);
+            db = journal->database();
+        }
+        if (inv.question == QLatin1String("report")) {
+            const run_end end = report(db, inv, out);
+            db = QSqlDatabase();
+            return end;
+        }
+        {
+            const results::questions ask(db);
+            if (inv.question == QLatin1String("summary"))
+                summary(ask, inv, out);
+            else if (inv.question == QLatin1String("failures"))
+                failures(ask, inv, out);
+            else if (inv.question == QLatin1String("part"))
+                attempts(ask, inv, out);
+            else if (inv.question == QLatin1String("export"))
+                exportRows(ask, inv, out);
+        }
+        db = QSqlDatabase();  // before the connection it copies is removed
+    } catch (const results::error& e) {
+        diagnose(e.message());
+        return {exit_results, 0};
+    }
+    return {out.closed() ? exit_output_closed : exit_done, 0};
+}
+
+}  // namespace ctl

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace results {
+
+// One CSV record as RFC 4180 has it: fields joined by commas, a field holding a comma, a double quote,
+// a CR or a LF put in double quotes with its quotes doubled; ends with CRLF.
+QString csvRecord(const QStringList& fields);
+
+}  // namespace results

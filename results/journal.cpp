@@ -1,0 +1,191 @@
+#include "results/journal.h"
+
+#include "results/error.h"
+#include "results/schema.h"
+#include "results/sql.h"
+#include "results/utc_text.h"
+
+#include "device/payloads.h"
+#include "device/reports.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUuid>
+
+namespace results {
+
+namespace {
+
+QString newId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
+
+// SQLITE_NOTADB: the header is not SQLite's.
+bool notADatabase(const QSqlError& e) { return e.nativeErrorCode() == QLatin1String("26"); }
+
+QVariant typeName(std::uint8_t code) { return sql::textOrNull(tarnwell::pinTypeName(code)); }
+
+// GLOB's wildcards in a prefix, each made to match only itself.
+QString globLiteral(const QString& text) {
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('['))
+            escaped += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+void insertPairs(const QSqlDatabase& db, const QString& partId, const char* measure,
+                 const std::vector<tarnwell::pin_pair_record>& records, int& seq, const QString& what) {
+    for (const tarnwell::pin_pair_record& r : records)
+        sql::run(db,
+                 QStringLiteral("INSERT INTO measurements (id, part_id, seq, measure, pin_a, type_a, type_a_name,"
+                                " pin_b, type_b, type_b_name, vdrop_ab_v, vdrop_ba_v)"
+                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {newId(), partId, seq++, QLatin1String(measure), int(r.pin_a), int(r.type_a), typeName(r.type_a),
+                  int(r.pin_b), int(r.type_b), typeName(r.type_b), tarnwell::dropVolts(r.vdrop_ab),
+                  tarnwell::dropVolts(r.vdrop_ba)},
+                 what);
+}
+
+}  // namespace
+
+journal::journal(const QString& path, const journal_options& options)
+    : file(QFileInfo(path).absoluteFilePath()), conn(QStringLiteral("QSQLITE"), QStringLiteral("journal")) {
+    const QFileInfo info(file);
+    if (info.isDir())
+        throw error(QStringLiteral("%1 is a folder, not a results database").arg(file));
+    if (!QDir().mkpath(info.absolutePath()))
+        throw error(QStringLiteral("cannot create the folder %1 for the results database").arg(info.absolutePath()));
+
+    QSqlDatabase& db = conn.db();
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs));
+    if (!db.open())
+        throw error(QStringLiteral("cannot open %1: %2").arg(file, sql::why(db.lastError())));
+
+    const QString notOurs = QStringLiteral("%1 is not a results database").arg(file);
+    const QString cannotOpen = QStringLiteral("cannot open %1").arg(file);
+    int version = 0;
+    {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+            throw error(notADatabase(query.lastError()) ? notOurs
+                                                        : QStringLiteral("%1: %2").arg(cannotOpen, sql::why(query.lastError())));
+        version = query.value(0).toInt();
+    }
+    if (version == 0) {
+        // A SQLite file of some other program: leave it alone.
+        QSqlQuery query = sql::run(db, QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, cannotOpen);
+        if (query.next() && query.value(0).toLongLong() > 0)
+            throw error(notOurs);
+    }
+    if (version > schema::version)
+        throw error(QStringLiteral("%1 was written by a newer version (schema %2, this program knows %3)")
+                        .arg(file)
+                        .arg(version)
+                        .arg(schema::version));
+
+    const QString cannotWrite = QStringLiteral("cannot write %1").arg(file);
+    {
+        QSqlQuery query = sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"), {}, cannotWrite);
+        if (!query.next() || query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+            throw error(QStringLiteral("%1: SQLite refused the write-ahead log").arg(cannotWrite));
+    }
+    sql::run(db, QStringLiteral("PRAGMA synchronous=FULL"), {}, cannotWrite);
+    sql::run(db, QStringLiteral("PRAGMA foreign_keys=ON"), {}, cannotWrite);
+
+    sql::transaction migration(db, cannotWrite);
+    if (version < schema::version)
+        schema::migrate(db, version);
+    // Written even when it is already right: a file that cannot be written is told now, not at the first
+    // part. A PRAGMA takes no bound value; the number is the program's own constant.
+    sql::run(db, QStringLiteral("PRAGMA user_version = %1").arg(schema::version), {}, cannotWrite);
+    migration.commit();
+}
+
+QString journal::beginRun(const run_info& run) {
+    const QString id = newId();
+    const QDateTime started = run.started.isValid() ? run.started : QDateTime::currentDateTimeUtc();
+    sql::run(conn.db(),
+             QStringLiteral("INSERT INTO runs (id, station, program_path, program_sha256, firmware, sensitivity, buzzer,"
+                            " tolerance, started_utc, ended_utc, program_version)"
+                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             {id, sql::text(run.station), sql::text(run.programPath), sql::text(run.programSha256),
+              sql::text(run.firmware), run.sensitivity, run.buzzer, run.tolerance, utcText(started), sql::nullText(),
+              sql::text(run.programVersion)},
+             QStringLiteral("cannot record the run in %1").arg(file));
+    return id;
+}
+
+recorded_part journal::record(const QString& runId, const QString& serial, const station::part_result& part) {
+    const QString what = QStringLiteral("cannot record the part in %1").arg(file);
+    if (!part.started.isValid() || !part.ended.isValid())
+        throw error(QStringLiteral("%1: the part has no start or end time").arg(what));
+    const QSqlDatabase& db = conn.db();
+    sql::transaction transaction(db, what);
+
+    if (!sql::run(db, QStringLiteral("SELECT 1 FROM runs WHERE id = ?"), {runId}, what).next())
+        throw error(QStringLiteral("%1: it holds no run %2").arg(what, runId));
+    recorded_part recorded{newId(), 1};
+    if (!serial.isEmpty()) {
+        QSqlQuery earlier = sql::run(db, QStringLiteral("SELECT count(*) FROM parts WHERE serial = ?"), {serial}, what);
+        if (earlier.next())
+            recorded.attempt += earlier.value(0).toInt();
+    }
+
+    sql::run(db,
+             QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s)"
+                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+             {recorded.id, runId, sql::textOrNull(serial), recorded.attempt, utcText(part.started), utcText(part.ended),
+              part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), part.cycleSeconds},
+             what);
+
+    int seq = 0;
+    for (const station::comparison& c : part.comparisons)
+        sql::run(db,
+                 QStringLiteral("INSERT INTO comparisons (id, part_id, seq, kind, pins, expected, measured, passed, reason)"
+                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {newId(), recorded.id, seq++, sql::text(c.kind), sql::text(c.item), sql::text(c.expected),
+                  sql::text(c.measured), c.passed ? 1 : 0, sql::text(c.reason)},
+                 what);
+
+    seq = 0;
+    if (part.measured.pairs)
+        insertPairs(db, recorded.id, "static", *part.measured.pairs, seq, what);
+    if (part.measured.buttons)
+        insertPairs(db, recorded.id, "button", *part.measured.buttons, seq, what);
+    if (part.measured.pads)
+        for (const tarnwell::cap_pin_record& r : *part.measured.pads)
+            sql::run(db,
+                     QStringLiteral("INSERT INTO measurements (id, part_id, seq, measure, pin_a, type_a, type_a_name)"
+                                    " VALUES (?, ?, ?, 'touch', ?, ?, ?)"),
+                     {newId(), recorded.id, seq++, int(r.pin), int(r.type), typeName(r.type)}, what);
+
+    transaction.commit();
+    return recorded;
+}
+
+void journal::endRun(const QString& runId, const QDateTime& ended) {
+    const QString what = QStringLiteral("cannot record the end of the run in %1").arg(file);
+    // The server has the run without its end: forward it again.
+    QSqlQuery query = sql::run(conn.db(), QStringLiteral("UPDATE runs SET ended_utc = ?, forwarded = 0 WHERE id = ?"),
+                               {utcText(ended.isValid() ? ended : QDateTime::currentDateTimeUtc()), runId}, what);
+    if (query.numRowsAffected() < 1)
+        throw error(QStringLiteral("%1: it holds no run %2").arg(what, runId));
+}
+
+QString journal::nextAutoSerial(const QString& prefix) {
+    const QString what = QStringLiteral("cannot read the serials in %1").arg(file);
+    QSqlQuery query = sql::run(conn.db(), QStringLiteral("SELECT max(serial) FROM parts WHERE serial GLOB ?"),
+                               {globLiteral(prefix) + QStringLiteral("[0-9][0-9][0-9][0-9][0-9][0-9]")}, what);
+    int last = 0;
+    // Same prefix and six digits each: the greatest text is the greatest number.
+    if (query.next() && !query.isNull(0))
+        last = query.value(0).toString().right(6).toInt();
+    if (last >= 999999)
+        throw error(QStringLiteral("no serial is left after %1 in %2").arg(prefix + QStringLiteral("999999"), file));
+    return prefix + QStringLiteral("%1").arg(last + 1, 6, 10, QLatin1Char('0'));
+}
+
+}  // namespace results

@@ -1,0 +1,378 @@
+#include "results/questions.h"
+
+#include "results/sql.h"
+#include "results/utc_text.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
+
+namespace results {
+
+namespace {
+
+// The window as constant SQL on p.started_utc, to follow a WHERE clause, and its bound values.
+struct window_sql {
+    QString clause;
+    QVariantList values;
+};
+
+window_sql window(const QDateTime& since, const QDateTime& until, const char* parts = "p") {
+    window_sql w;
+    if (since.isValid()) {
+        w.clause += QStringLiteral(" AND %1.started_utc >= ?").arg(QLatin1String(parts));
+        w.values << utcText(since);
+    }
+    if (until.isValid()) {
+        w.clause += QStringLiteral(" AND %1.started_utc < ?").arg(QLatin1String(parts));
+        w.values << utcText(until);
+    }
+    return w;
+}
+
+QString failureText(const QString& kind, const QString& pins, const QString& reason) {
+    return QStringLiteral("%1 %2: %3").arg(kind, pins, reason);
+}
+
+// The group of a part as SQL; empty for no grouping.
+QString groupSql(grouping by) {
+    switch (by) {
+    case grouping::none: return QString();
+    case grouping::day: return QStringLiteral("substr(p.started_utc, 1, 10)");
+    case grouping::hour: return QStringLiteral("substr(p.started_utc, 1, 13) || ':00'");
+    case grouping::station: return QStringLiteral("r.station");
+    case grouping::program: return QStringLiteral("r.program_path");
+    }
+    return QString();
+}
+
+// Every part has its run (a foreign key on both databases), so the runs are joined only when the group
+// needs them: the join costs a look-up per part.
+QString partsSql(grouping by) {
+    return by == grouping::station || by == grouping::program ? QStringLiteral(" FROM parts p JOIN runs r ON r.id = p.run_id")
+                                                              : QStringLiteral(" FROM parts p");
+}
+
+double percent(long part, long whole) { return whole ? 100.0 * double(part) / double(whole) : 0.0; }
+
+QString passedSql(const char* also = "") {
+    return QStringLiteral("sum(CASE WHEN p.verdict = 'PASS'%1 THEN 1 ELSE 0 END)").arg(QLatin1String(also));
+}
+
+// The parts of one group, as SQL to follow the window's clause, and its values.
+window_sql groupFilter(grouping by, const QString& group) {
+    switch (by) {
+    case grouping::none: return {};
+    // A range on the start time, which the index on it serves: "~" sorts after every character of a time.
+    case grouping::day:
+        return {QStringLiteral(" AND p.started_utc >= ? AND p.started_utc < ?"), {group, group + QLatin1Char('~')}};
+    case grouping::hour:
+        return {QStringLiteral(" AND p.started_utc >= ? AND p.started_utc < ?"),
+                {group.left(13), group.left(13) + QLatin1Char('~')}};
+    case grouping::station:
+    case grouping::program: return {QStringLiteral(" AND %1 = ?").arg(groupSql(by)), {group}};
+    }
+    return {};
+}
+
+// SQLite has no percentile and sorts rather than selects: sorting a million cycle times takes most of a
+// second. So a sample of some ten thousand parts (every k-th rowid) brackets the middle, a count of the
+// parts below and within the bracket checks that it holds the middle ranks, and only the bracket is
+// sorted. A bracket that misses falls back to sorting every part: the answer is exact either way.
+struct bracket {
+    double low = 0;
+    double high = 0;
+    long below = -1;    // parts under `low`
+    long through = -1;  // parts up to `high`, included
+};
+
+constexpr long sampled = 10000;
+
+QString bracketCountsSql() {
+    return QStringLiteral("sum(CASE WHEN p.cycle_s < ? THEN 1 ELSE 0 END), sum(CASE WHEN p.cycle_s <= ? THEN 1 ELSE 0 END)");
+}
+
+// No bracket for fewer than 40,000 parts, which sort fast enough.
+std::optional<bracket> sampleBracket(const QSqlDatabase& db, const QString& from, const window_sql& filter, long n,
+                                     const QString& what) {
+    if (n < 4 * sampled)
+        return std::nullopt;
+    // The rows whose rowid is a multiple of `step`, looked up one by one: a pass over a million parts
+    // would cost as much as the bracket saves. Parts that are a small share of the file are sorted instead.
+    const qlonglong step = n / sampled;
+    QSqlQuery ends = sql::run(db, QStringLiteral("SELECT (SELECT min(rowid) FROM parts), (SELECT max(rowid) FROM parts)"),
+                              {}, what);
+    if (!ends.next() || ends.isNull(0))
+        return std::nullopt;
+    const qlonglong first = (ends.value(0).toLongLong() + step - 1) / step * step, last = ends.value(1).toLongLong();
+    if ((last - first) / step > 10 * sampled)
+        return std::nullopt;
+    std::vector<double> sample;
+    QSqlQuery query = sql::run(db,
+                               QStringLiteral("WITH RECURSIVE picked(k) AS (SELECT ? UNION ALL SELECT k + ? FROM picked WHERE k + ? <= ?)"
+                                              " SELECT p.cycle_s%1 WHERE p.rowid IN (SELECT k FROM picked)%2 ORDER BY p.cycle_s")
+                                   .arg(from, filter.clause),
+                               QVariantList{first, step, step, last} + filter.values, what);
+    while (query.next())
+        sample.push_back(query.value(0).toDouble());
+    if (sample.size() < std::size_t(sampled / 2))
+        return std::nullopt;
+    // Three percent of the parts each side of the middle: six standard errors of the sample's median.
+    const auto at = [&](double share) {
+        return sample[std::min(sample.size() - 1, static_cast<std::size_t>(share * double(sample.size())))];
+    };
+    return bracket{at(0.47), at(0.53)};
+}
+
+double sqliteMedian(const QSqlDatabase& db, const QString& from, const window_sql& filter, long n,
+                    std::optional<bracket> around, const QString& what) {
+    const long lower = (n - 1) / 2, upper = n / 2;  // ranks of the middle one or two, from 0
+    const auto middle = [&](const QString& band, const QVariantList& bandValues, long offset) {
+        QSqlQuery query = sql::run(db,
+                                   QStringLiteral("SELECT p.cycle_s%1 WHERE 1 = 1%2%3 ORDER BY p.cycle_s LIMIT ? OFFSET ?")
+                                       .arg(from, filter.clause, band),
+                                   filter.values + bandValues + QVariantList{qlonglong(upper - lower + 1), qlonglong(offset)},
+                                   what);
+        double sum = 0;
+        int count = 0;
+        for (; query.next(); ++count)
+            sum += query.value(0).toDouble();
+        return count ? sum / count : 0.0;
+    };
+    if (around && around->below < 0) {
+        QSqlQuery query = sql::run(db, QStringLiteral("SELECT %1%2 WHERE 1 = 1%3").arg(bracketCountsSql(), from, filter.clause),
+                                   QVariantList{around->low, around->high} + filter.values, what);
+        if (query.next()) {
+            around->below = query.value(0).toLongLong();
+            around->through = query.value(1).toLongLong();
+        }
+    }
+    if (around && around->below >= 0 && around->below <= lower && upper < around->through)
+        return middle(QStringLiteral(" AND p.cycle_s >= ? AND p.cycle_s <= ?"), {around->low, around->high},
+                      lower - around->below);
+    return middle(QString(), {}, lower);
+}
+
+// The serials recorded more than once in the window, which alone need their parts in order; the window
+// follows, on q. Without a window, finding them reads the index on serial alone.
+const char* const retestedSerials =
+    "p.serial IN (SELECT q.serial FROM parts q WHERE q.serial > ''%1 GROUP BY q.serial HAVING count(*) > 1)";
+
+}  // namespace
+
+questions::questions(const QSqlDatabase& db) : db(db) {}
+
+std::vector<summary_row> questions::summary(const QDateTime& since, const QDateTime& until, grouping by) const {
+    const QString what = QStringLiteral("cannot summarise the parts");
+    const bool sqlite = sql::isSqlite(db);
+    const window_sql w = window(since, until);
+    const QString from = partsSql(by);
+    const QString group = groupSql(by);
+    const bool grouped = by != grouping::none;
+    // SQLite sorts for a GROUP BY: without groups none is asked for, and an empty window gives one row of
+    // zeros, skipped.
+    const QString groupColumn = grouped ? group : QStringLiteral("''");
+    const QString groupBy = grouped ? QStringLiteral(" GROUP BY ") + group : QString();
+    std::map<QString, summary_row> rows;
+
+    // Without groups, the sample comes first so that the one pass over the parts counts the bracket too.
+    std::optional<bracket> whole;
+    if (sqlite && !grouped) {
+        QSqlQuery count = sql::run(db, QStringLiteral("SELECT count(*) FROM parts p WHERE 1 = 1%1").arg(w.clause), w.values, what);
+        whole = sampleBracket(db, from, w, count.next() ? long(count.value(0).toLongLong()) : 0, what);
+    }
+    {
+        QString extra;
+        QVariantList values;
+        if (!sqlite) {
+            extra = QStringLiteral(", percentile_cont(0.5) WITHIN GROUP (ORDER BY p.cycle_s)");
+        } else if (whole) {
+            extra = QStringLiteral(", ") + bracketCountsSql();
+            values << whole->low << whole->high;
+        }
+        QSqlQuery query = sql::run(db,
+                                   QStringLiteral("SELECT %1, count(*), %2, %3%4%5 WHERE 1 = 1%6%7")
+                                       .arg(groupColumn, passedSql(), passedSql(" AND p.attempt = 1"), extra, from,
+                                            w.clause, groupBy),
+                                   values + w.values, what);
+        while (query.next()) {
+            summary_row row;
+            row.group = grouped ? query.value(0).toString() : QString();
+            row.parts = query.value(1).toLongLong();
+            if (row.parts == 0)
+                continue;
+            row.passed = query.value(2).toLongLong();
+            row.failed = row.parts - row.passed;
+            // Each part a unit of its own for now; the serials with more than one part are counted below.
+            row.units = row.parts;
+            row.passedFirst = query.value(3).toLongLong();
+            row.passedFinally = row.passed;
+            if (!sqlite) {
+                row.medianCycle = query.value(4).toDouble();
+            } else if (whole) {
+                whole->below = query.value(4).toLongLong();
+                whole->through = query.value(5).toLongLong();
+            }
+            rows[row.group] = row;
+        }
+    }
+
+    {
+        // Per serial retested: its parts, and whether its first part (attempt 1, passed) and its last
+        // (passed) count. SQLite orders the parts by one text per part, the start time (one width), the
+        // attempt (ten digits) and the id, each ended by char(1), which sorts before every character they
+        // hold, with the two answers after the id; PostgreSQL would compare that text by its collation,
+        // so it numbers the parts with a window instead.
+        QString perSerial;
+        const QString retested = QString::fromLatin1(retestedSerials).arg(window(since, until, "q").clause);
+        const QString partition = grouped ? group + QStringLiteral(", p.serial") : QStringLiteral("p.serial");
+        if (sqlite) {
+            const QString key = QStringLiteral(
+                "p.started_utc || char(1) || substr('000000000' || p.attempt, -10) || char(1) || p.id || char(1)"
+                " || CASE WHEN p.verdict = 'PASS' AND p.attempt = 1 THEN '1' ELSE '0' END"
+                " || CASE WHEN p.verdict = 'PASS' THEN '1' ELSE '0' END");
+            perSerial = QStringLiteral("SELECT %1 AS g, count(*) AS parts, %2 AS passed_first, %3 AS passed,"
+                                       " CASE WHEN substr(min(%4), -2, 1) = '1' THEN 1 ELSE 0 END AS first_passed,"
+                                       " CASE WHEN substr(max(%4), -1) = '1' THEN 1 ELSE 0 END AS last_passed"
+                                       "%5 WHERE %6%7 GROUP BY %8")
+                            .arg(groupColumn, passedSql(" AND p.attempt = 1"), passedSql(), key, from, retested, w.clause,
+                                 partition);
+        } else {
+            perSerial = QStringLiteral("SELECT g, count(*) AS parts,"
+                                       " sum(CASE WHEN verdict = 'PASS' AND attempt = 1 THEN 1 ELSE 0 END) AS passed_first,"
+                                       " sum(CASE WHEN verdict = 'PASS' THEN 1 ELSE 0 END) AS passed,"
+                                       " max(CASE WHEN n = 1 AND verdict = 'PASS' AND attempt = 1 THEN 1 ELSE 0 END) AS first_passed,"
+                                       " max(CASE WHEN n = total AND verdict = 'PASS' THEN 1 ELSE 0 END) AS last_passed"
+                                       " FROM (SELECT %1 AS g, p.serial, p.verdict, p.attempt,"
+                                       " row_number() OVER (PARTITION BY %2 ORDER BY p.started_utc, p.attempt, p.id) AS n,"
+                                       " count(*) OVER (PARTITION BY %2) AS total%3 WHERE %4%5) AS ordered GROUP BY g, serial")
+                            .arg(groupColumn, partition, from, retested, w.clause);
+        }
+        QSqlQuery query = sql::run(db,
+                                   QStringLiteral("SELECT %1, sum(parts), sum(passed_first), sum(passed), count(*),"
+                                                  " sum(first_passed), sum(last_passed) FROM (%2) AS retested%3")
+                                       .arg(grouped ? QStringLiteral("g") : QStringLiteral("''"), perSerial,
+                                            grouped ? QStringLiteral(" GROUP BY g") : QString()),
+                                   w.values + w.values, what);
+        while (query.next()) {
+            const auto found = rows.find(grouped ? query.value(0).toString() : QString());
+            if (found == rows.end())
+                continue;
+            summary_row& row = found->second;
+            // Their parts leave the count of single parts; their units come in with their first and last part.
+            row.units += query.value(4).toLongLong() - query.value(1).toLongLong();
+            row.passedFirst += query.value(5).toLongLong() - query.value(2).toLongLong();
+            row.passedFinally += query.value(6).toLongLong() - query.value(3).toLongLong();
+        }
+    }
+
+    std::vector<summary_row> result;
+    for (auto& [name, row] : rows) {
+        if (sqlite) {
+            window_sql filter = groupFilter(by, name);
+            filter.clause.prepend(w.clause);
+            filter.values = w.values + filter.values;
+            row.medianCycle = sqliteMedian(db, from, filter, row.parts,
+                                           grouped ? sampleBracket(db, from, filter, row.parts, what) : whole, what);
+        }
+        row.firstPassYield = percent(row.passedFirst, row.units);
+        row.finalYield = percent(row.passedFinally, row.units);
+        result.push_back(row);
+    }
+    return result;
+}
+
+std::vector<failure_row> questions::failures(int top, const QDateTime& since, const QDateTime& until) const {
+    const window_sql w = window(since, until);
+    // The text in code-point order on both databases, whatever the server's collation.
+    const QString text = QStringLiteral("(c.kind || ' ' || c.pins || ': ' || c.reason)%1")
+                             .arg(sql::isSqlite(db) ? QString() : QStringLiteral(" COLLATE \"C\""));
+    const QString order = QStringLiteral("count(*) DESC, ") + text;
+    // Every comparison has its part: the parts are joined only for a window. `passed = 0` as it is
+    // written in the index of failed comparisons, so that both databases read that index alone.
+    QVariantList values = w.values;
+    QString limit;
+    if (top >= 0) {
+        limit = QStringLiteral(" LIMIT ?");
+        values << top;
+    }
+    QSqlQuery query = sql::run(db,
+                               QStringLiteral("SELECT %1, count(*), CAST(sum(count(*)) OVER (ORDER BY %2 ROWS UNBOUNDED PRECEDING) AS BIGINT),"
+                                              " CAST(sum(count(*)) OVER () AS BIGINT)"
+                                              " FROM comparisons c%3 WHERE c.passed = 0%4"
+                                              " GROUP BY c.kind, c.pins, c.reason ORDER BY %2%5")
+                                   .arg(text, order,
+                                        w.clause.isEmpty() ? QString() : QStringLiteral(" JOIN parts p ON p.id = c.part_id"),
+                                        w.clause, limit),
+                               values, QStringLiteral("cannot count the failures"));
+    std::vector<failure_row> rows;
+    while (query.next()) {
+        failure_row row;
+        row.text = query.value(0).toString();
+        row.count = query.value(1).toLongLong();
+        row.cumulativePercent = percent(query.value(2).toLongLong(), query.value(3).toLongLong());
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<attempt_row> questions::part(const QString& serial) const {
+    const QString what = QStringLiteral("cannot read the parts of serial %1").arg(serial);
+    QSqlQuery query = sql::run(db,
+                               QStringLiteral("SELECT p.id, p.attempt, p.started_utc, r.station, p.verdict"
+                                              " FROM parts p JOIN runs r ON r.id = p.run_id WHERE p.serial = ?"
+                                              " ORDER BY p.started_utc, p.attempt, p.id"),
+                               {serial}, what);
+    std::vector<attempt_row> rows;
+    while (query.next()) {
+        attempt_row row;
+        row.partId = query.value(0).toString();
+        row.attempt = query.value(1).toInt();
+        row.started = fromUtcText(query.value(2).toString());
+        row.station = query.value(3).toString();
+        row.verdict = query.value(4).toString();
+        rows.push_back(row);
+    }
+    for (attempt_row& row : rows) {
+        QSqlQuery reasons = sql::run(db,
+                                     QStringLiteral("SELECT kind, pins, reason FROM comparisons"
+                                                    " WHERE part_id = ? AND passed = 0 ORDER BY seq"),
+                                     {row.partId}, what);
+        while (reasons.next())
+            row.reasons << failureText(reasons.value(0).toString(), reasons.value(1).toString(),
+                                       reasons.value(2).toString());
+    }
+    return rows;
+}
+
+std::vector<export_row> questions::exportRows(const QDateTime& since, const QDateTime& until) const {
+    const auto [where, values] = window(since, until);
+    QSqlQuery query = sql::run(db,
+                               QStringLiteral("SELECT p.serial, p.attempt, r.station, p.started_utc, p.verdict, c.kind,"
+                                              " c.pins, c.expected, c.measured, c.passed, c.reason"
+                                              " FROM comparisons c JOIN parts p ON p.id = c.part_id"
+                                              " JOIN runs r ON r.id = p.run_id%1"
+                                              " ORDER BY p.started_utc, p.attempt, p.id, c.seq")
+                                   .arg(where),
+                               values, QStringLiteral("cannot export the comparisons"));
+    std::vector<export_row> rows;
+    while (query.next()) {
+        export_row row;
+        row.serial = query.isNull(0) ? QString() : query.value(0).toString();
+        row.attempt = query.value(1).toInt();
+        row.station = query.value(2).toString();
+        row.started = fromUtcText(query.value(3).toString());
+        row.verdict = query.value(4).toString();
+        row.kind = query.value(5).toString();
+        row.pins = query.value(6).toString();
+        row.expected = query.value(7).toString();
+        row.measured = query.value(8).toString();
+        row.passed = query.value(9).toInt() != 0;
+        row.reason = query.value(10).toString();
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+}  // namespace results

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace results {
+
+enum class grouping { none, day, hour, station, program };
+
+// Yields count units: a serial, or a part recorded without one.
+struct summary_row {
+    QString group;  // none: empty; day: "2026-12-07"; hour: "2026-12-07T10:00" (UTC); station; program path
+    long parts = 0;
+    long passed = 0;
+    long failed = 0;
+    long units = 0;
+    long passedFirst = 0;       // units whose first part in the window is attempt 1 and passed
+    long passedFinally = 0;     // units whose last part in the window passed
+    double firstPassYield = 0;  // percent of the units
+    double finalYield = 0;      // percent of the units
+    double medianCycle = 0;     // seconds
+};
+
+struct failure_row {
+    QString text;  // "pair 5-6: missing (open)"
+    long count = 0;
+    double cumulativePercent = 0;  // of every failed comparison, this row and the ones above it
+};
+
+struct attempt_row {
+    QString partId;
+    int attempt = 0;
+    QDateTime started;
+    QString station;
+    QString verdict;
+    QStringList reasons;  // the failed comparisons, "kind pins: reason", in the report's order
+};
+
+struct export_row {
+    QString serial;  // empty for a part without one
+    int attempt = 0;
+    QString station;
+    QDateTime started;
+    QString verdict;
+    QString kind;
+    QString pins;
+    QString expected;
+    QString measured;
+    bool passed = false;
+    QString reason;
+};
+
+// What the recorded parts say, asked of a journal's SQLite file or of the results server alike. The
+// window is on the parts' start times: `since` included, `until` excluded, an invalid one unbounded.
+// Every method throws results::error.
+class questions {
+public:
+    explicit questions(const QSqlDatabase& db);
+
+    std::vector<summary_row> summary(const QDateTime& since, const QDateTime& until, grouping by) const;
+    // The most frequent failure reasons first (ties by text), at most `top` of them.
+    std::vector<failure_row> failures(int top, const QDateTime& since = {}, const QDateTime& until = {}) const;
+    // Every part recorded with `serial`, oldest first.
+    std::vector<attempt_row> part(const QString& serial) const;
+    // One row per comparison, parts oldest first, comparisons in the report's order.
+    std::vector<export_row> exportRows(const QDateTime& since, const QDateTime& until) const;
+
+private:
+    QSqlDatabase db;
+};
+
+}  // namespace results

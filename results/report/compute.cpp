@@ -1,0 +1,41 @@
+#include "results/report/report.h"
+
+#include "results/report/report_sql.h"
+
+#include <algorithm>
+
+namespace results {
+
+report_figures computeReport(const QSqlDatabase& db, const report_period& period) {
+    report_figures f;
+    f.period = period;
+    f.generated = QDateTime::currentDateTimeUtc();
+    const questions q(db);
+    const std::vector<summary_row> total = q.summary(period.since, period.until, grouping::none);
+    if (total.empty())
+        return f;
+    f.total = total.front();
+    f.yields = q.summary(period.since, period.until, grouping::day);
+    if (f.yields.size() == 1) {
+        f.hourly = true;
+        f.yields = q.summary(period.since, period.until, grouping::hour);
+    }
+    f.failures = q.failures(-1, period.since, period.until);
+    report_detail::readCoverage(db, period, f);
+    f.drops = report_detail::readDrops(db, period);
+    return f;
+}
+
+std::vector<const drop_figures*> dropsByCpk(const report_figures& figures) {
+    std::vector<const drop_figures*> drops;
+    for (const drop_figures& d : figures.drops)
+        drops.push_back(&d);
+    std::stable_sort(drops.begin(), drops.end(), [](const drop_figures* a, const drop_figures* b) {
+        if (a->cpk.has_value() != b->cpk.has_value())
+            return a->cpk.has_value();
+        return a->cpk && *a->cpk < *b->cpk;
+    });
+    return drops;
+}
+
+}  // namespace results

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "results/questions.h"
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace results {
+
+// On the parts' start times: `since` included, `until` excluded; an invalid one is open.
+struct report_period {
+    QDateTime since;
+    QDateTime until;
+};
+
+struct report_program {
+    QString path;
+    QString sha8;  // the first 8 hex digits of the part file's SHA-256
+};
+
+// A drop needs this many parts for its Cpk, and twice `driftParts` for its drift, so that the first
+// and the last parts compared never overlap.
+constexpr long cpkMinimumParts = 10;
+constexpr long driftParts = 50;
+
+struct drop_drift {
+    bool enough = false;  // at least 2 x driftParts parts measured
+    double firstMean = 0;  // volts, over the first driftParts parts of the period
+    double lastMean = 0;   // volts, over the last driftParts parts
+    bool flagged = false;  // |lastMean - firstMean| > a quarter of the band (2 x tolerance)
+};
+
+// One drop of one expected pin pair, A->B or B->A, facing the expected pin order.
+struct drop_figures {
+    report_program program;
+    QString pair;          // "1-2", as expected
+    QString direction;     // "1->2"
+    std::optional<double> expected;  // volts; none when the words hold no drop
+    double tolerance = 0;            // volts, the run's
+    long n = 0;
+    double mean = 0;  // volts
+    double sd = 0;    // volts, sample (n - 1)
+    std::optional<double> cpk;  // none below cpkMinimumParts, with no spread, or with no expected value
+    std::vector<std::pair<int, long>> histogram;  // (drop in 0.02 V steps, parts), by step
+    drop_drift drift;
+};
+
+// Everything the report shows.
+struct report_figures {
+    report_period period;
+    QDateTime generated;         // UTC
+    QDateTime firstPart, lastPart;  // the start times of the first and last parts in the period
+    QStringList stations;
+    std::vector<report_program> programs;
+    summary_row total;               // parts and yields over the whole period
+    bool hourly = false;             // `yields` by hour: every part started on one UTC day
+    std::vector<summary_row> yields;  // by day, or by hour
+    std::vector<failure_row> failures;  // most frequent first
+    std::vector<drop_figures> drops;    // by program, then pin pair, A->B before B->A
+
+    bool empty() const { return total.parts == 0; }
+};
+
+// Throws results::error.
+report_figures computeReport(const QSqlDatabase& db, const report_period& period);
+
+// One self-contained HTML page (no script, no external file) with inline SVG charts; prints on A4.
+void writeReportHtml(const report_figures& figures, QIODevice& out);
+// The same figures as JSON Lines, one record per figure group.
+void writeReportJsonLines(const report_figures& figures, QIODevice& out);
+
+// The drops, worst Cpk first; those without a Cpk last.
+std::vector<const drop_figures*> dropsByCpk(const report_figures& figures);
+
+}  // namespace results

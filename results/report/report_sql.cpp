@@ -1,0 +1,240 @@
+#include "results/report/report_sql.h"
+
+#include "results/report/drop_stats.h"
+#include "results/sql.h"
+#include "results/utc_text.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+namespace results::report_detail {
+
+namespace {
+
+// The runs of one program under one tolerance: their drops are pooled.
+struct program_key {
+    QString path, sha;
+    double tolerance = 0;
+    bool operator<(const program_key& o) const { return std::tie(path, sha, tolerance) < std::tie(o.path, o.sha, o.tolerance); }
+};
+
+struct expected_pair {
+    int a = 0, b = 0;  // the pins in the program's order
+    QString pins;      // "1-2"
+    QString words;     // "Led anode to Led cathode, 1.800V / -0.020V"
+    std::map<int, long> ab, ba;  // parts per 0.02 V step
+};
+
+struct program_runs {
+    QStringList runIds;
+    std::vector<expected_pair> pairs;
+};
+
+std::pair<int, int> pinNumbers(const QString& pins) {
+    const int dash = pins.indexOf(QLatin1Char('-'), 1);
+    return {pins.left(dash).toInt(), pins.mid(dash + 1).toInt()};
+}
+
+// Every run with a part in the period, by program.
+std::map<program_key, program_runs> runsInPeriod(const QSqlDatabase& db, const report_period& period) {
+    const auto [where, values] = periodClause(period);
+    QSqlQuery query = sql::run(db,
+                               QStringLiteral("SELECT r.id, r.program_path, r.program_sha256, r.tolerance FROM runs r"
+                                              " WHERE EXISTS (SELECT 1 FROM parts p%1 AND p.run_id = r.id)")
+                                   .arg(where),
+                               values, QStringLiteral("cannot read the runs"));
+    std::map<program_key, program_runs> programs;
+    while (query.next())
+        programs[{query.value(1).toString(), query.value(2).toString(), query.value(3).toDouble()}].runIds
+            << query.value(0).toString();
+    return programs;
+}
+
+// The program's expected pin pairs as one of its parts lists them: every part that ran the static
+// measure lists every expected pair, measured or not.
+std::vector<expected_pair> expectedPairs(const QSqlDatabase& db, const QStringList& runIds) {
+    std::vector<expected_pair> pairs;
+    for (const QString& run : runIds) {
+        QSqlQuery query = sql::run(
+            db,
+            QStringLiteral("SELECT c.pins, c.expected FROM comparisons c WHERE c.kind = 'pair' AND c.expected <> ''"
+                           " AND c.part_id = (SELECT p.id FROM parts p WHERE p.run_id = ? AND EXISTS (SELECT 1 FROM"
+                           " comparisons e WHERE e.part_id = p.id AND e.kind = 'pair' AND e.expected <> '') LIMIT 1)"
+                           " ORDER BY c.seq"),
+            {run}, QStringLiteral("cannot read the expected pin pairs"));
+        while (query.next()) {
+            expected_pair e;
+            e.pins = query.value(0).toString();
+            std::tie(e.a, e.b) = pinNumbers(e.pins);
+            e.words = query.value(1).toString();
+            pairs.push_back(e);
+        }
+        if (!pairs.empty())
+            break;
+    }
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const expected_pair& x, const expected_pair& y) { return std::tie(x.a, x.b) < std::tie(y.a, y.b); });
+    return pairs;
+}
+
+// The expected pair a measured one is, by unordered pins, and whether it faces the other way.
+std::pair<expected_pair*, bool> match(std::vector<expected_pair>& pairs, int pinA, int pinB) {
+    for (expected_pair& e : pairs) {
+        if (e.a == pinA && e.b == pinB)
+            return {&e, false};
+        if (e.a == pinB && e.b == pinA)
+            return {&e, true};
+    }
+    return {nullptr, false};
+}
+
+// Both drops' parts per step over the period, by run: one pass over the static measurements.
+void countDrops(const QSqlDatabase& db, const report_period& period, std::map<program_key, program_runs>& programs) {
+    std::map<QString, program_runs*> byRun;
+    for (auto& [key, runs] : programs)
+        for (const QString& id : runs.runIds)
+            byRun[id] = &runs;
+    const auto [where, values] = periodClause(period);
+    QSqlQuery query = sql::run(db,
+                               QStringLiteral("SELECT p.run_id, m.pin_a, m.pin_b, CAST(ROUND(m.vdrop_ab_v * 50) AS INTEGER),"
+                                              " CAST(ROUND(m.vdrop_ba_v * 50) AS INTEGER), count(*)"
+                                              " FROM parts p JOIN measurements m ON m.part_id = p.id%1 AND m.measure = 'static'"
+                                              " GROUP BY 1, 2, 3, 4, 5")
+                                   .arg(where),
+                               values, QStringLiteral("cannot count the measured drops"));
+    while (query.next()) {
+        const auto run = byRun.find(query.value(0).toString());
+        if (run == byRun.end())
+            continue;
+        const auto [pair, reversed] = match(run->second->pairs, query.value(1).toInt(), query.value(2).toInt());
+        if (!pair)
+            continue;  // a pair the program does not expect: a short, judged elsewhere
+        const int ab = query.value(3).toInt(), ba = query.value(4).toInt();
+        const long count = query.value(5).toLongLong();
+        pair->ab[reversed ? ba : ab] += count;
+        pair->ba[reversed ? ab : ba] += count;
+    }
+}
+
+// The mean of both drops over the first or last `driftParts` parts of the period that measured the pair.
+// The period's index walks the parts in time order and stops at the last row wanted: `p.run_id || ''`
+// and the CROSS JOIN keep SQLite from starting at the run index or the measurements instead, which would
+// sort every part of the program.
+std::pair<double, double> edgeMeans(const QSqlDatabase& db, const report_period& period, const program_key& program,
+                                    const expected_pair& pair, bool last) {
+    const auto [where, values] = periodClause(period);
+    const QString order = last ? QStringLiteral("DESC") : QStringLiteral("ASC");
+    QSqlQuery query = sql::run(
+        db,
+        QStringLiteral("SELECT m.pin_a, m.vdrop_ab_v, m.vdrop_ba_v FROM parts p CROSS JOIN measurements m%1"
+                       " AND m.part_id = p.id AND m.measure = 'static'"
+                       " AND ((m.pin_a = ? AND m.pin_b = ?) OR (m.pin_a = ? AND m.pin_b = ?))"
+                       " AND p.run_id || '' IN (SELECT r.id FROM runs r WHERE r.program_path = ?"
+                       " AND r.program_sha256 = ? AND ABS(r.tolerance - ?) < 1e-9)"
+                       " ORDER BY p.started_utc %2, p.id %2 LIMIT %3")
+            .arg(where, order)
+            .arg(driftParts),
+        QVariantList(values) << pair.a << pair.b << pair.b << pair.a << program.path << program.sha << program.tolerance,
+        QStringLiteral("cannot read the drift of pair %1").arg(pair.pins));
+    long ab = 0, ba = 0, n = 0;
+    while (query.next()) {
+        const int stepAb = stepOf(query.value(1).toDouble()), stepBa = stepOf(query.value(2).toDouble());
+        const bool reversed = query.value(0).toInt() != pair.a;
+        ab += reversed ? stepBa : stepAb;
+        ba += reversed ? stepAb : stepBa;
+        ++n;
+    }
+    return n ? std::make_pair(voltsOf(double(ab) / double(n)), voltsOf(double(ba) / double(n))) : std::make_pair(0.0, 0.0);
+}
+
+drop_figures dropOf(const program_key& program, const expected_pair& pair, bool reversed, std::optional<double> expected) {
+    drop_figures d;
+    d.program = {program.path, program.sha.left(8)};
+    d.pair = pair.pins;
+    d.direction = reversed ? QStringLiteral("%1->%2").arg(pair.b).arg(pair.a) : QStringLiteral("%1->%2").arg(pair.a).arg(pair.b);
+    d.expected = expected;
+    d.tolerance = program.tolerance;
+    const std::map<int, long>& histogram = reversed ? pair.ba : pair.ab;
+    d.histogram.assign(histogram.begin(), histogram.end());
+    const drop_moments m = momentsOf(d.histogram);
+    d.n = m.n;
+    d.mean = m.mean;
+    d.sd = m.sd;
+    d.cpk = cpkOf(m, expected, program.tolerance, cpkMinimumParts);
+    return d;
+}
+
+}  // namespace
+
+std::pair<QString, QVariantList> periodClause(const report_period& period) {
+    QString clause = QStringLiteral(" WHERE 1 = 1");
+    QVariantList values;
+    if (period.since.isValid()) {
+        clause += QStringLiteral(" AND p.started_utc >= ?");
+        values << utcText(period.since);
+    }
+    if (period.until.isValid()) {
+        clause += QStringLiteral(" AND p.started_utc < ?");
+        values << utcText(period.until);
+    }
+    return {clause, values};
+}
+
+void readCoverage(const QSqlDatabase& db, const report_period& period, report_figures& figures) {
+    const auto [where, values] = periodClause(period);
+    const QString what = QStringLiteral("cannot read the stations and programs");
+    std::set<QString> stations;
+    std::set<std::pair<QString, QString>> programs;
+    {
+        QSqlQuery query = sql::run(db,
+                                   QStringLiteral("SELECT DISTINCT r.station, r.program_path, r.program_sha256 FROM runs r"
+                                                  " WHERE EXISTS (SELECT 1 FROM parts p%1 AND p.run_id = r.id)")
+                                       .arg(where),
+                                   values, what);
+        while (query.next()) {
+            stations.insert(query.value(0).toString());
+            programs.insert({query.value(1).toString(), query.value(2).toString().left(8)});
+        }
+    }
+    figures.stations.clear();
+    for (const QString& s : stations)
+        figures.stations << s;
+    figures.programs.clear();
+    for (const auto& [path, sha8] : programs)
+        figures.programs.push_back({path, sha8});
+    // Two queries, since each of min() and max() alone is read off the index.
+    QSqlQuery first = sql::run(db, QStringLiteral("SELECT min(p.started_utc) FROM parts p%1").arg(where), values, what);
+    if (first.next())
+        figures.firstPart = fromUtcText(first.value(0).toString());
+    QSqlQuery last = sql::run(db, QStringLiteral("SELECT max(p.started_utc) FROM parts p%1").arg(where), values, what);
+    if (last.next())
+        figures.lastPart = fromUtcText(last.value(0).toString());
+}
+
+std::vector<drop_figures> readDrops(const QSqlDatabase& db, const report_period& period) {
+    std::map<program_key, program_runs> programs = runsInPeriod(db, period);
+    for (auto& [key, runs] : programs)
+        runs.pairs = expectedPairs(db, runs.runIds);
+    countDrops(db, period, programs);
+
+    std::vector<drop_figures> drops;
+    for (const auto& [key, runs] : programs)
+        for (const expected_pair& pair : runs.pairs) {
+            const auto expected = expectedDrops(pair.words);
+            drop_figures ab = dropOf(key, pair, false, expected ? std::optional<double>(expected->first) : std::nullopt);
+            drop_figures ba = dropOf(key, pair, true, expected ? std::optional<double>(expected->second) : std::nullopt);
+            if (ab.n >= 2 * driftParts) {
+                const auto [firstAb, firstBa] = edgeMeans(db, period, key, pair, false);
+                const auto [lastAb, lastBa] = edgeMeans(db, period, key, pair, true);
+                ab.drift = {true, firstAb, lastAb, drifted(firstAb, lastAb, key.tolerance)};
+                ba.drift = {true, firstBa, lastBa, drifted(firstBa, lastBa, key.tolerance)};
+            }
+            drops.push_back(std::move(ab));
+            drops.push_back(std::move(ba));
+        }
+    return drops;
+}
+
+}  // namespace results::report_detail

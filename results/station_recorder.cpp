@@ -1,0 +1,43 @@
+#include "results/station_recorder.h"
+
+#include "results/error.h"
+
+namespace results {
+
+station_recorder::station_recorder(journal& target, run_info run, QString autoPrefix)
+    : target(target), run(std::move(run)), autoPrefix(std::move(autoPrefix)) {
+    if (!this->run.started.isValid())
+        this->run.started = QDateTime::currentDateTimeUtc();
+}
+
+station_recorder::~station_recorder() {
+    finish();
+}
+
+QString station_recorder::record(station::part_result& part) {
+    try {
+        if (runId.isEmpty())
+            runId = target.beginRun(run);
+        if (part.serial.isEmpty() && !autoPrefix.isEmpty())
+            part.serial = target.nextAutoSerial(autoPrefix);
+        part.attempt = target.record(runId, part.serial, part).attempt;
+        ++parts;
+        return QString();
+    } catch (const error& e) {
+        return e.message();
+    }
+}
+
+QString station_recorder::finish() {
+    if (finished || runId.isEmpty())
+        return QString();
+    finished = true;
+    try {
+        target.endRun(runId, QDateTime::currentDateTimeUtc());
+        return QString();
+    } catch (const error& e) {
+        return e.message();
+    }
+}
+
+}  // namespace results

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "results/journal.h"
+#include "results/run_info.h"
+
+#include "station/part_result.h"
+
+#include <QString>
+
+namespace results {
+
+// Puts every part a station judges on record in its journal: the run when its first part comes, each
+// part in one transaction before its buzzer, the run's end when the station stops. Front ends hand
+// record() to the engine as its recorder, so one writer serves them all.
+class station_recorder {
+public:
+    // `autoPrefix` non-empty: parts without a serial are numbered PREFIX000001, ... after the highest
+    // number the journal holds.
+    station_recorder(journal& target, run_info run, QString autoPrefix = QString());
+    ~station_recorder();
+    station_recorder(const station_recorder&) = delete;
+    station_recorder& operator=(const station_recorder&) = delete;
+
+    void setFirmware(const QString& version) { run.firmware = version; }
+    // Records `part` and sets its serial (when numbered here) and attempt; why it could not, or empty.
+    QString record(station::part_result& part);
+    // Ends the run on record (once); why it could not, or empty.
+    QString finish();
+    long recorded() const { return parts; }
+
+private:
+    journal& target;
+    run_info run;
+    QString autoPrefix;
+    QString runId;
+    long parts = 0;
+    bool finished = false;
+};
+
+}  // namespace results

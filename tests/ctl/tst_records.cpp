@@ -1,0 +1,466 @@
+// Every judged part on record: rx48p-ctl as a process against the simulator, with a real SQLite file
+// and a real PostgreSQL server that the suite starts itself.
+
+#include "board_sim_process.h"
+#include "pg_cluster.h"
+
+#include "results/journal.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const QString parts = QStringLiteral(RX48P_TEST_PARTS);
+QString partFile(const QString& name) { return parts + QLatin1Char('/') + name + QStringLiteral(".device"); }
+const QString good = partFile(QStringLiteral("good"));
+
+struct Run {
+    int code = -1;
+    bool crashed = true;
+    QString out, err;
+};
+
+class Ctl {
+public:
+    explicit Ctl(const QStringList& args, const QByteArray& input = QByteArray()) {
+        process.start(QStringLiteral(RX48P_CTL), args);
+        process.waitForStarted();
+        if (!input.isNull()) {
+            process.write(input);
+            process.closeWriteChannel();
+        }
+    }
+    Run finish(int ms = 60000) {
+        if (!process.waitForFinished(ms))
+            process.kill();
+        process.waitForFinished();
+        return {process.exitCode(), process.exitStatus() != QProcess::NormalExit,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+    QProcess process;
+};
+
+QStringList simParts(const QStringList& names, const QStringList& more = {}) {
+    QStringList args{"--event-delay", "0", "--calib-delay", "0"};
+    for (const QString& name : names)
+        args << "--device" << partFile(name);
+    return args + more;
+}
+
+QStringList lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+QStringList matching(const QStringList& all, const QString& prefix) {
+    QStringList out;
+    for (const QString& line : all)
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+// Rows of one query on a database, each as its columns joined by "|".
+class Db {
+public:
+    explicit Db(const QString& file) : name(QStringLiteral("check-%1").arg(++count)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.open();
+    }
+    Db(const pg_cluster& pg, const QString& database) : name(QStringLiteral("check-%1").arg(++count)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(pg.socketDir());
+        db.setPort(pg.port());
+        db.setUserName(pg.user());
+        db.setDatabaseName(database);
+        db.open();
+    }
+    ~Db() { QSqlDatabase::removeDatabase(name); }
+    QStringList rows(const QString& statement) {
+        QStringList out;
+        QSqlQuery q(QSqlDatabase::database(name));
+        if (!q.exec(statement))
+            return {QStringLiteral("error: ") + q.lastError().text()};
+        while (q.next()) {
+            QStringList row;
+            for (int i = 0; i < q.record().count(); ++i)
+                row << q.value(i).toString();
+            out << row.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+
+private:
+    static inline int count = 0;
+    QString name;
+};
+
+QString serverUrl(const pg_cluster& pg, const QString& database) {
+    return QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(pg.user()).arg(pg.port()).arg(database, pg.socketDir());
+}
+
+}  // namespace
+
+class RecordsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    // Serials from a pipe, as a scanner types them: each part's line, record and attempt.
+    void serialsScannedFromAPipe();
+    void numberedSerialsGoOnFromTheDatabase();
+    // A station killed outright in the middle of a part: every earlier part whole, no half part.
+    void killedInTheMiddleOfAPart();
+    // A part that cannot be recorded: the error buzzer, and the station stops with code 5.
+    void aPartThatCannotBeRecordedStopsTheStation();
+    void badResultsFiles_data();
+    void badResultsFiles();
+    // The questions' text as printed, on parts written with known values.
+    void questionsAsText();
+    // A line on one server: down in the middle of a run, absent for a whole run, two stations at once.
+    void serverGoesDownAndComesBack();
+    void pushAfterARunWithoutServer();
+    void twoStationsAtOnce();
+    void serverTroubleForAQuestion();
+
+private:
+    std::unique_ptr<pg_cluster> pg;
+    QTemporaryDir dir;
+    int databases = 0;
+    QString newDatabase() {
+        const QString name = QStringLiteral("line%1").arg(++databases);
+        return pg->createDatabase(name) ? name : QString();
+    }
+};
+
+void RecordsTest::initTestCase() {
+    QVERIFY(QFile::exists(QStringLiteral(RX48P_CTL)));
+    pg = std::make_unique<pg_cluster>();
+    QVERIFY2(pg->ok() && pg->start(), qPrintable(pg->error()));
+}
+
+void RecordsTest::serialsScannedFromAPipe() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good", "missing-pair"}));
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("scanned.sqlite"));
+    // An empty line and one too long are refused; the station asks again. A1 comes back for a retest.
+    const QByteArray serials = "A1\n\n" + QByteArray(65, 'x') + "\nA2\r\nA1\n";
+    const Run run = Ctl({"--results", file, "--station", "bench-7", "--port", port, "station", good, "--serial", "scan"},
+                        serials)
+                        .finish();
+    QCOMPARE(run.code, 1);
+    const QStringList partLines = matching(lines(run.out), "part ");
+    QCOMPARE(partLines.size(), 3);
+    QVERIFY2(partLines.at(0).startsWith(QLatin1String("part 1  A1  PASS  ")), qPrintable(partLines.at(0)));
+    QVERIFY(partLines.at(1).startsWith(QLatin1String("part 2  A2  FAIL  ")));
+    QVERIFY(partLines.at(2).startsWith(QLatin1String("part 3  A1  PASS  ")));
+    QVERIFY2(run.err.contains(QLatin1String("serial refused: a serial is 1 to 64 printable characters, not an empty line")),
+             qPrintable(run.err));
+    QVERIFY(run.err.contains(QLatin1String("serial refused: a serial is 1 to 64 printable characters, not 65")));
+    QVERIFY(!run.err.contains(QLatin1String("serial: ")));  // no prompt without a terminal
+
+    Db db(file);
+    QCOMPARE(db.rows("SELECT p.serial, p.attempt, p.verdict, r.station FROM parts p JOIN runs r ON r.id = p.run_id"
+                     " ORDER BY p.started_utc"),
+             (QStringList{"A1|1|PASS|bench-7", "A2|1|FAIL|bench-7", "A1|2|PASS|bench-7"}));
+    QCOMPARE(db.rows("SELECT count(*) FROM comparisons"), QStringList{"24"});
+    QCOMPARE(db.rows("SELECT c.pins, c.reason FROM comparisons c JOIN parts p ON p.id = c.part_id WHERE c.passed = 0"),
+             QStringList{"5-6|missing (open)"});
+    // Every record the board sent: 4 pairs, 2 buttons, 2 pads of good.device; 3 pairs of the faulty one.
+    QCOMPARE(db.rows("SELECT p.serial, p.attempt, m.measure, count(*) FROM measurements m JOIN parts p ON p.id = m.part_id"
+                     " GROUP BY p.serial, p.attempt, m.measure ORDER BY 1, 2, 3"),
+             (QStringList{"A1|1|button|2", "A1|1|static|4", "A1|1|touch|2", "A1|2|button|2", "A1|2|static|4",
+                          "A1|2|touch|2", "A2|1|button|2", "A2|1|static|3", "A2|1|touch|2"}));
+    QCOMPARE(db.rows("SELECT pin_a, type_a_name, pin_b, type_b_name, vdrop_ab_v, vdrop_ba_v FROM measurements"
+                     " WHERE measure = 'static' AND pin_a = 1 LIMIT 1"),
+             QStringList{"1|Led anode|2|Led cathode|1.8|-0.02"});
+    QCOMPARE(db.rows("SELECT firmware, sensitivity, buzzer, tolerance FROM runs"), QStringList{"1.4.2|64|100|0.1"});
+    QVERIFY(db.rows("SELECT ended_utc FROM runs").first().endsWith(QLatin1Char('Z')));
+    QCOMPARE(db.rows("SELECT program_sha256 FROM runs").first().size(), 64);
+}
+
+void RecordsTest::numberedSerialsGoOnFromTheDatabase() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}));
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("numbered.sqlite"));
+    for (int run = 0; run < 2; ++run) {
+        const Run r = Ctl({"--json", "--results", file, "--port", port, "station", good, "--serial", "auto:LOT9-",
+                           "--count", "2"})
+                          .finish();
+        QCOMPARE(r.code, 0);
+        QStringList serials;
+        for (const QString& line : lines(r.out)) {
+            const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (record.value("record") == QLatin1String("part"))
+                serials << record.value("serial").toString() + QLatin1Char('/') + QString::number(record.value("attempt").toInt());
+        }
+        QCOMPARE(serials, run == 0 ? (QStringList{"LOT9-000001/1", "LOT9-000002/1"})
+                                   : (QStringList{"LOT9-000003/1", "LOT9-000004/1"}));
+    }
+}
+
+void RecordsTest::killedInTheMiddleOfAPart() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start({"--event-delay", "40", "--calib-delay", "0", "--device", good});
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("killed.sqlite"));
+    Ctl ctl({"--results", file, "--port", port, "station", good});
+    // The fourth part's measures are under way: three are on record.
+    QVERIFY(QTest::qWaitFor([&] { return sim.log(QStringLiteral("recv ")).filter(QStringLiteral("MES_BUTTON_MECH")).size() >= 4; },
+                            20000));
+    QVERIFY(ctl.process.processId() > 0);  // kill(0) would hit this test's own process group
+    ::kill(static_cast<pid_t>(ctl.process.processId()), SIGKILL);
+    ctl.finish();
+    Db db(file);
+    QCOMPARE(db.rows("PRAGMA integrity_check"), QStringList{"ok"});
+    QCOMPARE(db.rows("SELECT count(*) FROM parts"), QStringList{"3"});
+    // Each part whole: its 8 comparisons and its 8 records.
+    QCOMPARE(db.rows("SELECT count(*) FROM comparisons GROUP BY part_id"), (QStringList{"8", "8", "8"}));
+    QCOMPARE(db.rows("SELECT count(*) FROM measurements GROUP BY part_id"), (QStringList{"8", "8", "8"}));
+}
+
+void RecordsTest::aPartThatCannotBeRecordedStopsTheStation() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start({"--event-delay", "100", "--calib-delay", "0", "--device", good});
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("locked.sqlite"));
+    Ctl ctl({"--results", file, "--port", port, "station", good});
+    QVERIFY(QTest::qWaitFor([&] { return sim.log(QStringLiteral("recv ")).filter(QStringLiteral("BUZ_OK")).size() >= 1; }, 20000));
+    // Another program holds the file's write lock past the busy time-out.
+    {
+        Db holder(file);
+        QCOMPARE(holder.rows("BEGIN IMMEDIATE"), QStringList{});
+        const Run run = ctl.finish(30000);
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.code, 5);
+        QVERIFY2(run.err.contains(QLatin1String("the part cannot be recorded, the station stops: ")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QLatin1String("locked")), qPrintable(run.err));
+        holder.rows("ROLLBACK");
+    }
+    const auto buzzers = [&] {
+        QStringList out;
+        for (const QString& line : sim.log(QStringLiteral("recv ")))
+            if (line.endsWith(QLatin1String("BUZ_OK")) || line.endsWith(QLatin1String("BUZ_ER")))
+                out << line.section(QLatin1Char(' '), -1);
+        return out;
+    };
+    QTRY_COMPARE(buzzers(), (QStringList{"BUZ_OK", "BUZ_ER"}));
+    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts"), QStringList{"1"});
+}
+
+void RecordsTest::badResultsFiles_data() {
+    QTest::addColumn<QByteArray>("content");  // what the file holds; "newer": a database of a later version
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("not SQLite") << QByteArray("part numbers, one a line\n") << "notes.txt" << "notes.txt is not a results database";
+    QTest::newRow("newer version") << QByteArray("newer") << "newer.sqlite" << "newer";
+    QTest::newRow("a folder in the way") << QByteArray() << "file-not-folder/results.sqlite" << "file-not-folder";
+}
+
+// Refused before the board is touched, with the reason, code 5; the file is left as it was.
+void RecordsTest::badResultsFiles() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, name);
+    QFETCH(QString, err);
+    QTemporaryDir here;
+    const QString file = here.filePath(name);
+    if (content == "newer") {
+        Db db(file);
+        db.rows("CREATE TABLE t (x)");
+        db.rows("PRAGMA user_version = 99");
+    } else if (content.isEmpty()) {
+        QFile blocker(here.filePath(QStringLiteral("file-not-folder")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    } else {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QFile before(file);
+    const QByteArray kept = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
+    before.close();
+    for (const QStringList& args : {QStringList{"--results", file, "--port", "/nonexistent/rx48p", "station", good},
+                                    QStringList{"--results", file, "results", "summary"}}) {
+        const Run run = Ctl(args).finish();
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.code, 5);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        QVERIFY2(!run.err.contains(QLatin1String("/nonexistent/rx48p")), qPrintable(run.err));
+    }
+    QFile after(file);
+    QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), kept);
+}
+
+void RecordsTest::questionsAsText() {
+    const QString file = dir.filePath(QStringLiteral("known.sqlite"));
+    {
+        results::journal journal(file);
+        results::run_info run;
+        run.station = QStringLiteral("st-1");
+        run.programPath = QStringLiteral("/parts/good.device");
+        run.programSha256 = QString(64, QLatin1Char('a'));
+        run.firmware = QStringLiteral("1.4.2");
+        run.started = QDateTime(QDate(2026, 12, 7), QTime(8, 0), Qt::UTC);
+        const QString id = journal.beginRun(run);
+        // S1 fails then passes, S2 passes, S3 fails twice on two reasons, then once on one.
+        const struct { const char* serial; int minute; double cycle; QStringList failures; } made[] = {
+            {"S1", 0, 0.5, {"5-6|missing (open)"}},
+            {"S2", 1, 0.4, {}},
+            {"S1", 2, 0.6, {}},
+            {"S3", 3, 0.7, {"5-6|missing (open)", "9-10|not expected (short)"}},
+            {"S3", 4, 0.3, {"5-6|missing (open)"}},
+        };
+        for (const auto& m : made) {
+            station::part_result p;
+            p.started = QDateTime(QDate(2026, 12, 7), QTime(9, m.minute), Qt::UTC);
+            p.ended = p.started.addMSecs(static_cast<qint64>(m.cycle * 1000));
+            p.cycleSeconds = m.cycle;
+            p.passed = m.failures.isEmpty();
+            station::comparison ok{QStringLiteral("pair"), QStringLiteral("1-2"), true, QStringLiteral("a"), QStringLiteral("a"), QString()};
+            p.comparisons.push_back(ok);
+            for (const QString& f : m.failures)
+                p.comparisons.push_back({QStringLiteral("pair"), f.section('|', 0, 0), false, QString(), QString(), f.section('|', 1)});
+            journal.record(id, QString::fromLatin1(m.serial), p);
+        }
+        journal.endRun(id, QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC));
+    }
+    const auto ask = [&](const QStringList& question) {
+        const Run run = Ctl(QStringList{"--results", file, "results"} + question).finish();
+        return run.code == 0 ? run.out : QStringLiteral("exit %1: %2").arg(run.code).arg(run.err);
+    };
+    QCOMPARE(ask({"summary"}),
+             QStringLiteral("parts  passed  failed  first-pass yield  final yield  median cycle\n"
+                            "5      2       3       33.3 %            66.7 %       0.500 s\n"));
+    QCOMPARE(ask({"summary", "--by", "day", "--since", "2026-12-07", "--until", "2026-12-07T09:03"}),
+             QStringLiteral("day         parts  passed  failed  first-pass yield  final yield  median cycle\n"
+                            "2026-12-07  3      2       1       50.0 %            100.0 %      0.500 s\n"));
+    QCOMPARE(ask({"failures"}),
+             QStringLiteral("count  cumulative  reason\n"
+                            "3      75.0 %      pair 5-6: missing (open)\n"
+                            "1      100.0 %     pair 9-10: not expected (short)\n"));
+    QCOMPARE(ask({"part", "S3"}),
+             QStringLiteral("attempt  time                      station  verdict  reasons\n"
+                            "1        2026-12-07T09:03:00.000Z  st-1     FAIL     pair 5-6: missing (open); pair 9-10: not expected (short)\n"
+                            "2        2026-12-07T09:04:00.000Z  st-1     FAIL     pair 5-6: missing (open)\n"));
+    const QString csv = ask({"export", "--since", "2026-12-07T09:04"});
+    QCOMPARE(csv, QStringLiteral("serial,attempt,station,time,verdict,kind,pins,expected,measured,passed,reason\r\n"
+                                 "S3,2,st-1,2026-12-07T09:04:00.000Z,FAIL,pair,1-2,a,a,1,\r\n"
+                                 "S3,2,st-1,2026-12-07T09:04:00.000Z,FAIL,pair,5-6,,,0,missing (open)\r\n"));
+    // The report: a page replaced whole, or its figures as JSON Lines; an empty period says so.
+    const QString page = dir.filePath(QStringLiteral("report.html"));
+    QCOMPARE(Ctl({"--results", file, "results", "report", "--html", page}).finish().code, 0);
+    QFile html(page);
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QByteArray text = html.readAll();
+    QVERIFY(text.contains("<svg") && !text.contains("<script"));
+    const Run figures = Ctl({"--json", "--results", file, "results", "report"}).finish();
+    QCOMPARE(figures.code, 0);
+    QCOMPARE(QJsonDocument::fromJson(lines(figures.out).first().toUtf8()).object().value("parts").toInt(), 5);
+    const Run empty = Ctl({"--results", file, "results", "report", "--html", page, "--since", "2027-01-01"}).finish();
+    QCOMPARE(empty.code, 0);
+    QFile emptyPage(page);
+    QVERIFY(emptyPage.open(QIODevice::ReadOnly));
+    QVERIFY(emptyPage.readAll().contains("No parts were recorded in this period."));
+    QCOMPARE(Ctl({"--results", file, "results", "report"}).finish().code, 2);
+
+    const Run bad = Ctl({"--results", file, "results", "summary", "--since", "yesterday"}).finish();
+    QCOMPARE(bad.code, 2);
+    QVERIFY(bad.err.contains(QLatin1String("--since: 'yesterday' is not an ISO 8601 date")));
+}
+
+void RecordsTest::serverGoesDownAndComesBack() {
+    const QString database = newDatabase();
+    QVERIFY(!database.isEmpty());
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start({"--event-delay", "60", "--calib-delay", "0", "--device", good});
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("line.sqlite"));
+    Ctl ctl({"--results", file, "--server", serverUrl(*pg, database), "--port", port, "station", good, "--count", "12"});
+    const auto buzzed = [&] { return sim.log(QStringLiteral("recv ")).filter(QStringLiteral("BUZ_OK")).size(); };
+    QVERIFY(QTest::qWaitFor([&] { return buzzed() >= 2; }, 20000));
+    QVERIFY(pg->stop());
+    QVERIFY(QTest::qWaitFor([&] { return buzzed() >= 6; }, 20000));
+    QVERIFY(pg->start());
+    const Run run = ctl.finish();
+    QCOMPARE(run.code, 0);
+    QVERIFY2(run.err.contains(QLatin1String("the station goes on and records its parts in the journal")), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QLatin1String("the results server is back")), qPrintable(run.err));
+    QCOMPARE(run.err.count(QLatin1String("goes on and records")), 1);  // said once, not per part
+    QCOMPARE(Db(*pg, database).rows("SELECT count(*), count(DISTINCT id) FROM parts"), QStringList{"12|12"});
+    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts WHERE forwarded = 0"), QStringList{"0"});
+}
+
+void RecordsTest::pushAfterARunWithoutServer() {
+    const QString database = newDatabase();
+    QVERIFY(!database.isEmpty());
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good", "missing-pair"}));
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("offline.sqlite"));
+    const QString nowhere = QStringLiteral("postgresql://%1@:%2/%3?host=%4")
+                                .arg(pg->user()).arg(1).arg(database, dir.filePath(QStringLiteral("no-server")));
+    const Run run = Ctl({"--results", file, "--server", nowhere, "--port", port, "station", good, "--count", "4"}).finish();
+    QCOMPARE(run.code, 1);  // the verdicts decide, not the server
+    QVERIFY2(run.err.contains(QLatin1String("4 parts are not on the results server yet")), qPrintable(run.err));
+    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts WHERE forwarded = 0"), QStringList{"4"});
+
+    const Run push = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    QCOMPARE(push.code, 0);
+    QVERIFY2(push.out.startsWith(QLatin1String("pushed 4 parts to ")), qPrintable(push.out));
+    const Run again = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    QVERIFY(again.out.startsWith(QLatin1String("pushed 0 parts to ")));
+    Db server(*pg, database);
+    QCOMPARE(server.rows("SELECT verdict, count(*) FROM parts GROUP BY verdict ORDER BY verdict"),
+             (QStringList{"FAIL|2", "PASS|2"}));
+    QCOMPARE(server.rows("SELECT count(*) FROM comparisons"), QStringList{"32"});
+}
+
+void RecordsTest::twoStationsAtOnce() {
+    const QString database = newDatabase();
+    QVERIFY(!database.isEmpty());
+    BoardSimProcess simA(QStringLiteral(RX48P_BOARD_SIM)), simB(QStringLiteral(RX48P_BOARD_SIM));
+    const QString portA = simA.start(simParts({"good"})), portB = simB.start(simParts({"missing-pair"}));
+    QVERIFY(!portA.isEmpty() && !portB.isEmpty());
+    const QString url = serverUrl(*pg, database);
+    Ctl a({"--station", "A", "--results", dir.filePath(QStringLiteral("a.sqlite")), "--server", url, "--port", portA,
+           "station", good, "--count", "15"});
+    Ctl b({"--station", "B", "--results", dir.filePath(QStringLiteral("b.sqlite")), "--server", url, "--port", portB,
+           "station", good, "--count", "10"});
+    QCOMPARE(a.finish().code, 0);
+    QCOMPARE(b.finish().code, 1);
+    Db server(*pg, database);
+    QCOMPARE(server.rows("SELECT r.station, p.verdict, count(*) FROM parts p JOIN runs r ON r.id = p.run_id"
+                         " GROUP BY r.station, p.verdict ORDER BY 1"),
+             (QStringList{"A|PASS|15", "B|FAIL|10"}));
+    const Run summary = Ctl({"--server", url, "results", "summary", "--by", "station"}).finish();
+    QCOMPARE(summary.code, 0);
+    QVERIFY2(summary.out.contains(QRegularExpression(QStringLiteral("\nA +15 +15 +0 "))), qPrintable(summary.out));
+}
+
+void RecordsTest::serverTroubleForAQuestion() {
+    const Run malformed = Ctl({"--server", "mysql://db/results", "results", "summary"}).finish();
+    QCOMPARE(malformed.code, 2);
+    QVERIFY2(malformed.err.contains(QLatin1String("--server: ")), qPrintable(malformed.err));
+    const Run password = Ctl({"--server", "postgresql://u:secret@db/results", "results", "summary"}).finish();
+    QCOMPARE(password.code, 2);
+    QVERIFY(!password.err.contains(QLatin1String("secret")));
+    const Run unknownUser = Ctl({"--server", QStringLiteral("postgresql://nobody-here@:%1/postgres?host=%2").arg(pg->port()).arg(pg->socketDir()),
+                                 "results", "summary"}).finish();
+    QCOMPARE(unknownUser.code, 5);
+    QVERIFY2(unknownUser.err.contains(QLatin1String("nobody-here")), qPrintable(unknownUser.err));
+    const Run noServer = Ctl({"--server", QStringLiteral("postgresql://x@:1/none?host=%1").arg(dir.filePath("none")),
+                              "results", "failures"}).finish();
+    QCOMPARE(noServer.code, 5);
+    QVERIFY2(noServer.err.contains(QLatin1String("cannot reach ")), qPrintable(noServer.err));
+}
+
+QTEST_GUILESS_MAIN(RecordsTest)
+#include "tst_records.moc"

@@ -1,0 +1,60 @@
+#pragma once
+
+// Judged parts as the station engine hands them over, for the results suites.
+
+#include "results/run_info.h"
+
+#include "device/records.h"
+#include "station/part_result.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace test_parts {
+
+inline QDateTime at(const char* utc) { return QDateTime::fromString(QString::fromLatin1(utc), Qt::ISODateWithMs); }
+
+inline results::run_info run(const QString& station, const QString& program) {
+    results::run_info r;
+    r.station = station;
+    r.programPath = program;
+    r.programSha256 = QStringLiteral("9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08");
+    r.firmware = QStringLiteral("1.4.2");
+    r.sensitivity = 70;
+    r.buzzer = 90;
+    r.tolerance = 0.15;
+    r.started = at("2026-12-07T08:00:00.000Z");
+    r.programVersion = QStringLiteral("0.9.1");
+    return r;
+}
+
+inline station::comparison passedPair(const char* pins) {
+    const QString words = QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V");
+    return {QStringLiteral("pair"), QString::fromLatin1(pins), true, words, words, QString()};
+}
+
+inline station::comparison openPair(const char* pins) {
+    return {QStringLiteral("pair"), QString::fromLatin1(pins), false, QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V"),
+            QString(), QStringLiteral("missing (open)")};
+}
+
+inline station::comparison lowDropPair(const char* pins) {
+    return {QStringLiteral("pair"), QString::fromLatin1(pins), false, QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V"),
+            QStringLiteral("Led anode to Led cathode, 1.500V / -0.020V"), QStringLiteral("drop 1.500V, expected 1.800V")};
+}
+
+// A part started at `started`, ended one cycle later; passed when every comparison did.
+inline station::part_result part(const char* started, double cycle, std::vector<station::comparison> comparisons) {
+    station::part_result p;
+    p.started = at(started);
+    p.ended = p.started.addMSecs(qint64(cycle * 1000));
+    p.cycleSeconds = cycle;
+    p.comparisons = std::move(comparisons);
+    p.passed = true;
+    for (const station::comparison& c : p.comparisons)
+        p.passed = p.passed && c.passed;
+    p.measured.pairs = std::vector<tarnwell::pin_pair_record>{{1, tarnwell::LED_ANODE, 2, tarnwell::LED_CATHODE, 90, -1}};
+    return p;
+}
+
+}  // namespace test_parts

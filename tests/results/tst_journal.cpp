@@ -1,0 +1,508 @@
+// The station's SQLite journal on a real file: its tables, what it refuses, what one recorded part
+// leaves in it, retests, automatic serials, and the file's locks.
+
+#include "test_parts.h"
+
+#include "results/connection.h"
+#include "results/error.h"
+#include "results/journal.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using test_parts::at;
+
+namespace {
+
+// A second connection to the file, as another program would hold it.
+class other_connection {
+public:
+    explicit other_connection(const QString& path) {
+        conn.db().setDatabaseName(path);
+        conn.db().open();
+    }
+    bool exec(const QString& statement) {
+        QSqlQuery query(conn.db());
+        return query.exec(statement);
+    }
+    // Every row of a query, each value as text ("NULL" for a NULL), to compare with literals.
+    QList<QStringList> rows(const QString& select) {
+        QList<QStringList> all;
+        QSqlQuery query(conn.db());
+        if (!query.exec(select))
+            return {{QStringLiteral("query failed")}};
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row << (query.isNull(i) ? QStringLiteral("NULL") : query.value(i).toString());
+            all << row;
+        }
+        return all;
+    }
+    QString one(const QString& select) {
+        const QList<QStringList> r = rows(select);
+        return r.isEmpty() ? QStringLiteral("no row") : r.first().join(QLatin1Char('|'));
+    }
+
+private:
+    results::connection conn{QStringLiteral("QSQLITE"), QStringLiteral("test")};
+};
+
+// Root writes any file whatever its mode: while this lives, this thread cannot, so a read-only file is
+// read-only here as it is for the station's own user.
+class without_file_override {
+public:
+    without_file_override() {
+        if (::syscall(SYS_capget, &header, saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        dropped = ::syscall(SYS_capset, &header, reduced) == 0;
+    }
+    ~without_file_override() {
+        if (dropped)
+            ::syscall(SYS_capset, &header, saved);
+    }
+    without_file_override(const without_file_override&) = delete;
+    without_file_override& operator=(const without_file_override&) = delete;
+
+private:
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2]{};
+    bool dropped = false;
+};
+
+QString errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const results::error& e) {
+        return e.message();
+    }
+    return QStringLiteral("no error");
+}
+
+bool isUuid(const QString& text) { return !QUuid::fromString(text).isNull() && text.size() == 36; }
+
+}  // namespace
+
+class tst_journal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        dir.emplace();
+        QVERIFY(dir->isValid());
+    }
+    void cleanup() { dir.reset(); }
+
+    void createsTablesAndVersion();
+    void tableColumns_data();
+    void tableColumns();
+    void reopeningKeepsData();
+    void refusesWhatIsNotResults_data();
+    void refusesWhatIsNotResults();
+    void refusesNewerVersion();
+    void readOnlyFileRefusedAndKept();
+    void unusablePaths();
+
+    void recordsEveryTable();
+    void recordIsOneTransaction();
+    void attemptsCountRetests();
+    void unknownRunRefused();
+    void sqlInSerialStoredLiterally();
+
+    void nextAutoSerial_data();
+    void nextAutoSerial();
+    void nextAutoSerialRunsOut();
+
+    void lockedPastBusyTimeout();
+    void defaultBusyTimeoutIsFiveSeconds();
+
+private:
+    QString file(const char* name) const { return dir->filePath(QString::fromLatin1(name)); }
+    std::optional<QTemporaryDir> dir;  // a new one for each case and each data row
+};
+
+void tst_journal::createsTablesAndVersion() {
+    const QString path = file("new/folder/results.sqlite");
+    { results::journal journal(path); }
+    QVERIFY(QFile::exists(path));
+    other_connection db(path);
+    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
+    QCOMPARE(db.one(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
+    QCOMPARE(db.rows(QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"
+                                    " ORDER BY type, name")),
+             (QList<QStringList>{
+                 {"index", "comparisons_failed", "comparisons"},
+                 {"index", "comparisons_part", "comparisons"},
+                 {"index", "measurements_part", "measurements"},
+                 {"index", "parts_forwarded", "parts"},
+                 {"index", "parts_run", "parts"},
+                 {"index", "parts_serial", "parts"},
+                 {"index", "parts_started", "parts"},
+                 {"table", "comparisons", "comparisons"},
+                 {"table", "measurements", "measurements"},
+                 {"table", "parts", "parts"},
+                 {"table", "runs", "runs"},
+             }));
+    QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_serial')")), (QList<QStringList>{{"serial"}}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_started')")),
+             (QList<QStringList>{{"started_utc"}}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_run')")), (QList<QStringList>{{"run_id"}}));
+}
+
+void tst_journal::tableColumns_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("columns");  // name type notnull default, each
+    QTest::newRow("runs") << "runs"
+                          << "id TEXT 0 NULL|station TEXT 1 NULL|program_path TEXT 1 NULL|program_sha256 TEXT 1 NULL|"
+                             "firmware TEXT 1 NULL|sensitivity INTEGER 1 NULL|buzzer INTEGER 1 NULL|"
+                             "tolerance DOUBLE PRECISION 1 NULL|started_utc TEXT 1 NULL|ended_utc TEXT 0 NULL|"
+                             "program_version TEXT 1 NULL|forwarded INTEGER 1 0";
+    QTest::newRow("parts") << "parts"
+                           << "id TEXT 0 NULL|run_id TEXT 1 NULL|serial TEXT 0 NULL|attempt INTEGER 1 NULL|"
+                              "started_utc TEXT 1 NULL|ended_utc TEXT 1 NULL|verdict TEXT 1 NULL|"
+                              "cycle_s DOUBLE PRECISION 1 NULL|forwarded INTEGER 1 0";
+    QTest::newRow("comparisons") << "comparisons"
+                                 << "id TEXT 0 NULL|part_id TEXT 1 NULL|seq INTEGER 1 NULL|kind TEXT 1 NULL|"
+                                    "pins TEXT 1 NULL|expected TEXT 1 NULL|measured TEXT 1 NULL|passed INTEGER 1 NULL|"
+                                    "reason TEXT 1 NULL";
+    QTest::newRow("measurements") << "measurements"
+                                  << "id TEXT 0 NULL|part_id TEXT 1 NULL|seq INTEGER 1 NULL|measure TEXT 1 NULL|"
+                                     "pin_a INTEGER 1 NULL|type_a INTEGER 1 NULL|type_a_name TEXT 0 NULL|"
+                                     "pin_b INTEGER 0 NULL|type_b INTEGER 0 NULL|type_b_name TEXT 0 NULL|"
+                                     "vdrop_ab_v DOUBLE PRECISION 0 NULL|vdrop_ba_v DOUBLE PRECISION 0 NULL";
+}
+
+void tst_journal::tableColumns() {
+    QFETCH(QString, table);
+    QFETCH(QString, columns);
+    const QString path = file("columns.sqlite");
+    { results::journal journal(path); }
+    other_connection db(path);
+    QStringList found;
+    for (const QStringList& c : db.rows(QStringLiteral("SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info('%1')").arg(table)))
+        found << c.join(QLatin1Char(' '));
+    QCOMPARE(found.join(QLatin1Char('|')), columns);
+    QCOMPARE(db.one(QStringLiteral("SELECT pk FROM pragma_table_info('%1') WHERE name = 'id'").arg(table)), QStringLiteral("1"));
+}
+
+void tst_journal::reopeningKeepsData() {
+    const QString path = file("reopen.sqlite");
+    {
+        results::journal journal(path);
+        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+        journal.record(run, QStringLiteral("SN000001"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::passedPair("1-2")}));
+    }
+    results::journal journal(path);
+    QCOMPARE(journal.nextAutoSerial(QStringLiteral("SN")), QStringLiteral("SN000002"));
+    other_connection db(path);
+    QCOMPARE(db.rows(QStringLiteral("SELECT serial, verdict FROM parts")), (QList<QStringList>{{"SN000001", "PASS"}}));
+    QCOMPARE(db.one(QStringLiteral("SELECT count(*) FROM comparisons")), QStringLiteral("1"));
+    QCOMPARE(db.one(QStringLiteral("SELECT station FROM runs")), QStringLiteral("ST-A"));
+}
+
+void tst_journal::refusesWhatIsNotResults_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("sqlite");  // statements making a SQLite file of another program, if any
+    QTest::newRow("a line of text") << QByteArray("station notes\n") << QString();
+    QTest::newRow("a page of text") << QByteArray("board swapped at 10:40, pin 5 retested OK; ").repeated(60) << QString();
+    QTest::newRow("bytes") << QByteArray("\x00\x01\x02\xff\xfe\x10garbage\x00", 15).repeated(300) << QString();
+    QTest::newRow("another program's SQLite file") << QByteArray() << QStringLiteral("CREATE TABLE notes (t TEXT)");
+}
+
+void tst_journal::refusesWhatIsNotResults() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, sqlite);
+    const QString path = file("other.file");
+    if (sqlite.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    } else {
+        other_connection db(path);
+        QVERIFY(db.exec(sqlite));
+    }
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    before.close();
+
+    QCOMPARE(errorOf([&] { results::journal journal(path); }), path + QStringLiteral(" is not a results database"));
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), bytes);
+}
+
+void tst_journal::refusesNewerVersion() {
+    const QString path = file("newer.sqlite");
+    {
+        results::journal journal(path);
+        journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    }
+    {
+        other_connection db(path);
+        QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 7")));
+    }
+    QCOMPARE(errorOf([&] { results::journal journal(path); }),
+             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 2)"));
+    other_connection db(path);
+    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("7"));
+    QCOMPARE(db.one(QStringLiteral("SELECT count(*) FROM runs")), QStringLiteral("1"));
+}
+
+void tst_journal::readOnlyFileRefusedAndKept() {
+    const QString path = file("readonly.sqlite");
+    {
+        results::journal journal(path);
+        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+        journal.record(run, QStringLiteral("KEEP1"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::openPair("5-6")}));
+    }
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    {
+        const without_file_override asAnyUser;
+        const QString message = errorOf([&] {
+            results::journal journal(path);
+            const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+            journal.record(run, QStringLiteral("LOST"), test_parts::part("2026-12-07T11:00:00.000Z", 2, {}));
+        });
+        QVERIFY2(message.startsWith(QStringLiteral("cannot write ") + path + QStringLiteral(": the file is read-only")),
+                 qPrintable(message));
+    }
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    results::journal journal(path);
+    other_connection db(path);
+    QCOMPARE(db.rows(QStringLiteral("SELECT serial, verdict FROM parts")), (QList<QStringList>{{"KEEP1", "FAIL"}}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT reason FROM comparisons")), (QList<QStringList>{{"missing (open)"}}));
+}
+
+void tst_journal::unusablePaths() {
+    const QString folder = file("a-folder");
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(errorOf([&] { results::journal journal(folder); }), folder + QStringLiteral(" is a folder, not a results database"));
+
+    const QString plain = file("plain.txt");
+    QFile f(plain);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    QCOMPARE(errorOf([&] { results::journal journal(plain + QStringLiteral("/sub/results.sqlite")); }),
+             QStringLiteral("cannot create the folder %1/sub for the results database").arg(plain));
+}
+
+void tst_journal::recordsEveryTable() {
+    const QString path = file("record.sqlite");
+    results::journal journal(path);
+    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+
+    station::part_result part;
+    part.number = 3;
+    part.started = at("2026-12-07T11:00:00.123+01:00");
+    part.ended = at("2026-12-07T10:00:02.623Z");
+    part.cycleSeconds = 2.5;
+    part.passed = false;
+    part.comparisons = {test_parts::passedPair("1-2"), test_parts::openPair("5-6"),
+                        {QStringLiteral("button"), QStringLiteral("12 (common 14)"), true, QStringLiteral("Button ON"),
+                         QStringLiteral("Button ON"), QString()}};
+    part.measured.pairs = std::vector<tarnwell::pin_pair_record>{{1, tarnwell::LED_ANODE, 2, tarnwell::LED_CATHODE, 90, -1},
+                                                                 {3, tarnwell::SHORTCUT, 4, tarnwell::SHORTCUT, 0, 0}};
+    part.measured.buttons = std::vector<tarnwell::pin_pair_record>{{12, tarnwell::BUTTON_ON, 14, tarnwell::COMMON, 0, 0}};
+    part.measured.pads = std::vector<tarnwell::cap_pin_record>{{16, tarnwell::TOUCH_ON}, {17, 0x7f}};
+
+    const results::recorded_part recorded = journal.record(run, QStringLiteral("SN000042"), part);
+    QCOMPARE(recorded.attempt, 1);
+    QVERIFY(isUuid(recorded.id));
+    QVERIFY(isUuid(run));
+    journal.endRun(run, at("2026-12-07T19:30:00.500+01:00"));
+
+    other_connection db(path);
+    QCOMPARE(db.rows(QStringLiteral("SELECT id, station, program_path, program_sha256, firmware, sensitivity, buzzer,"
+                                    " tolerance, started_utc, ended_utc, program_version FROM runs")),
+             (QList<QStringList>{{run, "ST-A", "/parts/alpha.part",
+                                  "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08", "1.4.2", "70", "90",
+                                  "0.15", "2026-12-07T08:00:00.000Z", "2026-12-07T18:30:00.500Z", "0.9.1"}}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s,"
+                                    " forwarded FROM parts")),
+             (QList<QStringList>{{recorded.id, run, "SN000042", "1", "2026-12-07T10:00:00.123Z", "2026-12-07T10:00:02.623Z",
+                                  "FAIL", "2.5", "0"}}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT part_id, kind, pins, expected, measured, passed, reason FROM comparisons"
+                                    " ORDER BY seq")),
+             (QList<QStringList>{
+                 {recorded.id, "pair", "1-2", "Led anode to Led cathode, 1.800V / -0.020V",
+                  "Led anode to Led cathode, 1.800V / -0.020V", "1", ""},
+                 {recorded.id, "pair", "5-6", "Led anode to Led cathode, 1.800V / -0.020V", "", "0", "missing (open)"},
+                 {recorded.id, "button", "12 (common 14)", "Button ON", "Button ON", "1", ""},
+             }));
+    QCOMPARE(db.rows(QStringLiteral("SELECT part_id, measure, pin_a, type_a, type_a_name, pin_b, type_b, type_b_name,"
+                                    " vdrop_ab_v, vdrop_ba_v FROM measurements ORDER BY seq")),
+             (QList<QStringList>{
+                 {recorded.id, "static", "1", "1", "Led anode", "2", "2", "Led cathode", "1.8", "-0.02"},
+                 {recorded.id, "static", "3", "4", "Shortcut", "4", "4", "Shortcut", "0", "0"},
+                 {recorded.id, "button", "12", "17", "Button ON", "14", "5", "Common", "0", "0"},
+                 {recorded.id, "touch", "16", "33", "Touch ON", "NULL", "NULL", "NULL", "NULL", "NULL"},
+                 {recorded.id, "touch", "17", "127", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL"},
+             }));
+    // Every row its own id.
+    QCOMPARE(db.one(QStringLiteral("SELECT count(DISTINCT id) FROM (SELECT id FROM comparisons UNION ALL"
+                                   " SELECT id FROM measurements)")),
+             QStringLiteral("8"));
+}
+
+void tst_journal::recordIsOneTransaction() {
+    const QString path = file("atomic.sqlite");
+    results::journal journal(path);
+    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    {
+        // The last insert of a part fails: nothing of the part may stay.
+        other_connection db(path);
+        QVERIFY(db.exec(QStringLiteral("CREATE TRIGGER no_pad BEFORE INSERT ON measurements WHEN NEW.measure = 'touch'"
+                                       " BEGIN SELECT RAISE(ABORT, 'pad refused'); END")));
+    }
+    station::part_result part = test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::passedPair("1-2")});
+    part.measured.pads = std::vector<tarnwell::cap_pin_record>{{16, tarnwell::TOUCH_ON}};
+    QVERIFY(errorOf([&] { journal.record(run, QStringLiteral("HALF"), part); })
+                .startsWith(QStringLiteral("cannot record the part in ") + path + QStringLiteral(": pad refused")));
+    other_connection db(path);
+    QCOMPARE(db.one(QStringLiteral("SELECT (SELECT count(*) FROM parts) || (SELECT count(*) FROM comparisons) ||"
+                                   " (SELECT count(*) FROM measurements)")),
+             QStringLiteral("000"));
+    // And the journal goes on: the transaction did not stay open.
+    part.measured.pads.reset();
+    QCOMPARE(journal.record(run, QStringLiteral("HALF"), part).attempt, 1);
+    QCOMPARE(db.one(QStringLiteral("SELECT count(*) FROM parts")), QStringLiteral("1"));
+}
+
+void tst_journal::attemptsCountRetests() {
+    const QString path = file("attempts.sqlite");
+    QList<int> attempts;
+    {
+        results::journal journal(path);
+        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+        const station::part_result p = test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::openPair("5-6")});
+        attempts << journal.record(run, QStringLiteral("SN7"), p).attempt << journal.record(run, QStringLiteral("SN8"), p).attempt
+                 << journal.record(run, QStringLiteral("SN7"), p).attempt << journal.record(run, QString(), p).attempt
+                 << journal.record(run, QString(), p).attempt;
+    }
+    // Across a reopening and a new run, the count goes on.
+    results::journal journal(path);
+    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/a.part")));
+    attempts << journal.record(run, QStringLiteral("SN7"), test_parts::part("2026-12-08T10:00:00.000Z", 2, {})).attempt;
+    QCOMPARE(attempts, (QList<int>{1, 1, 2, 1, 1, 3}));
+    other_connection db(path);
+    QCOMPARE(db.rows(QStringLiteral("SELECT serial, attempt FROM parts ORDER BY rowid")),
+             (QList<QStringList>{{"SN7", "1"}, {"SN8", "1"}, {"SN7", "2"}, {"NULL", "1"}, {"NULL", "1"}, {"SN7", "3"}}));
+}
+
+void tst_journal::unknownRunRefused() {
+    const QString path = file("norun.sqlite");
+    results::journal journal(path);
+    const QString stranger = QStringLiteral("2f1e7a52-8d9e-4c41-9d0c-3c1f27a1d0aa");
+    QCOMPARE(errorOf([&] { journal.record(stranger, QString(), test_parts::part("2026-12-07T10:00:00.000Z", 2, {})); }),
+             QStringLiteral("cannot record the part in %1: it holds no run %2").arg(path, stranger));
+    QCOMPARE(errorOf([&] { journal.endRun(stranger, at("2026-12-07T10:00:00.000Z")); }),
+             QStringLiteral("cannot record the end of the run in %1: it holds no run %2").arg(path, stranger));
+}
+
+void tst_journal::sqlInSerialStoredLiterally() {
+    const QString path = file("injection.sqlite");
+    const QString serial = QStringLiteral("x'); DROP TABLE parts; --");
+    const QString prefix = QStringLiteral("P' OR '1'='1");
+    {
+        results::journal journal(path);
+        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST'; DELETE FROM runs; --"), QStringLiteral("/parts/a.part")));
+        journal.record(run, serial, test_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
+        QCOMPARE(journal.record(run, serial, test_parts::part("2026-12-07T10:01:00.000Z", 2, {})).attempt, 2);
+        journal.record(run, prefix + QStringLiteral("000041"), test_parts::part("2026-12-07T10:02:00.000Z", 2, {}));
+        QCOMPARE(journal.nextAutoSerial(prefix), prefix + QStringLiteral("000042"));
+    }
+    other_connection db(path);
+    QCOMPARE(db.rows(QStringLiteral("SELECT serial FROM parts ORDER BY rowid")),
+             (QList<QStringList>{{serial}, {serial}, {prefix + QStringLiteral("000041")}}));
+    QCOMPARE(db.one(QStringLiteral("SELECT station FROM runs")), QStringLiteral("ST'; DELETE FROM runs; --"));
+}
+
+void tst_journal::nextAutoSerial_data() {
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("empty journal") << QStringList{} << "SN" << "SN000001";
+    QTest::newRow("after the highest, not the last")
+        << QStringList{"SN000012", "SN000099", "SN000013"} << "SN" << "SN000100";
+    QTest::newRow("longer prefix starting alike ignored")
+        << QStringList{"SN000007", "SNX000999", "SNB000500"} << "SN" << "SN000008";
+    QTest::newRow("shorter prefix ignored") << QStringList{"SN000070", "S000003"} << "S" << "S000004";
+    QTest::newRow("not six digits ignored")
+        << QStringList{"SN000005", "SN00009", "SN0000123", "SN00000A", "sn000900"} << "SN" << "SN000006";
+    QTest::newRow("wildcards are letters") << QStringList{"A*000004", "AB000009", "A?000050"} << "A*" << "A*000005";
+    QTest::newRow("empty prefix") << QStringList{"000041", "SN000300"} << "" << "000042";
+}
+
+void tst_journal::nextAutoSerial() {
+    QFETCH(QStringList, stored);
+    QFETCH(QString, prefix);
+    QFETCH(QString, next);
+    results::journal journal(file("serials.sqlite"));
+    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    for (const QString& serial : stored)
+        journal.record(run, serial, test_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
+    QCOMPARE(journal.nextAutoSerial(prefix), next);
+}
+
+void tst_journal::nextAutoSerialRunsOut() {
+    const QString path = file("full.sqlite");
+    results::journal journal(path);
+    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    journal.record(run, QStringLiteral("Q999998"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
+    QCOMPARE(journal.nextAutoSerial(QStringLiteral("Q")), QStringLiteral("Q999999"));
+    journal.record(run, QStringLiteral("Q999999"), test_parts::part("2026-12-07T10:00:01.000Z", 2, {}));
+    QCOMPARE(errorOf([&] { journal.nextAutoSerial(QStringLiteral("Q")); }),
+             QStringLiteral("no serial is left after Q999999 in %1").arg(path));
+}
+
+void tst_journal::lockedPastBusyTimeout() {
+    const QString path = file("locked.sqlite");
+    results::journal journal(path, results::journal_options{400});
+    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    other_connection holder(path);
+    QVERIFY(holder.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QVERIFY(holder.exec(QStringLiteral("UPDATE runs SET firmware = '9.9.9'")));
+
+    QElapsedTimer waited;
+    waited.start();
+    const QString message =
+        errorOf([&] { journal.record(run, QStringLiteral("SN1"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {})); });
+    QVERIFY2(waited.elapsed() >= 350, qPrintable(QString::number(waited.elapsed())));
+    QVERIFY2(message.startsWith(QStringLiteral("cannot record the part in ") + path +
+                                QStringLiteral(": the database is locked by another program past the busy time-out")),
+             qPrintable(message));
+
+    QVERIFY(holder.exec(QStringLiteral("ROLLBACK")));
+    QCOMPARE(journal.record(run, QStringLiteral("SN1"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {})).attempt, 1);
+}
+
+void tst_journal::defaultBusyTimeoutIsFiveSeconds() {
+    const QString path = file("patient.sqlite");
+    results::journal journal(path);
+    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    other_connection holder(path);
+    QVERIFY(holder.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY(errorOf([&] { journal.endRun(run, at("2026-12-07T10:00:00.000Z")); }).contains(QStringLiteral("locked")));
+    QVERIFY2(waited.elapsed() >= 4900 && waited.elapsed() < 9000, qPrintable(QString::number(waited.elapsed())));
+}
+
+QTEST_GUILESS_MAIN(tst_journal)
+#include "tst_journal.moc"

@@ -1,0 +1,390 @@
+// The questions asked of the recorded parts, on a known set of parts written by this test, once in the
+// station's SQLite journal and once on a real PostgreSQL server it was forwarded to; and the CSV and
+// text-table writers the commands print them with. Every expected number is worked out by hand from
+// the set below.
+
+#include "pg_cluster.h"
+#include "test_parts.h"
+
+#include "results/aligned_table.h"
+#include "results/connection.h"
+#include "results/csv.h"
+#include "results/forwarder.h"
+#include "results/journal.h"
+#include "results/questions.h"
+#include "results/utc_text.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+using test_parts::at;
+
+namespace {
+
+station::comparison touch(bool passed) {
+    return {QStringLiteral("touch"), QStringLiteral("16"), passed, QStringLiteral("Touch ON"),
+            passed ? QStringLiteral("Touch ON") : QStringLiteral("Touch OFF"),
+            passed ? QString() : QStringLiteral("reads OFF, expected ON")};
+}
+
+station::comparison stuckButton() {
+    return {QStringLiteral("button"), QStringLiteral("12 (common 14)"), false, QStringLiteral("Button ON"),
+            QStringLiteral("Button OFF"), QStringLiteral("reads OFF, expected ON")};
+}
+
+QString summaryText(const results::summary_row& r) {
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+        .arg(r.group.isEmpty() ? QStringLiteral("-") : r.group)
+        .arg(r.parts)
+        .arg(r.passed)
+        .arg(r.failed)
+        .arg(r.units)
+        .arg(r.passedFirst)
+        .arg(r.passedFinally)
+        .arg(QString::number(r.firstPassYield, 'f', 2), QString::number(r.finalYield, 'f', 2))
+        .arg(r.medianCycle);
+}
+
+}  // namespace
+
+class tst_questions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void summary_data();
+    void summary();
+    void failures_data();
+    void failures();
+    void partAttempts_data();
+    void partAttempts();
+    void exportRows_data();
+    void exportRows();
+
+    void medianOfManyParts_data();
+    void medianOfManyParts();
+    void olderJournalGainsTheFailureIndex();
+
+    void csvRecord_data();
+    void csvRecord();
+    void alignedTable();
+
+private:
+    // The same rows for the journal and for the server, after a first column "backend".
+    static void addBackends(const std::function<void(const char*)>& rows);
+    QSqlDatabase backend(const QString& name) { return name == QLatin1String("sqlite") ? journal->database() : server->db(); }
+
+    pg_cluster cluster;
+    QTemporaryDir dir;
+    std::optional<results::journal> journal;
+    std::optional<results::connection> server;
+};
+
+// Nine parts on two stations and two part programs, over two days:
+//   #  serial  station program  started (UTC)      cycle  verdict  failed comparisons
+//   1  S1      ST-A    alpha    2026-12-07 10:00   2      FAIL     pair 1-2 low drop, pair 5-6 open
+//   2  S1      ST-A    alpha    2026-12-07 10:05   3      PASS
+//   3  S2      ST-A    alpha    2026-12-07 10:10   4      PASS
+//   4  S3      ST-A    beta     2026-12-07 11:00   5      FAIL     pair 5-6 open
+//   5  S3      ST-B    beta     2026-12-07 11:30   6      PASS
+//   6  -       ST-B    beta     2026-12-08 09:00   7      PASS
+//   7  -       ST-B    beta     2026-12-08 09:10   8      FAIL     button 12 stuck
+//   8  S4      ST-B    beta     2026-12-08 09:20   9      PASS
+//   9  S2      ST-B    beta     2026-12-08 10:00   10     FAIL     pair 5-6 open, pair 1-2 low drop, touch 16
+// (#9 lists its comparisons in neither pin nor reason order, as a part file may.)
+void tst_questions::initTestCase() {
+    QVERIFY2(cluster.ok(), qPrintable(cluster.error()));
+    QVERIFY(dir.isValid());
+    QVERIFY2(cluster.createDatabase(QStringLiteral("questions")), qPrintable(cluster.error()));
+
+    journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
+    const QString a1 = journal->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+    const QString a2 = journal->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/beta.part")));
+    const QString b = journal->beginRun(test_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/beta.part")));
+    using namespace test_parts;
+    journal->record(a1, QStringLiteral("S1"), part("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2"), openPair("5-6")}));
+    journal->record(a1, QStringLiteral("S1"), part("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(a1, QStringLiteral("S2"), part("2026-12-07T10:10:00.000Z", 4, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(a2, QStringLiteral("S3"), part("2026-12-07T11:00:00.000Z", 5, {passedPair("1-2"), openPair("5-6")}));
+    journal->record(b, QStringLiteral("S3"), part("2026-12-07T11:30:00.000Z", 6, {passedPair("1-2"), passedPair("5-6"), touch(true)}));
+    journal->record(b, QString(), part("2026-12-08T09:00:00.000Z", 7, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(b, QString(), part("2026-12-08T09:10:00.000Z", 8, {passedPair("1-2"), passedPair("5-6"), stuckButton()}));
+    journal->record(b, QStringLiteral("S4"), part("2026-12-08T09:20:00.000Z", 9, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(b, QStringLiteral("S2"), part("2026-12-08T10:00:00.000Z", 10, {openPair("5-6"), lowDropPair("1-2"), touch(false)}));
+
+    results::server_url url;
+    url.host = cluster.socketDir();
+    url.port = cluster.port();
+    url.user = cluster.user();
+    url.database = QStringLiteral("questions");
+    const results::forward_report report = results::forwarder(url).forward(*journal);
+    QVERIFY2(report.complete() && report.forwarded == 9, qPrintable(report.error));
+
+    server.emplace(QStringLiteral("QPSQL"), QStringLiteral("test"));
+    server->db().setHostName(url.host);
+    server->db().setPort(url.port);
+    server->db().setUserName(url.user);
+    server->db().setDatabaseName(url.database);
+    QVERIFY(server->db().open());
+}
+
+void tst_questions::cleanupTestCase() {
+    server.reset();
+    journal.reset();
+}
+
+void tst_questions::addBackends(const std::function<void(const char*)>& rows) {
+    rows("sqlite");
+    rows("postgresql");
+}
+
+void tst_questions::summary_data() {
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QDateTime>("since");
+    QTest::addColumn<QDateTime>("until");
+    QTest::addColumn<int>("by");
+    // group parts passed failed units passed-first passed-finally first-pass% final% median-cycle
+    QTest::addColumn<QStringList>("rows");
+    addBackends([](const char* backend) {
+        const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
+        row("everything") << QDateTime() << QDateTime() << int(results::grouping::none)
+                          << QStringList{"- 9 5 4 6 3 4 50.00 66.67 6"};
+        row("since included, until excluded")
+            << at("2026-12-07T10:00:00.000Z") << at("2026-12-07T10:10:00.000Z") << int(results::grouping::none)
+            << QStringList{"- 2 1 1 1 0 1 0.00 100.00 2.5"};
+        row("the second day: a retest whose first attempt came before")
+            << at("2026-12-08T00:00:00.000Z") << QDateTime() << int(results::grouping::none)
+            << QStringList{"- 4 2 2 4 2 2 50.00 50.00 8.5"};
+        row("by day") << QDateTime() << QDateTime() << int(results::grouping::day)
+                      << QStringList{"2026-12-07 5 3 2 3 1 3 33.33 100.00 4", "2026-12-08 4 2 2 4 2 2 50.00 50.00 8.5"};
+        row("by hour") << QDateTime() << QDateTime() << int(results::grouping::hour)
+                       << QStringList{"2026-12-07T10:00 3 2 1 2 1 2 50.00 100.00 3",
+                                      "2026-12-07T11:00 2 1 1 1 0 1 0.00 100.00 5.5",
+                                      "2026-12-08T09:00 3 2 1 3 2 2 66.67 66.67 8",
+                                      "2026-12-08T10:00 1 0 1 1 0 0 0.00 0.00 10"};
+        row("by station") << QDateTime() << QDateTime() << int(results::grouping::station)
+                          << QStringList{"ST-A 4 2 2 3 1 2 33.33 66.67 3.5", "ST-B 5 3 2 5 2 3 40.00 60.00 8"};
+        row("by program") << QDateTime() << QDateTime() << int(results::grouping::program)
+                          << QStringList{"/parts/alpha.part 3 2 1 2 1 2 50.00 100.00 3",
+                                         "/parts/beta.part 6 3 3 5 2 3 40.00 60.00 7.5"};
+        row("an empty window") << at("2027-01-01T00:00:00.000Z") << QDateTime() << int(results::grouping::none)
+                               << QStringList{};
+    });
+}
+
+void tst_questions::summary() {
+    QFETCH(QString, backend);
+    QFETCH(QDateTime, since);
+    QFETCH(QDateTime, until);
+    QFETCH(int, by);
+    QStringList found;
+    for (const results::summary_row& r : results::questions(this->backend(backend)).summary(since, until, results::grouping(by)))
+        found << summaryText(r);
+    QTEST(found, "rows");
+}
+
+void tst_questions::failures_data() {
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<QDateTime>("since");
+    QTest::addColumn<QStringList>("rows");  // text | count | cumulative percent
+    addBackends([](const char* backend) {
+        const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
+        const QStringList all{"pair 5-6: missing (open)|3|42.86", "pair 1-2: drop 1.500V, expected 1.800V|2|71.43",
+                              "button 12 (common 14): reads OFF, expected ON|1|85.71",
+                              "touch 16: reads OFF, expected ON|1|100.00"};
+        row("all") << 10 << QDateTime() << all;
+        row("top two, shares of all seven") << 2 << QDateTime() << QStringList(all.mid(0, 2));
+        row("second day: ties by text")
+            << 10 << at("2026-12-08T00:00:00.000Z")
+            << QStringList{"button 12 (common 14): reads OFF, expected ON|1|25.00",
+                           "pair 1-2: drop 1.500V, expected 1.800V|1|50.00", "pair 5-6: missing (open)|1|75.00",
+                           "touch 16: reads OFF, expected ON|1|100.00"};
+    });
+}
+
+void tst_questions::failures() {
+    QFETCH(QString, backend);
+    QFETCH(int, top);
+    QFETCH(QDateTime, since);
+    QStringList found;
+    for (const results::failure_row& r : results::questions(this->backend(backend)).failures(top, since))
+        found << QStringLiteral("%1|%2|%3").arg(r.text).arg(r.count).arg(QString::number(r.cumulativePercent, 'f', 2));
+    QTEST(found, "rows");
+}
+
+void tst_questions::partAttempts_data() {
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QStringList>("attempts");  // attempt | started | station | verdict | reasons
+    addBackends([](const char* backend) {
+        const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
+        row("passed, then failed elsewhere")
+            << "S2"
+            << QStringList{"1|2026-12-07T10:10:00.000Z|ST-A|PASS|",
+                           "2|2026-12-08T10:00:00.000Z|ST-B|FAIL|pair 5-6: missing (open); "
+                           "pair 1-2: drop 1.500V, expected 1.800V; touch 16: reads OFF, expected ON"};
+        row("failed, then passed") << "S3"
+                                   << QStringList{"1|2026-12-07T11:00:00.000Z|ST-A|FAIL|pair 5-6: missing (open)",
+                                                  "2|2026-12-07T11:30:00.000Z|ST-B|PASS|"};
+        row("never seen") << "S9" << QStringList{};
+    });
+}
+
+void tst_questions::partAttempts() {
+    QFETCH(QString, backend);
+    QFETCH(QString, serial);
+    QStringList found;
+    for (const results::attempt_row& r : results::questions(this->backend(backend)).part(serial))
+        found << QStringLiteral("%1|%2|%3|%4|%5")
+                     .arg(r.attempt)
+                     .arg(results::utcText(r.started), r.station, r.verdict, r.reasons.join(QStringLiteral("; ")));
+    QTEST(found, "attempts");
+}
+
+void tst_questions::exportRows_data() {
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QStringList>("rows");
+    addBackends([](const char* backend) {
+        const QString pair = QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V");
+        QTest::addRow("%s", backend)
+            << QString::fromLatin1(backend)
+            << QStringList{
+                   "|1|ST-B|2026-12-08T09:10:00.000Z|FAIL|pair|1-2|" + pair + "|" + pair + "|1|",
+                   "|1|ST-B|2026-12-08T09:10:00.000Z|FAIL|pair|5-6|" + pair + "|" + pair + "|1|",
+                   "|1|ST-B|2026-12-08T09:10:00.000Z|FAIL|button|12 (common 14)|Button ON|Button OFF|0|reads OFF, expected ON",
+                   "S4|1|ST-B|2026-12-08T09:20:00.000Z|PASS|pair|1-2|" + pair + "|" + pair + "|1|",
+                   "S4|1|ST-B|2026-12-08T09:20:00.000Z|PASS|pair|5-6|" + pair + "|" + pair + "|1|",
+               };
+    });
+}
+
+void tst_questions::exportRows() {
+    QFETCH(QString, backend);
+    QStringList found;
+    for (const results::export_row& r :
+         results::questions(this->backend(backend)).exportRows(at("2026-12-08T09:05:00.000Z"), at("2026-12-08T09:25:00.000Z")))
+        found << QStringList{r.serial, QString::number(r.attempt), r.station, results::utcText(r.started), r.verdict, r.kind,
+                             r.pins, r.expected, r.measured, QString::number(int(r.passed)), r.reason}
+                     .join(QLatin1Char('|'));
+    QTEST(found, "rows");
+}
+
+// Enough parts for the journal's median to go through its sample (from 40,000 parts), each part's cycle
+// time chosen so that the middle is known: the values 0.000 s, 0.001 s, ... in a scrambled order.
+void tst_questions::medianOfManyParts_data() {
+    QTest::addColumn<int>("parts");
+    QTest::addColumn<bool>("sampleMisses");  // every fourth row (the ones sampled) far above the others
+    QTest::addColumn<int>("by");
+    QTest::addColumn<QString>("group");  // every part is in the one group: 2026-12-07, ST-A, alpha
+    QTest::addColumn<double>("median");
+    const int none = int(results::grouping::none);
+    QTest::newRow("odd: 40,001 parts, the middle is the 20,001st") << 40001 << false << none << "" << 20.0;
+    QTest::newRow("even: 40,000 parts, between 19.999 and 20.000") << 40000 << false << none << "" << 19.9995;
+    // The sampled rows 4, 8, ... take 1000 s and up, so the sample's bracket holds none of the middle:
+    // 30,001 others from 0.000 s, and the 20,001st of all is the 20,001st of them.
+    QTest::newRow("a sample that misses the middle") << 40001 << true << none << "" << 20.0;
+    QTest::newRow("by day") << 40001 << false << int(results::grouping::day) << "2026-12-07" << 20.0;
+    QTest::newRow("by station, the sample missing") << 40001 << true << int(results::grouping::station) << "ST-A" << 20.0;
+    QTest::newRow("by program") << 40000 << false << int(results::grouping::program) << "/parts/alpha.part" << 19.9995;
+}
+
+void tst_questions::medianOfManyParts() {
+    QFETCH(int, parts);
+    QFETCH(bool, sampleMisses);
+    QFETCH(int, by);
+    QTemporaryDir here;
+    QVERIFY(here.isValid());
+    results::journal many(here.filePath(QStringLiteral("many.sqlite")));
+    const QString runId = many.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+    QSqlDatabase db = many.database();
+    QVERIFY(db.transaction());
+    QSqlQuery insert(db);
+    QVERIFY(insert.prepare(QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s)"
+                                          " VALUES (?, ?, NULL, 1, ?, ?, 'PASS', ?)")));
+    int small = 0, large = 0;
+    for (int row = 1; row <= parts; ++row) {
+        double cycle = 0;
+        if (sampleMisses && row % 4 == 0)
+            cycle = 1000.0 + large++;
+        else if (sampleMisses)
+            cycle = small++ / 1000.0;
+        else
+            cycle = static_cast<double>((static_cast<long long>(row) * 7919) % parts) / 1000.0;  // 7919 is prime
+        const QString started = results::utcText(at("2026-12-07T00:00:00.000Z").addMSecs(row));
+        insert.addBindValue(QStringLiteral("part-%1").arg(row));
+        insert.addBindValue(runId);
+        insert.addBindValue(started);
+        insert.addBindValue(started);
+        insert.addBindValue(cycle);
+        QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+    }
+    QVERIFY(db.commit());
+    const std::vector<results::summary_row> rows =
+        results::questions(db).summary(QDateTime(), QDateTime(), results::grouping(by));
+    QCOMPARE(rows.size(), std::size_t(1));
+    QTEST(rows.front().group, "group");
+    QCOMPARE(rows.front().parts, long(parts));
+    QTEST(rows.front().medianCycle, "median");
+}
+
+// A journal written before the failed comparisons had their index: opened again, it gains the index and
+// its failures are counted as before.
+void tst_questions::olderJournalGainsTheFailureIndex() {
+    QTemporaryDir here;
+    QVERIFY(here.isValid());
+    const QString path = here.filePath(QStringLiteral("old.sqlite"));
+    {
+        results::journal old(path);
+        const QString runId = old.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+        using namespace test_parts;
+        old.record(runId, QStringLiteral("S1"), part("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2"), openPair("5-6")}));
+        old.record(runId, QStringLiteral("S2"), part("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), openPair("5-6")}));
+        QSqlQuery query(old.database());
+        QVERIFY(query.exec(QStringLiteral("DROP INDEX comparisons_failed")));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = 1")));
+    }
+    results::journal reopened(path);
+    QSqlQuery query(reopened.database());
+    QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'comparisons_failed'")) && query.next());
+    QCOMPARE(query.value(0).toInt(), 1);
+    QStringList found;
+    for (const results::failure_row& r : results::questions(reopened.database()).failures(10))
+        found << QStringLiteral("%1|%2").arg(r.text).arg(r.count);
+    QCOMPARE(found, (QStringList{"pair 5-6: missing (open)|2", "pair 1-2: drop 1.500V, expected 1.800V|1"}));
+}
+
+void tst_questions::csvRecord_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("record");
+    QTest::newRow("plain") << QStringList{"S1", "1", "PASS"} << "S1,1,PASS\r\n";
+    QTest::newRow("comma") << QStringList{"Led anode to Led cathode, 1.800V", "x"}
+                           << "\"Led anode to Led cathode, 1.800V\",x\r\n";
+    QTest::newRow("quote") << QStringList{"say \"open\"", ""} << "\"say \"\"open\"\"\",\r\n";
+    QTest::newRow("newline") << QStringList{"two\nlines", "cr\rhere"} << "\"two\nlines\",\"cr\rhere\"\r\n";
+    QTest::newRow("all at once") << QStringList{"a,\"b\"\nc"} << "\"a,\"\"b\"\"\nc\"\r\n";
+    QTest::newRow("empty fields") << QStringList{"", "", ""} << ",,\r\n";
+}
+
+void tst_questions::csvRecord() {
+    QFETCH(QStringList, fields);
+    QTEST(results::csvRecord(fields), "record");
+}
+
+void tst_questions::alignedTable() {
+    QCOMPARE(results::alignedTable({"serial", "verdict", "reasons"},
+                                   {{"S1", "FAIL", "pair 5-6: missing (open)"}, {"SN000123", "PASS"}, {"S2", "PASS", ""}}),
+             (QStringList{"serial    verdict  reasons",
+                          "S1        FAIL     pair 5-6: missing (open)",
+                          "SN000123  PASS",
+                          "S2        PASS"}));
+}
+
+QTEST_GUILESS_MAIN(tst_questions)
+#include "tst_questions.moc"

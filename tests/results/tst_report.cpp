@@ -1,0 +1,591 @@
+// The yield report on a known set of parts this test writes into a real SQLite journal: its figures
+// against values worked out by hand below, every chart drawn by Qt Svg, the page loaded in headless
+// Chromium, the empty period, and the same figures from a real PostgreSQL server.
+
+#include "headless_chromium.h"
+#include "pg_cluster.h"
+#include "test_parts.h"
+
+#include "results/connection.h"
+#include "results/forwarder.h"
+#include "results/journal.h"
+#include "results/report/report.h"
+
+#include "device/records.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <cmath>
+#include <map>
+#include <optional>
+
+using test_parts::at;
+
+namespace {
+
+const QString weirdStation = QStringLiteral("ST-<b>&\"B\"");
+
+// The parts that fail, and the one comparison that fails each.
+bool open56(int i) { return i == 3 || i == 7 || i == 20 || i == 30 || i == 60 || i == 70; }
+bool stuckButton(int i) { return i == 10 || i == 15 || i == 61; }
+bool deadPad(int i) { return i == 90; }
+
+station::comparison pairComparison(const char* pins, const char* expected, bool open) {
+    const QString words = QString::fromLatin1(expected);
+    return {QStringLiteral("pair"), QString::fromLatin1(pins), !open, words, open ? QString() : words,
+            open ? QStringLiteral("missing (open)") : QString()};
+}
+
+// Part i of 102: parts 1-51 on 7 Dec from 08:02, parts 52-102 on 8 Dec from 08:02, two minutes apart.
+station::part_result partNumber(int i) {
+    station::part_result p;
+    const QDateTime day = i <= 51 ? at("2026-12-07T08:00:00.000Z") : at("2026-12-08T08:00:00.000Z");
+    p.started = day.addSecs(120 * (i <= 51 ? i : i - 51));
+    p.cycleSeconds = 3;
+    p.ended = p.started.addSecs(3);
+    p.comparisons = {pairComparison("1-2", "Led anode to Led cathode, 1.800V / -0.020V", false),
+                     pairComparison("3-4", "Led anode to Led cathode, 0.600V / 0.000V", false),
+                     pairComparison("5-6", "Led anode to Led cathode, 1.900V / -0.020V", open56(i)),
+                     {QStringLiteral("button"), QStringLiteral("12 (common 14)"), !stuckButton(i), QStringLiteral("Button ON"),
+                      stuckButton(i) ? QStringLiteral("Button OFF") : QStringLiteral("Button ON"),
+                      stuckButton(i) ? QStringLiteral("reads OFF, expected ON") : QString()},
+                     {QStringLiteral("touch"), QStringLiteral("16"), !deadPad(i), QStringLiteral("Touch ON"),
+                      deadPad(i) ? QStringLiteral("Touch OFF") : QStringLiteral("Touch ON"),
+                      deadPad(i) ? QStringLiteral("reads OFF, expected ON") : QString()}};
+    p.passed = !open56(i) && !stuckButton(i) && !deadPad(i);
+
+    // Drops in 0.02 V steps. 1->2: 1.80 on the first day, 1.86 on the second. 2->1: -0.04, -0.02,
+    // 0.00 in turn. 3->4: 0.60, then 0.64. 4->3: 0.00. 5->6 and 6->5: 1.90 and -0.02 whenever measured.
+    const std::int8_t d12 = i <= 51 ? 90 : 93;
+    const std::int8_t d21 = std::int8_t((i - 1) % 3 - 2);
+    const std::int8_t d34 = i <= 51 ? 30 : 32;
+    std::vector<tarnwell::pin_pair_record> pairs;
+    if (i % 2 == 0)  // the board names the pair from either pin
+        pairs.push_back({2, tarnwell::LED_CATHODE, 1, tarnwell::LED_ANODE, d21, d12});
+    else
+        pairs.push_back({1, tarnwell::LED_ANODE, 2, tarnwell::LED_CATHODE, d12, d21});
+    pairs.push_back({3, tarnwell::LED_ANODE, 4, tarnwell::LED_CATHODE, d34, 0});
+    if (!open56(i))
+        pairs.push_back({6, tarnwell::LED_CATHODE, 5, tarnwell::LED_ANODE, -1, 95});
+    p.measured.pairs = pairs;
+    // The button measure's record, here on the pins of pair 5-6: only the static measure's drops count.
+    p.measured.buttons = std::vector<tarnwell::pin_pair_record>{
+        {5, stuckButton(i) ? tarnwell::BUTTON_OFF : tarnwell::BUTTON_ON, 6, tarnwell::COMMON, 10, 20}};
+    return p;
+}
+
+QString serialOf(int i) {
+    // Parts 4 and 62 retest the units of parts 3 and 61.
+    const int unit = i == 4 ? 3 : i == 62 ? 61 : i;
+    return QStringLiteral("SN%1").arg(unit, 3, 10, QLatin1Char('0'));
+}
+
+QByteArray html(const results::report_figures& f) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    results::writeReportHtml(f, buffer);
+    return buffer.data();
+}
+
+QByteArray jsonText(results::report_figures f) {
+    f.generated = at("2027-01-01T00:00:00.000Z");  // the one figure that is not the database's
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    results::writeReportJsonLines(f, buffer);
+    return buffer.data();
+}
+
+const results::drop_figures* dropOf(const results::report_figures& f, const char* direction) {
+    for (const results::drop_figures& d : f.drops)
+        if (d.direction == QLatin1String(direction))
+            return &d;
+    return nullptr;
+}
+
+// Each <svg>...</svg> of the page, as its own document.
+QList<QByteArray> svgsOf(const QByteArray& page) {
+    QList<QByteArray> svgs;
+    for (int from = page.indexOf("<svg"); from >= 0; from = page.indexOf("<svg", from + 1)) {
+        const int end = page.indexOf("</svg>", from);
+        if (end < 0)
+            break;
+        svgs << page.mid(from, end + 6 - from);
+    }
+    return svgs;
+}
+
+// The text of every element with `id` and of its descendants, read as XML: the page is well-formed,
+// so this fails on any markup the writer did not escape.
+struct page_reading {
+    QString error;
+    QStringList chartIds;
+    std::map<QString, QStringList> listItems;  // by the id of the <ul>
+};
+
+page_reading readPage(const QByteArray& page) {
+    page_reading r;
+    QXmlStreamReader xml(page);
+    QString list;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const auto attributes = xml.attributes();
+            if (xml.name() == QLatin1String("svg") && attributes.value(QLatin1String("class")) == QLatin1String("chart"))
+                r.chartIds << attributes.value(QLatin1String("id")).toString();
+            if (xml.name() == QLatin1String("ul"))
+                list = attributes.value(QLatin1String("id")).toString();
+            if (xml.name() == QLatin1String("li") && !list.isEmpty())
+                r.listItems[list] << xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("ul")) {
+            list.clear();
+        }
+    }
+    if (xml.hasError())
+        r.error = QStringLiteral("%1 at line %2").arg(xml.errorString()).arg(xml.lineNumber());
+    return r;
+}
+
+// The y of the first text reading each label, the heights of the bars filled `barFill`, and the y of
+// each point of the polyline.
+struct chart_reading {
+    std::map<QString, double> labelY;
+    std::vector<double> barHeights;
+    std::vector<double> lineY;
+};
+
+chart_reading readChart(const QByteArray& svg, const QString& barFill) {
+    chart_reading c;
+    QXmlStreamReader xml(svg);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        const auto a = xml.attributes();
+        if (xml.name() == QLatin1String("rect") && a.value(QLatin1String("fill")) == barFill)
+            c.barHeights.push_back(a.value(QLatin1String("height")).toDouble());
+        if (xml.name() == QLatin1String("polyline"))
+            for (const QString& point : a.value(QLatin1String("points")).toString().split(QLatin1Char(' ')))
+                c.lineY.push_back(point.section(QLatin1Char(','), 1).toDouble());
+        if (xml.name() == QLatin1String("text")) {
+            const double y = a.value(QLatin1String("y")).toDouble();
+            c.labelY.emplace(xml.readElementText(), y);  // the first: the axis before the points
+        }
+    }
+    return c;
+}
+
+}  // namespace
+
+class tst_report : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void totals();
+    void yieldsByDay();
+    void yieldsByHourOnOneDay();
+    void paretoOrderAndShares();
+    void paretoChartDrawsTheShares();
+    void dropsMomentsAndCpk();
+    void dropsWorstCpkFirst();
+    void tooFewParts();
+    void drift();
+    void jsonLines();
+    void htmlIsWellFormedAndEscaped();
+    void everyChartRenders();
+    void histogramShowsTheBand();
+    void browserKeepsEveryChart();
+    void browserPrintsOnA4();
+    void emptyPeriod();
+    void postgresqlGivesTheSameFigures();
+
+private:
+    QTemporaryDir dir;
+    std::optional<results::journal> journal;
+    results::report_figures all;  // the whole journal
+};
+
+// 102 parts of one program (tolerance 0.10 V), 51 a day on two stations, one of them named with
+// markup. 100 units: parts 4 and 62 retest the failed parts 3 and 61.
+//   failed: 5-6 open: 3 7 20 30 60 70; button stuck: 10 15 61; touch pad dead: 90
+void tst_report::initTestCase() {
+    QVERIFY(dir.isValid());
+    journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
+    results::run_info a = test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
+    a.tolerance = 0.10;
+    results::run_info b = a;
+    b.station = weirdStation;
+    const QString runA = journal->beginRun(a);
+    const QString runB = journal->beginRun(b);
+    for (int i = 1; i <= 102; ++i)
+        journal->record(i <= 51 ? runA : runB, serialOf(i), partNumber(i));
+    all = results::computeReport(journal->database(), {});
+}
+
+void tst_report::cleanupTestCase() { journal.reset(); }
+
+void tst_report::totals() {
+    QCOMPARE(all.total.parts, 102L);
+    QCOMPARE(all.total.passed, 92L);
+    QCOMPARE(all.total.failed, 10L);
+    QCOMPARE(all.total.units, 100L);
+    // First pass: the ten failed parts are each a unit's first. Final: units 3 and 61 passed on retest.
+    QCOMPARE(all.total.firstPassYield, 90.0);
+    QCOMPARE(all.total.finalYield, 92.0);
+    QCOMPARE(all.stations, QStringList({weirdStation, QStringLiteral("ST-A")}));
+    QCOMPARE(all.programs.size(), std::size_t(1));
+    QCOMPARE(all.programs[0].path, QStringLiteral("/parts/alpha.part"));
+    QCOMPARE(all.programs[0].sha8, QStringLiteral("9f86d081"));
+    QCOMPARE(all.firstPart, at("2026-12-07T08:02:00.000Z"));
+    QCOMPARE(all.lastPart, at("2026-12-08T09:42:00.000Z"));
+}
+
+void tst_report::yieldsByDay() {
+    QVERIFY(!all.hourly);
+    QCOMPARE(all.yields.size(), std::size_t(2));
+    // 7 Dec: 51 parts, 50 units, 6 failed first, 5 failed finally (3 retested). 8 Dec: 4 and 3.
+    QCOMPARE(all.yields[0].group, QStringLiteral("2026-12-07"));
+    QCOMPARE(all.yields[0].parts, 51L);
+    QCOMPARE(all.yields[0].firstPassYield, 88.0);
+    QCOMPARE(all.yields[0].finalYield, 90.0);
+    QCOMPARE(all.yields[1].group, QStringLiteral("2026-12-08"));
+    QCOMPARE(all.yields[1].firstPassYield, 92.0);
+    QCOMPARE(all.yields[1].finalYield, 94.0);
+}
+
+void tst_report::yieldsByHourOnOneDay() {
+    const results::report_figures day =
+        results::computeReport(journal->database(), {at("2026-12-07T00:00:00.000Z"), at("2026-12-08T00:00:00.000Z")});
+    QVERIFY(day.hourly);
+    QCOMPARE(day.yields.size(), std::size_t(2));
+    // Parts 1-29 start 08:02-08:58, parts 30-51 09:00-09:42.
+    QCOMPARE(day.yields[0].group, QStringLiteral("2026-12-07T08:00"));
+    QCOMPARE(day.yields[0].parts, 29L);
+    QCOMPARE(day.yields[1].group, QStringLiteral("2026-12-07T09:00"));
+    QCOMPARE(day.yields[1].parts, 22L);
+    QVERIFY(html(day).contains("Yield per hour"));
+}
+
+void tst_report::paretoOrderAndShares() {
+    QCOMPARE(all.failures.size(), std::size_t(3));
+    QCOMPARE(all.failures[0].text, QStringLiteral("pair 5-6: missing (open)"));
+    QCOMPARE(all.failures[0].count, 6L);
+    QCOMPARE(all.failures[0].cumulativePercent, 60.0);
+    QCOMPARE(all.failures[1].text, QStringLiteral("button 12 (common 14): reads OFF, expected ON"));
+    QCOMPARE(all.failures[1].count, 3L);
+    QCOMPARE(all.failures[1].cumulativePercent, 90.0);
+    QCOMPARE(all.failures[2].text, QStringLiteral("touch 16: reads OFF, expected ON"));
+    QCOMPARE(all.failures[2].cumulativePercent, 100.0);
+}
+
+void tst_report::paretoChartDrawsTheShares() {
+    const QByteArray page = html(all);
+    QByteArray pareto;
+    for (const QByteArray& svg : svgsOf(page))
+        if (svg.contains("id=\"chart-pareto\""))
+            pareto = svg;
+    QVERIFY(!pareto.isEmpty());
+    const chart_reading c = readChart(pareto, QStringLiteral("#2563a6"));
+    // Bars 6, 3 and 1 high, in that order.
+    QCOMPARE(c.barHeights.size(), std::size_t(3));
+    QVERIFY(c.barHeights[0] > 0);
+    QVERIFY(std::fabs(c.barHeights[1] / c.barHeights[0] - 0.5) < 0.01);
+    QVERIFY(std::fabs(c.barHeights[2] / c.barHeights[0] - 1.0 / 6) < 0.01);
+    // The line on the right axis: its labels sit 4 below their grid lines.
+    QVERIFY(c.labelY.count(QStringLiteral("0%")) && c.labelY.count(QStringLiteral("100%")));
+    const double zero = c.labelY.at(QStringLiteral("0%")) - 4, hundred = c.labelY.at(QStringLiteral("100%")) - 4;
+    QCOMPARE(c.lineY.size(), std::size_t(3));
+    const double shares[] = {60, 90, 100};
+    for (std::size_t i = 0; i < 3; ++i)
+        QVERIFY2(std::fabs((zero - c.lineY[i]) / (zero - hundred) * 100 - shares[i]) < 0.5, qPrintable(QString::number(i)));
+}
+
+void tst_report::dropsMomentsAndCpk() {
+    QCOMPARE(all.drops.size(), std::size_t(6));
+    // 1->2: 51 x 1.80 and 51 x 1.86: mean 1.83, s = sqrt(102 x 0.03^2 / 101) = 0.0301481;
+    // Cpk = min(1.90 - 1.83, 1.83 - 1.70) / 3s = 0.07 / 0.0904444 = 0.773956.
+    const results::drop_figures* d12 = dropOf(all, "1->2");
+    QVERIFY(d12);
+    QCOMPARE(d12->pair, QStringLiteral("1-2"));
+    QCOMPARE(d12->n, 102L);
+    QVERIFY(std::fabs(d12->mean - 1.83) < 1e-9);
+    QVERIFY(std::fabs(d12->sd - 0.0301481) < 1e-6);
+    QVERIFY(d12->expected && std::fabs(*d12->expected - 1.8) < 1e-9);
+    QVERIFY(std::fabs(d12->tolerance - 0.10) < 1e-9);
+    QVERIFY(d12->cpk && std::fabs(*d12->cpk - 0.773956) < 1e-5);
+    QCOMPARE(d12->histogram, (std::vector<std::pair<int, long>>{{90, 51}, {93, 51}}));
+    // 2->1: 34 each of -0.04, -0.02, 0.00: mean -0.02, s = sqrt(68 x 0.02^2 / 101) = 0.0164106;
+    // Cpk = 0.10 / 3s = 2.03121.
+    const results::drop_figures* d21 = dropOf(all, "2->1");
+    QVERIFY(d21);
+    QCOMPARE(d21->pair, QStringLiteral("1-2"));
+    QCOMPARE(d21->histogram, (std::vector<std::pair<int, long>>{{-2, 34}, {-1, 34}, {0, 34}}));
+    QVERIFY(std::fabs(d21->mean + 0.02) < 1e-9);
+    QVERIFY(d21->expected && std::fabs(*d21->expected + 0.02) < 1e-9);
+    QVERIFY(d21->cpk && std::fabs(*d21->cpk - 2.03121) < 1e-4);
+    // 3->4: 51 x 0.60 and 51 x 0.64: Cpk = min(0.70 - 0.62, 0.62 - 0.50) / (3 x 0.0200988) = 1.32678.
+    const results::drop_figures* d34 = dropOf(all, "3->4");
+    QVERIFY(d34 && d34->cpk && std::fabs(*d34->cpk - 1.32678) < 1e-4);
+    // Pair 5-6, measured from pin 6 on the 96 parts where it was not open: 1.90 and -0.02 every time.
+    const results::drop_figures* d56 = dropOf(all, "5->6");
+    QVERIFY(d56);
+    QCOMPARE(d56->n, 96L);
+    QVERIFY(std::fabs(d56->mean - 1.90) < 1e-9);
+    QCOMPARE(d56->sd, 0.0);
+    QVERIFY(!d56->cpk);  // no spread
+}
+
+void tst_report::dropsWorstCpkFirst() {
+    QStringList order;
+    for (const results::drop_figures* d : results::dropsByCpk(all))
+        order << d->direction;
+    QCOMPARE(order, QStringList({"1->2", "3->4", "2->1", "4->3", "5->6", "6->5"}));
+    // The page's table in the same order.
+    const QByteArray page = html(all);
+    const int table = page.indexOf("id=\"cpk-table\"");
+    QVERIFY(table > 0);
+    const int first = page.indexOf("1\u21922", table), second = page.indexOf("3\u21924", table), third = page.indexOf("2\u21921", table);
+    QVERIFY(first > 0 && first < second && second < third);
+    QVERIFY(page.indexOf("0.77", table) < page.indexOf("1.33", table));
+}
+
+void tst_report::tooFewParts() {
+    // Parts 1-5 (08:02-08:10): five parts, one of them open on 5-6.
+    const results::report_figures few =
+        results::computeReport(journal->database(), {at("2026-12-07T08:00:00.000Z"), at("2026-12-07T08:11:00.000Z")});
+    const results::drop_figures* d12 = dropOf(few, "1->2");
+    QVERIFY(d12);
+    QCOMPARE(d12->n, 5L);
+    QVERIFY(!d12->cpk);
+    QVERIFY(!d12->drift.enough);
+    QCOMPARE(dropOf(few, "5->6")->n, 4L);
+    const QByteArray page = html(few);
+    QVERIFY(page.contains(">too few<"));
+    QVERIFY(!page.contains(">drifted<"));
+}
+
+void tst_report::drift() {
+    // 1->2: first 50 parts at 1.80, last 50 at 1.86: a shift of 0.06 > 0.05, a quarter of the band.
+    const results::drop_figures* d12 = dropOf(all, "1->2");
+    QVERIFY(d12->drift.enough);
+    QVERIFY(std::fabs(d12->drift.firstMean - 1.80) < 1e-9);
+    QVERIFY(std::fabs(d12->drift.lastMean - 1.86) < 1e-9);
+    QVERIFY(d12->drift.flagged);
+    // 3->4: 0.60 then 0.64: a shift of 0.04, under the quarter.
+    const results::drop_figures* d34 = dropOf(all, "3->4");
+    QVERIFY(d34->drift.enough);
+    QVERIFY(std::fabs(d34->drift.lastMean - d34->drift.firstMean - 0.04) < 1e-9);
+    QVERIFY(!d34->drift.flagged);
+    // 2->1: parts 1-50 hold 17 x -0.04, 17 x -0.02, 16 x 0.00: -1.02 / 50; parts 53-102 hold 16, 17, 17: -0.98 / 50.
+    const results::drop_figures* d21 = dropOf(all, "2->1");
+    QVERIFY(std::fabs(d21->drift.firstMean + 0.0204) < 1e-9);
+    QVERIFY(std::fabs(d21->drift.lastMean + 0.0196) < 1e-9);
+    QVERIFY(!d21->drift.flagged);
+    int flagged = 0;
+    for (const results::drop_figures& d : all.drops)
+        flagged += d.drift.flagged ? 1 : 0;
+    QCOMPARE(flagged, 1);
+    // 5->6 has 96 parts: its first and last 50 would overlap.
+    QVERIFY(!dropOf(all, "5->6")->drift.enough);
+}
+
+void tst_report::jsonLines() {
+    const QList<QByteArray> lines = jsonText(all).split('\n');
+    QCOMPARE(lines.last(), QByteArray());  // every record ends its line
+    QVERIFY(lines.first().startsWith("{\"record\":\"period\","));
+    QStringList kinds;
+    std::vector<QJsonObject> records;
+    for (const QByteArray& line : lines.mid(0, lines.size() - 1)) {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+        QVERIFY2(error.error == QJsonParseError::NoError && doc.isObject(), line.constData());
+        records.push_back(doc.object());
+        kinds << doc.object().value(QStringLiteral("record")).toString();
+    }
+    QCOMPARE(kinds, QStringList({"period", "yield", "yield", "failure", "failure", "failure", "drop", "drop", "drop", "drop",
+                                 "drop", "drop", "drift", "drift", "drift", "drift", "drift", "drift"}));
+    const QJsonObject period = records[0];
+    QCOMPARE(period.value(QStringLiteral("parts")).toInt(), 102);
+    QCOMPARE(period.value(QStringLiteral("first_pass_yield")).toDouble(), 90.0);
+    QCOMPARE(period.value(QStringLiteral("final_yield")).toDouble(), 92.0);
+    QVERIFY(period.value(QStringLiteral("since")).isNull());
+    QCOMPARE(records[1].value(QStringLiteral("day")).toString(), QStringLiteral("2026-12-07"));
+    QCOMPARE(records[4].value(QStringLiteral("cumulative_percent")).toDouble(), 90.0);
+    const QJsonObject d12 = records[6];
+    QCOMPARE(d12.value(QStringLiteral("program")).toString(), QStringLiteral("/parts/alpha.part"));
+    QCOMPARE(d12.value(QStringLiteral("pair")).toString(), QStringLiteral("1-2"));
+    QCOMPARE(d12.value(QStringLiteral("direction")).toString(), QStringLiteral("1->2"));
+    QCOMPARE(d12.value(QStringLiteral("n")).toInt(), 102);
+    QCOMPARE(d12.value(QStringLiteral("mean")).toDouble(), 1.83);
+    QCOMPARE(d12.value(QStringLiteral("sd")).toDouble(), 0.030148);
+    QCOMPARE(d12.value(QStringLiteral("cpk")).toDouble(), 0.773956);
+    QCOMPARE(d12.value(QStringLiteral("expected")).toDouble(), 1.8);
+    QCOMPARE(d12.value(QStringLiteral("tolerance")).toDouble(), 0.1);
+    QVERIFY(records[10].value(QStringLiteral("cpk")).isNull());  // 5->6: no spread
+    QCOMPARE(records[12].value(QStringLiteral("direction")).toString(), QStringLiteral("1->2"));
+    QCOMPARE(records[12].value(QStringLiteral("flagged")).toBool(), true);
+    QCOMPARE(records[12].value(QStringLiteral("first_mean")).toDouble(), 1.8);
+    QCOMPARE(records[12].value(QStringLiteral("last_mean")).toDouble(), 1.86);
+    QCOMPARE(records[14].value(QStringLiteral("flagged")).toBool(), false);
+}
+
+void tst_report::htmlIsWellFormedAndEscaped() {
+    const QByteArray page = html(all);
+    const page_reading r = readPage(page);
+    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+    QCOMPARE(r.listItems.at(QStringLiteral("stations")), QStringList({weirdStation, QStringLiteral("ST-A")}));
+    QVERIFY(page.contains("ST-&lt;b&gt;&amp;"));
+    QVERIFY(page.contains("@page"));
+    QVERIFY(page.contains("size: A4"));
+}
+
+void tst_report::everyChartRenders() {
+    const QList<QByteArray> svgs = svgsOf(html(all));
+    QCOMPARE(svgs.size(), 2 + 6);  // yield, Pareto, six drops
+    for (const QByteArray& svg : svgs) {
+        QSvgRenderer renderer(svg);
+        QVERIFY2(renderer.isValid(), svg.left(200).constData());
+        QVERIFY(!renderer.defaultSize().isEmpty());
+        QImage image(renderer.defaultSize(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            renderer.render(&painter);
+        }
+        bool drawn = false;
+        for (int y = 0; y < image.height() && !drawn; ++y)
+            for (int x = 0; x < image.width() && !drawn; ++x)
+                drawn = image.pixel(x, y) != qRgb(255, 255, 255);
+        QVERIFY2(drawn, svg.left(200).constData());
+    }
+}
+
+void tst_report::histogramShowsTheBand() {
+    // 1->2, the first drop: expected 1.80, band 1.70-1.90, bars on 1.80 and 1.86 of equal height.
+    QByteArray first;
+    for (const QByteArray& svg : svgsOf(html(all)))
+        if (svg.contains("id=\"chart-drop-0\""))
+            first = svg;
+    const chart_reading c = readChart(first, QStringLiteral("#2563a6"));
+    QVERIFY(c.labelY.count(QStringLiteral("1.70")));
+    QVERIFY(c.labelY.count(QStringLiteral("1.80")));
+    QVERIFY(c.labelY.count(QStringLiteral("1.90")));
+    QCOMPARE(c.barHeights.size(), std::size_t(2));
+    QCOMPARE(c.barHeights[0], c.barHeights[1]);
+}
+
+void tst_report::browserKeepsEveryChart() {
+    const QString file = dir.filePath(QStringLiteral("report.html"));
+    QByteArray page = html(all);
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(page);
+    }
+    const chromium_result browser = dumpDom(file);
+    QVERIFY2(browser.problem.isEmpty(), qPrintable(browser.problem));
+    const QString dom = QString::fromUtf8(browser.output);
+    const page_reading source = readPage(page);
+    QCOMPARE(source.chartIds.size(), 8);
+    QCOMPARE(dom.count(QStringLiteral("<svg")), 8);
+    // Each chart in the section it was written in.
+    const auto inside = [&dom](const QString& chart, const char* section, const char* next) {
+        const int at = dom.indexOf(QRegularExpression(QStringLiteral("<svg[^>]*id=\"%1\"").arg(chart)));
+        const int from = dom.indexOf(QStringLiteral("id=\"%1\"").arg(QLatin1String(section)));
+        const int to = next ? dom.indexOf(QStringLiteral("id=\"%1\"").arg(QLatin1String(next))) : int(dom.size());
+        return at > 0 && from > 0 && from < at && at < to;
+    };
+    for (const QString& id : source.chartIds) {
+        const bool placed = id == QLatin1String("chart-yield") ? inside(id, "yield", "failures")
+                            : id == QLatin1String("chart-pareto") ? inside(id, "failures", "capability")
+                                                                  : inside(id, "drops", nullptr);
+        QVERIFY2(placed, qPrintable(id));
+    }
+    QVERIFY(dom.contains(QStringLiteral("<li>ST-&lt;b&gt;&amp;\"B\"</li>")));
+    // Self-contained: nothing to run, nothing to fetch.
+    for (const QString& text : {QString::fromUtf8(page), dom}) {
+        QVERIFY(!text.contains(QLatin1String("<script"), Qt::CaseInsensitive));
+        QVERIFY(!text.contains(QLatin1String("<link"), Qt::CaseInsensitive));
+        QVERIFY(!text.contains(QLatin1String("@import"), Qt::CaseInsensitive));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("url\\s*\\("), QRegularExpression::CaseInsensitiveOption)));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("(src|href)\\s*=\\s*[\"']?\\s*(https?:|//|file:)"),
+                                                  QRegularExpression::CaseInsensitiveOption)));
+    }
+}
+
+void tst_report::browserPrintsOnA4() {
+    const QString file = dir.filePath(QStringLiteral("print.html"));
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(html(all));
+    }
+    const chromium_result printed = printToPdf(file, dir.filePath(QStringLiteral("report.pdf")));
+    QVERIFY2(printed.problem.isEmpty(), qPrintable(printed.problem));
+    QVERIFY(printed.output.startsWith("%PDF"));
+    // Every page 210 x 297 mm: 595.28 x 841.89 points, as Chromium rounds them to its 1/96 inch pixels.
+    const QRegularExpression box(QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+([0-9.]+)\\s+([0-9.]+)\\s*\\]"));
+    int pages = 0;
+    for (auto m = box.globalMatch(QString::fromLatin1(printed.output.constData(), printed.output.size())); m.hasNext(); ++pages) {
+        const QRegularExpressionMatch page = m.next();
+        QVERIFY2(std::fabs(page.captured(1).toDouble() - 595.28) < 1 && std::fabs(page.captured(2).toDouble() - 841.89) < 1,
+                 qPrintable(page.captured(0)));
+    }
+    QVERIFY(pages > 0);
+}
+
+void tst_report::emptyPeriod() {
+    const results::report_figures none = results::computeReport(journal->database(), {at("2027-01-01T00:00:00.000Z"), {}});
+    QVERIFY(none.empty());
+    QVERIFY(none.drops.empty() && none.failures.empty() && none.yields.empty());
+    const QByteArray page = html(none);
+    QVERIFY(readPage(page).error.isEmpty());
+    QVERIFY(page.contains("No parts were recorded in this period."));
+    QVERIFY(page.contains("From 2027-01-01 00:00 UTC"));
+    QVERIFY(!page.contains("<svg"));
+    const QList<QByteArray> lines = jsonText(none).trimmed().split('\n');
+    QCOMPARE(lines.size(), 1);
+    const QJsonObject period = QJsonDocument::fromJson(lines[0]).object();
+    QCOMPARE(period.value(QStringLiteral("record")).toString(), QStringLiteral("period"));
+    QCOMPARE(period.value(QStringLiteral("parts")).toInt(), 0);
+    QCOMPARE(period.value(QStringLiteral("since")).toString(), QStringLiteral("2027-01-01T00:00:00.000Z"));
+}
+
+void tst_report::postgresqlGivesTheSameFigures() {
+    pg_cluster cluster;
+    QVERIFY2(cluster.ok(), qPrintable(cluster.error()));
+    QVERIFY2(cluster.createDatabase(QStringLiteral("report")), qPrintable(cluster.error()));
+    results::server_url url;
+    url.host = cluster.socketDir();
+    url.port = cluster.port();
+    url.user = cluster.user();
+    url.database = QStringLiteral("report");
+    const results::forward_report forwarded = results::forwarder(url).forward(*journal);
+    QVERIFY2(forwarded.complete() && forwarded.forwarded == 102, qPrintable(forwarded.error));
+
+    results::connection server(QStringLiteral("QPSQL"), QStringLiteral("test"));
+    server.db().setHostName(url.host);
+    server.db().setPort(url.port);
+    server.db().setUserName(url.user);
+    server.db().setDatabaseName(url.database);
+    QVERIFY(server.db().open());
+    const results::report_period day{at("2026-12-08T00:00:00.000Z"), at("2026-12-09T00:00:00.000Z")};
+    QCOMPARE(jsonText(results::computeReport(server.db(), {})), jsonText(all));
+    QCOMPARE(jsonText(results::computeReport(server.db(), day)),
+             jsonText(results::computeReport(journal->database(), day)));
+}
+
+QTEST_MAIN(tst_report)
+#include "tst_report.moc"
