@@ -1,0 +1,77 @@
+#include "operator/line_records.h"
+
+#include "results/error.h"
+#include "results/server_url.h"
+
+namespace op {
+
+line_records::line_records() = default;
+
+line_records::~line_records() {
+    finishRun();
+}
+
+QString line_records::open(const QString& file, const QString& server) {
+    if (!journal || journal->path() != file) {
+        finishRun();
+        forward.reset();
+        journal.reset();
+        try {
+            journal = std::make_unique<results::journal>(file);
+        } catch (const results::error& e) {
+            return e.message();
+        }
+        serverText.clear();
+    }
+    if (!forward || serverText != server) {
+        forward.reset();
+        serverText = server;
+        if (server.isEmpty())
+            return QString();
+        try {
+            forward = std::make_unique<results::forward_worker>(file, results::server_url::parse(server));
+        } catch (const results::error& e) {
+            return e.message();
+        }
+        connect(forward.get(), &results::forward_worker::reachabilityChanged, this, &line_records::serverReachable);
+        connect(forward.get(), &results::forward_worker::forwarded, this, &line_records::forwarded);
+        forward->forwardNow();  // what earlier runs left unsent
+    }
+    return QString();
+}
+
+void line_records::attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix) {
+    finishRun();
+    recorder = std::make_unique<results::station_recorder>(*journal, run, autoPrefix);
+    connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
+        if (recorder)
+            recorder->setFirmware(QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch));
+    });
+    engine.setRecorder([this](station::part_result& part) {
+        if (!recorder)
+            return QStringLiteral("no run is on record");
+        const QString why = recorder->record(part);
+        if (why.isEmpty() && forward)
+            forward->forwardNow();
+        return why;
+    });
+}
+
+QString line_records::finishRun() {
+    if (!recorder)
+        return QString();
+    const QString why = recorder->finish();
+    recorder.reset();
+    if (forward)
+        forward->forwardNow();
+    return why;
+}
+
+long line_records::drain(std::chrono::milliseconds limit) {
+    if (!forward)
+        return 0;
+    forward->drain(limit);
+    return forward->backlog();
+}
+
+}  // namespace op

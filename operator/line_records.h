@@ -1,0 +1,50 @@
+#pragma once
+
+#include "results/forward_worker.h"
+#include "results/journal.h"
+#include "results/run_info.h"
+#include "results/station_recorder.h"
+
+#include "station/station_engine.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <memory>
+
+namespace op {
+
+// Where the window's station puts each judged part, as rx48p-ctl station does: the journal on the
+// station, one recorder per run as the engine's recorder, and with a server the forward to it in a
+// thread of its own. The journal and the forward outlive a run, so a backlog goes on being forwarded
+// between runs.
+class line_records : public QObject {
+    Q_OBJECT
+public:
+    line_records();
+    ~line_records() override;
+
+    // Opens the journal at `file` (kept open when it is the same) and forwards to `server` (empty: none);
+    // why the journal cannot be used, or empty.
+    QString open(const QString& file, const QString& server);
+    // A new run on record; the engine records every judged part before its buzzer through it.
+    void attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix);
+    // Ends the run on record; why it could not, or empty.
+    QString finishRun();
+    QString file() const { return journal ? journal->path() : QString(); }
+    // Tries for up to `limit` to forward what is left; the parts still unsent.
+    long drain(std::chrono::milliseconds limit);
+
+signals:
+    // The results server went out of reach (and why), or came back.
+    void serverReachable(bool reachable, QString reason);
+    void forwarded(long parts, long backlog);
+
+private:
+    std::unique_ptr<results::journal> journal;
+    std::unique_ptr<results::forward_worker> forward;
+    std::unique_ptr<results::station_recorder> recorder;  // of the run in hand
+    QString serverText;
+};
+
+}  // namespace op

@@ -1,0 +1,78 @@
+#include "operator/part_history.h"
+
+#include "operator/verdict_text.h"
+
+namespace op {
+
+QString cycleText(double seconds) {
+    return QString::number(seconds, 'f', 3) + QStringLiteral(" s");
+}
+
+part_history::part_history(QObject* parent) : QAbstractTableModel(parent) {}
+
+void part_history::add(const station::part_result& part) {
+    if (static_cast<int>(parts.size()) >= kept) {
+        beginRemoveRows(QModelIndex(), kept - 1, static_cast<int>(parts.size()) - 1);
+        parts.resize(kept - 1);
+        endRemoveRows();
+    }
+    beginInsertRows(QModelIndex(), 0, 0);
+    parts.push_front({part.ended.isValid() ? part.ended : QDateTime::currentDateTimeUtc(), part.number, part.serial,
+                      part.passed, part.cycleSeconds, partReasons(part)});
+    endInsertRows();
+}
+
+int part_history::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(parts.size());
+}
+
+int part_history::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns;
+}
+
+QVariant part_history::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(parts.size()))
+        return {};
+    const row& r = parts[static_cast<std::size_t>(index.row())];
+    if (role == passedRole)
+        return r.passed;
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == cycle ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        return {};
+    switch (index.column()) {
+    case time:
+        return r.ended.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
+    case serial:
+        return r.serial.isEmpty() ? QStringLiteral("part %1").arg(r.number) : r.serial;
+    case verdict:
+        return verdictWord(r.passed);
+    case cycle:
+        return cycleText(r.cycleSeconds);
+    case reasons:
+        return r.reasons.join(QStringLiteral("; "));
+    default:
+        return {};
+    }
+}
+
+QVariant part_history::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case time:
+        return QStringLiteral("Time");
+    case serial:
+        return QStringLiteral("Serial");
+    case verdict:
+        return QStringLiteral("Verdict");
+    case cycle:
+        return QStringLiteral("Cycle");
+    case reasons:
+        return QStringLiteral("Reasons");
+    default:
+        return {};
+    }
+}
+
+}  // namespace op

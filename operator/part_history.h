@@ -1,0 +1,49 @@
+#pragma once
+
+#include "station/part_result.h"
+
+#include <QAbstractTableModel>
+#include <QDateTime>
+#include <QStringList>
+
+#include <deque>
+
+namespace op {
+
+// The last parts of the line, newest first: time, serial, verdict, cycle and reasons. Qt Core only;
+// the view colours the verdicts.
+class part_history : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum column { time, serial, verdict, cycle, reasons, columns };
+    static constexpr int kept = 50;
+    // The part's verdict as a bool, on every column, for the view.
+    static constexpr int passedRole = Qt::UserRole + 1;
+
+    struct row {
+        QDateTime ended;  // UTC
+        long number = 0;
+        QString serial;
+        bool passed = false;
+        double cycleSeconds = 0;
+        QStringList reasons;
+    };
+
+    explicit part_history(QObject* parent = nullptr);
+
+    void add(const station::part_result& part);
+    const std::deque<row>& rows() const { return parts; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    std::deque<row> parts;
+};
+
+// "1.014 s"
+QString cycleText(double seconds);
+
+}  // namespace op

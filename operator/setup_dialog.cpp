@@ -1,0 +1,135 @@
+#include "operator/setup_dialog.h"
+
+#include "results/default_location.h"
+#include "results/error.h"
+#include "results/server_url.h"
+
+#include "device/payloads.h"
+
+#include <QFileDialog>
+#include <QSerialPortInfo>
+#include <QSysInfo>
+
+namespace op {
+
+setup_dialog::setup_dialog(const line_setup& s, QWidget* parent)
+    : QDialog(parent), count(s.count), outer(this), programBrowse(QStringLiteral("&Browse…")),
+      resultsBrowse(QStringLiteral("B&rowse…")), buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel) {
+    setWindowTitle(QStringLiteral("RX48P Station - Setup"));
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        ports.addItem(info.portName());
+    const int listed = ports.findText(s.port);
+    if (listed >= 0)
+        ports.setCurrentIndex(listed);
+    else
+        path.setText(s.port);
+    path.setPlaceholderText(QStringLiteral("a device path, e.g. /dev/pts/3 or /tmp/rx48p-board"));
+
+    program.setText(s.program);
+    program.setPlaceholderText(QStringLiteral("the expected part's file"));
+    programRow.addWidget(&program, 1);
+    programRow.addWidget(&programBrowse);
+
+    sensitivity.setRange(0, tarnwell::sensitivityMax);
+    sensitivity.setValue(s.sensitivity);
+    buzzer.setRange(0, tarnwell::buzzerMax);
+    buzzer.setValue(s.buzzer);
+    tolerance.setRange(0.0, maxTolerance);
+    tolerance.setDecimals(2);
+    tolerance.setSingleStep(0.01);
+    tolerance.setSuffix(QStringLiteral(" V"));
+    tolerance.setValue(s.tolerance);
+
+    serials.addItem(QStringLiteral("None"), QStringLiteral("none"));
+    serials.addItem(QStringLiteral("Scanned before each part"), QStringLiteral("scan"));
+    serials.addItem(QStringLiteral("Numbered: prefix and six digits"), QStringLiteral("auto"));
+    serials.setCurrentIndex(static_cast<int>(s.serials));
+    prefix.setText(s.serialPrefix);
+    prefix.setPlaceholderText(QStringLiteral("prefix, e.g. LINE1-"));
+    prefix.setEnabled(s.serials == line_setup::serial_mode::numbered);
+    serialRow.addWidget(&serials, 1);
+    serialRow.addWidget(&prefix, 1);
+    connect(&serials, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this](int index) { prefix.setEnabled(index == static_cast<int>(line_setup::serial_mode::numbered)); });
+
+    results.setText(s.results);
+    results.setPlaceholderText(results::defaultResultsFile());
+    resultsRow.addWidget(&results, 1);
+    resultsRow.addWidget(&resultsBrowse);
+    server.setText(s.server);
+    server.setPlaceholderText(QStringLiteral("none; or postgresql://USER@HOST/DBNAME"));
+    station.setText(s.station);
+    station.setPlaceholderText(QSysInfo::machineHostName());
+
+    form.addRow(QStringLiteral("&Port"), &ports);
+    form.addRow(QStringLiteral("or &device path"), &path);
+    form.addRow(QStringLiteral("Part &program"), &programRow);
+    form.addRow(QStringLiteral("&Sensitivity"), &sensitivity);
+    form.addRow(QStringLiteral("B&uzzer"), &buzzer);
+    form.addRow(QStringLiteral("&Tolerance"), &tolerance);
+    form.addRow(QStringLiteral("Se&rials"), &serialRow);
+    form.addRow(QStringLiteral("D&atabase"), &resultsRow);
+    form.addRow(QStringLiteral("S&erver"), &server);
+    form.addRow(QStringLiteral("Statio&n name"), &station);
+    error.setWordWrap(true);
+    QPalette red = error.palette();
+    red.setColor(QPalette::WindowText, QColor(0xb7, 0x1c, 0x1c));
+    error.setPalette(red);
+    outer.addLayout(&form);
+    outer.addWidget(&error);
+    outer.addWidget(&buttons);
+    connect(&buttons, &QDialogButtonBox::accepted, this, &setup_dialog::accept);
+    connect(&buttons, &QDialogButtonBox::rejected, this, &setup_dialog::reject);
+    connect(&programBrowse, &QPushButton::clicked, this, &setup_dialog::browseProgram);
+    connect(&resultsBrowse, &QPushButton::clicked, this, &setup_dialog::browseResults);
+    resize(640, sizeHint().height());
+}
+
+line_setup setup_dialog::setup() const {
+    line_setup s;
+    s.port = path.text().trimmed().isEmpty() ? ports.currentText() : path.text().trimmed();
+    s.program = program.text().trimmed();
+    s.sensitivity = sensitivity.value();
+    s.buzzer = buzzer.value();
+    s.tolerance = tolerance.value();
+    s.serials = static_cast<line_setup::serial_mode>(serials.currentIndex());
+    s.serialPrefix = prefix.text().trimmed();
+    s.results = results.text().trimmed();
+    s.server = server.text().trimmed();
+    s.station = station.text().trimmed();
+    s.count = count;
+    return s;
+}
+
+void setup_dialog::accept() {
+    const line_setup s = setup();
+    QString why = setupProblem(s);
+    if (why.isEmpty() && !s.server.isEmpty()) {
+        try {
+            results::server_url::parse(s.server);
+        } catch (const results::error& e) {
+            why = e.message();
+        }
+    }
+    error.setText(why);
+    if (why.isEmpty())
+        QDialog::accept();
+}
+
+void setup_dialog::browseProgram() {
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Part program"), program.text(),
+                                                      QStringLiteral("Part files (*.device);;All files (*)"));
+    if (!file.isEmpty())
+        program.setText(file);
+}
+
+void setup_dialog::browseResults() {
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Results database"),
+                                                      results.text().isEmpty() ? results.placeholderText() : results.text(),
+                                                      QStringLiteral("SQLite databases (*.sqlite);;All files (*)"),
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
+    if (!file.isEmpty())
+        results.setText(file);
+}
+
+}  // namespace op

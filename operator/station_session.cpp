@@ -1,0 +1,395 @@
+#include "operator/station_session.h"
+
+#include "operator/verdict_text.h"
+
+#include "results/default_location.h"
+#include "results/error.h"
+#include "results/server_url.h"
+
+#include "station/measure_plan.h"
+#include "station/part_file_reader.h"
+#include "station/serial_number.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+
+#include <chrono>
+#include <utility>
+
+namespace op {
+
+namespace {
+
+// Empty when the file cannot be read: the header then shows the name alone.
+QString sha256Of(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString resultsFile(const line_setup& setup) {
+    return setup.results.isEmpty() ? results::defaultResultsFile() : setup.results;
+}
+
+QString stationName(const line_setup& setup) {
+    return setup.station.isEmpty() ? QSysInfo::machineHostName() : setup.station;
+}
+
+QString partName(long number, const QString& serial) {
+    return serial.isEmpty() ? QStringLiteral("part %1").arg(number) : QStringLiteral("part %1  %2").arg(number).arg(serial);
+}
+
+}  // namespace
+
+struct station_session::run {
+    explicit run(station::station_settings settings) : engine(client, std::move(settings)) {}
+    station::board_client client;
+    station::station_engine engine;  // after the client it drives, so it goes first
+};
+
+station_session::station_session(QObject* parent) : QObject(parent) {
+    qRegisterMetaType<station::part_result>("station::part_result");
+    connect(&records, &line_records::serverReachable, this, &station_session::onServer);
+    connect(&records, &line_records::forwarded, this, &station_session::onForwarded);
+}
+
+station_session::~station_session() {
+    if (running())
+        current->engine.abort();
+    current.reset();  // the link's threads are joined here
+    records.finishRun();
+    if (!config.server.isEmpty() && serverUp)
+        records.drain(std::chrono::seconds(2));
+}
+
+void station_session::setSetup(const line_setup& setup) {
+    config = setup;
+    head.programName = QFileInfo(setup.program).fileName();
+    head.programHash = sha256Of(setup.program).left(8);
+    head.port = setup.port;
+    head.station = stationName(setup);
+    head.database = resultsFile(setup);
+    head.server.clear();
+    if (!setup.server.isEmpty()) {
+        try {
+            head.server = results::server_url::parse(setup.server).display();
+        } catch (const results::error&) {
+            head.server = setup.server;
+        }
+    }
+    emit changed();
+}
+
+bool station_session::refuse(const QString& why) {
+    trouble = {banner::kind::cannot_start, QStringLiteral("Cannot start: %1").arg(why), false};
+    emit changed();
+    return false;
+}
+
+bool station_session::start() {
+    if (running())
+        return true;
+    setSetup(config);  // the part file may have changed since
+    const QString problem = setupProblem(config);
+    if (!problem.isEmpty())
+        return refuse(problem);
+    tarnwell::part_description part;
+    try {
+        part = station::readPartFile(config.program);
+    } catch (const tarnwell::part_file_error& e) {
+        return refuse(QString::fromStdString(e.what()));
+    }
+    const QString uncheckable = station::uncheckable(part);
+    if (!uncheckable.isEmpty())
+        return refuse(config.program + QStringLiteral(": ") + uncheckable);
+    const QString file = resultsFile(config);
+    const QString unusable = records.open(file, config.server);
+    if (!unusable.isEmpty())
+        return refuse(unusable);
+
+    station::station_settings settings;
+    settings.port = config.port;
+    settings.plan = station::measurePlan(part);
+    settings.expected = std::move(part);
+    settings.tolerance = config.tolerance;
+    settings.sensitivity = config.sensitivity;
+    settings.buzzer = config.buzzer;
+    settings.count = config.count;
+    settings.serialFirst = config.serials == line_setup::serial_mode::scan;
+
+    results::run_info info;
+    info.station = stationName(config);
+    info.programPath = QFileInfo(config.program).absoluteFilePath();
+    info.programSha256 = sha256Of(config.program);
+    info.sensitivity = settings.sensitivity;
+    info.buzzer = settings.buzzer;
+    info.tolerance = settings.tolerance;
+    info.programVersion = QCoreApplication::applicationVersion();
+
+    current.reset();
+    current = std::make_unique<run>(std::move(settings));
+    station::station_engine& engine = current->engine;
+    records.attach(engine, info,
+                   config.serials == line_setup::serial_mode::numbered ? config.serialPrefix : QString());
+
+    connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
+        head.firmware = QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch);
+        emit changed();
+    });
+    connect(&engine, &station::station_engine::serialNeeded, this, [this](long n) {
+        number = n;
+        step = phase::serial;
+        if (!queuedSerial.isEmpty()) {
+            const QString serial = std::exchange(queuedSerial, QString());
+            current->engine.provideSerial(serial);  // straight on to the wait for the part
+            return;
+        }
+        emit changed();
+        emit serialRequested(n);
+    });
+    connect(&engine, &station::station_engine::waitingForPart, this, [this](long n) {
+        number = n;
+        step = phase::insert;
+        emit changed();
+    });
+    connect(&engine, &station::station_engine::partInserted, this, [this](long n) {
+        number = n;
+        step = phase::testing;
+        lastPassed.reset();
+        lastReasons.clear();
+        lastDetail = QStringLiteral("part %1").arg(n);
+        emit changed();
+    });
+    connect(&engine, &station::station_engine::partJudged, this, [this](const station::part_result& part) {
+        step = phase::removal;
+        lastPassed = part.passed;
+        lastReasons = partReasons(part);
+        lastDetail = partName(part.number, part.serial);
+        judged = part;
+        emit changed();
+    });
+    connect(&engine, &station::station_engine::partCompleted, this, &station_session::onCompleted);
+    connect(&engine, &station::station_engine::trouble, this, &station_session::onTrouble);
+    connect(&engine, &station::station_engine::finished, this, &station_session::onFinished);
+
+    trouble = {};
+    head.firmware.clear();
+    step = phase::starting;
+    number = 0;
+    queuedSerial.clear();
+    ended.clear();
+    engine.start();
+    emit changed();
+    return true;
+}
+
+void station_session::stop() {
+    if (!running())
+        return;
+    current->engine.stop();
+    emit changed();
+}
+
+void station_session::abort() {
+    if (!running())
+        return;
+    current->engine.abort();
+    emit changed();
+}
+
+QString station_session::provideSerial(const QString& text) {
+    if (!scansSerials())
+        return QStringLiteral("the station is not taking serials now");
+    const QString serial = text.trimmed();
+    const QString why = station::serialProblem(serial);
+    if (!why.isEmpty())
+        return why;
+    if (step == phase::serial)
+        current->engine.provideSerial(serial);
+    else
+        queuedSerial = serial;
+    emit changed();
+    return QString();
+}
+
+bool station_session::running() const {
+    return current && current->engine.running();
+}
+
+bool station_session::stopRequested() const {
+    return running() && current->engine.stopRequested();
+}
+
+tile_state station_session::tile() const {
+    if (step == phase::testing)
+        return tile_state::testing;
+    if (lastPassed)
+        return *lastPassed ? tile_state::passed : tile_state::failed;
+    switch (step) {
+    case phase::serial:
+    case phase::insert:
+        return tile_state::waiting;
+    case phase::starting:
+        return tile_state::starting;
+    default:
+        return tile_state::stopped;
+    }
+}
+
+QString station_session::tileWord() const {
+    switch (tile()) {
+    case tile_state::stopped:
+        return QStringLiteral("STOPPED");
+    case tile_state::starting:
+        return QStringLiteral("STARTING");
+    case tile_state::waiting:
+        return QStringLiteral("WAITING FOR PART");
+    case tile_state::testing:
+        return QStringLiteral("TESTING");
+    case tile_state::passed:
+        return QStringLiteral("PASS");
+    case tile_state::failed:
+        return QStringLiteral("FAIL");
+    }
+    return QString();
+}
+
+QString station_session::tileDetail() const {
+    return step == phase::testing || lastPassed ? lastDetail : QString();
+}
+
+QString station_session::prompt() const {
+    if (stopRequested())
+        return QStringLiteral("Stopping after this part");
+    QString next;
+    switch (step) {
+    case phase::idle:
+        return (ended.isEmpty() ? QString() : ended + QStringLiteral(". ")) + QStringLiteral("Press Enter to start.");
+    case phase::starting:
+        return QStringLiteral("Connecting to the board on %1").arg(config.port);
+    case phase::serial:
+        return QStringLiteral("Scan the serial of the next part");
+    case phase::insert:
+        next = lastPassed ? QStringLiteral("Insert the next part") : QStringLiteral("Insert a part");
+        break;
+    case phase::testing:
+        next = QStringLiteral("Testing: leave the part in the fixture");
+        break;
+    case phase::removal:
+        next = QStringLiteral("Remove the part");
+        break;
+    }
+    if (!queuedSerial.isEmpty())
+        next += QStringLiteral("  (next serial: %1)").arg(queuedSerial);
+    return next;
+}
+
+std::optional<double> station_session::firstPassYield() const {
+    if (firstAttempts == 0)
+        return std::nullopt;
+    return 100.0 * static_cast<double>(firstPassed) / static_cast<double>(firstAttempts);
+}
+
+void station_session::onCompleted(const station::part_result& completed) {
+    // The record's times, so the window and the journal agree: the cycle up to the verdict.
+    station::part_result part = completed;
+    if (judged && judged->number == part.number) {
+        part.cycleSeconds = judged->cycleSeconds;
+        part.ended = judged->ended;
+    }
+    judged.reset();
+    counted.add(part.passed, part.cycleSeconds);
+    // A retested serial is not a first pass; a part without a serial is its own first attempt.
+    if (part.attempt <= 1) {
+        ++firstAttempts;
+        firstPassed += part.passed ? 1 : 0;
+    }
+    parts.add(part);
+    emit changed();
+    emit partCompleted(part);
+}
+
+void station_session::onTrouble(station::trouble_kind kind, const QString& message) {
+    using station::trouble_kind;
+    switch (kind) {
+    case trouble_kind::not_recorded:
+        trouble = {banner::kind::not_recorded,
+                   QStringLiteral("Part %1 could not be recorded, so the station stopped: %2. Check the database "
+                                  "%3 (free space, access), then press Start.")
+                       .arg(number)
+                       .arg(message, head.database),
+                   false};
+        break;
+    case trouble_kind::timed_out:
+        trouble = {banner::kind::board_gone,
+                   QStringLiteral("The board stopped answering (%1). Check its power and cable, then press "
+                                  "Reconnect.")
+                       .arg(message),
+                   true};
+        break;
+    case trouble_kind::no_such_port:
+    case trouble_kind::open_failed:
+    case trouble_kind::line_lost:
+        trouble = {banner::kind::board_gone,
+                   QStringLiteral("The board is gone (%1). Check its cable and power, then press Reconnect.")
+                       .arg(message),
+                   true};
+        break;
+    }
+    emit changed();
+}
+
+void station_session::onFinished(station::station_engine::end_reason reason) {
+    using end = station::station_engine::end_reason;
+    step = phase::idle;
+    queuedSerial.clear();
+    const QString why = records.finishRun();
+    if (!why.isEmpty() && trouble.what == banner::kind::none)
+        trouble = {banner::kind::not_recorded,
+                   QStringLiteral("The end of the run could not be recorded: %1. Check the database %2.")
+                       .arg(why, head.database),
+                   false};
+    const long tested = current ? current->engine.tally().parts() : 0;
+    switch (reason) {
+    case end::completed:
+        ended = tested == 1 ? QStringLiteral("Done: 1 part tested") : QStringLiteral("Done: %1 parts tested").arg(tested);
+        break;
+    case end::stopped:
+    case end::aborted:
+        ended = QStringLiteral("Stopped");
+        break;
+    case end::trouble:
+        ended = QStringLiteral("Stopped by trouble");
+        break;
+    }
+    emit changed();
+    emit runFinished(reason);
+}
+
+void station_session::onServer(bool reachable, const QString& reason) {
+    if (!reachable)
+        server = {banner::kind::server_out_of_reach,
+                  QStringLiteral("The results server is out of reach (%1). The station goes on and keeps every "
+                                 "part in %2; they go to the server when it is back.")
+                      .arg(reason, head.database),
+                  false};
+    else if (server.what != banner::kind::none)
+        server.text = QStringLiteral("The results server is back: forwarding the parts recorded meanwhile.");
+    serverUp = reachable;
+    emit changed();
+}
+
+void station_session::onForwarded(long, long backlog) {
+    if (serverUp && backlog == 0 && server.what != banner::kind::none) {
+        server = {};
+        emit changed();
+    }
+}
+
+}  // namespace op

@@ -1,0 +1,244 @@
+#include "operator/station_window.h"
+
+#include "operator/setup_dialog.h"
+#include "operator/setup_store.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QSettings>
+
+namespace op {
+
+namespace {
+
+constexpr int closeWaitMs = 5000;
+// The top line's share of the width per item: the program and the station keep their own width; a long
+// port, path or URL is cut rather than widening the window.
+constexpr int share[] = {0, 3, 0, 3, 2};
+constexpr int serverColumn = 4;
+
+QFont points(int size, bool bold = false) {
+    QFont f;
+    f.setPointSize(size);
+    f.setBold(bold);
+    return f;
+}
+
+void setIfChanged(QLabel& label, const QString& text) {
+    if (label.text() != text)
+        label.setText(text);
+}
+
+}  // namespace
+
+station_window::station_window(station_session& session, QSettings& remembered, QWidget* parent)
+    : QMainWindow(parent), session(session), remembered(remembered), central(this), column(&central),
+      programCaption(QStringLiteral("Program")), portCaption(QStringLiteral("Port")),
+      stationCaption(QStringLiteral("Station")), databaseCaption(QStringLiteral("Database")),
+      serverCaption(QStringLiteral("Server")), serialCaption(QStringLiteral("Serial")),
+      tableCaption(QStringLiteral("Last parts")), verdicts(&table), setupButton(QStringLiteral("Setup…  (F2)")),
+      start(QStringLiteral("Start  (Enter)")), stop(QStringLiteral("Stop  (Esc)")) {
+    setWindowTitle(QStringLiteral("RX48P Station"));
+    setCentralWidget(&central);
+    column.setContentsMargins(16, 12, 16, 12);
+    column.setSpacing(10);
+
+    // What runs where, in one calm row: captions small and grey, values plain.
+    const QFont captionFont = points(10);
+    const QFont valueFont = points(12, true);
+    int at = 0;
+    for (auto [caption, value] : {std::pair{&programCaption, &programValue}, std::pair{&portCaption, &portValue},
+                                   std::pair{&stationCaption, &stationValue},
+                                   std::pair{&databaseCaption, &databaseValue}, std::pair{&serverCaption, &serverValue}}) {
+        caption->setFont(captionFont);
+        QPalette grey = caption->palette();
+        grey.setColor(QPalette::WindowText, QColor(0x6b, 0x6b, 0x6b));
+        caption->setPalette(grey);
+        value->setFont(valueFont);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        if (share[at] > 0)
+            value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        header.addWidget(caption, 0, at);
+        header.addWidget(value, 1, at);
+        header.setColumnStretch(at, share[at]);
+        ++at;
+    }
+    header.setHorizontalSpacing(28);
+    header.setVerticalSpacing(0);
+    column.addLayout(&header);
+    column.addWidget(&stationTrouble);
+    column.addWidget(&serverTrouble);
+
+    prompt.setFont(points(18));
+    prompt.setAlignment(Qt::AlignCenter);
+    serialCaption.setFont(points(16, true));
+    serial.setFont(points(20));
+    serial.setPlaceholderText(QStringLiteral("scan the part's serial"));
+    serial.setMinimumWidth(360);
+    serialHint.setFont(points(13));
+    serialCaption.setBuddy(&serial);
+    serialRow.addStretch(1);
+    serialRow.addWidget(&serialCaption);
+    serialRow.addWidget(&serial);
+    serialRow.addWidget(&serialHint);
+    serialRow.addStretch(1);
+    column.addWidget(&verdict, 3);
+    column.addWidget(&prompt);
+    column.addLayout(&serialRow);
+    column.addWidget(&counts);
+
+    tableCaption.setFont(points(12, true));
+    column.addWidget(&tableCaption);
+    table.setModel(&session.history());
+    table.setItemDelegate(&verdicts);
+    table.setFont(points(12));
+    table.verticalHeader()->setVisible(false);
+    table.verticalHeader()->setDefaultSectionSize(30);
+    table.horizontalHeader()->setStretchLastSection(true);
+    table.horizontalHeader()->setHighlightSections(false);
+    table.setSelectionMode(QAbstractItemView::NoSelection);
+    table.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table.setFocusPolicy(Qt::NoFocus);
+    table.setAlternatingRowColors(true);
+    table.setColumnWidth(part_history::time, 110);
+    table.setColumnWidth(part_history::serial, 200);
+    table.setColumnWidth(part_history::verdict, 100);
+    table.setColumnWidth(part_history::cycle, 110);
+    table.setMinimumHeight(150);
+    column.addWidget(&table, 2);
+
+    for (QPushButton* b : {&setupButton, &start, &stop}) {
+        b->setFont(points(14, b != &setupButton));
+        b->setMinimumHeight(48);
+        b->setMinimumWidth(180);
+        b->setAutoDefault(false);
+    }
+    setupButton.setShortcut(QKeySequence(Qt::Key_F2));
+    buttons.addWidget(&setupButton);
+    buttons.addStretch(1);
+    buttons.addWidget(&start);
+    buttons.addWidget(&stop);
+    column.addLayout(&buttons);
+
+    connect(&setupButton, &QPushButton::clicked, this, &station_window::editSetup);
+    connect(&start, &QPushButton::clicked, this, &station_window::startRun);
+    connect(&stop, &QPushButton::clicked, &session, &station_session::stop);
+    connect(&stationTrouble, &trouble_banner::reconnectClicked, this, &station_window::startRun);
+    connect(&serial, &QLineEdit::returnPressed, this, &station_window::onSerialEntered);
+    connect(&session, &station_session::changed, this, &station_window::refresh);
+    connect(&session, &station_session::serialRequested, this, [this] { serial.setFocus(Qt::OtherFocusReason); });
+    closeWatch.setSingleShot(true);
+    connect(&closeWatch, &QTimer::timeout, &session, &station_session::abort);
+    connect(&session, &station_session::runFinished, this, [this] {
+        if (closing)
+            close();
+    });
+    resize(1180, 780);
+    refresh();
+}
+
+QString station_window::headerText() const {
+    QStringList items{programValue.text(), portValue.text(), stationValue.text(), databaseValue.text()};
+    if (!session.header().server.isEmpty())
+        items << serverValue.text();
+    return items.join(QLatin1Char('|'));
+}
+
+void station_window::refresh() {
+    const station_header& h = session.header();
+    setIfChanged(programValue, h.programHash.isEmpty() ? h.programName
+                                                       : h.programName + QStringLiteral("  ") + h.programHash);
+    setIfChanged(portValue, h.firmware.isEmpty() ? h.port : h.port + QStringLiteral("  (firmware ") + h.firmware + ')');
+    setIfChanged(stationValue, h.station);
+    setIfChanged(databaseValue, h.database);
+    setIfChanged(serverValue, h.server);
+    serverCaption.setVisible(!h.server.isEmpty());
+    serverValue.setVisible(!h.server.isEmpty());
+    header.setColumnStretch(serverColumn, h.server.isEmpty() ? 0 : share[serverColumn]);
+    const QString title = h.programName.isEmpty() ? QStringLiteral("RX48P Station")
+                                                  : QStringLiteral("RX48P Station - ") + h.programName;
+    if (windowTitle() != title)
+        setWindowTitle(title);
+
+    verdict.display(session.tile(), session.tileWord(), session.tileDetail(), session.tileReasons());
+    setIfChanged(prompt, session.prompt());
+    counts.display(session);
+    stationTrouble.display(session.stationTrouble());
+    serverTrouble.display(session.serverTrouble());
+
+    const bool scanning = session.setup().serials == line_setup::serial_mode::scan;
+    for (QWidget* w : {static_cast<QWidget*>(&serialCaption), static_cast<QWidget*>(&serial),
+                       static_cast<QWidget*>(&serialHint)})
+        w->setVisible(scanning);
+    serial.setEnabled(session.scansSerials());
+    const bool running = session.running();
+    start.setEnabled(!running);
+    stop.setEnabled(running && !session.stopRequested());
+    setupButton.setEnabled(!running);
+}
+
+void station_window::startRun() {
+    if (session.running())
+        return;
+    if (!setupProblem(session.setup()).isEmpty() && !editSetup())
+        return;
+    serialHint.clear();
+    if (session.start() && session.setup().serials == line_setup::serial_mode::scan)
+        serial.setFocus(Qt::OtherFocusReason);
+}
+
+bool station_window::editSetup() {
+    if (session.running())
+        return false;
+    setup_dialog dialog(session.setup(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    session.setSetup(dialog.setup());
+    saveSetup(remembered, dialog.setup());
+    return true;
+}
+
+void station_window::onSerialEntered() {
+    const QString why = session.provideSerial(serial.text());
+    if (why.isEmpty()) {
+        serialHint.setText(QStringLiteral("✓ ") + serial.text().trimmed());
+        serial.clear();
+    } else {
+        serialHint.setText(why);
+        serial.selectAll();
+    }
+}
+
+void station_window::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The serial field takes its own Enter; elsewhere Enter starts.
+        if (!session.running() && focusWidget() != &serial)
+            startRun();
+        return;
+    case Qt::Key_Escape:
+        session.stop();
+        return;
+    default:
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
+void station_window::closeEvent(QCloseEvent* event) {
+    if (!session.running()) {
+        closeWatch.stop();
+        event->accept();
+        return;
+    }
+    // The part in hand is finished and the board sent to idle before the window goes.
+    event->ignore();
+    if (closing)
+        return;
+    closing = true;
+    session.stop();
+    closeWatch.start(closeWaitMs);
+}
+
+}  // namespace op

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "operator/counters_panel.h"
+#include "operator/station_session.h"
+#include "operator/trouble_banner.h"
+#include "operator/verdict_delegate.h"
+#include "operator/verdict_tile.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+class QSettings;
+
+namespace op {
+
+// The operator's window: the verdict tile, the serial field, the counters, the last parts, Start and
+// Stop, and trouble as banners. It draws the session and passes on the operator's keys: Enter starts,
+// Escape stops, a scanner's line and Enter give the serial. Closing it stops the link cleanly first.
+class station_window : public QMainWindow {
+    Q_OBJECT
+public:
+    // `remembered` keeps the setup that the Setup dialog confirms.
+    station_window(station_session& session, QSettings& remembered, QWidget* parent = nullptr);
+
+    // Opens the Setup dialog; true when the operator confirmed a setup.
+    bool editSetup();
+    // Start and Reconnect: a new run, after the Setup dialog when the setup will not do.
+    void startRun();
+
+    // For tests: the parts the operator sees.
+    const verdict_tile& tile() const { return verdict; }
+    const counters_panel& counters() const { return counts; }
+    const trouble_banner& stationBanner() const { return stationTrouble; }
+    const trouble_banner& serverBanner() const { return serverTrouble; }
+    trouble_banner& stationBanner() { return stationTrouble; }
+    QLineEdit& serialField() { return serial; }
+    QTableView& history() { return table; }
+    QPushButton& startButton() { return start; }
+    QPushButton& stopButton() { return stop; }
+    // The top line's items joined by '|': program, port, station, database and, when there is one, server.
+    QString headerText() const;
+    QString promptText() const { return prompt.text(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void refresh();
+    void onSerialEntered();
+
+    station_session& session;
+    QSettings& remembered;
+    bool closing = false;
+    QTimer closeWatch;  // a part that will not finish is abandoned
+
+    QWidget central;
+    QVBoxLayout column;
+    QGridLayout header;
+    QLabel programCaption, programValue, portCaption, portValue, stationCaption, stationValue, databaseCaption,
+        databaseValue, serverCaption, serverValue;
+    trouble_banner stationTrouble;
+    trouble_banner serverTrouble;
+    verdict_tile verdict;
+    QLabel prompt;
+    QHBoxLayout serialRow;
+    QLabel serialCaption;
+    QLineEdit serial;
+    QLabel serialHint;
+    counters_panel counts;
+    QLabel tableCaption;
+    QTableView table;
+    verdict_delegate verdicts;
+    QHBoxLayout buttons;
+    QPushButton setupButton;
+    QPushButton start;
+    QPushButton stop;
+};
+
+}  // namespace op

@@ -1,0 +1,40 @@
+#include "operator/trouble_banner.h"
+
+namespace op {
+
+trouble_banner::trouble_banner(QWidget* parent) : QFrame(parent), row(this), reconnect(QStringLiteral("&Reconnect")) {
+    setAutoFillBackground(true);
+    setFrameShape(QFrame::NoFrame);
+    row.setContentsMargins(16, 10, 16, 10);
+    QFont f;
+    f.setPointSize(15);
+    f.setBold(true);
+    message.setFont(f);
+    message.setWordWrap(true);
+    reconnect.setFont(f);
+    reconnect.setMinimumHeight(44);
+    row.addWidget(&message, 1);
+    row.addWidget(&reconnect);
+    connect(&reconnect, &QPushButton::clicked, this, &trouble_banner::reconnectClicked);
+    setVisible(false);
+    reconnect.setVisible(false);
+}
+
+void trouble_banner::display(const banner& b) {
+    const bool visible = b.what != banner::kind::none;
+    if (message.text() != b.text)
+        message.setText(b.text);
+    reconnect.setVisible(b.offersReconnect);
+    if (b.what != shown) {
+        // Amber for the server, which the station works around; red for what stopped it.
+        const bool warning = b.what == banner::kind::server_out_of_reach;
+        QPalette p = palette();
+        p.setColor(QPalette::Window, warning ? QColor(0xff, 0xe0, 0x82) : QColor(0xb7, 0x1c, 0x1c));
+        p.setColor(QPalette::WindowText, warning ? QColor(0x33, 0x29, 0x00) : QColor(Qt::white));
+        setPalette(p);
+        shown = b.what;
+    }
+    setVisible(visible);
+}
+
+}  // namespace op

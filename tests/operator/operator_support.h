@@ -1,0 +1,64 @@
+#pragma once
+
+// The operator window against rx48p-board-sim: the real session and widgets in this process, the
+// simulator over its pseudo-terminal, parts recorded in a SQLite file in a temporary folder.
+
+#include "board_sim_process.h"
+
+#include "operator/station_session.h"
+#include "operator/station_window.h"
+
+#include <QColor>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace optest {
+
+QString partFile(const QString& name);  // tests/parts/NAME.device
+// Simulator arguments for a run of these parts with the given event delay.
+QStringList simParts(const QStringList& names, int eventDelayMs = 0);
+
+// What the verdict tile shows: its word, the colour painted around the word, and its reasons.
+struct tile_look {
+    QString word;
+    QColor colour;
+    QStringList reasons;
+    int wordPoints = 0;
+};
+tile_look lookAt(const op::verdict_tile& tile);
+
+// The tile colours of the line, written here as the operators were told them.
+const QColor grey(0x61, 0x61, 0x61);
+const QColor blue(0x15, 0x65, 0xc0);
+const QColor green(0x2e, 0x7d, 0x32);
+const QColor red(0xc6, 0x28, 0x28);
+
+// The window on its own session, with settings and results in a temporary folder.
+struct fixture {
+    fixture();
+    ~fixture();
+    // The setup for `port` and the good part as the program, parts recorded in results.sqlite.
+    op::line_setup setupFor(const QString& port) const;
+    bool show();
+
+    QTemporaryDir dir;
+    QSettings remembered;
+    std::unique_ptr<op::station_session> session;
+    std::unique_ptr<op::station_window> window;
+    QString resultsFile() const { return dir.filePath(QStringLiteral("results.sqlite")); }
+};
+
+// The history table's rows, each column's text joined by '|', newest first.
+QStringList tableRows(op::station_window& w);
+QString counter(op::station_window& w, op::counters_panel::item which);
+
+// Rows of a query on a SQLite file, each row's columns joined by '|'.
+QStringList dbRows(const QString& file, const QString& query);
+
+// The command names the board received ("recv ... NAME"), in order.
+QStringList commandsReceived(BoardSimProcess& sim);
+
+}  // namespace optest

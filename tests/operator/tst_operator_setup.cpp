@@ -1,0 +1,206 @@
+// The station's setup: the Setup dialog from the keyboard, what it remembers through QSettings and what
+// a later start reads back, and the command line laid over what is remembered.
+
+#include "operator_support.h"
+#include "pty_pair.h"
+#include "serial_port_listing.h"
+
+#include "operator/command_line.h"
+#include "operator/setup_dialog.h"
+#include "operator/setup_store.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QtTest>
+
+using namespace optest;
+using op::line_setup;
+
+namespace {
+
+void typeInto(QWidget& field, const QString& text) {
+    field.setFocus();
+    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClicks(&field, text);
+}
+
+QString describe(const line_setup& s) {
+    return QStringList{s.port, s.program, QString::number(s.sensitivity), QString::number(s.buzzer),
+                       QString::number(s.tolerance, 'f', 2), op::serialModeText(s), s.results, s.server, s.station,
+                       QString::number(s.count)}
+        .join(QLatin1Char('|'));
+}
+
+}  // namespace
+
+class OperatorSetupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    // Filled in from the keyboard, confirmed with Enter, remembered, and read back by a later start.
+    void setupRoundTrip();
+    void setupThatWillNotDoIsRefused();
+    void commandLineOverRemembered();
+    void badCommandLines_data();
+    void badCommandLines();
+
+private:
+    PtyPair pty;
+    QString listed;  // the pseudo-terminal's name in the port list
+};
+
+void OperatorSetupTest::initTestCase() {
+    // The dialog lists this test's pseudo-terminal and nothing of the machine's.
+    serial_port_listing::set({pty.slavePath()});
+    listed = QString::fromStdString(pty.slavePath()).mid(5);
+}
+
+void OperatorSetupTest::setupRoundTrip() {
+    fixture st;
+    QVERIFY(st.show());
+    const QString program = partFile(QStringLiteral("missing-pair"));
+    const QString results = st.dir.filePath(QStringLiteral("line-3.sqlite"));
+    QStringList listedPorts;
+    bool filled = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<op::setup_dialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        for (int i = 0; i < dialog->portList().count(); ++i)
+            listedPorts << dialog->portList().itemText(i);
+        typeInto(dialog->portPath(), QString());  // the listed port, not a path
+        typeInto(dialog->programFile(), program);
+        typeInto(dialog->sensitivityBox(), QStringLiteral("100"));
+        typeInto(dialog->buzzerBox(), QStringLiteral("40"));
+        typeInto(dialog->toleranceBox(), QStringLiteral("0.25"));
+        dialog->serialModes().setFocus();
+        QTest::keyClick(&dialog->serialModes(), Qt::Key_End);  // numbered, the last choice
+        typeInto(dialog->serialPrefix(), QStringLiteral("LINE3-"));
+        typeInto(dialog->resultsFile(), results);
+        typeInto(dialog->serverUrl(), QStringLiteral("postgresql://line@db.example/results"));
+        typeInto(dialog->stationName(), QStringLiteral("line-3"));
+        filled = true;
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    QVERIFY(st.window->editSetup());
+    QVERIFY(filled);
+    QCOMPARE(listedPorts, QStringList{listed});
+
+    line_setup expected;
+    expected.port = listed;
+    expected.program = program;
+    expected.sensitivity = 100;
+    expected.buzzer = 40;
+    expected.tolerance = 0.25;
+    expected.serials = line_setup::serial_mode::numbered;
+    expected.serialPrefix = QStringLiteral("LINE3-");
+    expected.results = results;
+    expected.server = QStringLiteral("postgresql://line@db.example/results");
+    expected.station = QStringLiteral("line-3");
+    QCOMPARE(describe(st.session->setup()), describe(expected));
+    QVERIFY2(st.window->headerText().startsWith(QLatin1String("missing-pair.device  ")), qPrintable(st.window->headerText()));
+    QVERIFY2(st.window->headerText().endsWith(QStringLiteral("|%1|line-3|%2|postgresql://line@db.example/results")
+                                                 .arg(listed, results)),
+             qPrintable(st.window->headerText()));
+
+    // A later start reads the same setup from the same file, and its dialog shows it.
+    const QSettings later(st.remembered.fileName(), QSettings::IniFormat);
+    const line_setup read = op::loadSetup(later);
+    QCOMPARE(describe(read), describe(expected));
+    op::setup_dialog again(read);
+    QCOMPARE(again.portList().currentText(), listed);
+    QCOMPARE(again.portPath().text(), QString());
+    QCOMPARE(describe(again.setup()), describe(expected));
+
+    // A device path that no list holds, such as the simulator's link, is remembered as it is.
+    expected.port = st.dir.filePath(QStringLiteral("board"));
+    op::saveSetup(st.remembered, expected);
+    op::setup_dialog byPath(op::loadSetup(QSettings(st.remembered.fileName(), QSettings::IniFormat)));
+    QCOMPARE(byPath.portPath().text(), expected.port);
+    QCOMPARE(describe(byPath.setup()), describe(expected));
+}
+
+void OperatorSetupTest::setupThatWillNotDoIsRefused() {
+    fixture st;
+    QVERIFY(st.show());
+    line_setup before = st.setupFor(QStringLiteral("/dev/pts/nowhere"));
+    st.session->setSetup(before);
+    op::saveSetup(st.remembered, before);
+    QString problem;
+    bool stillOpen = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<op::setup_dialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->serialModes().setFocus();
+        QTest::keyClick(&dialog->serialModes(), Qt::Key_End);
+        typeInto(dialog->serialPrefix(), QString());
+        QTest::keyClick(dialog, Qt::Key_Return);
+        problem = dialog->problem();
+        stillOpen = dialog->isVisible();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    QVERIFY(!st.window->editSetup());
+    QVERIFY(stillOpen);
+    QCOMPARE(problem, QStringLiteral("numbered serials need a prefix"));
+    QCOMPARE(describe(st.session->setup()), describe(before));
+    QCOMPARE(describe(op::loadSetup(QSettings(st.remembered.fileName(), QSettings::IniFormat))),
+             describe([&] {
+                 line_setup s = before;
+                 s.count = 0;
+                 return s;
+             }()));
+}
+
+void OperatorSetupTest::commandLineOverRemembered() {
+    line_setup remembered;
+    remembered.port = QStringLiteral("ttyUSB0");
+    remembered.program = QStringLiteral("/parts/a.device");
+    remembered.results = QStringLiteral("/data/line.sqlite");
+    remembered.station = QStringLiteral("line-1");
+
+    const op::launch plain = op::parseLaunch({"rx48p-station"}, remembered);
+    QCOMPARE(plain.error, QString());
+    QVERIFY(!plain.start);
+    QCOMPARE(describe(plain.setup), describe(remembered));
+
+    const op::launch full = op::parseLaunch(
+        {"rx48p-station", "--port", "/tmp/rx48p-board", "--results", "/tmp/r.sqlite", "--server",
+         "postgresql://u@h/db", "--station", "line-9", "--serial", "auto:L9-", "--sensitivity", "128", "--buzzer", "0",
+         "--tolerance", "0.3", "--start", "--count", "12", "/parts/b.device"},
+        remembered);
+    QCOMPARE(full.error, QString());
+    QVERIFY(full.start);
+    QCOMPARE(describe(full.setup),
+             QStringLiteral("/tmp/rx48p-board|/parts/b.device|128|0|0.30|auto:L9-|/tmp/r.sqlite|postgresql://u@h/db|line-9|12"));
+
+    const op::launch scan = op::parseLaunch({"rx48p-station", "--serial", "scan"}, remembered);
+    QCOMPARE(op::serialModeText(scan.setup), QStringLiteral("scan"));
+    QCOMPARE(scan.setup.program, remembered.program);
+}
+
+void OperatorSetupTest::badCommandLines_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("sensitivity") << QStringList{"--sensitivity", "129"}
+                                 << "--sensitivity: a whole number from 0 to 128, not '129'";
+    QTest::newRow("buzzer") << QStringList{"--buzzer", "x"} << "--buzzer: a whole number from 0 to 100, not 'x'";
+    QTest::newRow("tolerance") << QStringList{"--tolerance", "6"} << "--tolerance: volts from 0 to 5.12, not '6'";
+    QTest::newRow("count") << QStringList{"--count", "0"} << "--count: a whole number of parts from 1, not '0'";
+    QTest::newRow("serial") << QStringList{"--serial", "auto:"}
+                            << "--serial: serials are 'none', 'scan' or 'auto:PREFIX', not 'auto:'";
+    QTest::newRow("two programs") << QStringList{"a.device", "b.device"} << "one part program at most, not 2";
+    QTest::newRow("unknown") << QStringList{"--speed", "3"} << "Unknown option 'speed'.";
+    QTest::newRow("server") << QStringList{"--server", "http://h/db"} << "--server: ";
+}
+
+void OperatorSetupTest::badCommandLines() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, error);
+    const op::launch l = op::parseLaunch(QStringList{"rx48p-station"} + args, line_setup());
+    QVERIFY2(l.error.startsWith(error) && !l.error.isEmpty(), qPrintable(l.error));
+}
+
+QTEST_MAIN(OperatorSetupTest)
+#include "tst_operator_setup.moc"

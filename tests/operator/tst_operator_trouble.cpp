@@ -1,0 +1,158 @@
+// Trouble in the operator window, each as a banner that says what to do: the board gone (the station
+// stops and offers Reconnect, which starts a new run), a part that cannot be recorded (the station
+// stops), the results server out of reach (the station goes on, and the banner goes once the backlog
+// is on the server).
+
+#include "operator_support.h"
+#include "pg_cluster.h"
+
+#include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+using namespace optest;
+
+namespace {
+
+QString serverUrl(const pg_cluster& pg, const QString& database) {
+    return QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(pg.user()).arg(pg.port()).arg(database, pg.socketDir());
+}
+
+int serverParts(const pg_cluster& pg, const QString& database) {
+    int n = -1;
+    const QString name = QStringLiteral("server-check");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(pg.socketDir());
+        db.setPort(pg.port());
+        db.setUserName(pg.user());
+        db.setDatabaseName(database);
+        QSqlQuery q(db);
+        if (db.open() && q.exec(QStringLiteral("SELECT count(*) FROM parts")) && q.next())
+            n = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return n;
+}
+
+}  // namespace
+
+class OperatorTroubleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void boardGoneThenReconnect();
+    void aPartThatCannotBeRecordedStopsTheStation();
+    void serverOutOfReachThenBack();
+};
+
+void OperatorTroubleTest::boardGoneThenReconnect() {
+    fixture st;
+    const QString link = st.dir.filePath(QStringLiteral("board"));
+    auto sim = std::make_unique<BoardSimProcess>(QStringLiteral(RX48P_BOARD_SIM));
+    // The board answers but never sees a part: the station waits for one when the board goes.
+    QVERIFY(!sim->start(simParts({"good"}) + QStringList{"--link", link, "--no-event", "DETECT_INSERT"}).isEmpty());
+    op::line_setup setup = st.setupFor(link);
+    setup.count = 1;
+    st.session->setSetup(setup);
+    QVERIFY(st.show());
+    st.window->startRun();
+    QVERIFY(QTest::qWaitFor([&] { return st.session->tile() == op::tile_state::waiting; }, 10000));
+    QVERIFY(!st.window->stationBanner().isVisible());
+
+    sim->stop();
+    QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 10000));
+    QVERIFY(st.window->stationBanner().isVisible());
+    QVERIFY2(st.window->stationBanner().text().startsWith(QLatin1String("The board is gone (")),
+             qPrintable(st.window->stationBanner().text()));
+    QVERIFY(st.window->stationBanner().text().endsWith(QLatin1String("then press Reconnect.")));
+    QVERIFY(st.window->stationBanner().reconnectButton().isVisible());
+    QVERIFY(st.window->startButton().isEnabled());
+    QVERIFY(!st.window->stopButton().isEnabled());
+    const tile_look stopped = lookAt(st.window->tile());
+    QCOMPARE(stopped.word, QStringLiteral("STOPPED"));
+    QCOMPARE(stopped.colour, grey);
+    QCOMPARE(st.window->promptText(), QStringLiteral("Stopped by trouble. Press Enter to start."));
+
+    // The board back on the same line; Reconnect from the keyboard starts a new run that tests a part.
+    sim = std::make_unique<BoardSimProcess>(QStringLiteral(RX48P_BOARD_SIM));
+    QVERIFY(!sim->start(simParts({"good"}) + QStringList{"--link", link}).isEmpty());
+    QTest::keyClick(st.window.get(), Qt::Key_R, Qt::AltModifier);
+    QVERIFY(QTest::qWaitFor([&] { return st.session->running(); }, 2000));  // a mnemonic's click is animated
+    QVERIFY(!st.window->stationBanner().isVisible());
+    QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 10000));
+    QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("PASS"));
+    QVERIFY(!st.window->stationBanner().isVisible());
+    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT verdict FROM parts")), QStringList{"PASS"});
+    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM runs")), QStringList{"1"});
+}
+
+void OperatorTroubleTest::aPartThatCannotBeRecordedStopsTheStation() {
+    fixture st;
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}, 300));
+    QVERIFY(!port.isEmpty());
+    st.session->setSetup(st.setupFor(port));
+    QVERIFY(st.show());
+    st.window->startRun();
+    QVERIFY(QTest::qWaitFor([&] { return st.session->tile() == op::tile_state::waiting; }, 10000));
+
+    // Another program holds the database for longer than a record waits.
+    const QString holder = QStringLiteral("holder");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), holder);
+        db.setDatabaseName(st.resultsFile());
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(holder);
+
+    QVERIFY(st.window->stationBanner().isVisible());
+    QVERIFY2(st.window->stationBanner().text().startsWith(
+                 QLatin1String("Part 1 could not be recorded, so the station stopped: ")),
+             qPrintable(st.window->stationBanner().text()));
+    QVERIFY(!st.window->stationBanner().reconnectButton().isVisible());
+    QVERIFY(st.window->startButton().isEnabled());
+    // The operator heard the error buzzer, and nothing is on record.
+    QVERIFY(commandsReceived(sim).contains(QStringLiteral("BUZ_ER")));
+    QVERIFY(!commandsReceived(sim).contains(QStringLiteral("BUZ_OK")));
+    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"0"});
+}
+
+void OperatorTroubleTest::serverOutOfReachThenBack() {
+    pg_cluster pg;
+    QVERIFY2(pg.ok() && pg.start(), qPrintable(pg.error()));
+    QVERIFY2(pg.createDatabase(QStringLiteral("line")), qPrintable(pg.error()));
+    QVERIFY(pg.stop());
+
+    fixture st;
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good", "missing-pair"}));
+    QVERIFY(!port.isEmpty());
+    op::line_setup setup = st.setupFor(port);
+    setup.server = serverUrl(pg, QStringLiteral("line"));
+    setup.count = 4;
+    st.session->setSetup(setup);
+    QVERIFY(st.show());
+    st.window->startRun();
+    QVERIFY(QTest::qWaitFor([&] { return st.window->serverBanner().isVisible(); }, 10000));
+    QVERIFY2(st.window->serverBanner().text().startsWith(QLatin1String("The results server is out of reach (")),
+             qPrintable(st.window->serverBanner().text()));
+    QVERIFY(!st.window->stationBanner().isVisible());
+
+    // The station goes on and records every part here.
+    QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
+    QCOMPARE(counter(*st.window, op::counters_panel::parts), QStringLiteral("4"));
+    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"4"});
+    QVERIFY(st.window->serverBanner().isVisible());
+
+    QVERIFY(pg.start());
+    QVERIFY(QTest::qWaitFor([&] { return !st.window->serverBanner().isVisible(); }, 30000));
+    QCOMPARE(serverParts(pg, QStringLiteral("line")), 4);
+    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"0"});
+}
+
+QTEST_MAIN(OperatorTroubleTest)
+#include "tst_operator_trouble.moc"
