@@ -2,21 +2,17 @@
 
 #include "ctl/invocation.h"
 
-#include "results/forward_worker.h"
-#include "results/journal.h"
-#include "results/station_recorder.h"
+#include "results/station_records.h"
 
 #include "station/station_engine.h"
 
 #include <QObject>
 
-#include <memory>
-
 namespace ctl {
 
-// Where check and station put each judged part: the journal on the station and, with --server, the
-// results server it is forwarded to. Says on standard error when the server goes out of reach and when
-// it is back; the station goes on recording locally meanwhile.
+// Where check and station put each judged part, through the records every station front end shares: the
+// journal and, with --server, the forward to the line's server. Says on standard error when the server
+// goes out of reach and when it is back; the station goes on recording locally meanwhile.
 class part_records : public QObject {
     Q_OBJECT
 public:
@@ -30,11 +26,11 @@ public:
     bool finish();
 
 private:
-    std::unique_ptr<results::journal> journal;
-    std::unique_ptr<results::station_recorder> recorder;
-    std::unique_ptr<results::forward_worker> forward;
-    QString autoPrefix;  // --serial auto:PREFIX without a journal: numbered in memory
-    long numbered = 0;
+    bool recording = false;
+    results::station_records records;
+    results::run_info run;
+    QString autoPrefix;  // --serial auto:PREFIX
+    long numbered = 0;   // without a journal, parts are numbered in memory
 };
 
 }  // namespace ctl

@@ -55,8 +55,8 @@ struct station_session::run {
 
 station_session::station_session(QObject* parent) : QObject(parent) {
     qRegisterMetaType<station::part_result>("station::part_result");
-    connect(&records, &line_records::serverReachable, this, &station_session::onServer);
-    connect(&records, &line_records::forwarded, this, &station_session::onForwarded);
+    connect(&records, &results::station_records::serverReachable, this, &station_session::onServer);
+    connect(&records, &results::station_records::forwarded, this, &station_session::onForwarded);
 }
 
 station_session::~station_session() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operator/line_records.h"
+#include "results/station_records.h"
 #include "operator/line_setup.h"
 #include "operator/part_history.h"
 
@@ -105,7 +105,7 @@ private:
 
     line_setup config;
     station_header head;
-    line_records records;  // before the run: its recorder is the engine's
+    results::station_records records;  // before the run: its recorder is the engine's
     std::unique_ptr<run> current;
     phase step = phase::idle;
     long number = 0;  // the part in hand or awaited

@@ -12,17 +12,17 @@
 #include <chrono>
 #include <memory>
 
-namespace op {
+namespace results {
 
-// Where the window's station puts each judged part, as rx48p-ctl station does: the journal on the
-// station, one recorder per run as the engine's recorder, and with a server the forward to it in a
-// thread of its own. The journal and the forward outlive a run, so a backlog goes on being forwarded
-// between runs.
-class line_records : public QObject {
+// Where a station front end puts each judged part: the journal on the station, one recorder per run as
+// the engine's recorder, and with a server the forward to it in a thread of its own. The journal and the
+// forward outlive a run, so a backlog goes on being forwarded between runs. rx48p-ctl and the station's
+// window both record through it.
+class station_records : public QObject {
     Q_OBJECT
 public:
-    line_records();
-    ~line_records() override;
+    station_records();
+    ~station_records() override;
 
     // Opens the journal at `file` (kept open when it is the same) and forwards to `server` (empty: none);
     // why the journal cannot be used, or empty.
@@ -31,7 +31,7 @@ public:
     void attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix);
     // Ends the run on record; why it could not, or empty.
     QString finishRun();
-    QString file() const { return journal ? journal->path() : QString(); }
+    QString file() const { return book ? book->path() : QString(); }
     // Tries for up to `limit` to forward what is left; the parts still unsent.
     long drain(std::chrono::milliseconds limit);
 
@@ -41,10 +41,10 @@ signals:
     void forwarded(long parts, long backlog);
 
 private:
-    std::unique_ptr<results::journal> journal;
+    std::unique_ptr<results::journal> book;
     std::unique_ptr<results::forward_worker> forward;
     std::unique_ptr<results::station_recorder> recorder;  // of the run in hand
     QString serverText;
 };
 
-}  // namespace op
+}  // namespace results

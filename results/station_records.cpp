@@ -1,23 +1,23 @@
-#include "operator/line_records.h"
+#include "results/station_records.h"
 
 #include "results/error.h"
 #include "results/server_url.h"
 
-namespace op {
+namespace results {
 
-line_records::line_records() = default;
+station_records::station_records() = default;
 
-line_records::~line_records() {
+station_records::~station_records() {
     finishRun();
 }
 
-QString line_records::open(const QString& file, const QString& server) {
-    if (!journal || journal->path() != file) {
+QString station_records::open(const QString& file, const QString& server) {
+    if (!book || book->path() != file) {
         finishRun();
         forward.reset();
-        journal.reset();
+        book.reset();
         try {
-            journal = std::make_unique<results::journal>(file);
+            book = std::make_unique<results::journal>(file);
         } catch (const results::error& e) {
             return e.message();
         }
@@ -33,16 +33,16 @@ QString line_records::open(const QString& file, const QString& server) {
         } catch (const results::error& e) {
             return e.message();
         }
-        connect(forward.get(), &results::forward_worker::reachabilityChanged, this, &line_records::serverReachable);
-        connect(forward.get(), &results::forward_worker::forwarded, this, &line_records::forwarded);
+        connect(forward.get(), &results::forward_worker::reachabilityChanged, this, &station_records::serverReachable);
+        connect(forward.get(), &results::forward_worker::forwarded, this, &station_records::forwarded);
         forward->forwardNow();  // what earlier runs left unsent
     }
     return QString();
 }
 
-void line_records::attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix) {
+void station_records::attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix) {
     finishRun();
-    recorder = std::make_unique<results::station_recorder>(*journal, run, autoPrefix);
+    recorder = std::make_unique<results::station_recorder>(*book, run, autoPrefix);
     connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
         if (recorder)
             recorder->setFirmware(QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch));
@@ -57,7 +57,7 @@ void line_records::attach(station::station_engine& engine, const results::run_in
     });
 }
 
-QString line_records::finishRun() {
+QString station_records::finishRun() {
     if (!recorder)
         return QString();
     const QString why = recorder->finish();
@@ -67,11 +67,11 @@ QString line_records::finishRun() {
     return why;
 }
 
-long line_records::drain(std::chrono::milliseconds limit) {
+long station_records::drain(std::chrono::milliseconds limit) {
     if (!forward)
         return 0;
     forward->drain(limit);
     return forward->backlog();
 }
 
-}  // namespace op
+}  // namespace results
