@@ -289,8 +289,23 @@ std::vector<failure_row> questions::failures(int top, const QDateTime& since, co
     const QString text = QStringLiteral("(c.kind || ' ' || c.pins || ': ' || c.reason)%1")
                              .arg(sql::isSqlite(db) ? QString() : QStringLiteral(" COLLATE \"C\""));
     const QString order = QStringLiteral("count(*) DESC, ") + text;
+    const QString what = QStringLiteral("cannot count the failures");
     // Every comparison has its part: the parts are joined only for a window. `passed = 0` as it is
-    // written in the index of failed comparisons, so that both databases read that index alone.
+    // written in the index of failed comparisons, so that both databases read that index.
+    QString from = QStringLiteral(" FROM comparisons c");
+    if (!w.clause.isEmpty()) {
+        // The smaller side leads (SQLite keeps a CROSS JOIN's order): a short window's parts through the
+        // index on start time, each looked up among the failed comparisons; a long window's failed
+        // comparisons, each looked up among the parts.
+        QSqlQuery parts = sql::run(db, QStringLiteral("SELECT count(*) FROM parts p WHERE 1 = 1%1").arg(w.clause), w.values, what);
+        QSqlQuery failed = sql::run(db, QStringLiteral("SELECT count(*) FROM comparisons c WHERE c.passed = 0"), {}, what);
+        const bool partsFirst = parts.next() && failed.next() && parts.value(0).toLongLong() < failed.value(0).toLongLong();
+        from = partsFirst ? QStringLiteral(" FROM parts p CROSS JOIN comparisons c")
+                          : QStringLiteral(" FROM comparisons c CROSS JOIN parts p");
+        from += QStringLiteral(" WHERE c.part_id = p.id AND");
+    } else {
+        from += QStringLiteral(" WHERE");
+    }
     QVariantList values = w.values;
     QString limit;
     if (top >= 0) {
@@ -300,12 +315,10 @@ std::vector<failure_row> questions::failures(int top, const QDateTime& since, co
     QSqlQuery query = sql::run(db,
                                QStringLiteral("SELECT %1, count(*), CAST(sum(count(*)) OVER (ORDER BY %2 ROWS UNBOUNDED PRECEDING) AS BIGINT),"
                                               " CAST(sum(count(*)) OVER () AS BIGINT)"
-                                              " FROM comparisons c%3 WHERE c.passed = 0%4"
+                                              "%3 c.passed = 0%4"
                                               " GROUP BY c.kind, c.pins, c.reason ORDER BY %2%5")
-                                   .arg(text, order,
-                                        w.clause.isEmpty() ? QString() : QStringLiteral(" JOIN parts p ON p.id = c.part_id"),
-                                        w.clause, limit),
-                               values, QStringLiteral("cannot count the failures"));
+                                   .arg(text, order, from, w.clause, limit),
+                               values, what);
     std::vector<failure_row> rows;
     while (query.next()) {
         failure_row row;

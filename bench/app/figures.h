@@ -42,6 +42,11 @@ Row lineStationCycle(const Settings& s);
 Row linePing(const Settings& s);
 Row lineWaitingCpu(const Settings& s);
 Row lineTerminalStatic(const Settings& s);
+// The results journal and server: a station cycle with and without recording, the questions over a
+// million generated parts, a backlog pushed to a local PostgreSQL, the bytes a part takes.
+std::vector<Row> records(const Settings& s);
+// rx48p-station: launch to painted window, and its GUI thread during a run at the board's pace.
+std::vector<Row> operatorStation(const Settings& s);
 
 // printf into a std::string.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -201,6 +201,9 @@ void tst_questions::failures_data() {
                               "touch 16: reads OFF, expected ON|1|100.00"};
         row("all") << 10 << QDateTime() << all;
         row("top two, shares of all seven") << 2 << QDateTime() << QStringList(all.mid(0, 2));
+        // Nine parts against seven failed comparisons, and on the second day four against seven: the
+        // window's two ways of joining.
+        row("since the first day: all") << 10 << at("2026-12-07T00:00:00.000Z") << all;
         row("second day: ties by text")
             << 10 << at("2026-12-08T00:00:00.000Z")
             << QStringList{"button 12 (common 14): reads OFF, expected ON|1|25.00",
