@@ -115,41 +115,49 @@ void createTables(const QSqlDatabase& db, const QString& where) {
 // The parts the server did not have yet.
 long sendBatch(const QSqlDatabase& db, const batch& b, const QString& what) {
     sql::transaction transaction(db, what);
-    for (const QVariantList& run : b.runs)
-        sql::run(db,
-                 QStringLiteral("INSERT INTO runs (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO UPDATE"
-                                " SET ended_utc = COALESCE(EXCLUDED.ended_utc, runs.ended_utc)")
-                     .arg(runColumns, placeholders(runColumns)),
-                 run, what);
     long added = 0;
-    for (const QVariantList& part : b.parts)
-        added += sql::run(db,
-                          QStringLiteral("INSERT INTO parts (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO NOTHING")
-                              .arg(partColumns, placeholders(partColumns)),
-                          part, what)
-                     .numRowsAffected();
-    for (const QVariantList& c : b.comparisons)
-        sql::run(db,
-                 QStringLiteral("INSERT INTO comparisons (%1) VALUES (%2) ON CONFLICT (id) DO NOTHING")
-                     .arg(comparisonColumns, placeholders(comparisonColumns)),
-                 c, what);
-    for (const QVariantList& m : b.measurements)
-        sql::run(db,
-                 QStringLiteral("INSERT INTO measurements (%1) VALUES (%2) ON CONFLICT (id) DO NOTHING")
-                     .arg(measurementColumns, placeholders(measurementColumns)),
-                 m, what);
+    {
+        sql::statement runs(db,
+                            QStringLiteral("INSERT INTO runs (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO UPDATE"
+                                           " SET ended_utc = COALESCE(EXCLUDED.ended_utc, runs.ended_utc)")
+                                .arg(runColumns, placeholders(runColumns)),
+                            what);
+        for (const QVariantList& run : b.runs)
+            runs.run(run);
+        sql::statement parts(db,
+                             QStringLiteral("INSERT INTO parts (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO NOTHING")
+                                 .arg(partColumns, placeholders(partColumns)),
+                             what);
+        for (const QVariantList& part : b.parts)
+            added += parts.run(part).numRowsAffected();
+        sql::statement comparisons(db,
+                                   QStringLiteral("INSERT INTO comparisons (%1) VALUES (%2) ON CONFLICT (id) DO NOTHING")
+                                       .arg(comparisonColumns, placeholders(comparisonColumns)),
+                                   what);
+        for (const QVariantList& c : b.comparisons)
+            comparisons.run(c);
+        sql::statement measurements(db,
+                                    QStringLiteral("INSERT INTO measurements (%1) VALUES (%2) ON CONFLICT (id) DO NOTHING")
+                                        .arg(measurementColumns, placeholders(measurementColumns)),
+                                    what);
+        for (const QVariantList& m : b.measurements)
+            measurements.run(m);
+    }  // the statements go before the commit
     transaction.commit();
     return added;
 }
 
 void markForwarded(const QSqlDatabase& db, const batch& b, const QString& what) {
     sql::transaction transaction(db, what);
-    // A run ended since it was read is left for the next batch to carry its end.
-    for (const QVariantList& run : b.runs)
-        sql::run(db, QStringLiteral("UPDATE runs SET forwarded = 1 WHERE id = ? AND ended_utc IS ?"),
-                 {run.at(0), run.at(9)}, what);
-    for (const QVariantList& part : b.parts)
-        sql::run(db, QStringLiteral("UPDATE parts SET forwarded = 1 WHERE id = ?"), {part.at(0)}, what);
+    {
+        // A run ended since it was read is left for the next batch to carry its end.
+        sql::statement runs(db, QStringLiteral("UPDATE runs SET forwarded = 1 WHERE id = ? AND ended_utc IS ?"), what);
+        for (const QVariantList& run : b.runs)
+            runs.run({run.at(0), run.at(9)});
+        sql::statement parts(db, QStringLiteral("UPDATE parts SET forwarded = 1 WHERE id = ?"), what);
+        for (const QVariantList& part : b.parts)
+            parts.run({part.at(0)});
+    }
     transaction.commit();
 }
 

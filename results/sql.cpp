@@ -75,6 +75,19 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantLi
     return query;
 }
 
+statement::statement(const QSqlDatabase& db, const QString& text, const QString& what) : query(db), what(what) {
+    if (!query.prepare(text))
+        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+}
+
+QSqlQuery& statement::run(const QVariantList& values) {
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
+    if (!query.exec())
+        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+    return query;
+}
+
 transaction::transaction(const QSqlDatabase& db, const QString& what) : database(db), what(what) {
     runFixed(database, isSqlite(database) ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"), what);
     open = true;

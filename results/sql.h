@@ -30,6 +30,19 @@ QString why(const QSqlError& e);
 // outside comes in bound.
 QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantList& values, const QString& what);
 
+// One statement prepared once and run with many rows of values: a server then parses and plans it once,
+// not once a row.
+class statement {
+public:
+    statement(const QSqlDatabase& db, const QString& text, const QString& what);
+    // Binds `values` to the placeholders in order and runs it; throws results::error "WHAT: WHY".
+    QSqlQuery& run(const QVariantList& values);
+
+private:
+    QSqlQuery query;
+    QString what;
+};
+
 // A write transaction: BEGIN IMMEDIATE on SQLite, so the wait for the file's write lock happens at the
 // start (bounded by the busy time-out) rather than as a deadlock half-way; rolled back unless committed.
 class transaction {
