@@ -32,6 +32,8 @@ bool prepareCheck(const invocation& inv, station::station_settings& settings, ju
     settings.plan = station::measurePlan(part);
     settings.expected = std::move(part);
     settings.tolerance = inv.tolerance;
+    settings.sensitivity = inv.sensitivity;
+    settings.buzzer = inv.buzzer;
     settings.timeoutMs = inv.timeoutMs;
     QString error;
     if (!inv.junitFile.isEmpty() && !junit.open(inv.junitFile, error)) {
@@ -62,7 +64,7 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
     bool judged = false, passed = false;
     QObject::connect(&engine, &station::station_engine::partJudged, loop.context(), [&](const station::part_result& part) {
         judged = true;
-        passed = part.passed;
+        passed = station::verdictOf(part) == station::verdict::pass;
         const int failed = station::failedCount(part.comparisons);
         const int total = static_cast<int>(part.comparisons.size());
         if (inv.json) {
@@ -71,23 +73,32 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
                         {QStringLiteral("tolerance"), inv.tolerance},
                         {QStringLiteral("serial"), part.serial.isEmpty() ? QJsonValue() : QJsonValue(part.serial)},
                         {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
-                        {QStringLiteral("verdict"), failed ? QStringLiteral("FAIL") : QStringLiteral("PASS")},
+                        {QStringLiteral("verdict"), station::verdictWord(station::verdictOf(part))},
+                        {QStringLiteral("test_s"), part.testSeconds},
+                        {QStringLiteral("cycle_s"), QJsonValue()},
                         {QStringLiteral("failed"), failed},
                         {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}});
         } else {
             for (const station::comparison& c : part.comparisons)
                 out.line(station::comparisonLine(c));
-            out.line((failed ? QStringLiteral("FAIL: %1 of %2 comparisons failed").arg(failed).arg(total)
-                             : QStringLiteral("PASS: %1 comparisons passed").arg(total)) +
-                     (part.serial.isEmpty() ? QString() : QStringLiteral(", serial ") + part.serial));
+            QString verdict = failed ? QStringLiteral("FAIL: %1 of %2 comparisons failed").arg(failed).arg(total)
+                                     : QStringLiteral("PASS: %1 comparisons passed").arg(total);
+            if (!part.recordProblem.isEmpty())
+                verdict = QStringLiteral("NOT RECORDED: measured %1, not on record").arg(failed ? QStringLiteral("FAIL") : QStringLiteral("PASS"));
+            out.line(verdict + (part.serial.isEmpty() ? QString() : QStringLiteral(", serial ") + part.serial) +
+                     QStringLiteral(", test %1 s").arg(QString::number(part.testSeconds, 'f', 3)));
         }
         if (junit.isOpen())
-            junit.addSuite(QFileInfo(inv.expectedFile).completeBaseName() +
-                               (part.serial.isEmpty() ? QString() : QLatin1Char(' ') + part.serial),
-                           part.cycleSeconds, part.comparisons);
+            junit.addPart(QFileInfo(inv.expectedFile).completeBaseName() +
+                              (part.serial.isEmpty() ? QString() : QLatin1Char(' ') + part.serial),
+                          part);
     });
     QObject::connect(&engine, &station::station_engine::trouble, loop.context(),
-                     [&](station::trouble_kind kind, const QString& message) { end.code = exitForTrouble(kind, message); });
+                     [&](station::trouble_kind kind, const QString& message) {
+                         end.code = exitForTrouble(kind, message);
+                         if (junit.isOpen() && kind != station::trouble_kind::not_recorded)
+                             junit.addTrouble(QFileInfo(inv.expectedFile).completeBaseName(), message);
+                     });
     QObject::connect(&engine, &station::station_engine::finished, loop.context(), [&] { loop.quit(); });
     QObject::connect(&stops, &stop_signals::stopRequested, loop.context(), [&](int signal) {
         end.signal = signal;

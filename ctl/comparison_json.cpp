@@ -10,6 +10,10 @@ QJsonValue orNull(const QString& text) {
     return text.isEmpty() ? QJsonValue() : QJsonValue(text);
 }
 
+QJsonValue orNull(const std::optional<double>& value) {
+    return value ? QJsonValue(*value) : QJsonValue();
+}
+
 }  // namespace
 
 QJsonArray comparisonsJson(const std::vector<station::comparison>& comparisons) {
@@ -20,7 +24,10 @@ QJsonArray comparisonsJson(const std::vector<station::comparison>& comparisons) 
                                {QStringLiteral("passed"), c.passed},
                                {QStringLiteral("expected"), orNull(c.expected)},
                                {QStringLiteral("measured"), orNull(c.measured)},
-                               {QStringLiteral("reason"), orNull(c.reason)}});
+                               {QStringLiteral("reason"), orNull(c.reason)},
+                               {QStringLiteral("mode"), orNull(c.mode)},
+                               {QStringLiteral("expected_value"), orNull(c.expectedValue)},
+                               {QStringLiteral("measured_value"), orNull(c.measuredValue)}});
     return out;
 }
 

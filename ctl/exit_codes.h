@@ -11,6 +11,8 @@ enum exit_code : int {
     exit_timeout = 3,          // the board did not answer in time
     exit_port = 4,             // the port cannot be opened, or went away
     exit_results = 5,          // results cannot be recorded or read
+    exit_wrong_firmware = 6,   // check or station: the board runs another firmware than the part file names
+    exit_not_found = 7,        // results part: nothing is on record for the serial
     exit_output_closed = 141,  // standard output closed early (128 + SIGPIPE, as shells report it)
 };
 

@@ -74,7 +74,7 @@ QJsonObject receivedFrameJson(const station::received_frame& frame) {
                                   {QStringLiteral("minor"), fw.minor},
                                   {QStringLiteral("patch"), fw.patch},
                                   {QStringLiteral("version"),
-                                   QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch)}});
+                                   QString::fromStdString(tarnwell::firmwareText(fw))}});
         break;
     }
     case tarnwell::ON_STATIC_MES:

@@ -29,6 +29,7 @@ General options (before the command):
                     first, then forwarded; while the server is out of reach the station goes on
   --station NAME    the station's name on record (default: the host name)
   -h, --help        show this help and exit
+      --version     show the version and exit
 
 Commands:
   ports                     list the serial ports: name, system location, description, manufacturer,
@@ -45,9 +46,12 @@ Commands:
   buzz-ok                   sound the OK signal
   buzz-error                sound the error signal
   idle                      stop the board and return it to idle
-  check EXPECTED [--tolerance VOLTS] [--junit FILE] [--serial TEXT] [--no-record]
-                            measure a part and compare it with the part file EXPECTED; TEXT is the
-                            part's serial (1 to 64 printable characters)
+  check EXPECTED [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--junit FILE] [--serial TEXT]
+        [--no-record]
+                            ping and configure the board as the station does, then measure the part
+                            in the fixture and compare it with the part file EXPECTED; TEXT is the
+                            part's serial (1 to 64 printable characters, white space around it
+                            dropped)
   station EXPECTED [--count N] [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--junit FILE]
           [--serial scan|auto:PREFIX] [--no-record]
                             run the test station: for each part, detect the insertion, check it, put
@@ -55,7 +59,9 @@ Commands:
                             each part's serial as a line from standard input first (a barcode
                             scanner's line; the end of input stops the run); auto:PREFIX numbers the
                             parts PREFIX000001, ... after the highest the database holds. Testing a
-                            serial again is its next attempt
+                            serial again is its next attempt. Each part's line gives its test time
+                            (insertion to verdict) and its cycle (wait for the part to its removal);
+                            a part that could not be recorded is NOT RECORDED, never PASS
   learn [--samples N] [--measure LIST] [--output FILE] [--force] [--sensitivity N] [--buzzer N]
                             learn the expected part from N good samples (1 to 1000, default 1): for
                             each, detect the insertion, measure, sound OK, detect the removal, with a
@@ -72,12 +78,16 @@ Commands:
   results summary [--since DATE] [--until DATE] [--by day|hour|station|program]
                             parts, passed, failed, first-pass yield (serials that passed at their
                             first attempt), final yield (serials whose last attempt passed), median
-                            cycle (from the wait for the part to its verdict)
+                            test (insertion to verdict) and median cycle (wait for the part to its
+                            removal); "-" where the set is empty
   results failures [--top N] [--since DATE] [--until DATE]
-                            the reasons parts failed, most frequent first, with the cumulative share
-  results part SERIAL       every attempt of a serial: time, station, verdict, reasons
+                            the failure modes, most frequent first, with the cumulative share and
+                            the range of values measured
+  results part SERIAL       every attempt of a serial: time, station, verdict, reasons (exit 7 when
+                            nothing is on record for it)
   results export [--since DATE] [--until DATE]
-                            one CSV row per comparison (RFC 4180), or JSON Lines with --json
+                            one CSV row per comparison (RFC 4180; a text cell starting with = + - @,
+                            a tab or a CR gets a leading '), or JSON Lines with --json
   results report --html FILE [--since DATE] [--until DATE]
                             a yield report in one self-contained HTML page with inline SVG charts (it
                             opens offline and prints on A4): yield per day (per hour for one day),
@@ -88,8 +98,10 @@ Commands:
                             the command prints the same figures as JSON Lines instead
   results push              forward the parts the results file still holds unsent to --server
                             DATE is ISO 8601 in UTC: 2026-12-07, or 2026-12-07T14:30; --since is
-                            included, --until not. The questions ask --server when it is given,
-                            else the results file
+                            included, --until not, and --since must come before --until. The
+                            questions ask --server when it is given, else the results file, which
+                            they only read: a file of an older version must first be opened by a
+                            station or `results push` of this version
 A command's own options and arguments come after it, in any order.
 
 Standard output carries the reports exactly as RX48P-Term's log console shows them (tabs included).
@@ -102,11 +114,15 @@ Exit status:
   2    bad usage: unknown command or option, value out of range, missing --port,
        unreadable or unusable part file, JUnit file that cannot be written,
        learn: an --output FILE that exists (without --force) or cannot be written
+       station: the serials from standard input ended before the first part
   3    the board did not answer in time (standard error names what was awaited)
   4    the port cannot be opened or went away (standard error names the port and the reason)
   5    results cannot be recorded or read: a file that is no results database or is from a newer
        version, one that cannot be written or stays locked, a server that refuses or does not answer
        a question or a push. A station stops at the first part it cannot record (error buzzer)
+  6    check, station: the board runs another firmware than the part file's firmware line names;
+       nothing is measured or recorded
+  7    results part: nothing is on record with that serial
   141  standard output was closed early (a pipe into head): the link was stopped cleanly
 Ctrl-C and SIGTERM stop the link cleanly; the program then ends by that signal, so a shell sees an
 interrupted program (status 130 or 143) and stops a loop around it. A station without --count that has

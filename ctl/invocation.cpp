@@ -1,6 +1,7 @@
 #include "ctl/invocation.h"
 
 #include "ctl/learn_command.h"
+#include "results/default_location.h"
 #include "results/error.h"
 #include "results/server_url.h"
 #include "results/utc_text.h"
@@ -9,6 +10,8 @@
 #include "device/payloads.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cmath>
 
@@ -134,18 +137,33 @@ QCommandLineOption flagOption(const char* name) {
     return QCommandLineOption(QString::fromLatin1(name), QString());
 }
 
-QString checkedSerial(const QString& text) {
-    const QString why = station::serialProblem(text);
-    if (!why.isEmpty())
-        throw usage_error(QStringLiteral("--serial: %1").arg(why).toStdString());
-    return text;
+QString checkedSerial(const QString& raw) {
+    const station::checked_text serial = station::checkSerial(raw);
+    if (!serial.problem.isEmpty())
+        throw usage_error(QStringLiteral("--serial: %1").arg(serial.problem).toStdString());
+    // A check measures one part: serials from a scanner or numbered ones are for the station.
+    if (serial.text == QLatin1String("scan") || serial.text.startsWith(QLatin1String("auto:")))
+        throw usage_error(QStringLiteral("--serial: '%1' is for the station; check takes the part's own serial")
+                              .arg(serial.text)
+                              .toStdString());
+    return serial.text;
+}
+
+// The board's settings, which check and station both apply before measuring.
+void parseBoardSettings(invocation& inv, const command_line& line) {
+    if (line.isSet("sensitivity"))
+        inv.sensitivity = static_cast<int>(
+            number(line.value("sensitivity"), 0, tarnwell::sensitivityMax, QStringLiteral("--sensitivity")));
+    if (line.isSet("buzzer"))
+        inv.buzzer = static_cast<int>(number(line.value("buzzer"), 0, tarnwell::buzzerMax, QStringLiteral("--buzzer")));
 }
 
 void parseCheck(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::check;
     const command_line line(inv.commandName, rest,
                             {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE"), valueOption("serial", "TEXT"),
-                             flagOption("no-record")});
+                             valueOption("sensitivity", "N"), valueOption("buzzer", "N"), flagOption("no-record")});
+    parseBoardSettings(inv, line);
     expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
     inv.expectedFile = line.arguments().at(0);
     if (line.isSet("tolerance"))
@@ -167,6 +185,14 @@ QString checkedDate(const QString& text, const char* option) {
     return text;
 }
 
+// Whether two names are one file: by the links resolved when both exist, else by their absolute paths.
+bool sameFile(const QString& a, const QString& b) {
+    const QFileInfo x(a), y(b);
+    if (x.exists() && y.exists())
+        return x.canonicalFilePath() == y.canonicalFilePath();
+    return QDir::cleanPath(x.absoluteFilePath()) == QDir::cleanPath(y.absoluteFilePath());
+}
+
 void parseResults(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::results;
     if (rest.isEmpty())
@@ -180,6 +206,11 @@ void parseResults(invocation& inv, const QStringList& rest) {
             inv.since = checkedDate(line.value("since"), "since");
         if (line.isSet("until"))
             inv.until = checkedDate(line.value("until"), "until");
+        // The window would hold nothing: a typing slip, not a question.
+        if (line.isSet("since") && line.isSet("until") && results::parseWhen(inv.since) >= results::parseWhen(inv.until))
+            throw usage_error(QStringLiteral("--since %1 is not before --until %2: the window would be empty")
+                                  .arg(inv.since, inv.until)
+                                  .toStdString());
     };
     if (inv.question == QLatin1String("summary")) {
         const command_line line(name, args, window + QList<QCommandLineOption>{valueOption("by", "WHAT")});
@@ -211,6 +242,11 @@ void parseResults(invocation& inv, const QStringList& rest) {
             throw usage_error("results report needs --html FILE (or --json before the command for JSON Lines)");
         if (!inv.reportFile.isEmpty() && inv.json)
             throw usage_error("results report: --json prints the figures instead of the page; give one of --html and --json");
+        const QString journal = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
+        if (!inv.reportFile.isEmpty() && sameFile(inv.reportFile, journal))
+            throw usage_error(QStringLiteral("results report: --html %1 is the results database itself; give the page another file")
+                                  .arg(inv.reportFile)
+                                  .toStdString());
     } else if (inv.question == QLatin1String("push")) {
         expectArguments(name, command_line(name, args, {}).arguments(), 0, "");
         if (inv.server.isEmpty())
@@ -235,11 +271,7 @@ void parseStation(invocation& inv, const QStringList& rest) {
     inv.junitFile = line.value("junit");
     if (line.isSet("count"))
         inv.count = number(line.value("count"), 1, 1000000000L, QStringLiteral("--count"));
-    if (line.isSet("sensitivity"))
-        inv.sensitivity = static_cast<int>(
-            number(line.value("sensitivity"), 0, tarnwell::sensitivityMax, QStringLiteral("--sensitivity")));
-    if (line.isSet("buzzer"))
-        inv.buzzer = static_cast<int>(number(line.value("buzzer"), 0, tarnwell::buzzerMax, QStringLiteral("--buzzer")));
+    parseBoardSettings(inv, line);
     inv.record = !line.isSet("no-record");
     if (line.isSet("serial")) {
         const QString mode = line.value("serial");
@@ -274,12 +306,17 @@ invocation parseInvocation(const QStringList& arguments) {
     const QCommandLineOption resultsFile(QStringLiteral("results"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption server(QStringLiteral("server"), QString(), QStringLiteral("URL"));
     const QCommandLineOption stationName(QStringLiteral("station"), QString(), QStringLiteral("NAME"));
-    parser.addOptions({help, port, json, raw, timeout, resultsFile, server, stationName});
+    const QCommandLineOption version(QStringLiteral("version"), QString());
+    parser.addOptions({help, version, port, json, raw, timeout, resultsFile, server, stationName});
     if (!parser.parse(arguments))
         throw usage_error(parser.errorText().toStdString());
 
     invocation inv;
     QStringList rest = parser.positionalArguments();
+    if (parser.isSet(version) && !parser.isSet(help)) {
+        inv.what = invocation::action::version;
+        return inv;
+    }
     if (parser.isSet(help) || rest.isEmpty()) {
         if (!parser.isSet(help))
             throw usage_error("no command given");
@@ -298,9 +335,12 @@ invocation parseInvocation(const QStringList& arguments) {
     inv.server = parser.value(server);
     if (parser.isSet(server))
         checkServer(inv.server);
-    inv.station = parser.value(stationName);
-    if (parser.isSet(stationName) && inv.station.trimmed().isEmpty())
-        throw usage_error("--station is empty: give the station's name");
+    if (parser.isSet(stationName)) {
+        const station::checked_text name = station::checkStationName(parser.value(stationName));
+        if (!name.problem.isEmpty())
+            throw usage_error(QStringLiteral("--station: %1").arg(name.problem).toStdString());
+        inv.station = name.text;
+    }
 
     inv.commandName = rest.takeFirst();
     if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h"))) {

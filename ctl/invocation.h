@@ -14,7 +14,7 @@ namespace ctl {
 
 // What the command line asks for, checked: every value is in range once parsing has returned.
 struct invocation {
-    enum class action { help, list_ports, exchange, check, station, results, learn };
+    enum class action { help, version, list_ports, exchange, check, station, results, learn };
     action what = action::help;
 
     // General options, before the command.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "station/part_comparison.h"
+#include "station/part_result.h"
 
 #include <QSaveFile>
 #include <QString>
@@ -17,7 +17,10 @@ public:
     // be written.
     bool open(const QString& path, QString& error);
     bool isOpen() const { return file.isOpen(); }
-    void addSuite(const QString& name, double seconds, const std::vector<station::comparison>& comparisons);
+    // A suite of the part's comparisons, timed by its test time; a part not on record also has an error.
+    void addPart(const QString& name, const station::part_result& part);
+    // A suite of one case in error: the run ended in trouble, which `message` names.
+    void addTrouble(const QString& name, const QString& message);
     // Writes every suite added and replaces the file; false with `error` set when that fails.
     bool commit(QString& error);
 
@@ -26,6 +29,8 @@ private:
         QString name;
         double seconds;
         std::vector<station::comparison> cases;
+        QString errorCase;  // a case in error, and why; none when empty
+        QString error;
     };
     QSaveFile file;
     std::vector<suite> suites;

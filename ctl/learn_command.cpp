@@ -73,7 +73,7 @@ QString contents(const tarnwell::part_description& part) {
 }
 
 QString versionText(const tarnwell::firmware& fw) {
-    return QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch);
+    return QString::fromStdString(tarnwell::firmwareText(fw));
 }
 
 QJsonObject pinType(std::uint8_t code) {

@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
+#include <rx48p_version.h>
+
 #include <cstdio>
 
 namespace {
@@ -24,6 +26,9 @@ run_end run(const invocation& inv, output& out, stop_signals& stops) {
     switch (inv.what) {
     case invocation::action::help:
         out.line(helpText().trimmed());
+        return {exit_done, 0};
+    case invocation::action::version:
+        out.line(QStringLiteral("rx48p-ctl ") + QCoreApplication::applicationVersion());
         return {exit_done, 0};
     case invocation::action::list_ports:
         listPorts(out, inv.json);
@@ -47,6 +52,7 @@ run_end run(const invocation& inv, output& out, stop_signals& stops) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rx48p-ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RX48P_VERSION));
     // The link's diagnostics are for the terminal's developers; the companion hears of trouble from the
     // link's signals and says it in its own words. QT_LOGGING_RULES can still turn them on.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));

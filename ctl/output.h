@@ -13,7 +13,7 @@ namespace ctl {
 // closed() says so; the program then winds down instead of writing into the void.
 class output {
 public:
-    void line(const QString& text);
+    void line(const QString& text);  // terminal-safe
     void record(const QJsonObject& object);  // one JSON Lines record
     void write(const QByteArray& bytes);     // as it is
     bool closed() const { return broken; }
@@ -25,7 +25,10 @@ private:
     std::function<void()> closedHandler;
 };
 
-// Standard error: "rx48p-ctl: " and the message.
+// TEXT with every control character but line ends and tabs shown as \xNN, for a terminal.
+QString terminalSafe(const QString& text);
+
+// Standard error: "rx48p-ctl: " and the message, terminal-safe.
 void diagnose(const QString& message);
 
 }  // namespace ctl

@@ -16,15 +16,31 @@
 #include <QSaveFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <memory>
+#include <optional>
 
 namespace ctl {
 
 namespace {
 
-QString percent(double value) {
-    return QString::number(value, 'f', 1) + QStringLiteral(" %");
+// A figure of an empty set: none, not 0.
+const QString none = QStringLiteral("-");
+
+QString percent(const std::optional<double>& value) {
+    return value ? QString::number(*value, 'f', 1) + QStringLiteral(" %") : none;
+}
+
+QString seconds(const std::optional<double>& value) {
+    return value ? QString::number(*value, 'f', 3) + QStringLiteral(" s") : none;
+}
+
+QJsonValue number(const std::optional<double>& value) { return value ? QJsonValue(*value) : QJsonValue(); }
+
+// Numbers in a CSV cell as they are, in the fewest digits that read back the same.
+QString csvNumber(const std::optional<double>& value) {
+    return value ? QString::number(*value, 'g', QLocale::FloatingPointShortest) : QString();
 }
 
 QDateTime when(const QString& text) {
@@ -50,24 +66,25 @@ void summary(const results::questions& ask, const invocation& inv, output& out) 
                                {QStringLiteral("passed"), static_cast<double>(r.passed)},
                                {QStringLiteral("failed"), static_cast<double>(r.failed)},
                                {QStringLiteral("units"), static_cast<double>(r.units)},
-                               {QStringLiteral("first_pass_yield_percent"), r.firstPassYield},
-                               {QStringLiteral("final_yield_percent"), r.finalYield},
-                               {QStringLiteral("median_cycle_s"), r.medianCycle}};
+                               {QStringLiteral("first_pass_yield_percent"), number(r.firstPassYield)},
+                               {QStringLiteral("final_yield_percent"), number(r.finalYield)},
+                               {QStringLiteral("median_test_s"), number(r.medianTest)},
+                               {QStringLiteral("median_cycle_s"), number(r.medianCycle)}};
             if (!inv.by.isEmpty())
                 record.insert(inv.by, r.group);
             out.record(record);
             continue;
         }
         QStringList row{QString::number(r.parts), QString::number(r.passed), QString::number(r.failed),
-                        percent(r.firstPassYield), percent(r.finalYield),
-                        QString::number(r.medianCycle, 'f', 3) + QStringLiteral(" s")};
+                        percent(r.firstPassYield), percent(r.finalYield), seconds(r.medianTest),
+                        seconds(r.medianCycle)};
         if (!inv.by.isEmpty())
             row.prepend(r.group);
         rows.push_back(row);
     }
     if (inv.json)
         return;
-    QStringList header{"parts", "passed", "failed", "first-pass yield", "final yield", "median cycle"};
+    QStringList header{"parts", "passed", "failed", "first-pass yield", "final yield", "median test", "median cycle"};
     if (!inv.by.isEmpty())
         header.prepend(inv.by);
     table(out, header, rows);
@@ -78,19 +95,25 @@ void failures(const results::questions& ask, const invocation& inv, output& out)
     for (const results::failure_row& r : ask.failures(inv.top, when(inv.since), when(inv.until))) {
         if (inv.json)
             out.record({{QStringLiteral("record"), QStringLiteral("failure")},
-                        {QStringLiteral("reason"), r.text},
+                        {QStringLiteral("mode"), r.mode},
                         {QStringLiteral("count"), static_cast<double>(r.count)},
-                        {QStringLiteral("cumulative_percent"), r.cumulativePercent}});
+                        {QStringLiteral("cumulative_percent"), r.cumulativePercent},
+                        {QStringLiteral("measured_min"), number(r.measuredMin)},
+                        {QStringLiteral("measured_max"), number(r.measuredMax)}});
         else
-            rows.push_back({QString::number(r.count), percent(r.cumulativePercent), r.text});
+            rows.push_back({QString::number(r.count), percent(r.cumulativePercent), r.mode, results::measuredRange(r)});
     }
     if (!inv.json)
-        table(out, {"count", "cumulative", "reason"}, rows);
+        table(out, {"count", "cumulative", "mode", "measured"}, rows);
 }
 
-void attempts(const results::questions& ask, const invocation& inv, output& out) {
+// False when nothing is on record for the serial: then nothing is printed, not even the header.
+bool attempts(const results::questions& ask, const invocation& inv, output& out) {
+    const std::vector<results::attempt_row> found = ask.part(inv.serial);
+    if (found.empty())
+        return false;
     std::vector<QStringList> rows;
-    for (const results::attempt_row& r : ask.part(inv.serial)) {
+    for (const results::attempt_row& r : found) {
         if (inv.json)
             out.record({{QStringLiteral("record"), QStringLiteral("attempt")},
                         {QStringLiteral("serial"), inv.serial},
@@ -105,26 +128,44 @@ void attempts(const results::questions& ask, const invocation& inv, output& out)
     }
     if (!inv.json)
         table(out, {"attempt", "time", "station", "verdict", "reasons"}, rows);
+    return true;
 }
 
 void exportRows(const results::questions& ask, const invocation& inv, output& out) {
-    const QStringList header{"serial", "attempt", "station", "time", "verdict", "kind", "pins",
-                             "expected", "measured", "passed", "reason"};
+    const QStringList header{"serial", "attempt", "station", "time", "verdict", "kind", "pins", "expected", "measured",
+                             "passed", "reason", "mode", "expected_value", "measured_value", "test_s", "cycle_s"};
     if (!inv.json)
         out.write(results::csvRecord(header).toUtf8());
     for (const results::export_row& r : ask.exportRows(when(inv.since), when(inv.until))) {
-        const QStringList fields{r.serial, QString::number(r.attempt), r.station, results::utcText(r.started),
-                                 r.verdict, r.kind, r.pins, r.expected, r.measured,
-                                 r.passed ? QStringLiteral("1") : QStringLiteral("0"), r.reason};
         if (!inv.json) {
-            out.write(results::csvRecord(fields).toUtf8());
+            // Every stored text is a cell a spreadsheet must not evaluate; numbers stay numbers.
+            const auto text = results::csvText;
+            out.write(results::csvRecord({text(r.serial), QString::number(r.attempt), text(r.station),
+                                          results::utcText(r.started), text(r.verdict), text(r.kind), text(r.pins),
+                                          text(r.expected), text(r.measured), r.passed ? QStringLiteral("1") : QStringLiteral("0"),
+                                          text(r.reason), text(r.mode), csvNumber(r.expectedValue),
+                                          csvNumber(r.measuredValue), csvNumber(r.testSeconds), csvNumber(r.cycleSeconds)})
+                          .toUtf8());
             continue;
         }
-        QJsonObject record{{QStringLiteral("record"), QStringLiteral("comparison")}};
-        for (int i = 0; i < header.size(); ++i)
-            record.insert(header.at(i), fields.at(i).isEmpty() ? QJsonValue() : QJsonValue(fields.at(i)));
-        record.insert(QStringLiteral("attempt"), r.attempt);
-        record.insert(QStringLiteral("passed"), r.passed);
+        const auto textOrNull = [](const QString& t) { return t.isEmpty() ? QJsonValue() : QJsonValue(t); };
+        QJsonObject record{{QStringLiteral("record"), QStringLiteral("comparison")},
+                           {QStringLiteral("serial"), textOrNull(r.serial)},
+                           {QStringLiteral("attempt"), r.attempt},
+                           {QStringLiteral("station"), r.station},
+                           {QStringLiteral("time"), results::utcText(r.started)},
+                           {QStringLiteral("verdict"), r.verdict},
+                           {QStringLiteral("kind"), r.kind},
+                           {QStringLiteral("pins"), r.pins},
+                           {QStringLiteral("expected"), textOrNull(r.expected)},
+                           {QStringLiteral("measured"), textOrNull(r.measured)},
+                           {QStringLiteral("passed"), r.passed},
+                           {QStringLiteral("reason"), textOrNull(r.reason)},
+                           {QStringLiteral("mode"), textOrNull(r.mode)},
+                           {QStringLiteral("expected_value"), number(r.expectedValue)},
+                           {QStringLiteral("measured_value"), number(r.measuredValue)},
+                           {QStringLiteral("test_s"), number(r.testSeconds)},
+                           {QStringLiteral("cycle_s"), number(r.cycleSeconds)}};
         out.record(record);
         if (out.closed())
             return;
@@ -183,7 +224,7 @@ run_end runResults(const invocation& inv, output& out) {
         if (inv.question == QLatin1String("push"))
             return push(inv, file, out);
         std::unique_ptr<results::server_connection> server;
-        std::unique_ptr<results::journal> journal;
+        std::unique_ptr<results::journal_reader> journal;
         QSqlDatabase db;
         if (!inv.server.isEmpty()) {
             server = std::make_unique<results::server_connection>(results::server_url::parse(inv.server), 10,
@@ -199,7 +240,7 @@ run_end runResults(const invocation& inv, output& out) {
                              .arg(file));
                 return {exit_results, 0};
             }
-            journal = std::make_unique<results::journal>(file);
+            journal = std::make_unique<results::journal_reader>(file);
             db = journal->database();
         }
         if (inv.question == QLatin1String("report")) {
@@ -207,18 +248,23 @@ run_end runResults(const invocation& inv, output& out) {
             db = QSqlDatabase();
             return end;
         }
+        run_end end{exit_done, 0};
         {
             const results::questions ask(db);
             if (inv.question == QLatin1String("summary"))
                 summary(ask, inv, out);
             else if (inv.question == QLatin1String("failures"))
                 failures(ask, inv, out);
-            else if (inv.question == QLatin1String("part"))
-                attempts(ask, inv, out);
+            else if (inv.question == QLatin1String("part") && !attempts(ask, inv, out))
+                end = {exit_not_found, 0};
             else if (inv.question == QLatin1String("export"))
                 exportRows(ask, inv, out);
         }
         db = QSqlDatabase();  // before the connection it copies is removed
+        if (end.code == exit_not_found) {
+            diagnose(QStringLiteral("no part on record with serial %1").arg(inv.serial));
+            return end;
+        }
     } catch (const results::error& e) {
         diagnose(e.message());
         return {exit_results, 0};

@@ -51,16 +51,15 @@ void serial_scanner::readInput() {
 
 void serial_scanner::deliver() {
     while (wanted && !lines.isEmpty()) {
-        const QString line = lines.takeFirst();
-        const QString why = station::serialProblem(line);
-        if (!why.isEmpty()) {
-            diagnose(QStringLiteral("serial refused: %1").arg(why));
+        const station::checked_text serial = station::checkSerial(lines.takeFirst());
+        if (!serial.problem.isEmpty()) {
+            diagnose(QStringLiteral("serial refused: %1").arg(serial.problem));
             prompt();
             continue;
         }
         wanted = false;
         notifier->setEnabled(false);
-        emit scanned(line);
+        emit scanned(serial.text);
         return;
     }
     if (wanted && atEnd) {

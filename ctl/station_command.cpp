@@ -25,26 +25,49 @@ QString seconds(double s) {
     return QString::number(s, 'f', 3) + QStringLiteral(" s");
 }
 
-void reportPart(output& out, bool json, const station::part_result& part) {
-    const QString verdict = part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+QString secondsOrDash(const std::optional<double>& s) {
+    return s ? seconds(*s) : QStringLiteral("-");
+}
+
+QJsonValue orNull(const std::optional<double>& value) {
+    return value ? QJsonValue(*value) : QJsonValue();
+}
+
+std::optional<double> cycleOf(const station::part_result& part) {
+    return part.removed ? std::optional<double>(part.cycleSeconds) : std::nullopt;
+}
+
+void reportPart(output& out, bool json, bool recording, const station::part_result& part) {
+    const station::verdict verdict = station::verdictOf(part);
     if (json) {
-        out.record({{QStringLiteral("record"), QStringLiteral("part")},
-                    {QStringLiteral("part"), static_cast<double>(part.number)},
-                    {QStringLiteral("serial"), part.serial.isEmpty() ? QJsonValue() : QJsonValue(part.serial)},
-                    {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
-                    {QStringLiteral("verdict"), verdict},
-                    {QStringLiteral("cycle_s"), part.cycleSeconds},
-                    {QStringLiteral("failed"), station::failedCount(part.comparisons)},
-                    {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}});
+        QJsonObject record{{QStringLiteral("record"), QStringLiteral("part")},
+                           {QStringLiteral("part"), static_cast<double>(part.number)},
+                           {QStringLiteral("serial"), part.serial.isEmpty() ? QJsonValue() : QJsonValue(part.serial)},
+                           {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
+                           {QStringLiteral("verdict"), station::verdictWord(verdict)},
+                           {QStringLiteral("test_s"), part.testSeconds},
+                           {QStringLiteral("cycle_s"), orNull(cycleOf(part))},
+                           {QStringLiteral("failed"), station::failedCount(part.comparisons)},
+                           {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}};
+        if (recording)
+            record.insert(QStringLiteral("recorded"), part.recordProblem.isEmpty());
+        out.record(record);
         return;
     }
     QString line = QStringLiteral("part %1  ").arg(part.number);
     if (!part.serial.isEmpty())
         line += part.serial + QStringLiteral("  ");
-    line += verdict + QStringLiteral("  ") + seconds(part.cycleSeconds);
+    line += station::verdictWord(verdict) + QStringLiteral("  test ") + seconds(part.testSeconds) +
+            QStringLiteral("  cycle ") + secondsOrDash(cycleOf(part));
+    if (verdict == station::verdict::not_recorded)
+        line += QStringLiteral("  measured %1, not on record").arg(part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
     if (!part.passed)
         line += QStringLiteral("  ") + station::firstReasons(part.comparisons, reasonsShown).join(QStringLiteral("; "));
     out.line(line);
+}
+
+QString count(long n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
 void reportSummary(output& out, bool json, const station::run_tally& t) {
@@ -53,15 +76,22 @@ void reportSummary(output& out, bool json, const station::run_tally& t) {
                     {QStringLiteral("parts"), static_cast<double>(t.parts())},
                     {QStringLiteral("passed"), static_cast<double>(t.passed())},
                     {QStringLiteral("failed"), static_cast<double>(t.failed())},
-                    {QStringLiteral("yield_percent"), t.yieldPercent()},
-                    {QStringLiteral("median_cycle_s"), t.medianCycle()}});
+                    {QStringLiteral("not_recorded"), static_cast<double>(t.notRecorded())},
+                    {QStringLiteral("yield_percent"), orNull(t.yieldPercent())},
+                    {QStringLiteral("median_test_s"), orNull(t.medianTest())},
+                    {QStringLiteral("median_cycle_s"), orNull(t.medianCycle())}});
         return;
     }
-    out.line(QStringLiteral("summary: %1 parts, %2 passed, %3 failed, yield %4 %, median cycle %5")
-                 .arg(t.parts())
-                 .arg(t.passed())
-                 .arg(t.failed())
-                 .arg(QString::number(t.yieldPercent(), 'f', 1), seconds(t.medianCycle())));
+    QString line = QStringLiteral("summary: ") + count(t.parts(), "part", "parts");
+    if (t.parts() > 0) {
+        line += QStringLiteral(", %1 passed, %2 failed").arg(t.passed()).arg(t.failed());
+        if (t.notRecorded() > 0)
+            line += QStringLiteral(", %1 not recorded").arg(t.notRecorded());
+        line += QStringLiteral(", yield %1 %, median test %2, median cycle %3")
+                    .arg(QString::number(t.yieldPercent().value_or(0), 'f', 1), secondsOrDash(t.medianTest()),
+                         secondsOrDash(t.medianCycle()));
+    }
+    out.line(line);
 }
 
 }  // namespace
@@ -85,19 +115,23 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
     station::station_engine engine(client, settings);
     records.attach(engine);
     std::unique_ptr<serial_scanner> scanner;
+    bool serialsEnded = false;
     if (settings.serialFirst) {
         scanner = std::make_unique<serial_scanner>();
         QObject::connect(&engine, &station::station_engine::serialNeeded, scanner.get(), &serial_scanner::request);
         QObject::connect(scanner.get(), &serial_scanner::scanned, &engine, &station::station_engine::provideSerial);
         // The end of the serials is the end of the run, as a stop request would make it.
-        QObject::connect(scanner.get(), &serial_scanner::ended, &engine, &station::station_engine::stop);
+        QObject::connect(scanner.get(), &serial_scanner::ended, &engine, [&] {
+            serialsEnded = true;
+            engine.stop();
+        });
     }
     command_loop loop;
     int troubleCode = exit_done;
     station::station_engine::end_reason reason = station::station_engine::end_reason::completed;
 
     QObject::connect(&engine, &station::station_engine::boardIdentified, loop.context(), [&](const tarnwell::firmware& fw) {
-        const QString version = QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch);
+        const QString version = QString::fromStdString(tarnwell::firmwareText(fw));
         if (inv.json)
             out.record({{QStringLiteral("record"), QStringLiteral("board")}, {QStringLiteral("firmware"), version}});
         else
@@ -108,14 +142,19 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
             out.line(QStringLiteral("configured: sensitivity %1, buzzer %2; calibration done").arg(sensitivity).arg(buzzer));
     });
     QObject::connect(&engine, &station::station_engine::partCompleted, loop.context(), [&](const station::part_result& part) {
-        reportPart(out, inv.json, part);
+        reportPart(out, inv.json, inv.record, part);
         if (junit.isOpen())
-            junit.addSuite(QStringLiteral("part %1").arg(part.number) +
-                               (part.serial.isEmpty() ? QString() : QLatin1Char(' ') + part.serial),
-                           part.cycleSeconds, part.comparisons);
+            junit.addPart(QStringLiteral("part %1").arg(part.number) +
+                              (part.serial.isEmpty() ? QString() : QLatin1Char(' ') + part.serial),
+                          part);
     });
     QObject::connect(&engine, &station::station_engine::trouble, loop.context(),
-                     [&](station::trouble_kind kind, const QString& message) { troubleCode = exitForTrouble(kind, message); });
+                     [&](station::trouble_kind kind, const QString& message) {
+                         troubleCode = exitForTrouble(kind, message);
+                         // A part not on record has its own error in its suite.
+                         if (junit.isOpen() && kind != station::trouble_kind::not_recorded)
+                             junit.addTrouble(QStringLiteral("run"), message);
+                     });
     QObject::connect(&engine, &station::station_engine::finished, loop.context(),
                      [&](station::station_engine::end_reason why) {
                          reason = why;
@@ -145,7 +184,11 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
         return {troubleCode, 0};
     if (!endRecorded)
         return {exit_results, 0};
-    const int verdict = engine.tally().failed() > 0 ? exit_check_failed : exit_done;
+    if (serialsEnded && engine.tally().parts() == 0) {
+        diagnose(QStringLiteral("the serials ended before the first part: nothing was tested"));
+        return {exit_usage, 0};
+    }
+    const int verdict = engine.tally().passed() < engine.tally().parts() ? exit_check_failed : exit_done;
     using station_end = station::station_engine::end_reason;
     if ((reason == station_end::stopped || reason == station_end::aborted) && stops.count() > 0) {
         // Stopping is how a run without a count ends; a counted run cut short, or one that tested

@@ -16,6 +16,9 @@ int exitForTrouble(station::trouble_kind kind, const QString& message) {
     case station::trouble_kind::not_recorded:
         diagnose(QStringLiteral("the part cannot be recorded, the station stops: %1").arg(message));
         return exit_results;
+    case station::trouble_kind::wrong_firmware:
+        diagnose(QStringLiteral("this part file is not for this board: %1").arg(message));
+        return exit_wrong_firmware;
     case station::trouble_kind::open_failed:
     case station::trouble_kind::line_lost:
         diagnose(message);

@@ -61,6 +61,11 @@ int parseVolts(const std::string& text) {
     const double steps = std::round(volts / 0.02);
     if (steps < -128 || steps > 127)
         throw fail();
+    // Moved to the nearest step, 1.81 would be compared as 1.82 without a word: refused instead.
+    if (std::fabs(volts - steps * 0.02) > 1e-9)
+        throw std::invalid_argument("a voltage drop is a whole number of the board's 0.02 V steps (" +
+                                    formatVolts(static_cast<int>(std::floor(volts / 0.02))) + " or " +
+                                    formatVolts(static_cast<int>(std::ceil(volts / 0.02))) + "), not " + quotedText(text));
     return static_cast<int>(steps);
 }
 

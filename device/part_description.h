@@ -33,6 +33,7 @@ struct check_set {
 
 struct part_description {
     tarnwell::firmware firmware{1, 4, 2};
+    bool firmwareStated = false;  // the part names its firmware: a board with another does not test it
     std::vector<pin_pair_record> pairs;  // what the static measure finds, drops in steps of 0.02 V
     std::vector<button_spec> buttons;
     std::vector<touch_pad> pads;

@@ -174,6 +174,7 @@ void addPartLine(part_description& part, const std::string& line) {
     if (kind == "firmware") {
         expectWords(w, 2, "firmware MAJOR.MINOR.PATCH");
         part.firmware = parseFirmware(w[1]);
+        part.firmwareStated = true;
     } else if (kind == "check") {
         if (part.check)
             throw std::invalid_argument("a second check line (a part has one at most)");

@@ -81,4 +81,8 @@ std::vector<cap_pin_record> decodeCapPins(const std::vector<std::uint8_t>& paylo
     });
 }
 
+std::string firmwareText(const firmware& version) {
+    return std::to_string(version.major) + '.' + std::to_string(version.minor) + '.' + std::to_string(version.patch);
+}
+
 }  // namespace tarnwell

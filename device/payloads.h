@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace tarnwell {
@@ -35,6 +36,12 @@ struct firmware {
     std::uint8_t minor = 255;
     std::uint8_t patch = 255;
 };
+inline bool operator==(const firmware& a, const firmware& b) {
+    return a.major == b.major && a.minor == b.minor && a.patch == b.patch;
+}
+inline bool operator!=(const firmware& a, const firmware& b) { return !(a == b); }
+// "1.4.2"
+std::string firmwareText(const firmware& version);
 
 // A reply that does not start with the board's name reads 255.255.255; one that does but ends early
 // throws short_payload.

@@ -7,7 +7,8 @@ counters_panel::counters_panel(QWidget* parent) : QFrame(parent), grid(this) {
     grid.setContentsMargins(16, 10, 16, 10);
     grid.setHorizontalSpacing(24);
     grid.setVerticalSpacing(2);
-    const char* names[items] = {"Parts", "Passed", "Failed", "First-pass yield", "Median cycle"};
+    const char* names[items] = {"Parts", "Passed", "Failed", "Not recorded", "First-pass yield", "Median test time",
+                                "Median cycle"};
     QFont captionFont;
     captionFont.setPointSize(11);
     QFont valueFont;
@@ -32,8 +33,10 @@ void counters_panel::display(const station_session& session) {
         QString::number(t.parts()),
         QString::number(t.passed()),
         QString::number(t.failed()),
+        QString::number(t.notRecorded()),
         fpy ? QString::number(*fpy, 'f', 1) + QStringLiteral(" %") : QStringLiteral("–"),
-        t.parts() > 0 ? cycleText(t.medianCycle()) : QStringLiteral("–"),
+        secondsText(t.medianTest()),
+        secondsText(t.medianCycle()),
     };
     for (int i = 0; i < items; ++i)
         if (values[i].text() != texts[i])

@@ -14,7 +14,7 @@ namespace op {
 class counters_panel : public QFrame {
     Q_OBJECT
 public:
-    enum item { parts, passed, failed, firstPassYield, medianCycle, items };
+    enum item { parts, passed, failed, notRecorded, firstPassYield, medianTest, medianCycle, items };
 
     explicit counters_panel(QWidget* parent = nullptr);
     void display(const station_session& session);

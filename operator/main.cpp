@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSettings>
+
+#include <rx48p_version.h>
 #include <QTimer>
 
 #include <cstdio>

@@ -4,8 +4,8 @@
 
 namespace op {
 
-QString cycleText(double seconds) {
-    return QString::number(seconds, 'f', 3) + QStringLiteral(" s");
+QString secondsText(std::optional<double> seconds) {
+    return seconds ? QString::number(*seconds, 'f', 3) + QStringLiteral(" s") : QStringLiteral("–");
 }
 
 part_history::part_history(QObject* parent) : QAbstractTableModel(parent) {}
@@ -18,7 +18,8 @@ void part_history::add(const station::part_result& part) {
     }
     beginInsertRows(QModelIndex(), 0, 0);
     parts.push_front({part.ended.isValid() ? part.ended : QDateTime::currentDateTimeUtc(), part.number, part.serial,
-                      part.passed, part.cycleSeconds, partReasons(part)});
+                      station::verdictOf(part), part.testSeconds,
+                      part.removed ? std::optional<double>(part.cycleSeconds) : std::nullopt, partReasons(part)});
     endInsertRows();
 }
 
@@ -34,10 +35,11 @@ QVariant part_history::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(parts.size()))
         return {};
     const row& r = parts[static_cast<std::size_t>(index.row())];
-    if (role == passedRole)
-        return r.passed;
+    if (role == verdictRole)
+        return static_cast<int>(r.verdict);
     if (role == Qt::TextAlignmentRole)
-        return index.column() == cycle ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        return index.column() == cycle || index.column() == test ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                                 : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     switch (index.column()) {
@@ -46,9 +48,11 @@ QVariant part_history::data(const QModelIndex& index, int role) const {
     case serial:
         return r.serial.isEmpty() ? QStringLiteral("part %1").arg(r.number) : r.serial;
     case verdict:
-        return verdictWord(r.passed);
+        return station::verdictWord(r.verdict);
+    case test:
+        return secondsText(r.testSeconds);
     case cycle:
-        return cycleText(r.cycleSeconds);
+        return secondsText(r.cycleSeconds);
     case reasons:
         return r.reasons.join(QStringLiteral("; "));
     default:
@@ -66,6 +70,8 @@ QVariant part_history::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("Serial");
     case verdict:
         return QStringLiteral("Verdict");
+    case test:
+        return QStringLiteral("Test time");
     case cycle:
         return QStringLiteral("Cycle");
     case reasons:

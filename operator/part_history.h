@@ -7,25 +7,27 @@
 #include <QStringList>
 
 #include <deque>
+#include <optional>
 
 namespace op {
 
-// The last parts of the line, newest first: time, serial, verdict, cycle and reasons. Qt Core only;
+// The last parts of the line, newest first: time, serial, verdict, test time, cycle and reasons. Qt Core only;
 // the view colours the verdicts.
 class part_history : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum column { time, serial, verdict, cycle, reasons, columns };
+    enum column { time, serial, verdict, test, cycle, reasons, columns };
     static constexpr int kept = 50;
-    // The part's verdict as a bool, on every column, for the view.
-    static constexpr int passedRole = Qt::UserRole + 1;
+    // The part's station::verdict as an int, on every column, for the view.
+    static constexpr int verdictRole = Qt::UserRole + 1;
 
     struct row {
         QDateTime ended;  // UTC
         long number = 0;
         QString serial;
-        bool passed = false;
-        double cycleSeconds = 0;
+        station::verdict verdict = station::verdict::fail;
+        double testSeconds = 0;
+        std::optional<double> cycleSeconds;  // none: not removed
         QStringList reasons;
     };
 
@@ -43,7 +45,7 @@ private:
     std::deque<row> parts;
 };
 
-// "1.014 s"
-QString cycleText(double seconds);
+// "1.014 s"; "–" for none.
+QString secondsText(std::optional<double> seconds);
 
 }  // namespace op

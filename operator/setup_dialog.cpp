@@ -72,6 +72,7 @@ setup_dialog::setup_dialog(const line_setup& s, QWidget* parent)
     form.addRow(QStringLiteral("S&erver"), &server);
     form.addRow(QStringLiteral("Statio&n name"), &station);
     error.setWordWrap(true);
+    error.setTextFormat(Qt::PlainText);
     QPalette red = error.palette();
     red.setColor(QPalette::WindowText, QColor(0xb7, 0x1c, 0x1c));
     error.setPalette(red);

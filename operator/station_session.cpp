@@ -139,7 +139,7 @@ bool station_session::start() {
                    config.serials == line_setup::serial_mode::numbered ? config.serialPrefix : QString());
 
     connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
-        head.firmware = QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch);
+        head.firmware = QString::fromStdString(tarnwell::firmwareText(fw));
         emit changed();
     });
     connect(&engine, &station::station_engine::serialNeeded, this, [this](long n) {
@@ -161,17 +161,16 @@ bool station_session::start() {
     connect(&engine, &station::station_engine::partInserted, this, [this](long n) {
         number = n;
         step = phase::testing;
-        lastPassed.reset();
+        lastVerdict.reset();
         lastReasons.clear();
         lastDetail = QStringLiteral("part %1").arg(n);
         emit changed();
     });
     connect(&engine, &station::station_engine::partJudged, this, [this](const station::part_result& part) {
         step = phase::removal;
-        lastPassed = part.passed;
+        lastVerdict = station::verdictOf(part);
         lastReasons = partReasons(part);
         lastDetail = partName(part.number, part.serial);
-        judged = part;
         emit changed();
     });
     connect(&engine, &station::station_engine::partCompleted, this, &station_session::onCompleted);
@@ -206,10 +205,10 @@ void station_session::abort() {
 QString station_session::provideSerial(const QString& text) {
     if (!scansSerials())
         return QStringLiteral("the station is not taking serials now");
-    const QString serial = text.trimmed();
-    const QString why = station::serialProblem(serial);
-    if (!why.isEmpty())
-        return why;
+    const station::checked_text checked = station::checkSerial(text);
+    if (!checked.problem.isEmpty())
+        return checked.problem;
+    const QString& serial = checked.text;
     if (step == phase::serial)
         current->engine.provideSerial(serial);
     else
@@ -229,8 +228,13 @@ bool station_session::stopRequested() const {
 tile_state station_session::tile() const {
     if (step == phase::testing)
         return tile_state::testing;
-    if (lastPassed)
-        return *lastPassed ? tile_state::passed : tile_state::failed;
+    if (lastVerdict) {
+        switch (*lastVerdict) {
+        case station::verdict::pass: return tile_state::passed;
+        case station::verdict::fail: return tile_state::failed;
+        case station::verdict::not_recorded: return tile_state::not_recorded;
+        }
+    }
     switch (step) {
     case phase::serial:
     case phase::insert:
@@ -256,12 +260,14 @@ QString station_session::tileWord() const {
         return QStringLiteral("PASS");
     case tile_state::failed:
         return QStringLiteral("FAIL");
+    case tile_state::not_recorded:
+        return QStringLiteral("NOT RECORDED");
     }
     return QString();
 }
 
 QString station_session::tileDetail() const {
-    return step == phase::testing || lastPassed ? lastDetail : QString();
+    return step == phase::testing || lastVerdict ? lastDetail : QString();
 }
 
 QString station_session::prompt() const {
@@ -276,7 +282,7 @@ QString station_session::prompt() const {
     case phase::serial:
         return QStringLiteral("Scan the serial of the next part");
     case phase::insert:
-        next = lastPassed ? QStringLiteral("Insert the next part") : QStringLiteral("Insert a part");
+        next = lastVerdict ? QStringLiteral("Insert the next part") : QStringLiteral("Insert a part");
         break;
     case phase::testing:
         next = QStringLiteral("Testing: leave the part in the fixture");
@@ -296,19 +302,12 @@ std::optional<double> station_session::firstPassYield() const {
     return 100.0 * static_cast<double>(firstPassed) / static_cast<double>(firstAttempts);
 }
 
-void station_session::onCompleted(const station::part_result& completed) {
-    // The record's times, so the window and the journal agree: the cycle up to the verdict.
-    station::part_result part = completed;
-    if (judged && judged->number == part.number) {
-        part.cycleSeconds = judged->cycleSeconds;
-        part.ended = judged->ended;
-    }
-    judged.reset();
-    counted.add(part.passed, part.cycleSeconds);
+void station_session::onCompleted(const station::part_result& part) {
+    counted.add(part);
     // A retested serial is not a first pass; a part without a serial is its own first attempt.
     if (part.attempt <= 1) {
         ++firstAttempts;
-        firstPassed += part.passed ? 1 : 0;
+        firstPassed += station::verdictOf(part) == station::verdict::pass ? 1 : 0;
     }
     parts.add(part);
     emit changed();
@@ -324,6 +323,13 @@ void station_session::onTrouble(station::trouble_kind kind, const QString& messa
                                   "%3 (free space, access), then press Start.")
                        .arg(number)
                        .arg(message, head.database),
+                   false};
+        break;
+    case trouble_kind::wrong_firmware:
+        trouble = {banner::kind::wrong_firmware,
+                   QStringLiteral("This part file is not for this board: %1. Choose the program for this board in "
+                                  "Setup, or use a board with that firmware.")
+                       .arg(message),
                    false};
         break;
     case trouble_kind::timed_out:

@@ -17,11 +17,11 @@
 namespace op {
 
 // What the verdict tile says.
-enum class tile_state { stopped, starting, waiting, testing, passed, failed };
+enum class tile_state { stopped, starting, waiting, testing, passed, failed, not_recorded };
 
 // Trouble the operator must act on, in the words of what to do.
 struct banner {
-    enum class kind { none, cannot_start, board_gone, not_recorded, server_out_of_reach };
+    enum class kind { none, cannot_start, board_gone, wrong_firmware, not_recorded, server_out_of_reach };
     kind what = kind::none;
     QString text;
     bool offersReconnect = false;
@@ -88,7 +88,7 @@ signals:
     void changed();
     // The station waits for a serial: the window puts the scanner's field in focus.
     void serialRequested(long number);
-    // A part's cycle is over; its cycle and end are the ones on record, up to the verdict.
+    // A part's cycle is over.
     void partCompleted(station::part_result part);
     void runFinished(station::station_engine::end_reason reason);
 
@@ -110,8 +110,7 @@ private:
     phase step = phase::idle;
     long number = 0;  // the part in hand or awaited
     QString queuedSerial;  // scanned ahead of the station's question
-    std::optional<station::part_result> judged;  // the part in hand as it was recorded
-    std::optional<bool> lastPassed;
+    std::optional<station::verdict> lastVerdict;
     QStringList lastReasons;
     QString lastDetail;
     QString ended;  // why the last run ended, for the prompt

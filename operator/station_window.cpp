@@ -3,6 +3,8 @@
 #include "operator/setup_dialog.h"
 #include "operator/setup_store.h"
 
+#include "station/serial_number.h"
+
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -57,6 +59,7 @@ station_window::station_window(station_session& session, QSettings& remembered, 
         caption->setPalette(grey);
         value->setFont(valueFont);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setTextFormat(Qt::PlainText);  // names and paths from outside
         if (share[at] > 0)
             value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         header.addWidget(caption, 0, at);
@@ -72,6 +75,9 @@ station_window::station_window(station_session& session, QSettings& remembered, 
 
     prompt.setFont(points(18));
     prompt.setAlignment(Qt::AlignCenter);
+    // The prompt quotes the next serial and the hint the scanned one: never markup.
+    prompt.setTextFormat(Qt::PlainText);
+    serialHint.setTextFormat(Qt::PlainText);
     serialCaption.setFont(points(16, true));
     serial.setFont(points(20));
     serial.setPlaceholderText(QStringLiteral("scan the part's serial"));
@@ -202,7 +208,7 @@ bool station_window::editSetup() {
 void station_window::onSerialEntered() {
     const QString why = session.provideSerial(serial.text());
     if (why.isEmpty()) {
-        serialHint.setText(QStringLiteral("✓ ") + serial.text().trimmed());
+        serialHint.setText(QStringLiteral("✓ ") + station::checkSerial(serial.text()).text);
         serial.clear();
     } else {
         serialHint.setText(why);

@@ -11,6 +11,7 @@ trouble_banner::trouble_banner(QWidget* parent) : QFrame(parent), row(this), rec
     f.setBold(true);
     message.setFont(f);
     message.setWordWrap(true);
+    message.setTextFormat(Qt::PlainText);  // it quotes serials, paths and what a server said
     reconnect.setFont(f);
     reconnect.setMinimumHeight(44);
     row.addWidget(&message, 1);

@@ -2,12 +2,11 @@
 
 namespace op {
 
-QString verdictWord(bool passed) {
-    return passed ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-}
-
 QStringList partReasons(const station::part_result& part) {
-    return part.passed ? QStringList() : station::firstReasons(part.comparisons, reasonsShown);
+    QStringList reasons = part.passed ? QStringList() : station::firstReasons(part.comparisons, reasonsShown);
+    if (!part.recordProblem.isEmpty())
+        reasons.prepend(QStringLiteral("measured %1, not on record").arg(part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL")));
+    return reasons;
 }
 
 }  // namespace op

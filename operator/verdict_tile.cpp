@@ -30,6 +30,7 @@ verdict_tile::verdict_tile(QWidget* parent) : QFrame(parent), layout(this) {
     for (QLabel* l : {&word, &detail, &reasons}) {
         l->setAlignment(Qt::AlignCenter);
         l->setTextInteractionFlags(Qt::NoTextInteraction);
+        l->setTextFormat(Qt::PlainText);  // serials and reasons come from outside
     }
     layout.addStretch(1);
     layout.addWidget(&word);
@@ -47,6 +48,8 @@ QColor verdict_tile::colourOf(tile_state state) {
         return QColor(0x2e, 0x7d, 0x32);
     case tile_state::failed:
         return QColor(0xc6, 0x28, 0x28);
+    case tile_state::not_recorded:
+        return QColor(0x6a, 0x1b, 0x9a);
     case tile_state::stopped:
     case tile_state::starting:
     case tile_state::waiting:

@@ -17,4 +17,9 @@ QString csvRecord(const QStringList& fields) {
     return quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
+QString csvText(const QString& text) {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
+}
+
 }  // namespace results

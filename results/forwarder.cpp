@@ -19,9 +19,12 @@ namespace {
 const QString runColumns = QStringLiteral(
     "id, station, program_path, program_sha256, firmware, sensitivity, buzzer, tolerance, started_utc, ended_utc,"
     " program_version");
+// The cycle last: a part is forwarded again once it is removed, to carry it.
 const QString partColumns =
-    QStringLiteral("id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s");
-const QString comparisonColumns = QStringLiteral("id, part_id, seq, kind, pins, expected, measured, passed, reason");
+    QStringLiteral("id, run_id, serial, attempt, started_utc, ended_utc, verdict, test_s, cycle_s");
+constexpr int partCycle = 8;
+const QString comparisonColumns = QStringLiteral(
+    "id, part_id, seq, kind, pins, expected, measured, passed, reason, mode, expected_value, measured_value");
 const QString measurementColumns = QStringLiteral(
     "id, part_id, seq, measure, pin_a, type_a, type_a_name, pin_b, type_b, type_b_name, vdrop_ab_v, vdrop_ba_v");
 
@@ -125,7 +128,9 @@ long sendBatch(const QSqlDatabase& db, const batch& b, const QString& what) {
         for (const QVariantList& run : b.runs)
             runs.run(run);
         sql::statement parts(db,
-                             QStringLiteral("INSERT INTO parts (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO NOTHING")
+                             QStringLiteral("INSERT INTO parts (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO UPDATE"
+                                            " SET cycle_s = EXCLUDED.cycle_s WHERE parts.cycle_s IS NULL"
+                                            " AND EXCLUDED.cycle_s IS NOT NULL")
                                  .arg(partColumns, placeholders(partColumns)),
                              what);
         for (const QVariantList& part : b.parts)
@@ -154,9 +159,10 @@ void markForwarded(const QSqlDatabase& db, const batch& b, const QString& what) 
         sql::statement runs(db, QStringLiteral("UPDATE runs SET forwarded = 1 WHERE id = ? AND ended_utc IS ?"), what);
         for (const QVariantList& run : b.runs)
             runs.run({run.at(0), run.at(9)});
-        sql::statement parts(db, QStringLiteral("UPDATE parts SET forwarded = 1 WHERE id = ?"), what);
+        // Likewise a part removed since it was read is left for the next batch to carry its cycle.
+        sql::statement parts(db, QStringLiteral("UPDATE parts SET forwarded = 1 WHERE id = ? AND cycle_s IS ?"), what);
         for (const QVariantList& part : b.parts)
-            parts.run({part.at(0)});
+            parts.run({part.at(0), part.at(partCycle)});
     }
     transaction.commit();
 }

@@ -23,6 +23,8 @@ bool notADatabase(const QSqlError& e) { return e.nativeErrorCode() == QLatin1Str
 
 QVariant typeName(std::uint8_t code) { return sql::textOrNull(tarnwell::pinTypeName(code)); }
 
+QVariant realOrNull(const std::optional<double>& value) { return value ? QVariant(*value) : sql::nullReal(); }
+
 // GLOB's wildcards in a prefix, each made to match only itself.
 QString globLiteral(const QString& text) {
     QString escaped;
@@ -48,22 +50,8 @@ void insertPairs(const QSqlDatabase& db, const QString& partId, const char* meas
                  what);
 }
 
-}  // namespace
-
-journal::journal(const QString& path, const journal_options& options)
-    : file(QFileInfo(path).absoluteFilePath()), conn(QStringLiteral("QSQLITE"), QStringLiteral("journal")) {
-    const QFileInfo info(file);
-    if (info.isDir())
-        throw error(QStringLiteral("%1 is a folder, not a results database").arg(file));
-    if (!QDir().mkpath(info.absolutePath()))
-        throw error(QStringLiteral("cannot create the folder %1 for the results database").arg(info.absolutePath()));
-
-    QSqlDatabase& db = conn.db();
-    db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs));
-    if (!db.open())
-        throw error(QStringLiteral("cannot open %1: %2").arg(file, sql::why(db.lastError())));
-
+// The file's schema version, refusing a SQLite file of some other program and one of a newer version.
+int schemaVersion(const QSqlDatabase& db, const QString& file) {
     const QString notOurs = QStringLiteral("%1 is not a results database").arg(file);
     const QString cannotOpen = QStringLiteral("cannot open %1").arg(file);
     int version = 0;
@@ -85,6 +73,29 @@ journal::journal(const QString& path, const journal_options& options)
                         .arg(file)
                         .arg(version)
                         .arg(schema::version));
+    return version;
+}
+
+}  // namespace
+
+journal::journal(const QString& path, const journal_options& options)
+    : file(QFileInfo(path).absoluteFilePath()), conn(QStringLiteral("QSQLITE"), QStringLiteral("journal")) {
+    const QFileInfo info(file);
+    if (info.isDir())
+        throw error(QStringLiteral("%1 is a folder, not a results database").arg(file));
+    // A folder that is not there is most likely a typo, and a line's record must not go where nobody looks.
+    if (!info.absoluteDir().exists() && !options.createFolder)
+        throw error(QStringLiteral("there is no folder %1 for the results database %2").arg(info.absolutePath(), file));
+    if (!QDir().mkpath(info.absolutePath()))
+        throw error(QStringLiteral("cannot create the folder %1 for the results database").arg(info.absolutePath()));
+
+    QSqlDatabase& db = conn.db();
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs));
+    if (!db.open())
+        throw error(QStringLiteral("cannot open %1: %2").arg(file, sql::why(db.lastError())));
+
+    int version = schemaVersion(db, file);
 
     const QString cannotWrite = QStringLiteral("cannot write %1").arg(file);
     {
@@ -96,6 +107,8 @@ journal::journal(const QString& path, const journal_options& options)
     sql::run(db, QStringLiteral("PRAGMA foreign_keys=ON"), {}, cannotWrite);
 
     sql::transaction migration(db, cannotWrite);
+    // Read again under the write lock: another program may have created or migrated the tables since.
+    version = schemaVersion(db, file);
     if (version < schema::version)
         schema::migrate(db, version);
     // Written even when it is already right: a file that cannot be written is told now, not at the first
@@ -118,7 +131,8 @@ QString journal::beginRun(const run_info& run) {
     return id;
 }
 
-recorded_part journal::record(const QString& runId, const QString& serial, const station::part_result& part) {
+recorded_part journal::record(const QString& runId, const QString& givenSerial, const station::part_result& part,
+                              const QString& autoPrefix) {
     const QString what = QStringLiteral("cannot record the part in %1").arg(file);
     if (!part.started.isValid() || !part.ended.isValid())
         throw error(QStringLiteral("%1: the part has no start or end time").arg(what));
@@ -127,7 +141,11 @@ recorded_part journal::record(const QString& runId, const QString& serial, const
 
     if (!sql::run(db, QStringLiteral("SELECT 1 FROM runs WHERE id = ?"), {runId}, what).next())
         throw error(QStringLiteral("%1: it holds no run %2").arg(what, runId));
-    recorded_part recorded{newId(), 1};
+    recorded_part recorded{newId(), 1, givenSerial};
+    // Numbered inside the part's write transaction: two stations on one file never take the same number.
+    if (recorded.serial.isEmpty() && !autoPrefix.isEmpty())
+        recorded.serial = nextAutoSerial(autoPrefix);
+    const QString& serial = recorded.serial;
     if (!serial.isEmpty()) {
         QSqlQuery earlier = sql::run(db, QStringLiteral("SELECT count(*) FROM parts WHERE serial = ?"), {serial}, what);
         if (earlier.next())
@@ -135,19 +153,22 @@ recorded_part journal::record(const QString& runId, const QString& serial, const
     }
 
     sql::run(db,
-             QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+             QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict, test_s, cycle_s)"
+                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
              {recorded.id, runId, sql::textOrNull(serial), recorded.attempt, utcText(part.started), utcText(part.ended),
-              part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), part.cycleSeconds},
+              part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), part.testSeconds,
+              part.removed ? QVariant(part.cycleSeconds) : sql::nullReal()},
              what);
 
     int seq = 0;
     for (const station::comparison& c : part.comparisons)
         sql::run(db,
-                 QStringLiteral("INSERT INTO comparisons (id, part_id, seq, kind, pins, expected, measured, passed, reason)"
-                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 QStringLiteral("INSERT INTO comparisons (id, part_id, seq, kind, pins, expected, measured, passed, reason,"
+                                " mode, expected_value, measured_value)"
+                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                  {newId(), recorded.id, seq++, sql::text(c.kind), sql::text(c.item), sql::text(c.expected),
-                  sql::text(c.measured), c.passed ? 1 : 0, sql::text(c.reason)},
+                  sql::text(c.measured), c.passed ? 1 : 0, sql::text(c.reason), sql::textOrNull(c.mode),
+                  realOrNull(c.expectedValue), realOrNull(c.measuredValue)},
                  what);
 
     seq = 0;
@@ -173,6 +194,43 @@ void journal::endRun(const QString& runId, const QDateTime& ended) {
                                {utcText(ended.isValid() ? ended : QDateTime::currentDateTimeUtc()), runId}, what);
     if (query.numRowsAffected() < 1)
         throw error(QStringLiteral("%1: it holds no run %2").arg(what, runId));
+}
+
+void journal::recordCycle(const QString& partId, double cycleSeconds) {
+    const QString what = QStringLiteral("cannot record the cycle of the part in %1").arg(file);
+    // The server has the part without its cycle: forward it again.
+    QSqlQuery query = sql::run(conn.db(), QStringLiteral("UPDATE parts SET cycle_s = ?, forwarded = 0 WHERE id = ?"),
+                               {cycleSeconds, partId}, what);
+    if (query.numRowsAffected() < 1)
+        throw error(QStringLiteral("%1: it holds no part %2").arg(what, partId));
+}
+
+journal_reader::journal_reader(const QString& path) : conn(QStringLiteral("QSQLITE"), QStringLiteral("reader")) {
+    const QString file = QFileInfo(path).absoluteFilePath();
+    const QFileInfo info(file);
+    if (!info.exists())
+        throw error(QStringLiteral("%1: no results database there").arg(file));
+    if (info.isDir())
+        throw error(QStringLiteral("%1 is a folder, not a results database").arg(file));
+    // SQLite would read an empty file as an empty database; it is none of ours.
+    if (info.size() == 0)
+        throw error(QStringLiteral("%1 is empty, not a results database").arg(file));
+
+    QSqlDatabase& db = conn.db();
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        throw error(QStringLiteral("cannot open %1: %2").arg(file, sql::why(db.lastError())));
+    int version = schemaVersion(db, file);
+    if (version == 0)
+        throw error(QStringLiteral("%1 is not a results database").arg(file));
+    // The questions read this version's columns; only a writer may bring an older file up to date.
+    if (version < schema::version)
+        throw error(QStringLiteral("%1 was written by an older version (schema %2, this program reads %3): open it once "
+                                   "with a station or `rx48p-ctl results push` of this version, which bring it up to date")
+                        .arg(file)
+                        .arg(version)
+                        .arg(schema::version));
 }
 
 QString journal::nextAutoSerial(const QString& prefix) {

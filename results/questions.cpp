@@ -4,6 +4,7 @@
 #include "results/utc_text.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 #include <utility>
@@ -54,7 +55,13 @@ QString partsSql(grouping by) {
                                                               : QStringLiteral(" FROM parts p");
 }
 
-double percent(long part, long whole) { return whole ? 100.0 * double(part) / double(whole) : 0.0; }
+std::optional<double> percent(long part, long whole) {
+    return whole ? std::optional<double>(100.0 * double(part) / double(whole)) : std::nullopt;
+}
+
+std::optional<double> realOrNone(const QVariant& value) {
+    return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
+}
 
 QString passedSql(const char* also = "") {
     return QStringLiteral("sum(CASE WHEN p.verdict = 'PASS'%1 THEN 1 ELSE 0 END)").arg(QLatin1String(also));
@@ -76,10 +83,11 @@ window_sql groupFilter(grouping by, const QString& group) {
     return {};
 }
 
-// SQLite has no percentile and sorts rather than selects: sorting a million cycle times takes most of a
+// SQLite has no percentile and sorts rather than selects: sorting a million times takes most of a
 // second. So a sample of some ten thousand parts (every k-th rowid) brackets the middle, a count of the
 // parts below and within the bracket checks that it holds the middle ranks, and only the bracket is
-// sorted. A bracket that misses falls back to sorting every part: the answer is exact either way.
+// sorted. A bracket that misses falls back to sorting every part: the answer is exact either way. Each
+// time is a column of its own (p.test_s, p.cycle_s), and parts without it are left out.
 struct bracket {
     double low = 0;
     double high = 0;
@@ -89,13 +97,16 @@ struct bracket {
 
 constexpr long sampled = 10000;
 
-QString bracketCountsSql() {
-    return QStringLiteral("sum(CASE WHEN p.cycle_s < ? THEN 1 ELSE 0 END), sum(CASE WHEN p.cycle_s <= ? THEN 1 ELSE 0 END)");
+// The two times of the summary, each a column of constant SQL.
+const QString timeColumns[] = {QStringLiteral("p.test_s"), QStringLiteral("p.cycle_s")};
+
+QString bracketCountsSql(const QString& column) {
+    return QStringLiteral("sum(CASE WHEN %1 < ? THEN 1 ELSE 0 END), sum(CASE WHEN %1 <= ? THEN 1 ELSE 0 END)").arg(column);
 }
 
-// No bracket for fewer than 40,000 parts, which sort fast enough.
+// No bracket for fewer than 40,000 parts with the time, which sort fast enough.
 std::optional<bracket> sampleBracket(const QSqlDatabase& db, const QString& from, const window_sql& filter, long n,
-                                     const QString& what) {
+                                     const QString& column, const QString& what) {
     if (n < 4 * sampled)
         return std::nullopt;
     // The rows whose rowid is a multiple of `step`, looked up one by one: a pass over a million parts
@@ -111,8 +122,8 @@ std::optional<bracket> sampleBracket(const QSqlDatabase& db, const QString& from
     std::vector<double> sample;
     QSqlQuery query = sql::run(db,
                                QStringLiteral("WITH RECURSIVE picked(k) AS (SELECT ? UNION ALL SELECT k + ? FROM picked WHERE k + ? <= ?)"
-                                              " SELECT p.cycle_s%1 WHERE p.rowid IN (SELECT k FROM picked)%2 ORDER BY p.cycle_s")
-                                   .arg(from, filter.clause),
+                                              " SELECT %1%2 WHERE p.rowid IN (SELECT k FROM picked) AND %1 IS NOT NULL%3 ORDER BY %1")
+                                   .arg(column, from, filter.clause),
                                QVariantList{first, step, step, last} + filter.values, what);
     while (query.next())
         sample.push_back(query.value(0).toDouble());
@@ -125,23 +136,26 @@ std::optional<bracket> sampleBracket(const QSqlDatabase& db, const QString& from
     return bracket{at(0.47), at(0.53)};
 }
 
-double sqliteMedian(const QSqlDatabase& db, const QString& from, const window_sql& filter, long n,
-                    std::optional<bracket> around, const QString& what) {
+// The median of `column` over the `n` parts that have it; none when no part has it.
+std::optional<double> sqliteMedian(const QSqlDatabase& db, const QString& from, const window_sql& filter, long n,
+                                   const QString& column, std::optional<bracket> around, const QString& what) {
+    if (n <= 0)
+        return std::nullopt;
     const long lower = (n - 1) / 2, upper = n / 2;  // ranks of the middle one or two, from 0
     const auto middle = [&](const QString& band, const QVariantList& bandValues, long offset) {
         QSqlQuery query = sql::run(db,
-                                   QStringLiteral("SELECT p.cycle_s%1 WHERE 1 = 1%2%3 ORDER BY p.cycle_s LIMIT ? OFFSET ?")
-                                       .arg(from, filter.clause, band),
+                                   QStringLiteral("SELECT %1%2 WHERE %1 IS NOT NULL%3%4 ORDER BY %1 LIMIT ? OFFSET ?")
+                                       .arg(column, from, filter.clause, band),
                                    filter.values + bandValues + QVariantList{qlonglong(upper - lower + 1), qlonglong(offset)},
                                    what);
         double sum = 0;
         int count = 0;
         for (; query.next(); ++count)
             sum += query.value(0).toDouble();
-        return count ? sum / count : 0.0;
+        return count ? std::optional<double>(sum / count) : std::nullopt;
     };
     if (around && around->below < 0) {
-        QSqlQuery query = sql::run(db, QStringLiteral("SELECT %1%2 WHERE 1 = 1%3").arg(bracketCountsSql(), from, filter.clause),
+        QSqlQuery query = sql::run(db, QStringLiteral("SELECT %1%2 WHERE 1 = 1%3").arg(bracketCountsSql(column), from, filter.clause),
                                    QVariantList{around->low, around->high} + filter.values, what);
         if (query.next()) {
             around->below = query.value(0).toLongLong();
@@ -149,7 +163,7 @@ double sqliteMedian(const QSqlDatabase& db, const QString& from, const window_sq
         }
     }
     if (around && around->below >= 0 && around->below <= lower && upper < around->through)
-        return middle(QStringLiteral(" AND p.cycle_s >= ? AND p.cycle_s <= ?"), {around->low, around->high},
+        return middle(QStringLiteral(" AND %1 >= ? AND %1 <= ?").arg(column), {around->low, around->high},
                       lower - around->below);
     return middle(QString(), {}, lower);
 }
@@ -160,6 +174,18 @@ const char* const retestedSerials =
     "p.serial IN (SELECT q.serial FROM parts q WHERE q.serial > ''%1 GROUP BY q.serial HAVING count(*) > 1)";
 
 }  // namespace
+
+QString measuredRange(const failure_row& row) {
+    if (!row.measuredMin || !row.measuredMax)
+        return QString();
+    // Only drops are volts; the other values are pin type codes.
+    const bool volts = row.mode.contains(QLatin1String(": drop "));
+    const auto text = [volts](double v) { return volts ? QString::number(v, 'f', 3) : QString::number(v, 'f', 0); };
+    QString range = text(*row.measuredMin);
+    if (text(*row.measuredMax) != range)
+        range += QStringLiteral(" .. ") + text(*row.measuredMax);
+    return volts ? range + QStringLiteral(" V") : range;
+}
 
 questions::questions(const QSqlDatabase& db) : db(db) {}
 
@@ -175,24 +201,31 @@ std::vector<summary_row> questions::summary(const QDateTime& since, const QDateT
     const QString groupColumn = grouped ? group : QStringLiteral("''");
     const QString groupBy = grouped ? QStringLiteral(" GROUP BY ") + group : QString();
     std::map<QString, summary_row> rows;
+    // Per group, how many of its parts have each time.
+    std::map<QString, std::array<long, 2>> timed;
 
-    // Without groups, the sample comes first so that the one pass over the parts counts the bracket too.
-    std::optional<bracket> whole;
+    // Without groups, the samples come first so that the one pass over the parts counts the brackets too.
+    std::array<std::optional<bracket>, 2> whole;
     if (sqlite && !grouped) {
-        QSqlQuery count = sql::run(db, QStringLiteral("SELECT count(*) FROM parts p WHERE 1 = 1%1").arg(w.clause), w.values, what);
-        whole = sampleBracket(db, from, w, count.next() ? long(count.value(0).toLongLong()) : 0, what);
+        QSqlQuery count = sql::run(db, QStringLiteral("SELECT count(p.test_s), count(p.cycle_s) FROM parts p WHERE 1 = 1%1").arg(w.clause),
+                                   w.values, what);
+        const bool counted = count.next();
+        for (std::size_t i = 0; i < whole.size(); ++i)
+            whole[i] = sampleBracket(db, from, w, counted ? long(count.value(int(i)).toLongLong()) : 0, timeColumns[i], what);
     }
     {
         QString extra;
         QVariantList values;
-        if (!sqlite) {
-            extra = QStringLiteral(", percentile_cont(0.5) WITHIN GROUP (ORDER BY p.cycle_s)");
-        } else if (whole) {
-            extra = QStringLiteral(", ") + bracketCountsSql();
-            values << whole->low << whole->high;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            if (!sqlite) {
+                extra += QStringLiteral(", percentile_cont(0.5) WITHIN GROUP (ORDER BY %1)").arg(timeColumns[i]);
+            } else if (whole[i]) {
+                extra += QStringLiteral(", ") + bracketCountsSql(timeColumns[i]);
+                values << whole[i]->low << whole[i]->high;
+            }
         }
         QSqlQuery query = sql::run(db,
-                                   QStringLiteral("SELECT %1, count(*), %2, %3%4%5 WHERE 1 = 1%6%7")
+                                   QStringLiteral("SELECT %1, count(*), %2, %3, count(p.test_s), count(p.cycle_s)%4%5 WHERE 1 = 1%6%7")
                                        .arg(groupColumn, passedSql(), passedSql(" AND p.attempt = 1"), extra, from,
                                             w.clause, groupBy),
                                    values + w.values, what);
@@ -208,11 +241,18 @@ std::vector<summary_row> questions::summary(const QDateTime& since, const QDateT
             row.units = row.parts;
             row.passedFirst = query.value(3).toLongLong();
             row.passedFinally = row.passed;
+            timed[row.group] = {long(query.value(4).toLongLong()), long(query.value(5).toLongLong())};
+            int column = 6;
             if (!sqlite) {
-                row.medianCycle = query.value(4).toDouble();
-            } else if (whole) {
-                whole->below = query.value(4).toLongLong();
-                whole->through = query.value(5).toLongLong();
+                row.medianTest = realOrNone(query.value(column++));
+                row.medianCycle = realOrNone(query.value(column++));
+            } else {
+                for (std::optional<bracket>& b : whole) {
+                    if (!b)
+                        continue;
+                    b->below = query.value(column++).toLongLong();
+                    b->through = query.value(column++).toLongLong();
+                }
             }
             rows[row.group] = row;
         }
@@ -273,8 +313,14 @@ std::vector<summary_row> questions::summary(const QDateTime& since, const QDateT
             window_sql filter = groupFilter(by, name);
             filter.clause.prepend(w.clause);
             filter.values = w.values + filter.values;
-            row.medianCycle = sqliteMedian(db, from, filter, row.parts,
-                                           grouped ? sampleBracket(db, from, filter, row.parts, what) : whole, what);
+            std::array<std::optional<double>, 2> medians;
+            for (std::size_t i = 0; i < medians.size(); ++i) {
+                const long n = timed[name][i];
+                medians[i] = sqliteMedian(db, from, filter, n, timeColumns[i],
+                                          grouped ? sampleBracket(db, from, filter, n, timeColumns[i], what) : whole[i], what);
+            }
+            row.medianTest = medians[0];
+            row.medianCycle = medians[1];
         }
         row.firstPassYield = percent(row.passedFirst, row.units);
         row.finalYield = percent(row.passedFinally, row.units);
@@ -285,10 +331,10 @@ std::vector<summary_row> questions::summary(const QDateTime& since, const QDateT
 
 std::vector<failure_row> questions::failures(int top, const QDateTime& since, const QDateTime& until) const {
     const window_sql w = window(since, until);
-    // The text in code-point order on both databases, whatever the server's collation.
-    const QString text = QStringLiteral("(c.kind || ' ' || c.pins || ': ' || c.reason)%1")
-                             .arg(sql::isSqlite(db) ? QString() : QStringLiteral(" COLLATE \"C\""));
-    const QString order = QStringLiteral("count(*) DESC, ") + text;
+    // A failure recorded without its mode is named by its old text. The modes in code-point order on both
+    // databases, whatever the server's collation.
+    const QString mode = QStringLiteral("coalesce(c.mode, c.kind || ' ' || c.pins || ': ' || c.reason)");
+    const QString order = QStringLiteral("count(*) DESC, %1%2").arg(mode, sql::isSqlite(db) ? QString() : QStringLiteral(" COLLATE \"C\""));
     const QString what = QStringLiteral("cannot count the failures");
     // Every comparison has its part: the parts are joined only for a window. `passed = 0` as it is
     // written in the index of failed comparisons, so that both databases read that index.
@@ -314,17 +360,19 @@ std::vector<failure_row> questions::failures(int top, const QDateTime& since, co
     }
     QSqlQuery query = sql::run(db,
                                QStringLiteral("SELECT %1, count(*), CAST(sum(count(*)) OVER (ORDER BY %2 ROWS UNBOUNDED PRECEDING) AS BIGINT),"
-                                              " CAST(sum(count(*)) OVER () AS BIGINT)"
+                                              " CAST(sum(count(*)) OVER () AS BIGINT), min(c.measured_value), max(c.measured_value)"
                                               "%3 c.passed = 0%4"
-                                              " GROUP BY c.kind, c.pins, c.reason ORDER BY %2%5")
-                                   .arg(text, order, from, w.clause, limit),
+                                              " GROUP BY %1 ORDER BY %2%5")
+                                   .arg(mode, order, from, w.clause, limit),
                                values, what);
     std::vector<failure_row> rows;
     while (query.next()) {
         failure_row row;
-        row.text = query.value(0).toString();
+        row.mode = query.value(0).toString();
         row.count = query.value(1).toLongLong();
-        row.cumulativePercent = percent(query.value(2).toLongLong(), query.value(3).toLongLong());
+        row.cumulativePercent = percent(query.value(2).toLongLong(), query.value(3).toLongLong()).value_or(0);
+        row.measuredMin = realOrNone(query.value(4));
+        row.measuredMax = realOrNone(query.value(5));
         rows.push_back(row);
     }
     return rows;
@@ -363,7 +411,8 @@ std::vector<export_row> questions::exportRows(const QDateTime& since, const QDat
     const auto [where, values] = window(since, until);
     QSqlQuery query = sql::run(db,
                                QStringLiteral("SELECT p.serial, p.attempt, r.station, p.started_utc, p.verdict, c.kind,"
-                                              " c.pins, c.expected, c.measured, c.passed, c.reason"
+                                              " c.pins, c.expected, c.measured, c.passed, c.reason, c.mode, c.expected_value,"
+                                              " c.measured_value, p.test_s, p.cycle_s"
                                               " FROM comparisons c JOIN parts p ON p.id = c.part_id"
                                               " JOIN runs r ON r.id = p.run_id%1"
                                               " ORDER BY p.started_utc, p.attempt, p.id, c.seq")
@@ -383,6 +432,11 @@ std::vector<export_row> questions::exportRows(const QDateTime& since, const QDat
         row.measured = query.value(8).toString();
         row.passed = query.value(9).toInt() != 0;
         row.reason = query.value(10).toString();
+        row.mode = query.value(11).toString();
+        row.expectedValue = realOrNone(query.value(12));
+        row.measuredValue = realOrNone(query.value(13));
+        row.testSeconds = realOrNone(query.value(14));
+        row.cycleSeconds = realOrNone(query.value(15));
         rows.push_back(row);
     }
     return rows;

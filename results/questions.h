@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace results {
@@ -20,16 +21,27 @@ struct summary_row {
     long units = 0;
     long passedFirst = 0;       // units whose first part in the window is attempt 1 and passed
     long passedFinally = 0;     // units whose last part in the window passed
-    double firstPassYield = 0;  // percent of the units
-    double finalYield = 0;      // percent of the units
-    double medianCycle = 0;     // seconds
+    // Percent of the units, none without units: an empty set has no yield.
+    std::optional<double> firstPassYield;
+    std::optional<double> finalYield;
+    // Seconds, over the parts that have the time: parts recorded before it was kept have neither, a part
+    // never removed has no cycle.
+    std::optional<double> medianTest;
+    std::optional<double> medianCycle;
 };
 
 struct failure_row {
-    QString text;  // "pair 5-6: missing (open)"
+    QString mode;  // "pair 1-2: drop 1->2 out of tolerance", "pair 5-6: missing (open)"
     long count = 0;
     double cumulativePercent = 0;  // of every failed comparison, this row and the ones above it
+    // What its failures measured; none for a mode without values ("missing (open)").
+    std::optional<double> measuredMin;
+    std::optional<double> measuredMax;
 };
+
+// The row's measured values as the text outputs show them: "1.980 .. 2.060 V" for drops, "3 .. 5" for
+// pin type codes, one value alone when they agree; empty when the mode has none.
+QString measuredRange(const failure_row& row);
 
 struct attempt_row {
     QString partId;
@@ -52,6 +64,11 @@ struct export_row {
     QString measured;
     bool passed = false;
     QString reason;
+    QString mode;  // empty when it passed
+    std::optional<double> expectedValue;
+    std::optional<double> measuredValue;
+    std::optional<double> testSeconds;
+    std::optional<double> cycleSeconds;
 };
 
 // What the recorded parts say, asked of a journal's SQLite file or of the results server alike. The
@@ -62,7 +79,7 @@ public:
     explicit questions(const QSqlDatabase& db);
 
     std::vector<summary_row> summary(const QDateTime& since, const QDateTime& until, grouping by) const;
-    // The most frequent failure reasons first (ties by text), at most `top` of them.
+    // The most frequent failure modes first (ties by text), at most `top` of them.
     std::vector<failure_row> failures(int top, const QDateTime& since = {}, const QDateTime& until = {}) const;
     // Every part recorded with `serial`, oldest first.
     std::vector<attempt_row> part(const QString& serial) const;

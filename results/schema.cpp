@@ -86,6 +86,27 @@ void toVersion2(const QSqlDatabase& db) {
            2);
 }
 
+// What the record says (a failure's mode, both of a part's times) rather than only counts and figures.
+// A failure's mode names what failed and not by how much, so that one fault is one row of a Pareto
+// whatever the values; failures recorded before keep their old text as their mode. The old cycle ran
+// from the wait to the verdict, which started_utc and ended_utc still say: it gives way to the test time
+// (insertion to verdict) and the cycle (wait to removal), unknown for the parts recorded before.
+void toVersion3(const QSqlDatabase& db) {
+    runAll(db,
+           {
+               QStringLiteral("ALTER TABLE comparisons ADD COLUMN mode TEXT"),
+               QStringLiteral("ALTER TABLE comparisons ADD COLUMN expected_value DOUBLE PRECISION"),
+               QStringLiteral("ALTER TABLE comparisons ADD COLUMN measured_value DOUBLE PRECISION"),
+               QStringLiteral("UPDATE comparisons SET mode = kind || ' ' || pins || ': ' || reason WHERE passed = 0"),
+               QStringLiteral("DROP INDEX comparisons_failed"),
+               QStringLiteral("CREATE INDEX comparisons_failed ON comparisons (part_id, mode) WHERE passed = 0"),
+               QStringLiteral("ALTER TABLE parts DROP COLUMN cycle_s"),
+               QStringLiteral("ALTER TABLE parts ADD COLUMN test_s DOUBLE PRECISION"),
+               QStringLiteral("ALTER TABLE parts ADD COLUMN cycle_s DOUBLE PRECISION"),
+           },
+           3);
+}
+
 struct migration {
     int to;
     void (*apply)(const QSqlDatabase&);
@@ -95,6 +116,7 @@ struct migration {
 constexpr migration migrations[] = {
     {1, toVersion1},
     {2, toVersion2},
+    {3, toVersion3},
 };
 static_assert(migrations[std::size(migrations) - 1].to == version, "the last migration reaches the version");
 

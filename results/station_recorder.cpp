@@ -18,10 +18,22 @@ QString station_recorder::record(station::part_result& part) {
     try {
         if (runId.isEmpty())
             runId = target.beginRun(run);
-        if (part.serial.isEmpty() && !autoPrefix.isEmpty())
-            part.serial = target.nextAutoSerial(autoPrefix);
-        part.attempt = target.record(runId, part.serial, part).attempt;
+        const recorded_part recorded = target.record(runId, part.serial, part, autoPrefix);
+        part.serial = recorded.serial;
+        part.attempt = recorded.attempt;
+        part.recordId = recorded.id;
         ++parts;
+        return QString();
+    } catch (const error& e) {
+        return e.message();
+    }
+}
+
+QString station_recorder::recordCycle(const station::part_result& part) {
+    if (part.recordId.isEmpty() || !part.removed)
+        return QString();
+    try {
+        target.recordCycle(part.recordId, part.cycleSeconds);
         return QString();
     } catch (const error& e) {
         return e.message();

@@ -24,6 +24,8 @@ public:
     void setFirmware(const QString& version) { run.firmware = version; }
     // Records `part` and sets its serial (when numbered here) and attempt; why it could not, or empty.
     QString record(station::part_result& part);
+    // The cycle of a recorded part that was removed; why it could not be recorded, or empty.
+    QString recordCycle(const station::part_result& part);
     // Ends the run on record (once); why it could not, or empty.
     QString finish();
     long recorded() const { return parts; }

@@ -1,5 +1,6 @@
 #include "results/station_records.h"
 
+#include "results/default_location.h"
 #include "results/error.h"
 #include "results/server_url.h"
 
@@ -17,7 +18,10 @@ QString station_records::open(const QString& file, const QString& server) {
         forward.reset();
         book.reset();
         try {
-            book = std::make_unique<results::journal>(file);
+            results::journal_options options;
+            // The data folder may not be there yet on a new station; a folder named by hand must be.
+            options.createFolder = file == results::defaultResultsFile();
+            book = std::make_unique<results::journal>(file, options);
         } catch (const results::error& e) {
             return e.message();
         }
@@ -45,7 +49,16 @@ void station_records::attach(station::station_engine& engine, const results::run
     recorder = std::make_unique<results::station_recorder>(*book, run, autoPrefix);
     connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
         if (recorder)
-            recorder->setFirmware(QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch));
+            recorder->setFirmware(QString::fromStdString(tarnwell::firmwareText(fw)));
+    });
+    connect(&engine, &station::station_engine::partCompleted, this, [this](const station::part_result& part) {
+        if (!recorder)
+            return;
+        const QString why = recorder->recordCycle(part);
+        if (!why.isEmpty())
+            emit problem(why);
+        else if (forward && part.removed)
+            forward->forwardNow();
     });
     engine.setRecorder([this](station::part_result& part) {
         if (!recorder)

@@ -39,6 +39,8 @@ signals:
     // The results server went out of reach (and why), or came back.
     void serverReachable(bool reachable, QString reason);
     void forwarded(long parts, long backlog);
+    // Something of a recorded part could not be added to its record (its cycle), and why.
+    void problem(QString reason);
 
 private:
     std::unique_ptr<results::journal> book;

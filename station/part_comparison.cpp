@@ -42,6 +42,24 @@ bool within(std::int8_t measured, std::int8_t expected, double tolerance) {
     return std::fabs(tarnwell::dropVolts(measured) - tarnwell::dropVolts(expected)) <= tolerance + 1e-9;
 }
 
+// A comparison not yet passed, with what is known of it so far.
+comparison entry(const QString& kind, const QString& item, const QString& expected, const QString& measured = QString(),
+                 const QString& reason = QString()) {
+    comparison c;
+    c.kind = kind;
+    c.item = item;
+    c.expected = expected;
+    c.measured = measured;
+    c.reason = reason;
+    return c;
+}
+
+void setMode(comparison& c, const QString& mode, double expected, double measured) {
+    c.mode = mode;
+    c.expectedValue = expected;
+    c.measuredValue = measured;
+}
+
 QString pairName(std::int8_t a, std::int8_t b) {
     return QStringLiteral("%1-%2").arg(a).arg(b);
 }
@@ -49,12 +67,13 @@ QString pairName(std::int8_t a, std::int8_t b) {
 void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_pair_record> measured, double tolerance,
                   std::vector<comparison>& out) {
     for (const pin_pair_record& e : expected) {
-        comparison c{QStringLiteral("pair"), pairName(e.pin_a, e.pin_b), false, pairText(e), QString(), QString()};
+        comparison c = entry(QStringLiteral("pair"), pairName(e.pin_a, e.pin_b), pairText(e));
         auto found = measured.begin();
         while (found != measured.end() && !samePins(*found, e.pin_a, e.pin_b))
             ++found;
         if (found == measured.end()) {
             c.reason = QStringLiteral("missing (open)");
+            c.mode = QStringLiteral("pair %1: missing (open)").arg(c.item);
             out.push_back(c);
             continue;
         }
@@ -75,11 +94,24 @@ void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_
                          .arg(e.pin_b).arg(e.pin_a).arg(volts(m.vdrop_ba), volts(e.vdrop_ba), tol);
         c.passed = wrong.isEmpty();
         c.reason = wrong.join(QStringLiteral("; "));
+        if (m.type_a != e.type_a)
+            setMode(c, QStringLiteral("pin %1: type").arg(e.pin_a), e.type_a, m.type_a);
+        else if (m.type_b != e.type_b)
+            setMode(c, QStringLiteral("pin %1: type").arg(e.pin_b), e.type_b, m.type_b);
+        else if (!within(m.vdrop_ab, e.vdrop_ab, tolerance))
+            setMode(c, QStringLiteral("pair %1: drop %2->%3 out of tolerance").arg(c.item).arg(e.pin_a).arg(e.pin_b),
+                    tarnwell::dropVolts(e.vdrop_ab), tarnwell::dropVolts(m.vdrop_ab));
+        else if (!within(m.vdrop_ba, e.vdrop_ba, tolerance))
+            setMode(c, QStringLiteral("pair %1: drop %2->%3 out of tolerance").arg(c.item).arg(e.pin_b).arg(e.pin_a),
+                    tarnwell::dropVolts(e.vdrop_ba), tarnwell::dropVolts(m.vdrop_ba));
         out.push_back(c);
     }
-    for (const pin_pair_record& m : measured)
-        out.push_back({QStringLiteral("pair"), pairName(m.pin_a, m.pin_b), false, QString(), pairText(m),
-                       QStringLiteral("not expected (short)")});
+    for (const pin_pair_record& m : measured) {
+        comparison c = entry(QStringLiteral("pair"), pairName(m.pin_a, m.pin_b), QString(), pairText(m),
+                     QStringLiteral("not expected (short)"));
+        c.mode = QStringLiteral("pair %1: not expected (short)").arg(c.item);
+        out.push_back(c);
+    }
 }
 
 bool isButton(std::uint8_t type) {
@@ -90,28 +122,34 @@ void compareButtons(const std::vector<tarnwell::button_spec>& expected, std::vec
                     std::vector<comparison>& out) {
     const auto stateName = [](bool pressed) { return typeName(pressed ? tarnwell::BUTTON_ON : tarnwell::BUTTON_OFF); };
     for (const tarnwell::button_spec& e : expected) {
-        comparison c{QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(e.pin).arg(e.common), false,
-                     stateName(e.pressed), QString(), QString()};
+        comparison c =
+            entry(QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(e.pin).arg(e.common), stateName(e.pressed));
         auto found = measured.begin();
         while (found != measured.end() && !samePins(*found, e.pin, e.common))
             ++found;
         if (found == measured.end()) {
             c.reason = QStringLiteral("missing");
+            c.mode = QStringLiteral("button %1: missing").arg(e.pin);
             out.push_back(c);
             continue;
         }
         const pin_pair_record m = facing(*found, e.pin);
         measured.erase(found);
         c.measured = typeName(m.type_a);
-        c.passed = m.type_a == (e.pressed ? tarnwell::BUTTON_ON : tarnwell::BUTTON_OFF);
-        if (!c.passed)
+        const std::uint8_t want = e.pressed ? tarnwell::BUTTON_ON : tarnwell::BUTTON_OFF;
+        c.passed = m.type_a == want;
+        if (!c.passed) {
             c.reason = QStringLiteral("%1, expected %2").arg(c.measured, c.expected);
+            setMode(c, QStringLiteral("button %1: state").arg(e.pin), want, m.type_a);
+        }
         out.push_back(c);
     }
     for (const pin_pair_record& m : measured) {
         const pin_pair_record b = isButton(m.type_a) ? m : facing(m, m.pin_b);
-        out.push_back({QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(b.pin_a).arg(b.pin_b), false,
-                       QString(), typeName(b.type_a), QStringLiteral("not expected")});
+        comparison c = entry(QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(b.pin_a).arg(b.pin_b), QString(),
+                             typeName(b.type_a), QStringLiteral("not expected"));
+        c.mode = QStringLiteral("button %1: not expected").arg(b.pin_a);
+        out.push_back(c);
     }
 }
 
@@ -119,18 +157,21 @@ void comparePads(const std::vector<tarnwell::touch_pad>& expected, const std::ve
                  std::vector<comparison>& out) {
     for (const tarnwell::touch_pad& e : expected) {
         const std::uint8_t want = e.touched ? tarnwell::TOUCH_ON : tarnwell::TOUCH_OFF;
-        comparison c{QStringLiteral("touch"), QString::number(e.pin), false, typeName(want), QString(), QString()};
+        comparison c = entry(QStringLiteral("touch"), QString::number(e.pin), typeName(want));
         const tarnwell::cap_pin_record* found = nullptr;
         for (const tarnwell::cap_pin_record& m : measured)
             if (m.pin == e.pin && !found)
                 found = &m;
         if (!found) {
             c.reason = QStringLiteral("missing from the measure");
+            c.mode = QStringLiteral("touch %1: missing").arg(e.pin);
         } else {
             c.measured = typeName(found->type);
             c.passed = found->type == want;
-            if (!c.passed)
+            if (!c.passed) {
                 c.reason = QStringLiteral("%1, expected %2").arg(c.measured, c.expected);
+                setMode(c, QStringLiteral("touch %1: state").arg(e.pin), want, found->type);
+            }
         }
         out.push_back(c);
     }

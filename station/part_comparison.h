@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace station {
@@ -20,12 +21,24 @@ struct measured_part {
 
 // One comparison of an expected item with what was measured.
 struct comparison {
+    comparison() = default;
+    comparison(QString kind, QString item, bool passed, QString expected, QString measured, QString reason)
+        : kind(std::move(kind)), item(std::move(item)), passed(passed), expected(std::move(expected)),
+          measured(std::move(measured)), reason(std::move(reason)) {}
+
     QString kind;      // "pair", "button", "touch"
     QString item;      // "1-2", "12 (common 14)", "16"
     bool passed = false;
     QString expected;  // in the report's words: "Led anode to Led cathode, 1.800V / -0.020V"
     QString measured;  // the same for what the board found; empty when it found nothing
     QString reason;    // why it failed; empty when it passed
+    // What failed, not by how much, so that one fault reads the same on every part: "pair 1-2: drop
+    // 1->2 out of tolerance", "pin 3: type", "button 12: state". Empty when it passed. Of several faults
+    // in one pair the first names it: a pin's type, then the drop from the first pin, then back.
+    QString mode;
+    // The figures the mode is about, where it has some: a drop in volts, a pin type's code.
+    std::optional<double> expectedValue;
+    std::optional<double> measuredValue;
 };
 
 // Pin pairs are compared as unordered pairs: each expected pair must be measured with its types and

@@ -39,7 +39,7 @@ QString volts(int steps) {
 }
 
 QString versionText(const tarnwell::firmware& fw) {
-    return QStringLiteral("%1.%2.%3").arg(fw.major).arg(fw.minor).arg(fw.patch);
+    return QString::fromStdString(tarnwell::firmwareText(fw));
 }
 
 bool samePins(const pin_pair_record& p, std::int8_t a, std::int8_t b) {

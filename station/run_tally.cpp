@@ -4,25 +4,32 @@
 
 namespace station {
 
-void run_tally::add(bool passed, double cycleSeconds) {
-    cycles.push_back(cycleSeconds);
-    passedCount += passed ? 1 : 0;
+void run_tally::add(const part_result& part) {
+    tests.push_back(part.testSeconds);
+    if (part.removed)
+        cycles.push_back(part.cycleSeconds);
+    switch (verdictOf(part)) {
+    case verdict::pass: ++passedCount; break;
+    case verdict::fail: ++failedCount; break;
+    case verdict::not_recorded: break;
+    }
 }
 
-double run_tally::yieldPercent() const {
-    return cycles.empty() ? 0.0 : 100.0 * static_cast<double>(passedCount) / static_cast<double>(cycles.size());
+std::optional<double> run_tally::yieldPercent() const {
+    if (tests.empty())
+        return std::nullopt;
+    return 100.0 * static_cast<double>(passedCount) / static_cast<double>(tests.size());
 }
 
-double run_tally::medianCycle() const {
-    if (cycles.empty())
-        return 0;
-    std::vector<double> sorted = cycles;
-    const std::size_t mid = sorted.size() / 2;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(mid), sorted.end());
-    const double upper = sorted[mid];
-    if (sorted.size() % 2)
+std::optional<double> run_tally::median(std::vector<double> values) {
+    if (values.empty())
+        return std::nullopt;
+    const std::size_t mid = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid), values.end());
+    const double upper = values[mid];
+    if (values.size() % 2)
         return upper;
-    return (*std::max_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(mid)) + upper) / 2;
+    return (*std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid)) + upper) / 2;
 }
 
 }  // namespace station

@@ -1,24 +1,34 @@
 #pragma once
 
+#include "station/part_result.h"
+
+#include <optional>
 #include <vector>
 
 namespace station {
 
-// The parts of a run so far: how many, how many passed, and their cycle times for the median.
+// The parts of a run so far: how many, how they count (passed, failed, not recorded) and their times for
+// the medians. A figure of no parts is none, not zero.
 class run_tally {
 public:
-    void add(bool passed, double cycleSeconds);
-    long parts() const { return static_cast<long>(cycles.size()); }
+    void add(const part_result& part);
+    long parts() const { return static_cast<long>(tests.size()); }
     long passed() const { return passedCount; }
-    long failed() const { return parts() - passedCount; }
-    // Percent of the parts that passed; 0 before the first part.
-    double yieldPercent() const;
-    // Seconds; 0 before the first part.
-    double medianCycle() const;
+    long failed() const { return failedCount; }
+    long notRecorded() const { return parts() - passedCount - failedCount; }
+    // Percent of the parts that passed.
+    std::optional<double> yieldPercent() const;
+    // Seconds; the cycle of the parts that were removed.
+    std::optional<double> medianTest() const { return median(tests); }
+    std::optional<double> medianCycle() const { return median(cycles); }
 
 private:
+    static std::optional<double> median(std::vector<double> values);
+
     long passedCount = 0;
-    std::vector<double> cycles;  // eight bytes a part: a long run stays small
+    long failedCount = 0;
+    std::vector<double> tests;  // eight bytes a part each: a long run stays small
+    std::vector<double> cycles;
 };
 
 }  // namespace station

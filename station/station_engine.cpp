@@ -80,17 +80,26 @@ void station_engine::ask(step next, tarnwell::endpoints command, const std::vect
 void station_engine::onOpened() {
     if (phase != step::opening)
         return;
-    if (settings.how == station_settings::mode::single_check) {
-        current = part_result{};
-        current.number = 1;
-        current.serial = nextSerial;
-        current.started = QDateTime::currentDateTimeUtc();
-        cycle.start();
-        measureIndex = 0;
-        measureNext();
-        return;
-    }
     ask(step::identifying, tarnwell::ID, tarnwell::pingPayload(), settings.timeoutMs);
+}
+
+void station_engine::checkPartInFixture() {
+    current = part_result{};
+    current.number = 1;
+    current.serial = nextSerial;
+    current.started = QDateTime::currentDateTimeUtc();
+    cycle.start();
+    test.start();
+    measureIndex = 0;
+    measureNext();
+}
+
+QString station_engine::firmwareMismatch(const tarnwell::firmware& board) const {
+    if (!settings.expected || !settings.expected->firmwareStated || settings.expected->firmware == board)
+        return QString();
+    return QStringLiteral("the board runs firmware %1, the part file is for firmware %2")
+        .arg(QString::fromStdString(tarnwell::firmwareText(board)),
+             QString::fromStdString(tarnwell::firmwareText(settings.expected->firmware)));
 }
 
 void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload) {
@@ -99,9 +108,16 @@ void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<s
     const auto stillIn = [this, was] { return phase == was; };
     switch (phase) {
     case step::identifying: {
-        emit boardIdentified(tarnwell::decodeFirmware(payload));
+        const tarnwell::firmware board = tarnwell::decodeFirmware(payload);
+        emit boardIdentified(board);
         if (!stillIn())
             return;
+        if (const QString wrong = firmwareMismatch(board); !wrong.isEmpty()) {
+            emit trouble(trouble_kind::wrong_firmware, wrong);
+            if (stillIn())
+                endRun(end_reason::trouble);
+            return;
+        }
         tarnwell::board_config config;
         config.sensitivity = static_cast<std::uint8_t>(settings.sensitivity);
         config.buzzer = static_cast<std::uint8_t>(settings.buzzer);
@@ -110,10 +126,15 @@ void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<s
     }
     case step::configuring:
         emit configured(settings.sensitivity, settings.buzzer);
-        if (stillIn())
+        if (!stillIn())
+            return;
+        if (settings.how == station_settings::mode::single_check)
+            checkPartInFixture();
+        else
             nextPart();
         break;
     case step::waiting:
+        test.start();
         emit partInserted(current.number);
         if (!stillIn())
             return;
@@ -126,10 +147,10 @@ void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<s
         measureNext();
         break;
     case step::buzzing:
-        emit buzzerSounded(inHand->passed && recordTrouble.isEmpty());
+        emit buzzerSounded(verdictOf(*inHand) == verdict::pass);
         if (!stillIn())
             return;
-        if (!recordTrouble.isEmpty()) {
+        if (!inHand->recordProblem.isEmpty()) {
             completePart(false);
             endRun(end_reason::trouble);
         } else if (stopping) {
@@ -203,11 +224,12 @@ void station_engine::judge() {
     if (settings.expected)
         current.comparisons = comparePart(*settings.expected, current.measured, settings.tolerance);
     current.passed = failedCount(current.comparisons) == 0;
-    current.cycleSeconds = static_cast<double>(cycle.elapsed()) / 1000.0;
+    current.testSeconds = static_cast<double>(test.elapsed()) / 1000.0;
     current.ended = QDateTime::currentDateTimeUtc();
     inHand = current;
     // On record before the buzzer says anything: a part the operator heard judged is a part on record.
-    recordTrouble = keep ? keep(*inHand) : QString();
+    inHand->recordProblem = keep ? keep(*inHand) : QString();
+    const QString recordTrouble = inHand->recordProblem;
     if (!recordTrouble.isEmpty())
         emit trouble(trouble_kind::not_recorded, recordTrouble);
     if (phase != step::measuring)
@@ -219,7 +241,7 @@ void station_engine::judge() {
         completePart(false);
         return endRun(recordTrouble.isEmpty() ? end_reason::completed : end_reason::trouble);
     }
-    ask(step::buzzing, inHand->passed && recordTrouble.isEmpty() ? tarnwell::BUZ_OK : tarnwell::BUZ_ER, {},
+    ask(step::buzzing, verdictOf(*inHand) == verdict::pass ? tarnwell::BUZ_OK : tarnwell::BUZ_ER, {},
         settings.timeoutMs);
 }
 
@@ -233,9 +255,8 @@ void station_engine::completePart(bool removed) {
     part_result part = std::move(*inHand);
     inHand.reset();
     part.removed = removed;
-    part.ended = QDateTime::currentDateTimeUtc();
-    part.cycleSeconds = static_cast<double>(cycle.elapsed()) / 1000.0;
-    done.add(part.passed, part.cycleSeconds);
+    part.cycleSeconds = removed ? static_cast<double>(cycle.elapsed()) / 1000.0 : 0.0;
+    done.add(part);
     emit partCompleted(part);
 }
 

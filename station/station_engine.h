@@ -32,8 +32,8 @@ public:
     station_engine(board_client& client, station_settings settings, QObject* parent = nullptr);
 
     // Puts a judged part on record before its buzzer sounds, setting its attempt; returns why it could
-    // not, or an empty text. A part that cannot be recorded gets the error buzzer and ends the run: the
-    // station never tests on without a record.
+    // not, or an empty text. A part that cannot be recorded counts as not recorded, gets the error buzzer
+    // and ends the run: the station never tests on without a record.
     using recorder = std::function<QString(part_result& part)>;
     void setRecorder(recorder record) { keep = std::move(record); }
     // The serial of the part about to be tested, after serialNeeded() (settings.serialFirst), or for a
@@ -72,6 +72,9 @@ private:
     void onOpened();
     void onAnswered(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload);
     void onTrouble(trouble_kind kind, const QString& message);
+    void checkPartInFixture();
+    // Why the board's firmware does not fit the expected part, or empty.
+    QString firmwareMismatch(const tarnwell::firmware& board) const;
     void nextPart();
     void waitForPart();
     void measureNext();
@@ -84,7 +87,6 @@ private:
     void ask(step next, tarnwell::endpoints command, const std::vector<std::uint8_t>& payload, int eventTimeoutMs);
 
     recorder keep;
-    QString recordTrouble;  // why the part in hand could not be recorded
     QString nextSerial;
     board_client& client;
     station_settings settings;
@@ -94,7 +96,8 @@ private:
     std::size_t measureIndex = 0;
     std::optional<part_result> inHand;  // judged, not yet completed
     part_result current;
-    QElapsedTimer cycle;
+    QElapsedTimer cycle;  // from the wait for the part
+    QElapsedTimer test;   // from its insertion
     run_tally done;
 };
 

@@ -14,7 +14,7 @@ namespace station {
 struct station_settings {
     enum class mode {
         line,          // ping, configure, then insertion, measures, verdict buzzer, removal, part after part
-        single_check,  // the part already in the fixture, measured once; the board is left as it is
+        single_check,  // ping and configure, then the part already in the fixture, measured once, no buzzer
     };
     mode how = mode::line;
     QString port;

@@ -11,6 +11,7 @@ enum class trouble_kind {
     line_lost,     // the open line failed: adapter pulled, far end gone
     timed_out,     // the board did not answer in time (what was awaited)
     not_recorded,  // a judged part could not be put on record
+    wrong_firmware,  // the board runs another firmware than the part file names
 };
 
 }  // namespace station

@@ -67,13 +67,15 @@ void writeYieldChart(QXmlStreamWriter& w, const QString& id, const std::vector<s
     const bool values = n <= 16 && bar >= 18;
     for (int i = 0; i < n; ++i) {
         const summary_row& r = yields[std::size_t(i)];
+        // Every group holds parts, so each has its yields.
+        const double firstPass = r.firstPassYield.value_or(0), finalYield = r.finalYield.value_or(0);
         const double centre = left + slot * (i + 0.5);
-        svg.rect(centre - bar - 1, y(r.firstPassYield), bar, y(0) - y(r.firstPassYield), colour::primaryLight);
-        svg.rect(centre + 1, y(r.finalYield), bar, y(0) - y(r.finalYield), colour::primary);
+        svg.rect(centre - bar - 1, y(firstPass), bar, y(0) - y(firstPass), colour::primaryLight);
+        svg.rect(centre + 1, y(finalYield), bar, y(0) - y(finalYield), colour::primary);
         if (values) {
-            svg.text(centre - bar / 2 - 1, y(r.firstPassYield) - 4, yieldText(r.firstPassYield), 9.5,
+            svg.text(centre - bar / 2 - 1, y(firstPass) - 4, yieldText(firstPass), 9.5,
                      colour::muted, anchor::middle);
-            svg.text(centre + bar / 2 + 1, y(r.finalYield) - 4, yieldText(r.finalYield), 9.5, colour::ink,
+            svg.text(centre + bar / 2 + 1, y(finalYield) - 4, yieldText(finalYield), 9.5, colour::ink,
                      anchor::middle);
         }
         if (i % stride == 0)
@@ -88,7 +90,7 @@ void writeParetoChart(QXmlStreamWriter& w, const QString& id, const std::vector<
     const int width = 720, height = 260;
     const double left = 46, right = 46, top = 24, bottom = 36;
     const double pw = width - left - right, ph = height - top - bottom;
-    svg_writer svg(w, id, width, height, QStringLiteral("Failure reasons (Pareto)"));
+    svg_writer svg(w, id, width, height, QStringLiteral("Failure modes (Pareto)"));
     const int n = std::min(bars, int(failures.size()));
     const long most = n ? failures.front().count : 1;
     const long step = niceStep(most, 4);
@@ -129,7 +131,7 @@ void writeParetoChart(QXmlStreamWriter& w, const QString& id, const std::vector<
             svg.text(x + 7, yy - 7, label, 9.5, colour::line);
         }
     }
-    svg.text(left + pw / 2, height - 4, QStringLiteral("Reason, by rank (see the table)"), 11, colour::muted, anchor::middle);
+    svg.text(left + pw / 2, height - 4, QStringLiteral("Mode, by rank (see the table)"), 11, colour::muted, anchor::middle);
 }
 
 void writeDropHistogram(QXmlStreamWriter& w, const QString& id, const drop_figures& d) {

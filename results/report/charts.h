@@ -12,7 +12,7 @@ namespace results::report_detail {
 
 // First-pass and final yield per day or hour, 0-100 %.
 void writeYieldChart(QXmlStreamWriter& w, const QString& id, const std::vector<summary_row>& yields, bool hourly);
-// The first `bars` failure reasons by count, with the cumulative share of all failures (0-100 %).
+// The first `bars` failure modes by count, with the cumulative share of all failures (0-100 %).
 void writeParetoChart(QXmlStreamWriter& w, const QString& id, const std::vector<failure_row>& failures, int bars);
 // The drop's parts per 0.02 V step, over its expected value and tolerance band.
 void writeDropHistogram(QXmlStreamWriter& w, const QString& id, const drop_figures& drop);

@@ -9,7 +9,7 @@ namespace results {
 
 namespace {
 
-// Failure reasons drawn in the Pareto chart; the table lists them all.
+// Failure modes drawn in the Pareto chart; the table lists them all.
 constexpr int paretoBars = 10;
 
 // An element with a start and an end tag: HTML reads <div/> as an opening tag only, so every
@@ -53,6 +53,10 @@ QString signedVolts(double v) {
     return text.startsWith(QLatin1Char('-')) || text.count(QLatin1Char('0')) == text.size() - 1 ? text : QLatin1Char('+') + text;
 }
 QString percent(double v) { return QString::number(v, 'f', 1) + QStringLiteral(" %"); }
+// A figure of an empty set is none, never 0.
+const QString none = QStringLiteral("\u2014");
+QString percent(const std::optional<double>& v) { return v ? percent(*v) : none; }
+QString seconds(const std::optional<double>& v) { return v ? QString::number(*v, 'f', 3) + QStringLiteral(" s") : none; }
 QString dropName(const drop_figures& d) { return QString(d.direction).replace(QStringLiteral("->"), QStringLiteral("\u2192")); }
 
 // Cpk's words and class: below 1 the process makes parts outside the band, from 1.33 it is capable.
@@ -124,6 +128,8 @@ void writeTotals(QXmlStreamWriter& w, const report_figures& f) {
     kpi(w, QStringLiteral("Final yield"), percent(t.finalYield), QStringLiteral("%1 of %2 units").arg(t.passedFinally).arg(t.units),
         true);
     kpi(w, QStringLiteral("Retests"), QString::number(t.parts - t.units), QStringLiteral("parts after a unit's first"));
+    kpi(w, QStringLiteral("Median test"), seconds(t.medianTest), QStringLiteral("insertion to verdict"));
+    kpi(w, QStringLiteral("Median cycle"), seconds(t.medianCycle), QStringLiteral("wait for the part to its removal"));
     close(w);
 
     open(w, "section", QStringLiteral("coverage"), QStringLiteral("coverage"));
@@ -162,7 +168,7 @@ void writeYields(QXmlStreamWriter& w, const report_figures& f) {
 
 void writeFailures(QXmlStreamWriter& w, const report_figures& f) {
     open(w, "section", QString(), QStringLiteral("failures"));
-    element(w, "h2", QStringLiteral("Failure reasons"));
+    element(w, "h2", QStringLiteral("Failure modes"));
     if (f.failures.empty()) {
         element(w, "p", QStringLiteral("No comparison failed in this period."), QStringLiteral("legend"));
         close(w);
@@ -170,15 +176,18 @@ void writeFailures(QXmlStreamWriter& w, const report_figures& f) {
     }
     report_detail::writeParetoChart(w, QStringLiteral("chart-pareto"), f.failures, paretoBars);
     open(w, "table", QString(), QStringLiteral("failure-table"));
-    headRow(w, {QStringLiteral("#"), QStringLiteral("Reason"), QStringLiteral("Count"), QStringLiteral("Cumulative")}, 2);
+    headRow(w, {QStringLiteral("#"), QStringLiteral("Mode"), QStringLiteral("Count"), QStringLiteral("Cumulative"),
+                QStringLiteral("Measured")}, 2);
     open(w, "tbody");
     int rank = 0;
     for (const failure_row& r : f.failures) {
         open(w, "tr");
         element(w, "td", QString::number(++rank));
-        element(w, "td", r.text);
+        element(w, "td", r.mode);
         numberCell(w, QString::number(r.count));
         numberCell(w, percent(r.cumulativePercent));
+        const QString range = measuredRange(r);
+        numberCell(w, range.isEmpty() ? none : range);
         close(w);
     }
     close(w);

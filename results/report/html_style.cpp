@@ -17,7 +17,7 @@ h3 { font-size: 14px; margin: 14px 0 8px; color: #3e4c59; break-after: avoid; }
 .period { font-size: 16px; font-weight: 600; color: #3e4c59; margin: 0; }
 .meta { font-size: 12px; color: #7b8794; margin: 2px 0 0; }
 section { background: #ffffff; border: 1px solid #dde2e8; border-radius: 8px; padding: 16px 18px; margin: 0 0 14px; }
-.kpis { display: grid; grid-template-columns: repeat(4, minmax(0, 1fr)); gap: 12px; background: none; border: 0; padding: 0; }
+.kpis { display: grid; grid-template-columns: repeat(3, minmax(0, 1fr)); gap: 12px; background: none; border: 0; padding: 0; }
 .kpi { background: #ffffff; border: 1px solid #dde2e8; border-radius: 8px; padding: 12px 14px; }
 .kpi .label { font-size: 12px; color: #616e7c; text-transform: uppercase; letter-spacing: 0.04em; }
 .kpi .value { font-size: 28px; font-weight: 700; font-variant-numeric: tabular-nums; line-height: 1.2; }

@@ -52,8 +52,10 @@ void writeReportJsonLines(const report_figures& f, QIODevice& out) {
                {QStringLiteral("passed"), qint64(f.total.passed)},
                {QStringLiteral("failed"), qint64(f.total.failed)},
                {QStringLiteral("units"), qint64(f.total.units)},
-               {QStringLiteral("first_pass_yield"), number(f.total.firstPassYield)},
-               {QStringLiteral("final_yield"), number(f.total.finalYield)}});
+               {QStringLiteral("first_pass_yield_percent"), number(f.total.firstPassYield)},
+               {QStringLiteral("final_yield_percent"), number(f.total.finalYield)},
+               {QStringLiteral("median_test_s"), number(f.total.medianTest)},
+               {QStringLiteral("median_cycle_s"), number(f.total.medianCycle)}});
 
     for (const summary_row& y : f.yields)
         line(out, "yield",
@@ -62,16 +64,20 @@ void writeReportJsonLines(const report_figures& f, QIODevice& out) {
                    {QStringLiteral("passed"), qint64(y.passed)},
                    {QStringLiteral("failed"), qint64(y.failed)},
                    {QStringLiteral("units"), qint64(y.units)},
-                   {QStringLiteral("first_pass_yield"), number(y.firstPassYield)},
-                   {QStringLiteral("final_yield"), number(y.finalYield)}});
+                   {QStringLiteral("first_pass_yield_percent"), number(y.firstPassYield)},
+                   {QStringLiteral("final_yield_percent"), number(y.finalYield)},
+                   {QStringLiteral("median_test_s"), number(y.medianTest)},
+                   {QStringLiteral("median_cycle_s"), number(y.medianCycle)}});
 
     int rank = 0;
     for (const failure_row& r : f.failures)
         line(out, "failure",
                   {{QStringLiteral("rank"), ++rank},
-                   {QStringLiteral("reason"), r.text},
+                   {QStringLiteral("mode"), r.mode},
                    {QStringLiteral("count"), qint64(r.count)},
-                   {QStringLiteral("cumulative_percent"), number(r.cumulativePercent)}});
+                   {QStringLiteral("cumulative_percent"), number(r.cumulativePercent)},
+                   {QStringLiteral("measured_min"), number(r.measuredMin)},
+                   {QStringLiteral("measured_max"), number(r.measuredMax)}});
 
     for (const drop_figures& d : f.drops) {
         QJsonObject drop = dropHead(d);

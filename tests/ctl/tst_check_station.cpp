@@ -4,6 +4,8 @@
 #include "board_sim_process.h"
 
 #include <QJsonArray>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -114,7 +116,44 @@ private slots:
     void stationInterruptedBeforeAnyPart();
     void aJudgedPartIsKeptWhenItsBuzzerFails();
     void junitIsReplacedOnlyAtTheEnd();
+    // A program for another firmware is refused before any part; one without the line tests on any.
+    void programForAnotherFirmware();
+    // A part the journal would not take is never PASS: not in its line, JSON, summary or buzzer.
+    void aPartNotOnRecordIsNeverPass();
+    void serialsThatEndBeforeAnyPart();
 };
+
+// A file that holds `text`, in `dir`.
+QString writtenFile(const QTemporaryDir& dir, const char* name, const QByteArray& text) {
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return QString();
+    return path;
+}
+
+QByteArray goodPartWithFirmware(const QByteArray& line) {
+    QFile file(good);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray text = file.readAll();
+    text.replace("firmware 1.4.2\n", line);
+    return text;
+}
+
+// A query's one value in a SQLite file, through a connection of this test's own.
+QString sqlValue(const QString& path, const QString& select) {
+    QString value = QStringLiteral("no value");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("peek"));
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(select) && query.next())
+            value = query.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("peek"));
+    return value;
+}
 
 void CheckStationTest::check_data() {
     QTest::addColumn<QString>("part");
@@ -161,9 +200,12 @@ void CheckStationTest::check() {
     const QStringList out = lines(run.out);
     QCOMPARE(matching(out, "FAIL  "), failure.isEmpty() ? QStringList{} : QStringList{failure});
     QCOMPARE(matching(out, "PASS  ").size() + matching(out, "FAIL  ").size(), 8 + (part == "extra-pair" ? 1 : 0));
-    QCOMPARE(out.last(), verdict);
-    // Only the measures the part calls for, each once.
-    QTRY_COMPARE(sim.framesReceived().size(), 3);
+    QVERIFY2(out.last().startsWith(verdict + QStringLiteral(", test ")), qPrintable(out.last()));
+    // The board is identified and configured as for the station, then measured as the part calls for,
+    // each measure once.
+    QTRY_COMPARE(sim.framesReceived().size(), 5);
+    QCOMPARE(sim.framesReceived().first(), QStringLiteral("55:00:09:00:52:58:34:38:50:01:89:87"));  // ping
+    QCOMPARE(sim.log(QStringLiteral("recv ")).filter(QStringLiteral("sensitivity 64, buzzer 100")).size(), 1);
 }
 
 // --json adds one record with every comparison to the frames; --junit writes one case per comparison.
@@ -184,7 +226,8 @@ void CheckStationTest::checkRecords() {
     const Run run = Ctl({"--json", "--port", port, "check", reversed, "--junit", junit}).finish();
     QCOMPARE(run.code, 1);
     const QStringList out = lines(run.out);
-    QCOMPARE(out.size(), 4);  // MES_STATIC sent, its answer, its event; then the check
+    // ID and CFG sent and answered, CFG's calibration event, MES_STATIC sent, its answer and event; the check.
+    QCOMPARE(out.size(), 9);
     QVERIFY(QJsonDocument::fromJson(out.at(0).toUtf8()).object().contains("direction"));
     const QJsonObject check = QJsonDocument::fromJson(out.last().toUtf8()).object();
     QCOMPARE(check.value("record").toString(), QStringLiteral("check"));
@@ -259,7 +302,8 @@ void CheckStationTest::stationOverKnownParts() {
     QCOMPARE(out.at(1), QStringLiteral("configured: sensitivity 64, buzzer 20; calibration done"));
     const QStringList partLines = matching(out, "part ");
     QCOMPARE(partLines.size(), 6);
-    const QRegularExpression shape(QStringLiteral("^part (\\d) +(PASS|FAIL) +\\d\\.\\d{3} s(  .*)?$"));
+    const QRegularExpression shape(
+        QStringLiteral("^part (\\d) +(PASS|FAIL)  test \\d\\.\\d{3} s  cycle \\d\\.\\d{3} s(  .*)?$"));
     QStringList verdicts;
     for (int i = 0; i < partLines.size(); ++i) {
         const QRegularExpressionMatch m = shape.match(partLines.at(i));
@@ -270,7 +314,8 @@ void CheckStationTest::stationOverKnownParts() {
     QCOMPARE(verdicts, (QStringList{"PASS", "FAIL", "FAIL", "FAIL", "FAIL", "FAIL"}));
     QVERIFY(partLines.at(1).endsWith(QLatin1String("pair 5-6: missing (open)")));
     QVERIFY(partLines.at(4).endsWith(QLatin1String("pair 9-10: not expected (short)")));
-    QVERIFY(out.last().startsWith(QLatin1String("summary: 6 parts, 1 passed, 5 failed, yield 16.7 %, median cycle ")));
+    QVERIFY(out.last().startsWith(QLatin1String("summary: 6 parts, 1 passed, 5 failed, yield 16.7 %, median test ")));
+    QVERIFY(out.last().contains(QLatin1String(" s, median cycle ")));
     QTRY_COMPARE(buzzers(sim), (QStringList{"BUZ_OK", "BUZ_ER", "BUZ_ER", "BUZ_ER", "BUZ_ER", "BUZ_ER"}));
     QCOMPARE(sim.framesReceived().first(), QStringLiteral("55:00:09:00:52:58:34:38:50:01:89:87"));  // ping
     QVERIFY(sim.framesReceived().at(1).startsWith(QLatin1String("55:00:06:01:40:14:01:")));  // CFG 64, 20
@@ -320,12 +365,12 @@ void CheckStationTest::stationStops_data() {
     QTest::addColumn<int>("stopRequests");   // SIGINTs; 0: the board goes away instead
     QTest::addColumn<int>("code");           // -1: ended by SIGINT
     QTest::addColumn<QString>("summary");
-    const QString none = QStringLiteral("summary: 0 parts, 0 passed, 0 failed, yield 0.0 %");
-    QTest::newRow("once: the part is finished, a normal end")
-        << QStringList{} << 1 << 0 << "summary: 1 parts, 1 passed, 0 failed, yield 100.0 %";
+    const QString none = QStringLiteral("summary: 0 parts");
+    // Stopped before its removal, the part has a test time and no cycle.
+    const QString one = QStringLiteral("summary: 1 part, 1 passed, 0 failed, yield 100.0 %, median test ");
+    QTest::newRow("once: the part is finished, a normal end") << QStringList{} << 1 << 0 << one;
     QTest::newRow("twice: the part is abandoned, no part tested") << QStringList{} << 2 << -1 << none;
-    QTest::newRow("once in a counted run: cut short")
-        << QStringList{"--count", "5"} << 1 << -1 << "summary: 1 parts, 1 passed, 0 failed, yield 100.0 %";
+    QTest::newRow("once in a counted run: cut short") << QStringList{"--count", "5"} << 1 << -1 << one;
     QTest::newRow("board gone: the run ends") << QStringList{} << 0 << 4 << none;
 }
 
@@ -356,6 +401,10 @@ void CheckStationTest::stationStops() {
     const QStringList out = lines(run.out);
     QCOMPARE(matching(out, "part ").size(), summary.startsWith(QLatin1String("summary: 1")) ? 1 : 0);
     QVERIFY2(out.last().startsWith(summary), qPrintable(out.last()));
+    if (summary == QLatin1String("summary: 0 parts"))
+        QCOMPARE(out.last(), summary);
+    else
+        QVERIFY2(out.last().endsWith(QLatin1String(" s, median cycle -")), qPrintable(out.last()));
     if (stopRequests == 0) {
         QVERIFY2(run.err.contains(QLatin1String(" went away (")), qPrintable(run.err));
         return;
@@ -393,10 +442,11 @@ void CheckStationTest::aJudgedPartIsKeptWhenItsBuzzerFails() {
     const QStringList out = lines(run.out);
     QCOMPARE(matching(out, "part ").size(), 1);
     QVERIFY(out.at(2).startsWith(QLatin1String("part 1  PASS  ")));
-    QVERIFY(out.last().startsWith(QLatin1String("summary: 1 parts, 1 passed, 0 failed, yield 100.0 %")));
+    QVERIFY(out.last().startsWith(QLatin1String("summary: 1 part, 1 passed, 0 failed, yield 100.0 %")));
+    // The part's suite, and the run's trouble as a suite in error.
     const JUnit j = readJUnit(junit);
-    QCOMPARE(j.suites, 1);
-    QCOMPARE(j.cases, 8);
+    QCOMPARE(j.suites, 2);
+    QCOMPARE(j.cases, 9);
 }
 
 // The JUnit file of an earlier run stays as it was until this run ends, and is then replaced whole.
@@ -416,8 +466,10 @@ void CheckStationTest::junitIsReplacedOnlyAtTheEnd() {
     // A run that cannot open its port.
     Run run = Ctl({"--port", "/nonexistent/rx48p", "station", good, "--junit", junit}).finish();
     QCOMPARE(run.code, 4);
-    QCOMPARE(readJUnit(junit).suites, 0);
-    QVERIFY(content().contains("tests=\"0\""));
+    // Trouble is an error a dashboard sees, never a run of no test that nothing failed.
+    QCOMPARE(readJUnit(junit).suites, 1);
+    QVERIFY(content().contains("errors=\"1\""));
+    QVERIFY(content().contains("/nonexistent/rx48p"));
 
     // A run that is still waiting for its part has not touched the file.
     QFile file(junit);
@@ -434,6 +486,100 @@ void CheckStationTest::junitIsReplacedOnlyAtTheEnd() {
     run = ctl.finish();
     QCOMPARE(run.signal(), int(SIGTERM));
     QVERIFY(content().startsWith("<?xml"));
+}
+
+void CheckStationTest::programForAnotherFirmware() {
+    QTemporaryDir dir;
+    const QString newer = writtenFile(dir, "newer.device", goodPartWithFirmware("firmware 2.0.0\n"));
+    QVERIFY(!newer.isEmpty());
+    for (const char* command : {"check", "station"}) {
+        BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+        const QString port = sim.start(simParts({"good"}));
+        QVERIFY(!port.isEmpty());
+        const QString results = dir.filePath(QStringLiteral("%1.sqlite").arg(QLatin1String(command)));
+        const Run run = Ctl({"--port", port, "--results", results, command, newer}).finish();
+        QCOMPARE(run.code, 6);
+        QVERIFY2(run.err.contains(QLatin1String("the board runs firmware 1.4.2, the part file is for firmware 2.0.0")),
+                 qPrintable(run.err));
+        QCOMPARE(matching(lines(run.out), "part ").size() + matching(lines(run.out), "PASS").size(), 0);
+        QCOMPARE(sim.log(QStringLiteral("recv ")).filter(QStringLiteral("MES_")).size(), 0);
+        QCOMPARE(sim.log(QStringLiteral("recv ")).filter(QStringLiteral("DETECT_")).size(), 0);
+        QCOMPARE(sqlValue(results, QStringLiteral("SELECT (SELECT count(*) FROM parts) + (SELECT count(*) FROM runs)")),
+                 QStringLiteral("0"));
+    }
+    // Without the line the program is for any firmware.
+    const QString anyFirmware = writtenFile(dir, "any.device", goodPartWithFirmware(""));
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}) + QStringList{"--firmware", "9.9.9"});
+    QVERIFY(!port.isEmpty());
+    const Run run = Ctl({"--port", port, "--results", dir.filePath(QStringLiteral("any.sqlite")), "check", anyFirmware}).finish();
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, 0);
+    QCOMPARE(sqlValue(dir.filePath(QStringLiteral("any.sqlite")), QStringLiteral("SELECT firmware || ' ' || sensitivity FROM runs")),
+             QStringLiteral("9.9.9 64"));
+}
+
+void CheckStationTest::aPartNotOnRecordIsNeverPass() {
+    QTemporaryDir dir;
+    const QString results = dir.filePath(QStringLiteral("locked.sqlite"));
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    // Time between the parts to lock the journal in.
+    const QString port = sim.start({"--event-delay", "300", "--calib-delay", "0", "--device", good, "--device", good});
+    QVERIFY(!port.isEmpty());
+    Ctl ctl({"--json", "--port", port, "--results", results, "station", good, "--count", "2"});
+    QVERIFY(QTest::qWaitFor([&] { return !sim.log(QStringLiteral("recv ")).filter(QStringLiteral("BUZ_OK")).isEmpty(); }, 10000));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        db.setDatabaseName(results);
+        QVERIFY(db.open());
+        QSqlQuery hold(db);
+        QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        QVERIFY(hold.exec(QStringLiteral("UPDATE runs SET firmware = firmware")));
+        // Held past the journal's busy time-out of five seconds, while the second part is judged.
+        QVERIFY(QTest::qWaitFor([&] { return ctl.process.state() == QProcess::NotRunning; }, 20000));
+        hold.exec(QStringLiteral("ROLLBACK"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    const Run run = ctl.finish();
+    QCOMPARE(run.code, 5);
+    QVERIFY2(run.err.contains(QLatin1String("the part cannot be recorded")), qPrintable(run.err));
+    QStringList verdicts;
+    QJsonObject summary;
+    for (const QString& line : lines(run.out)) {
+        const QJsonObject record = QJsonDocument::fromJson(line.toUtf8()).object();
+        if (record.value("record") == QLatin1String("part"))
+            verdicts << record.value("verdict").toString() + QLatin1Char(' ') +
+                            (record.value("recorded").toBool() ? QStringLiteral("recorded") : QStringLiteral("not recorded"));
+        if (record.value("record") == QLatin1String("summary"))
+            summary = record;
+    }
+    QCOMPARE(verdicts, (QStringList{"PASS recorded", "NOT RECORDED not recorded"}));
+    QCOMPARE(summary.value("passed").toInt(), 1);
+    QCOMPARE(summary.value("not_recorded").toInt(), 1);
+    QCOMPARE(summary.value("yield_percent").toDouble(), 50.0);
+    QCOMPARE(buzzers(sim), (QStringList{"BUZ_OK", "BUZ_ER"}));
+    QCOMPARE(sqlValue(results, QStringLiteral("SELECT count(*) FROM parts")), QStringLiteral("1"));
+}
+
+void CheckStationTest::serialsThatEndBeforeAnyPart() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}));
+    QVERIFY(!port.isEmpty());
+    Ctl ctl({"--port", port, "station", good, "--serial", "scan", "--no-record"});
+    ctl.process.closeWriteChannel();
+    const Run run = ctl.finish();
+    QCOMPARE(run.code, 2);
+    QVERIFY2(run.err.contains(QLatin1String("the serials ended before the first part")), qPrintable(run.err));
+    QCOMPARE(lines(run.out).last(), QStringLiteral("summary: 0 parts"));
+    // check takes the part's own serial: a station's serial modes are refused, surrounding spaces dropped.
+    for (const char* mode : {"scan", "auto:SN"}) {
+        const Run refused = Ctl({"--port", port, "check", good, "--serial", mode, "--no-record"}).finish();
+        QCOMPARE(refused.code, 2);
+        QVERIFY2(refused.err.contains(QLatin1String("is for the station")), qPrintable(refused.err));
+    }
+    const Run spaced = Ctl({"--port", port, "check", good, "--serial", "  SN-9 ", "--no-record"}).finish();
+    QCOMPARE(spaced.code, 0);
+    QVERIFY2(lines(spaced.out).last().contains(QLatin1String(", serial SN-9, test ")), qPrintable(spaced.out));
 }
 
 QTEST_GUILESS_MAIN(CheckStationTest)

@@ -83,6 +83,17 @@ const std::vector<station::comparison> badPart{
     make("pair", "3-4", false, "", "Shortcut to Shortcut, 0.000V / 0.000V", "not expected (short)"),
     make("touch", "16", false, "Touch ON", "Touch OFF", "Touch OFF, expected Touch ON")};
 
+// A judged part of the report tests, tested for `seconds`; not on record when `notRecorded` says why.
+station::part_result judged(double seconds, const std::vector<station::comparison>& comparisons,
+                            const QString& notRecorded = QString()) {
+    station::part_result part;
+    part.testSeconds = seconds;
+    part.comparisons = comparisons;
+    part.passed = station::failedCount(comparisons) == 0;
+    part.recordProblem = notRecorded;
+    return part;
+}
+
 // The report read back, one line per element with its attributes (and a failure's text), so a whole
 // report compares as a list.
 QStringList readReport(const QString& path) {
@@ -97,9 +108,9 @@ QStringList readReport(const QString& path) {
         const QXmlStreamAttributes a = xml.attributes();
         const QString name = xml.name().toString();
         if (name == QLatin1String("testsuites")) {
-            out << QStringLiteral("testsuites name=%1 tests=%2 failures=%3 time=%4")
+            out << QStringLiteral("testsuites name=%1 tests=%2 failures=%3 errors=%4 time=%5")
                        .arg(a.value("name").toString(), a.value("tests").toString(), a.value("failures").toString(),
-                            a.value("time").toString());
+                            a.value("errors").toString(), a.value("time").toString());
         } else if (name == QLatin1String("testsuite")) {
             out << QStringLiteral("testsuite name=%1 tests=%2 failures=%3 errors=%4 time=%5")
                        .arg(a.value("name").toString(), a.value("tests").toString(), a.value("failures").toString(),
@@ -110,6 +121,8 @@ QStringList readReport(const QString& path) {
         } else if (name == QLatin1String("failure")) {
             const QString message = a.value("message").toString();
             out << QStringLiteral("failure message=%1 text=%2").arg(message, xml.readElementText());
+        } else if (name == QLatin1String("error")) {
+            out << QStringLiteral("error message=%1").arg(a.value("message").toString());
         } else {
             out << QStringLiteral("unexpected element ") + name;
         }
@@ -364,13 +377,13 @@ private slots:
             QString error;
             QVERIFY2(junit.open(path, error), qPrintable(error));
             QVERIFY(junit.isOpen());
-            junit.addSuite(QStringLiteral("board-0001"), 1.5, goodPart);
-            junit.addSuite(QStringLiteral("board-0002"), 2.25, badPart);
+            junit.addPart(QStringLiteral("board-0001"), judged(1.5, goodPart));
+            junit.addPart(QStringLiteral("board-0002"), judged(2.25, badPart));
             QVERIFY2(junit.commit(error), qPrintable(error));
         }
         QCOMPARE(readReport(path),
                  (QStringList{
-                     "testsuites name=rx48p-ctl tests=6 failures=3 time=3.750",
+                     "testsuites name=rx48p-ctl tests=6 failures=3 errors=0 time=3.750",
                      "testsuite name=board-0001 tests=2 failures=0 errors=0 time=1.500",
                      "testcase classname=board-0001.pair name=pair 1-2",
                      "testcase classname=board-0001.button name=button 12 (common 14)",
@@ -397,7 +410,30 @@ private slots:
         QString error;
         QVERIFY2(junit.open(path, error), qPrintable(error));
         QVERIFY2(junit.commit(error), qPrintable(error));
-        QCOMPARE(readReport(path), QStringList{"testsuites name=rx48p-ctl tests=0 failures=0 time=0.000"});
+        QCOMPARE(readReport(path), QStringList{"testsuites name=rx48p-ctl tests=0 failures=0 errors=0 time=0.000"});
+    }
+
+    // A dashboard must not read a part that is not on record, or a run cut short by trouble, as passed.
+    void junitReportsWhatIsNotOnRecordAndTrouble() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("report.xml"));
+        ctl::junit_report junit;
+        QString error;
+        QVERIFY2(junit.open(path, error), qPrintable(error));
+        junit.addPart(QStringLiteral("part 1"), judged(0.5, goodPart, QStringLiteral("database is locked")));
+        junit.addTrouble(QStringLiteral("run"), QStringLiteral("no serial port /dev/nope"));
+        QVERIFY2(junit.commit(error), qPrintable(error));
+        QCOMPARE(readReport(path),
+                 (QStringList{"testsuites name=rx48p-ctl tests=4 failures=0 errors=2 time=0.500",
+                              "testsuite name=part 1 tests=3 failures=0 errors=1 time=0.500",
+                              "testcase classname=part 1 name=record",
+                              "error message=not recorded: database is locked",
+                              "testcase classname=part 1.pair name=pair 1-2",
+                              "testcase classname=part 1.button name=button 12 (common 14)",
+                              "testsuite name=run tests=1 failures=0 errors=1 time=0.000",
+                              "testcase classname=run name=run",
+                              "error message=no serial port /dev/nope"}));
     }
 
     void junitKeepsTheOldReportUntilCommit() {
@@ -412,11 +448,11 @@ private slots:
         QString error;
         QVERIFY2(junit.open(path, error), qPrintable(error));
         QCOMPARE(readAll(path), old);
-        junit.addSuite(QStringLiteral("board-0001"), 1.0, goodPart);
+        junit.addPart(QStringLiteral("board-0001"), judged(1.0, goodPart));
         QCOMPARE(readAll(path), old);
         QVERIFY2(junit.commit(error), qPrintable(error));
         QCOMPARE(readReport(path),
-                 (QStringList{"testsuites name=rx48p-ctl tests=2 failures=0 time=1.000",
+                 (QStringList{"testsuites name=rx48p-ctl tests=2 failures=0 errors=0 time=1.000",
                               "testsuite name=board-0001 tests=2 failures=0 errors=0 time=1.000",
                               "testcase classname=board-0001.pair name=pair 1-2",
                               "testcase classname=board-0001.button name=button 12 (common 14)"}));
@@ -432,7 +468,7 @@ private slots:
             auto junit = std::make_unique<ctl::junit_report>();
             QString error;
             QVERIFY2(junit->open(path, error), qPrintable(error));
-            junit->addSuite(QStringLiteral("board-0002"), 2.0, badPart);
+            junit->addPart(QStringLiteral("board-0002"), judged(2.0, badPart));
         }
         QCOMPARE(readAll(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report.xml"});

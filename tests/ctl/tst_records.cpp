@@ -6,6 +6,7 @@
 
 #include "results/journal.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlDatabase>
@@ -123,6 +124,10 @@ private slots:
     void badResultsFiles();
     // The questions' text as printed, on parts written with known values.
     void questionsAsText();
+    // What the questions refuse, and what they leave as it was.
+    void questionsRefuse_data();
+    void questionsRefuse();
+    void exportNeutralisesFormulas();
     // A line on one server: down in the middle of a run, absent for a whole run, two stations at once.
     void serverGoesDownAndComesBack();
     void pushAfterARunWithoutServer();
@@ -322,7 +327,9 @@ void RecordsTest::questionsAsText() {
             station::part_result p;
             p.started = QDateTime(QDate(2026, 12, 7), QTime(9, m.minute), Qt::UTC);
             p.ended = p.started.addMSecs(static_cast<qint64>(m.cycle * 1000));
-            p.cycleSeconds = m.cycle;
+            p.testSeconds = m.cycle;
+            p.cycleSeconds = m.cycle + 1;
+            p.removed = m.minute != 4;  // the last part is still in the fixture
             p.passed = m.failures.isEmpty();
             station::comparison ok{QStringLiteral("pair"), QStringLiteral("1-2"), true, QStringLiteral("a"), QStringLiteral("a"), QString()};
             p.comparisons.push_back(ok);
@@ -337,13 +344,13 @@ void RecordsTest::questionsAsText() {
         return run.code == 0 ? run.out : QStringLiteral("exit %1: %2").arg(run.code).arg(run.err);
     };
     QCOMPARE(ask({"summary"}),
-             QStringLiteral("parts  passed  failed  first-pass yield  final yield  median cycle\n"
-                            "5      2       3       33.3 %            66.7 %       0.500 s\n"));
+             QStringLiteral("parts  passed  failed  first-pass yield  final yield  median test  median cycle\n"
+                            "5      2       3       33.3 %            66.7 %       0.500 s      1.550 s\n"));
     QCOMPARE(ask({"summary", "--by", "day", "--since", "2026-12-07", "--until", "2026-12-07T09:03"}),
-             QStringLiteral("day         parts  passed  failed  first-pass yield  final yield  median cycle\n"
-                            "2026-12-07  3      2       1       50.0 %            100.0 %      0.500 s\n"));
+             QStringLiteral("day         parts  passed  failed  first-pass yield  final yield  median test  median cycle\n"
+                            "2026-12-07  3      2       1       50.0 %            100.0 %      0.500 s      1.500 s\n"));
     QCOMPARE(ask({"failures"}),
-             QStringLiteral("count  cumulative  reason\n"
+             QStringLiteral("count  cumulative  mode                             measured\n"
                             "3      75.0 %      pair 5-6: missing (open)\n"
                             "1      100.0 %     pair 9-10: not expected (short)\n"));
     QCOMPARE(ask({"part", "S3"}),
@@ -351,9 +358,10 @@ void RecordsTest::questionsAsText() {
                             "1        2026-12-07T09:03:00.000Z  st-1     FAIL     pair 5-6: missing (open); pair 9-10: not expected (short)\n"
                             "2        2026-12-07T09:04:00.000Z  st-1     FAIL     pair 5-6: missing (open)\n"));
     const QString csv = ask({"export", "--since", "2026-12-07T09:04"});
-    QCOMPARE(csv, QStringLiteral("serial,attempt,station,time,verdict,kind,pins,expected,measured,passed,reason\r\n"
-                                 "S3,2,st-1,2026-12-07T09:04:00.000Z,FAIL,pair,1-2,a,a,1,\r\n"
-                                 "S3,2,st-1,2026-12-07T09:04:00.000Z,FAIL,pair,5-6,,,0,missing (open)\r\n"));
+    QCOMPARE(csv, QStringLiteral("serial,attempt,station,time,verdict,kind,pins,expected,measured,passed,reason,mode,"
+                                 "expected_value,measured_value,test_s,cycle_s\r\n"
+                                 "S3,2,st-1,2026-12-07T09:04:00.000Z,FAIL,pair,1-2,a,a,1,,,,,0.3,\r\n"
+                                 "S3,2,st-1,2026-12-07T09:04:00.000Z,FAIL,pair,5-6,,,0,missing (open),,,,0.3,\r\n"));
     // The report: a page replaced whole, or its figures as JSON Lines; an empty period says so.
     const QString page = dir.filePath(QStringLiteral("report.html"));
     QCOMPARE(Ctl({"--results", file, "results", "report", "--html", page}).finish().code, 0);
@@ -374,6 +382,113 @@ void RecordsTest::questionsAsText() {
     const Run bad = Ctl({"--results", file, "results", "summary", "--since", "yesterday"}).finish();
     QCOMPARE(bad.code, 2);
     QVERIFY(bad.err.contains(QLatin1String("--since: 'yesterday' is not an ISO 8601 date")));
+}
+
+namespace {
+
+// A journal of one run on `station`, one failed part per serial.
+void writeJournal(const QString& file, const QString& station, const QStringList& serials) {
+    results::journal journal(file);
+    results::run_info run;
+    run.station = station;
+    run.programPath = QStringLiteral("/parts/good.device");
+    run.programSha256 = QString(64, QLatin1Char('a'));
+    run.started = QDateTime(QDate(2026, 12, 7), QTime(8, 0), Qt::UTC);
+    const QString id = journal.beginRun(run);
+    int minute = 0;
+    for (const QString& serial : serials) {
+        station::part_result p;
+        p.started = QDateTime(QDate(2026, 12, 7), QTime(9, minute++), Qt::UTC);
+        p.ended = p.started.addSecs(1);
+        p.testSeconds = 1;
+        station::comparison c{QStringLiteral("pair"), QStringLiteral("1-2"), false, QStringLiteral("-x"), QStringLiteral("=y"),
+                              QStringLiteral("drop")};
+        c.mode = QStringLiteral("pair 1-2: drop 1->2 out of tolerance");
+        c.expectedValue = -0.02;
+        c.measuredValue = -0.1;
+        p.comparisons.push_back(c);
+        journal.record(id, serial, p);
+    }
+}
+
+QByteArray bytesOf(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
+
+}  // namespace
+
+void RecordsTest::questionsRefuse_data() {
+    QTest::addColumn<QString>("setup");  // "journal", "empty" (a 0-byte file), "none" (no file)
+    QTest::addColumn<QStringList>("question");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("unknown serial") << "journal" << QStringList{"part", "S9"} << 7 << "no part on record with serial S9";
+    QTest::newRow("since after until") << "journal" << QStringList{"summary", "--since", "2026-12-08", "--until", "2026-12-07"}
+                                       << 2 << "--since 2026-12-08 is not before --until 2026-12-07";
+    QTest::newRow("since equal to until") << "journal" << QStringList{"export", "--since", "2026-12-07", "--until", "2026-12-07"}
+                                          << 2 << "is not before --until";
+    QTest::newRow("report over the journal") << "journal" << QStringList{"report", "--html", "JOURNAL"} << 2
+                                             << "is the results database itself";
+    QTest::newRow("empty file") << "empty" << QStringList{"summary"} << 5 << "is empty, not a results database";
+    QTest::newRow("no file") << "none" << QStringList{"failures"} << 5 << "no results database there";
+}
+
+// Refused with its reason and code, nothing on standard output, and the file left as it was: no question
+// writes, migrates or creates the journal.
+void RecordsTest::questionsRefuse() {
+    QFETCH(QString, setup);
+    QFETCH(QStringList, question);
+    QTemporaryDir here;
+    const QString file = here.filePath(QStringLiteral("results.sqlite"));
+    if (setup == QLatin1String("journal"))
+        writeJournal(file, QStringLiteral("st-1"), {"S1"});
+    else if (setup == QLatin1String("empty"))
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    question.replaceInStrings(QStringLiteral("JOURNAL"), file);
+    const QByteArray before = bytesOf(file);
+    // SQLite's own -wal and -shm beside a journal in WAL mode are not the journal.
+    const auto files = [&] {
+        QStringList names = QDir(here.path()).entryList(QDir::Files);
+        names.removeAll(QStringLiteral("results.sqlite-wal"));
+        names.removeAll(QStringLiteral("results.sqlite-shm"));
+        return names;
+    };
+    const QStringList filesBefore = files();
+    const Run run = Ctl(QStringList{"--results", file, "results"} + question).finish();
+    QTEST(run.code, "code");
+    QFETCH(QString, err);
+    QVERIFY2(run.err.startsWith(QLatin1String("rx48p-ctl: ")) && run.err.contains(err), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(bytesOf(file), before);
+    QCOMPARE(files(), filesBefore);
+}
+
+// Serials and station names a spreadsheet would run as formulas are shown as text in the CSV; the
+// numbers stay numbers, and JSON keeps every text as it is.
+void RecordsTest::exportNeutralisesFormulas() {
+    QTemporaryDir here;
+    const QString file = here.filePath(QStringLiteral("results.sqlite"));
+    writeJournal(file, QStringLiteral("=cmd|' /C calc'!A0"), {"=1+2", "+1", "-1", "@SUM(A1)"});
+    const QByteArray before = bytesOf(file);
+    const Run csv = Ctl({"--results", file, "results", "export"}).finish();
+    QCOMPARE(csv.code, 0);
+    const QStringList rows = csv.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 5);
+    const QString rest = QStringLiteral(",2026-12-07T09:0%1:00.000Z,FAIL,pair,1-2,'-x,'=y,0,drop,"
+                                        "pair 1-2: drop 1->2 out of tolerance,-0.02,-0.1,1,");
+    const QString station = QStringLiteral(",1,'=cmd|' /C calc'!A0");
+    QCOMPARE(rows.mid(1), (QStringList{"'=1+2" + station + rest.arg(0), "'+1" + station + rest.arg(1),
+                                       "'-1" + station + rest.arg(2), "'@SUM(A1)" + station + rest.arg(3)}));
+    const Run json = Ctl({"--json", "--results", file, "results", "export"}).finish();
+    QCOMPARE(json.code, 0);
+    const QJsonObject first = QJsonDocument::fromJson(lines(json.out).first().toUtf8()).object();
+    QCOMPARE(first.value("serial").toString(), QStringLiteral("=1+2"));
+    QCOMPARE(first.value("station").toString(), QStringLiteral("=cmd|' /C calc'!A0"));
+    QCOMPARE(first.value("expected").toString(), QStringLiteral("-x"));
+    QCOMPARE(first.value("measured_value").toDouble(), -0.1);
+    QVERIFY(first.value("cycle_s").isNull());
+    QCOMPARE(bytesOf(file), before);  // the questions only read
 }
 
 void RecordsTest::serverGoesDownAndComesBack() {

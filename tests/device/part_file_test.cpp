@@ -43,7 +43,7 @@ TEST(PartFile, ReadsEveryLineKindAndWritesTheSamePartBack) {
         "firmware 2.0x0A.255\r\n"
         "  pair 1 anode 0x02 cathode 1.80 -0.02   # trailing comment\n"
         "pair 127 bidir 0 bidir +2.54V -2.56\n"
-        "pair 9 66 10 common 0.011 -0.009\n"  // a code without a name; drops rounded to 0.02 V
+        "pair 9 66 10 common 0.020 -0.000\n"  // a code without a name
         "button 12 14 on\n"
         "touch 0 off\n"
         "check touch static\n";
@@ -85,6 +85,11 @@ TEST(PartFile, RefusesABadLineWithItsNumberAndTheReason) {
         {"pair 1 anode 2 cathode 2.56 0\n", "dut:1: a voltage drop must be in volts from -2.56 to 2.54, not '2.56'"},
         {"pair 1 anode 2 cathode 1.8 -2.58\n", "dut:1: a voltage drop must be in volts from -2.56 to 2.54, not '-2.58'"},
         {"pair 1 anode 2 cathode 1,8 0\n", "dut:1: a voltage drop must be in volts from -2.56 to 2.54, not '1,8'"},
+        // Between two of the board's steps: never moved to one of them without a word.
+        {"pair 1 anode 2 cathode 1.81 0\n",
+         "dut:1: a voltage drop is a whole number of the board's 0.02 V steps (1.80 or 1.82), not '1.81'"},
+        {"\npair 1 anode 2 cathode 1.80 -0.009\n",
+         "dut:2: a voltage drop is a whole number of the board's 0.02 V steps (-0.02 or 0.00), not '-0.009'"},
         {"pair 1 anode 2 led 1.8 0\n", "dut:1: unknown pin type 'led' (nc, anode, cathode, bidir, shortcut, common, "
                                        "button_off, button_on, touch_off, touch_on or a code from 0 to 255)"},
         {"pair 1 256 2 cathode 1.8 0\n", "dut:1: a pin type code must be a number from 0 to 255, not '256'"},

@@ -134,10 +134,10 @@ void OperatorRunTest::runOverKnownParts() {
     const QStringList rows = tableRows(*st.window);
     QCOMPARE(rows.size(), 5);
     const QStringList recorded =
-        dbRows(st.resultsFile(), QStringLiteral("SELECT id, coalesce(serial, ''), attempt, verdict, cycle_s FROM parts "
+        dbRows(st.resultsFile(), QStringLiteral("SELECT id, coalesce(serial, ''), attempt, verdict, test_s, cycle_s FROM parts "
                                                 "ORDER BY started_utc DESC"));
     QCOMPARE(recorded.size(), 5);
-    std::vector<double> cycles;
+    std::vector<double> tests, cycles;
     const QRegularExpression clock(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
     for (int i = 0; i < 5; ++i) {
         const QStringList cells = rows[i].split(QLatin1Char('|'));
@@ -149,22 +149,29 @@ void OperatorRunTest::runOverKnownParts() {
         QCOMPARE(rec[2], QStringLiteral("1"));
         QCOMPARE(cells[2], words[part - 1]);
         QCOMPARE(rec[3], words[part - 1]);
+        // Both times as on record: the cycle was added once the part was removed.
         QCOMPARE(cells[3], seconds3(rec[4].toDouble()));
-        cycles.push_back(rec[4].toDouble());
+        QCOMPARE(cells[4], seconds3(rec[5].toDouble()));
+        QVERIFY(rec[5].toDouble() > rec[4].toDouble());
+        tests.push_back(rec[4].toDouble());
+        cycles.push_back(rec[5].toDouble());
         const QStringList failed = dbRows(
             st.resultsFile(),
             QStringLiteral("SELECT kind || ' ' || pins || ': ' || reason FROM comparisons WHERE part_id = '%1' AND passed = 0 ORDER BY seq").arg(rec[0]));
         QStringList shown = failed.mid(0, 3);
         if (failed.size() > 3)
             shown << QStringLiteral("and %1 more").arg(failed.size() - 3);
-        QCOMPARE(cells[4], shown.join(QStringLiteral("; ")));
+        QCOMPARE(cells[5], shown.join(QStringLiteral("; ")));
         QCOMPARE(failed.isEmpty() ? QStringList() : shown, reasons[static_cast<std::size_t>(part - 1)]);
     }
+    std::sort(tests.begin(), tests.end());
     std::sort(cycles.begin(), cycles.end());
     QCOMPARE(counter(*st.window, item::parts), QStringLiteral("5"));
     QCOMPARE(counter(*st.window, item::passed), QStringLiteral("2"));
     QCOMPARE(counter(*st.window, item::failed), QStringLiteral("3"));
     QCOMPARE(counter(*st.window, item::firstPassYield), QStringLiteral("40.0 %"));
+    QCOMPARE(counter(*st.window, item::notRecorded), QStringLiteral("0"));
+    QCOMPARE(counter(*st.window, item::medianTest), seconds3(tests[2]));
     QCOMPARE(counter(*st.window, item::medianCycle), seconds3(cycles[2]));
 
     // The top line names what ran where, as the record does.

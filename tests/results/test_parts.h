@@ -34,13 +34,26 @@ inline station::comparison passedPair(const char* pins) {
 }
 
 inline station::comparison openPair(const char* pins) {
-    return {QStringLiteral("pair"), QString::fromLatin1(pins), false, QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V"),
-            QString(), QStringLiteral("missing (open)")};
+    station::comparison c{QStringLiteral("pair"), QString::fromLatin1(pins), false,
+                          QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V"), QString(),
+                          QStringLiteral("missing (open)")};
+    c.mode = QStringLiteral("pair %1: missing (open)").arg(QLatin1String(pins));
+    return c;
 }
 
-inline station::comparison lowDropPair(const char* pins) {
-    return {QStringLiteral("pair"), QString::fromLatin1(pins), false, QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V"),
-            QStringLiteral("Led anode to Led cathode, 1.500V / -0.020V"), QStringLiteral("drop 1.500V, expected 1.800V")};
+// The drop from the pair's first pin measured at `measured` volts, 1.80 expected.
+inline station::comparison lowDropPair(const char* pins, double measured = 1.5) {
+    const QString volts = QString::number(measured, 'f', 3);
+    station::comparison c{QStringLiteral("pair"), QString::fromLatin1(pins), false,
+                          QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V"),
+                          QStringLiteral("Led anode to Led cathode, %1V / -0.020V").arg(volts),
+                          QStringLiteral("drop %1V, expected 1.800V").arg(volts)};
+    const QString name = QString::fromLatin1(pins);
+    c.mode = QStringLiteral("pair %1: drop %2->%3 out of tolerance").arg(name, name.section(QLatin1Char('-'), 0, 0),
+                                                                          name.section(QLatin1Char('-'), 1, 1));
+    c.expectedValue = 1.8;
+    c.measuredValue = measured;
+    return c;
 }
 
 // A part started at `started`, ended one cycle later; passed when every comparison did.
@@ -48,7 +61,9 @@ inline station::part_result part(const char* started, double cycle, std::vector<
     station::part_result p;
     p.started = at(started);
     p.ended = p.started.addMSecs(qint64(cycle * 1000));
+    p.testSeconds = cycle;
     p.cycleSeconds = cycle;
+    p.removed = true;
     p.comparisons = std::move(comparisons);
     p.passed = true;
     for (const station::comparison& c : p.comparisons)

@@ -363,7 +363,7 @@ void tst_forward::newerServerTablesRefused() {
     const results::forward_report report = results::forwarder(server()).forward(journal);
     QVERIFY(report.reachable);
     QCOMPARE(report.forwarded, 0L);
-    QCOMPARE(report.error, server().display() + QStringLiteral(" was written by a newer version (schema 4, this program knows 2)"));
+    QCOMPARE(report.error, server().display() + QStringLiteral(" was written by a newer version (schema 4, this program knows 3)"));
 }
 
 QTEST_GUILESS_MAIN(tst_forward)

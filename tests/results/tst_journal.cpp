@@ -16,8 +16,11 @@
 #include <QTest>
 #include <QUuid>
 
+#include <atomic>
 #include <functional>
 #include <optional>
+#include <set>
+#include <thread>
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -128,6 +131,8 @@ private slots:
     void nextAutoSerial();
     void nextAutoSerialRunsOut();
 
+    void stationsNumberingOnOneFileNeverShareASerial();
+    void programsOpeningANewFileTogether();
     void lockedPastBusyTimeout();
     void defaultBusyTimeoutIsFiveSeconds();
 
@@ -138,10 +143,12 @@ private:
 
 void tst_journal::createsTablesAndVersion() {
     const QString path = file("new/folder/results.sqlite");
-    { results::journal journal(path); }
+    results::journal_options createFolder;
+    createFolder.createFolder = true;
+    { results::journal journal(path, createFolder); }
     QVERIFY(QFile::exists(path));
     other_connection db(path);
-    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
+    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
     QCOMPARE(db.one(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
     QCOMPARE(db.rows(QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"
                                     " ORDER BY type, name")),
@@ -175,11 +182,12 @@ void tst_journal::tableColumns_data() {
     QTest::newRow("parts") << "parts"
                            << "id TEXT 0 NULL|run_id TEXT 1 NULL|serial TEXT 0 NULL|attempt INTEGER 1 NULL|"
                               "started_utc TEXT 1 NULL|ended_utc TEXT 1 NULL|verdict TEXT 1 NULL|"
-                              "cycle_s DOUBLE PRECISION 1 NULL|forwarded INTEGER 1 0";
+                              "forwarded INTEGER 1 0|test_s DOUBLE PRECISION 0 NULL|cycle_s DOUBLE PRECISION 0 NULL";
     QTest::newRow("comparisons") << "comparisons"
                                  << "id TEXT 0 NULL|part_id TEXT 1 NULL|seq INTEGER 1 NULL|kind TEXT 1 NULL|"
                                     "pins TEXT 1 NULL|expected TEXT 1 NULL|measured TEXT 1 NULL|passed INTEGER 1 NULL|"
-                                    "reason TEXT 1 NULL";
+                                    "reason TEXT 1 NULL|mode TEXT 0 NULL|expected_value DOUBLE PRECISION 0 NULL|"
+                                    "measured_value DOUBLE PRECISION 0 NULL";
     QTest::newRow("measurements") << "measurements"
                                   << "id TEXT 0 NULL|part_id TEXT 1 NULL|seq INTEGER 1 NULL|measure TEXT 1 NULL|"
                                      "pin_a INTEGER 1 NULL|type_a INTEGER 1 NULL|type_a_name TEXT 0 NULL|"
@@ -258,7 +266,7 @@ void tst_journal::refusesNewerVersion() {
         QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 7")));
     }
     QCOMPARE(errorOf([&] { results::journal journal(path); }),
-             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 2)"));
+             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 3)"));
     other_connection db(path);
     QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("7"));
     QCOMPARE(db.one(QStringLiteral("SELECT count(*) FROM runs")), QStringLiteral("1"));
@@ -298,8 +306,15 @@ void tst_journal::unusablePaths() {
     QFile f(plain);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    QCOMPARE(errorOf([&] { results::journal journal(plain + QStringLiteral("/sub/results.sqlite")); }),
+    results::journal_options createFolder;
+    createFolder.createFolder = true;
+    QCOMPARE(errorOf([&] { results::journal journal(plain + QStringLiteral("/sub/results.sqlite"), createFolder); }),
              QStringLiteral("cannot create the folder %1/sub for the results database").arg(plain));
+    // A folder that is not there is a typo until shown otherwise: nothing is created.
+    const QString typo = file("reslts/line.sqlite");
+    QCOMPARE(errorOf([&] { results::journal journal(typo); }),
+             QStringLiteral("there is no folder %1 for the results database %2").arg(file("reslts"), typo));
+    QVERIFY(!QFileInfo::exists(file("reslts")));
 }
 
 void tst_journal::recordsEveryTable() {
@@ -311,7 +326,7 @@ void tst_journal::recordsEveryTable() {
     part.number = 3;
     part.started = at("2026-12-07T11:00:00.123+01:00");
     part.ended = at("2026-12-07T10:00:02.623Z");
-    part.cycleSeconds = 2.5;
+    part.testSeconds = 0.75;
     part.passed = false;
     part.comparisons = {test_parts::passedPair("1-2"), test_parts::openPair("5-6"),
                         {QStringLiteral("button"), QStringLiteral("12 (common 14)"), true, QStringLiteral("Button ON"),
@@ -333,18 +348,26 @@ void tst_journal::recordsEveryTable() {
              (QList<QStringList>{{run, "ST-A", "/parts/alpha.part",
                                   "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08", "1.4.2", "70", "90",
                                   "0.15", "2026-12-07T08:00:00.000Z", "2026-12-07T18:30:00.500Z", "0.9.1"}}));
-    QCOMPARE(db.rows(QStringLiteral("SELECT id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s,"
-                                    " forwarded FROM parts")),
+    const QString partRow = QStringLiteral("SELECT id, run_id, serial, attempt, started_utc, ended_utc, verdict, test_s,"
+                                           " cycle_s, forwarded FROM parts");
+    QCOMPARE(db.rows(partRow),
              (QList<QStringList>{{recorded.id, run, "SN000042", "1", "2026-12-07T10:00:00.123Z", "2026-12-07T10:00:02.623Z",
-                                  "FAIL", "2.5", "0"}}));
-    QCOMPARE(db.rows(QStringLiteral("SELECT part_id, kind, pins, expected, measured, passed, reason FROM comparisons"
-                                    " ORDER BY seq")),
+                                  "FAIL", "0.75", "NULL", "0"}}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT part_id, kind, pins, expected, measured, passed, reason, mode,"
+                                    " expected_value, measured_value FROM comparisons ORDER BY seq")),
              (QList<QStringList>{
                  {recorded.id, "pair", "1-2", "Led anode to Led cathode, 1.800V / -0.020V",
-                  "Led anode to Led cathode, 1.800V / -0.020V", "1", ""},
-                 {recorded.id, "pair", "5-6", "Led anode to Led cathode, 1.800V / -0.020V", "", "0", "missing (open)"},
-                 {recorded.id, "button", "12 (common 14)", "Button ON", "Button ON", "1", ""},
+                  "Led anode to Led cathode, 1.800V / -0.020V", "1", "", "NULL", "NULL", "NULL"},
+                 {recorded.id, "pair", "5-6", "Led anode to Led cathode, 1.800V / -0.020V", "", "0", "missing (open)",
+                  "pair 5-6: missing (open)", "NULL", "NULL"},
+                 {recorded.id, "button", "12 (common 14)", "Button ON", "Button ON", "1", "", "NULL", "NULL", "NULL"},
              }));
+    // The cycle comes once the part is removed, and the part goes to the server again to carry it.
+    QVERIFY(db.exec(QStringLiteral("UPDATE parts SET forwarded = 1")));
+    journal.recordCycle(recorded.id, 4.25);
+    QCOMPARE(db.rows(partRow),
+             (QList<QStringList>{{recorded.id, run, "SN000042", "1", "2026-12-07T10:00:00.123Z", "2026-12-07T10:00:02.623Z",
+                                  "FAIL", "0.75", "4.25", "0"}}));
     QCOMPARE(db.rows(QStringLiteral("SELECT part_id, measure, pin_a, type_a, type_a_name, pin_b, type_b, type_b_name,"
                                     " vdrop_ab_v, vdrop_ba_v FROM measurements ORDER BY seq")),
              (QList<QStringList>{
@@ -469,6 +492,63 @@ void tst_journal::nextAutoSerialRunsOut() {
     journal.record(run, QStringLiteral("Q999999"), test_parts::part("2026-12-07T10:00:01.000Z", 2, {}));
     QCOMPARE(errorOf([&] { journal.nextAutoSerial(QStringLiteral("Q")); }),
              QStringLiteral("no serial is left after Q999999 in %1").arg(path));
+}
+
+// Stations sharing one file, each on its own connection as another program would be.
+void tst_journal::stationsNumberingOnOneFileNeverShareASerial() {
+    const QString path = file("shared.sqlite");
+    { results::journal journal(path); }
+    constexpr int perStation = 150;
+    std::vector<QString> serials[2];
+    QString failures[2];
+    std::atomic<int> ready{0};
+    const auto station = [&](int k) {
+        try {
+            results::journal journal(path);
+            const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-%1").arg(k), QStringLiteral("/parts/a.part")));
+            // Both at once, or the first may be done before the second starts.
+            ++ready;
+            while (ready.load() < 2)
+                std::this_thread::yield();
+            for (int i = 0; i < perStation; ++i)
+                serials[k].push_back(
+                    journal.record(run, QString(), test_parts::part("2026-12-07T10:00:00.000Z", 2, {}), QStringLiteral("L")).serial);
+        } catch (const results::error& e) {
+            failures[k] = e.message();
+        }
+    };
+    std::thread first(station, 0), second(station, 1);
+    first.join();
+    second.join();
+    QCOMPARE(failures[0], QString());
+    QCOMPARE(failures[1], QString());
+    std::set<QString> distinct(serials[0].begin(), serials[0].end());
+    distinct.insert(serials[1].begin(), serials[1].end());
+    QCOMPARE(int(distinct.size()), 2 * perStation);
+    QCOMPARE(*distinct.rbegin(), QStringLiteral("L%1").arg(2 * perStation, 6, 10, QLatin1Char('0')));
+    other_connection db(path);
+    QCOMPARE(db.one(QStringLiteral("SELECT count(*) FROM parts WHERE attempt <> 1")), QStringLiteral("0"));
+}
+
+void tst_journal::programsOpeningANewFileTogether() {
+    for (int round = 0; round < 20; ++round) {
+        const QString path = dir->filePath(QStringLiteral("new-%1.sqlite").arg(round));
+        QString failures[2];
+        const auto open = [&](int k) {
+            try {
+                results::journal journal(path);
+            } catch (const results::error& e) {
+                failures[k] = e.message();
+            }
+        };
+        std::thread first(open, 0), second(open, 1);
+        first.join();
+        second.join();
+        QCOMPARE(failures[0], QString());
+        QCOMPARE(failures[1], QString());
+        other_connection db(path);
+        QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+    }
 }
 
 void tst_journal::lockedPastBusyTimeout() {

@@ -9,11 +9,14 @@
 #include "results/aligned_table.h"
 #include "results/connection.h"
 #include "results/csv.h"
+#include "results/error.h"
 #include "results/forwarder.h"
 #include "results/journal.h"
 #include "results/questions.h"
 #include "results/utc_text.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -32,12 +35,29 @@ station::comparison touch(bool passed) {
 }
 
 station::comparison stuckButton() {
-    return {QStringLiteral("button"), QStringLiteral("12 (common 14)"), false, QStringLiteral("Button ON"),
-            QStringLiteral("Button OFF"), QStringLiteral("reads OFF, expected ON")};
+    station::comparison c{QStringLiteral("button"), QStringLiteral("12 (common 14)"), false, QStringLiteral("Button ON"),
+                          QStringLiteral("Button OFF"), QStringLiteral("reads OFF, expected ON")};
+    c.mode = QStringLiteral("button 12: state");
+    return c;
+}
+
+// A part as test_parts::part makes it, its test taking half its cycle; `removed` false: it has no cycle.
+station::part_result timedPart(const char* started, double cycle, std::vector<station::comparison> comparisons,
+                               bool removed = true) {
+    station::part_result p = test_parts::part(started, cycle, std::move(comparisons));
+    p.testSeconds = cycle / 2;
+    p.removed = removed;
+    return p;
+}
+
+QString figure(const std::optional<double>& value, int decimals = -1) {
+    if (!value)
+        return QStringLiteral("none");
+    return decimals < 0 ? QString::number(*value) : QString::number(*value, 'f', decimals);
 }
 
 QString summaryText(const results::summary_row& r) {
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11")
         .arg(r.group.isEmpty() ? QStringLiteral("-") : r.group)
         .arg(r.parts)
         .arg(r.passed)
@@ -45,8 +65,7 @@ QString summaryText(const results::summary_row& r) {
         .arg(r.units)
         .arg(r.passedFirst)
         .arg(r.passedFinally)
-        .arg(QString::number(r.firstPassYield, 'f', 2), QString::number(r.finalYield, 'f', 2))
-        .arg(r.medianCycle);
+        .arg(figure(r.firstPassYield, 2), figure(r.finalYield, 2), figure(r.medianTest), figure(r.medianCycle));
 }
 
 }  // namespace
@@ -69,10 +88,14 @@ private slots:
 
     void medianOfManyParts_data();
     void medianOfManyParts();
-    void olderJournalGainsTheFailureIndex();
+    void olderJournalIsAnsweredOnceUpToDate();
+    void readerRefuses_data();
+    void readerRefuses();
 
     void csvRecord_data();
     void csvRecord();
+    void csvText_data();
+    void csvText();
     void alignedTable();
 
 private:
@@ -86,18 +109,20 @@ private:
     std::optional<results::connection> server;
 };
 
-// Nine parts on two stations and two part programs, over two days:
+// Nine parts on two stations and two part programs, over two days; each test takes half the cycle, and
+// #7 and #9 were never removed, so they have a test time and no cycle:
 //   #  serial  station program  started (UTC)      cycle  verdict  failed comparisons
-//   1  S1      ST-A    alpha    2026-12-07 10:00   2      FAIL     pair 1-2 low drop, pair 5-6 open
+//   1  S1      ST-A    alpha    2026-12-07 10:00   2      FAIL     pair 1-2 drop 2.00 V, pair 5-6 open
 //   2  S1      ST-A    alpha    2026-12-07 10:05   3      PASS
 //   3  S2      ST-A    alpha    2026-12-07 10:10   4      PASS
-//   4  S3      ST-A    beta     2026-12-07 11:00   5      FAIL     pair 5-6 open
+//   4  S3      ST-A    beta     2026-12-07 11:00   5      FAIL     pair 1-2 drop 2.04 V, pair 5-6 open
 //   5  S3      ST-B    beta     2026-12-07 11:30   6      PASS
 //   6  -       ST-B    beta     2026-12-08 09:00   7      PASS
-//   7  -       ST-B    beta     2026-12-08 09:10   8      FAIL     button 12 stuck
+//   7  -       ST-B    beta     2026-12-08 09:10   -      FAIL     button 12 stuck
 //   8  S4      ST-B    beta     2026-12-08 09:20   9      PASS
-//   9  S2      ST-B    beta     2026-12-08 10:00   10     FAIL     pair 5-6 open, pair 1-2 low drop, touch 16
-// (#9 lists its comparisons in neither pin nor reason order, as a part file may.)
+//   9  S2      ST-B    beta     2026-12-08 10:00   -      FAIL     pair 5-6 open, pair 1-2 drop 2.06 V, touch 16
+// (#9 lists its comparisons in neither pin nor reason order, as a part file may; its touch failure has no
+// mode, as failures recorded before modes were kept.)
 void tst_questions::initTestCase() {
     QVERIFY2(cluster.ok(), qPrintable(cluster.error()));
     QVERIFY(dir.isValid());
@@ -108,15 +133,16 @@ void tst_questions::initTestCase() {
     const QString a2 = journal->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/beta.part")));
     const QString b = journal->beginRun(test_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/beta.part")));
     using namespace test_parts;
-    journal->record(a1, QStringLiteral("S1"), part("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2"), openPair("5-6")}));
-    journal->record(a1, QStringLiteral("S1"), part("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), passedPair("5-6")}));
-    journal->record(a1, QStringLiteral("S2"), part("2026-12-07T10:10:00.000Z", 4, {passedPair("1-2"), passedPair("5-6")}));
-    journal->record(a2, QStringLiteral("S3"), part("2026-12-07T11:00:00.000Z", 5, {passedPair("1-2"), openPair("5-6")}));
-    journal->record(b, QStringLiteral("S3"), part("2026-12-07T11:30:00.000Z", 6, {passedPair("1-2"), passedPair("5-6"), touch(true)}));
-    journal->record(b, QString(), part("2026-12-08T09:00:00.000Z", 7, {passedPair("1-2"), passedPair("5-6")}));
-    journal->record(b, QString(), part("2026-12-08T09:10:00.000Z", 8, {passedPair("1-2"), passedPair("5-6"), stuckButton()}));
-    journal->record(b, QStringLiteral("S4"), part("2026-12-08T09:20:00.000Z", 9, {passedPair("1-2"), passedPair("5-6")}));
-    journal->record(b, QStringLiteral("S2"), part("2026-12-08T10:00:00.000Z", 10, {openPair("5-6"), lowDropPair("1-2"), touch(false)}));
+    journal->record(a1, QStringLiteral("S1"), timedPart("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2", 2.0), openPair("5-6")}));
+    journal->record(a1, QStringLiteral("S1"), timedPart("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(a1, QStringLiteral("S2"), timedPart("2026-12-07T10:10:00.000Z", 4, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(a2, QStringLiteral("S3"), timedPart("2026-12-07T11:00:00.000Z", 5, {lowDropPair("1-2", 2.04), openPair("5-6")}));
+    journal->record(b, QStringLiteral("S3"), timedPart("2026-12-07T11:30:00.000Z", 6, {passedPair("1-2"), passedPair("5-6"), touch(true)}));
+    journal->record(b, QString(), timedPart("2026-12-08T09:00:00.000Z", 7, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(b, QString(), timedPart("2026-12-08T09:10:00.000Z", 8, {passedPair("1-2"), passedPair("5-6"), stuckButton()}, false));
+    journal->record(b, QStringLiteral("S4"), timedPart("2026-12-08T09:20:00.000Z", 9, {passedPair("1-2"), passedPair("5-6")}));
+    journal->record(b, QStringLiteral("S2"),
+                    timedPart("2026-12-08T10:00:00.000Z", 10, {openPair("5-6"), lowDropPair("1-2", 2.06), touch(false)}, false));
 
     results::server_url url;
     url.host = cluster.socketDir();
@@ -149,30 +175,31 @@ void tst_questions::summary_data() {
     QTest::addColumn<QDateTime>("since");
     QTest::addColumn<QDateTime>("until");
     QTest::addColumn<int>("by");
-    // group parts passed failed units passed-first passed-finally first-pass% final% median-cycle
+    // group parts passed failed units passed-first passed-finally first-pass% final% median-test median-cycle
     QTest::addColumn<QStringList>("rows");
     addBackends([](const char* backend) {
         const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
         row("everything") << QDateTime() << QDateTime() << int(results::grouping::none)
-                          << QStringList{"- 9 5 4 6 3 4 50.00 66.67 6"};
+                          << QStringList{"- 9 5 4 6 3 4 50.00 66.67 3 5"};
         row("since included, until excluded")
             << at("2026-12-07T10:00:00.000Z") << at("2026-12-07T10:10:00.000Z") << int(results::grouping::none)
-            << QStringList{"- 2 1 1 1 0 1 0.00 100.00 2.5"};
+            << QStringList{"- 2 1 1 1 0 1 0.00 100.00 1.25 2.5"};
         row("the second day: a retest whose first attempt came before")
             << at("2026-12-08T00:00:00.000Z") << QDateTime() << int(results::grouping::none)
-            << QStringList{"- 4 2 2 4 2 2 50.00 50.00 8.5"};
+            << QStringList{"- 4 2 2 4 2 2 50.00 50.00 4.25 8"};
         row("by day") << QDateTime() << QDateTime() << int(results::grouping::day)
-                      << QStringList{"2026-12-07 5 3 2 3 1 3 33.33 100.00 4", "2026-12-08 4 2 2 4 2 2 50.00 50.00 8.5"};
-        row("by hour") << QDateTime() << QDateTime() << int(results::grouping::hour)
-                       << QStringList{"2026-12-07T10:00 3 2 1 2 1 2 50.00 100.00 3",
-                                      "2026-12-07T11:00 2 1 1 1 0 1 0.00 100.00 5.5",
-                                      "2026-12-08T09:00 3 2 1 3 2 2 66.67 66.67 8",
-                                      "2026-12-08T10:00 1 0 1 1 0 0 0.00 0.00 10"};
+                      << QStringList{"2026-12-07 5 3 2 3 1 3 33.33 100.00 2 4", "2026-12-08 4 2 2 4 2 2 50.00 50.00 4.25 8"};
+        row("by hour: the last hour's one part was never removed")
+            << QDateTime() << QDateTime() << int(results::grouping::hour)
+            << QStringList{"2026-12-07T10:00 3 2 1 2 1 2 50.00 100.00 1.5 3",
+                           "2026-12-07T11:00 2 1 1 1 0 1 0.00 100.00 2.75 5.5",
+                           "2026-12-08T09:00 3 2 1 3 2 2 66.67 66.67 4 8",
+                           "2026-12-08T10:00 1 0 1 1 0 0 0.00 0.00 5 none"};
         row("by station") << QDateTime() << QDateTime() << int(results::grouping::station)
-                          << QStringList{"ST-A 4 2 2 3 1 2 33.33 66.67 3.5", "ST-B 5 3 2 5 2 3 40.00 60.00 8"};
+                          << QStringList{"ST-A 4 2 2 3 1 2 33.33 66.67 1.75 3.5", "ST-B 5 3 2 5 2 3 40.00 60.00 4 7"};
         row("by program") << QDateTime() << QDateTime() << int(results::grouping::program)
-                          << QStringList{"/parts/alpha.part 3 2 1 2 1 2 50.00 100.00 3",
-                                         "/parts/beta.part 6 3 3 5 2 3 40.00 60.00 7.5"};
+                          << QStringList{"/parts/alpha.part 3 2 1 2 1 2 50.00 100.00 1.5 3",
+                                         "/parts/beta.part 6 3 3 5 2 3 40.00 60.00 3.75 6.5"};
         row("an empty window") << at("2027-01-01T00:00:00.000Z") << QDateTime() << int(results::grouping::none)
                                << QStringList{};
     });
@@ -193,22 +220,23 @@ void tst_questions::failures_data() {
     QTest::addColumn<QString>("backend");
     QTest::addColumn<int>("top");
     QTest::addColumn<QDateTime>("since");
-    QTest::addColumn<QStringList>("rows");  // text | count | cumulative percent
+    QTest::addColumn<QStringList>("rows");  // mode | count | cumulative percent | lowest | highest | measured
     addBackends([](const char* backend) {
         const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
-        const QStringList all{"pair 5-6: missing (open)|3|42.86", "pair 1-2: drop 1.500V, expected 1.800V|2|71.43",
-                              "button 12 (common 14): reads OFF, expected ON|1|85.71",
-                              "touch 16: reads OFF, expected ON|1|100.00"};
+        // Three drops out of tolerance by 2.00, 2.04 and 2.06 V: one mode, whatever the values.
+        const QStringList all{"pair 1-2: drop 1->2 out of tolerance|3|37.50|2|2.06|2.000 .. 2.060 V",
+                              "pair 5-6: missing (open)|3|75.00|none|none|", "button 12: state|1|87.50|none|none|",
+                              "touch 16: reads OFF, expected ON|1|100.00|none|none|"};
         row("all") << 10 << QDateTime() << all;
-        row("top two, shares of all seven") << 2 << QDateTime() << QStringList(all.mid(0, 2));
-        // Nine parts against seven failed comparisons, and on the second day four against seven: the
+        row("top two, shares of all eight") << 2 << QDateTime() << QStringList(all.mid(0, 2));
+        // Nine parts against eight failed comparisons, and on the second day four against eight: the
         // window's two ways of joining.
         row("since the first day: all") << 10 << at("2026-12-07T00:00:00.000Z") << all;
-        row("second day: ties by text")
+        row("second day: ties by text, one drop")
             << 10 << at("2026-12-08T00:00:00.000Z")
-            << QStringList{"button 12 (common 14): reads OFF, expected ON|1|25.00",
-                           "pair 1-2: drop 1.500V, expected 1.800V|1|50.00", "pair 5-6: missing (open)|1|75.00",
-                           "touch 16: reads OFF, expected ON|1|100.00"};
+            << QStringList{"button 12: state|1|25.00|none|none|",
+                           "pair 1-2: drop 1->2 out of tolerance|1|50.00|2.06|2.06|2.060 V",
+                           "pair 5-6: missing (open)|1|75.00|none|none|", "touch 16: reads OFF, expected ON|1|100.00|none|none|"};
     });
 }
 
@@ -218,7 +246,11 @@ void tst_questions::failures() {
     QFETCH(QDateTime, since);
     QStringList found;
     for (const results::failure_row& r : results::questions(this->backend(backend)).failures(top, since))
-        found << QStringLiteral("%1|%2|%3").arg(r.text).arg(r.count).arg(QString::number(r.cumulativePercent, 'f', 2));
+        found << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                     .arg(r.mode)
+                     .arg(r.count)
+                     .arg(QString::number(r.cumulativePercent, 'f', 2), figure(r.measuredMin), figure(r.measuredMax),
+                          results::measuredRange(r));
     QTEST(found, "rows");
 }
 
@@ -232,9 +264,10 @@ void tst_questions::partAttempts_data() {
             << "S2"
             << QStringList{"1|2026-12-07T10:10:00.000Z|ST-A|PASS|",
                            "2|2026-12-08T10:00:00.000Z|ST-B|FAIL|pair 5-6: missing (open); "
-                           "pair 1-2: drop 1.500V, expected 1.800V; touch 16: reads OFF, expected ON"};
+                           "pair 1-2: drop 2.060V, expected 1.800V; touch 16: reads OFF, expected ON"};
         row("failed, then passed") << "S3"
-                                   << QStringList{"1|2026-12-07T11:00:00.000Z|ST-A|FAIL|pair 5-6: missing (open)",
+                                   << QStringList{"1|2026-12-07T11:00:00.000Z|ST-A|FAIL|pair 1-2: drop 2.040V, expected 1.800V; "
+                                                  "pair 5-6: missing (open)",
                                                   "2|2026-12-07T11:30:00.000Z|ST-B|PASS|"};
         row("never seen") << "S9" << QStringList{};
     });
@@ -309,8 +342,9 @@ void tst_questions::medianOfManyParts() {
     QSqlDatabase db = many.database();
     QVERIFY(db.transaction());
     QSqlQuery insert(db);
-    QVERIFY(insert.prepare(QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s)"
-                                          " VALUES (?, ?, NULL, 1, ?, ?, 'PASS', ?)")));
+    // Each test a second longer than its cycle, so that the two medians come from their own columns.
+    QVERIFY(insert.prepare(QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict, cycle_s, test_s)"
+                                          " VALUES (?, ?, NULL, 1, ?, ?, 'PASS', ?, ?)")));
     int small = 0, large = 0;
     for (int row = 1; row <= parts; ++row) {
         double cycle = 0;
@@ -326,6 +360,7 @@ void tst_questions::medianOfManyParts() {
         insert.addBindValue(started);
         insert.addBindValue(started);
         insert.addBindValue(cycle);
+        insert.addBindValue(cycle + 1);
         QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
     }
     QVERIFY(db.commit());
@@ -334,12 +369,15 @@ void tst_questions::medianOfManyParts() {
     QCOMPARE(rows.size(), std::size_t(1));
     QTEST(rows.front().group, "group");
     QCOMPARE(rows.front().parts, long(parts));
-    QTEST(rows.front().medianCycle, "median");
+    QFETCH(double, median);
+    QCOMPARE(rows.front().medianCycle.value_or(-1), median);
+    QCOMPARE(rows.front().medianTest.value_or(-1), median + 1);
 }
 
-// A journal written before the failed comparisons had their index: opened again, it gains the index and
-// its failures are counted as before.
-void tst_questions::olderJournalGainsTheFailureIndex() {
+// A journal of the version before (no modes, one time per part): the questions, which only read, refuse
+// it and leave it as it was; once a station opens it, it is brought up to date, its old failures named
+// by their old text, and answered.
+void tst_questions::olderJournalIsAnsweredOnceUpToDate() {
     QTemporaryDir here;
     QVERIFY(here.isValid());
     const QString path = here.filePath(QStringLiteral("old.sqlite"));
@@ -350,17 +388,73 @@ void tst_questions::olderJournalGainsTheFailureIndex() {
         old.record(runId, QStringLiteral("S1"), part("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2"), openPair("5-6")}));
         old.record(runId, QStringLiteral("S2"), part("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), openPair("5-6")}));
         QSqlQuery query(old.database());
-        QVERIFY(query.exec(QStringLiteral("DROP INDEX comparisons_failed")));
-        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version = 1")));
+        for (const char* statement :
+             {"DROP INDEX comparisons_failed", "ALTER TABLE comparisons DROP COLUMN mode",
+              "ALTER TABLE comparisons DROP COLUMN expected_value", "ALTER TABLE comparisons DROP COLUMN measured_value",
+              "ALTER TABLE parts DROP COLUMN test_s", "ALTER TABLE parts DROP COLUMN cycle_s",
+              "ALTER TABLE parts ADD COLUMN cycle_s DOUBLE PRECISION NOT NULL DEFAULT 1",
+              "CREATE INDEX comparisons_failed ON comparisons (part_id, kind, pins, reason) WHERE passed = 0",
+              "PRAGMA user_version = 2"})
+            QVERIFY2(query.exec(QLatin1String(statement)), qPrintable(query.lastError().text()));
     }
-    results::journal reopened(path);
-    QSqlQuery query(reopened.database());
-    QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'comparisons_failed'")) && query.next());
-    QCOMPARE(query.value(0).toInt(), 1);
+    const auto bytes = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    QVERIFY(!before.isEmpty());
+    try {
+        results::journal_reader reader(path);
+        QFAIL("an older journal was opened for the questions");
+    } catch (const results::error& e) {
+        QVERIFY2(e.message().contains(QLatin1String("older version (schema 2")) && e.message().contains(QLatin1String("results push")),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(bytes(), before);
+
+    { results::journal station(path); }  // as a station opens it
+    results::journal_reader reader(path);
     QStringList found;
-    for (const results::failure_row& r : results::questions(reopened.database()).failures(10))
-        found << QStringLiteral("%1|%2").arg(r.text).arg(r.count);
+    for (const results::failure_row& r : results::questions(reader.database()).failures(10))
+        found << QStringLiteral("%1|%2").arg(r.mode).arg(r.count);
     QCOMPARE(found, (QStringList{"pair 5-6: missing (open)|2", "pair 1-2: drop 1.500V, expected 1.800V|1"}));
+    const std::vector<results::summary_row> summary = results::questions(reader.database()).summary({}, {}, results::grouping::none);
+    QCOMPARE(summary.size(), std::size_t(1));
+    QVERIFY(!summary.front().medianTest && !summary.front().medianCycle);
+}
+
+// The questions never create, write or turn into a database what they are given.
+void tst_questions::readerRefuses_data() {
+    QTest::addColumn<QByteArray>("content");  // "none": no file at all
+    QTest::addColumn<QString>("error");
+    QTest::newRow("missing") << QByteArray("none") << "no results database there";
+    QTest::newRow("empty") << QByteArray() << "is empty, not a results database";
+    QTest::newRow("text") << QByteArray("S1,PASS\n") << "is not a results database";
+}
+
+void tst_questions::readerRefuses() {
+    QFETCH(QByteArray, content);
+    QTemporaryDir here;
+    QVERIFY(here.isValid());
+    const QString path = here.filePath(QStringLiteral("results.sqlite"));
+    if (content != "none") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    try {
+        results::journal_reader reader(path);
+        QFAIL("opened");
+    } catch (const results::error& e) {
+        QFETCH(QString, error);
+        QVERIFY2(e.message().contains(path) && e.message().contains(error), qPrintable(e.message()));
+    }
+    QFile after(path);
+    if (content == "none")
+        QVERIFY(!after.exists());
+    else
+        QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray("gone"), content);
+    QCOMPARE(QDir(here.path()).entryList(QDir::Files), content == "none" ? QStringList{} : QStringList{"results.sqlite"});
 }
 
 void tst_questions::csvRecord_data() {
@@ -378,6 +472,25 @@ void tst_questions::csvRecord_data() {
 void tst_questions::csvRecord() {
     QFETCH(QStringList, fields);
     QTEST(results::csvRecord(fields), "record");
+}
+
+void tst_questions::csvText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("formula") << "=HYPERLINK(\"http://x\")" << "'=HYPERLINK(\"http://x\")";
+    QTest::newRow("plus") << "+1+2" << "'+1+2";
+    QTest::newRow("minus") << "-2+3" << "'-2+3";
+    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
+    QTest::newRow("tab") << "\t=1" << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1" << "'\r=1";
+    QTest::newRow("inside is harmless") << "S1=2" << "S1=2";
+    QTest::newRow("plain") << "pair 5-6: missing (open)" << "pair 5-6: missing (open)";
+    QTest::newRow("empty") << "" << "";
+}
+
+void tst_questions::csvText() {
+    QFETCH(QString, text);
+    QTEST(results::csvText(text), "cell");
 }
 
 void tst_questions::alignedTable() {

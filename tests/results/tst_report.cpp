@@ -39,6 +39,11 @@ const QString weirdStation = QStringLiteral("ST-<b>&\"B\"");
 bool open56(int i) { return i == 3 || i == 7 || i == 20 || i == 30 || i == 60 || i == 70; }
 bool stuckButton(int i) { return i == 10 || i == 15 || i == 61; }
 bool deadPad(int i) { return i == 90; }
+// Parts that also judged pair 1-2's drop 1->2 out of tolerance, and what it measured. The comparison alone
+// says so: the drops' figures come from the board's records, which stay as below.
+std::optional<double> highDrop(int i) {
+    return i == 3 ? std::optional(2.00) : i == 7 ? std::optional(2.04) : i == 20 ? std::optional(2.06) : std::nullopt;
+}
 
 station::comparison pairComparison(const char* pins, const char* expected, bool open) {
     const QString words = QString::fromLatin1(expected);
@@ -51,9 +56,21 @@ station::part_result partNumber(int i) {
     station::part_result p;
     const QDateTime day = i <= 51 ? at("2026-12-07T08:00:00.000Z") : at("2026-12-08T08:00:00.000Z");
     p.started = day.addSecs(120 * (i <= 51 ? i : i - 51));
+    // Tests of 1, 1.5 and 2 s in turn, a third of the parts each; a cycle of 3 s, but the last part was
+    // never removed.
+    p.testSeconds = 1 + (i % 3) * 0.5;
     p.cycleSeconds = 3;
+    p.removed = i != 102;
     p.ended = p.started.addSecs(3);
-    p.comparisons = {pairComparison("1-2", "Led anode to Led cathode, 1.800V / -0.020V", false),
+    station::comparison pair12 = pairComparison("1-2", "Led anode to Led cathode, 1.800V / -0.020V", false);
+    if (highDrop(i)) {
+        pair12.passed = false;
+        pair12.reason = QStringLiteral("out of tolerance");
+        pair12.mode = QStringLiteral("pair 1-2: drop 1->2 out of tolerance");
+        pair12.expectedValue = 1.8;
+        pair12.measuredValue = highDrop(i);
+    }
+    p.comparisons = {pair12,
                      pairComparison("3-4", "Led anode to Led cathode, 0.600V / 0.000V", false),
                      pairComparison("5-6", "Led anode to Led cathode, 1.900V / -0.020V", open56(i)),
                      {QStringLiteral("button"), QStringLiteral("12 (common 14)"), !stuckButton(i), QStringLiteral("Button ON"),
@@ -219,7 +236,8 @@ private:
 
 // 102 parts of one program (tolerance 0.10 V), 51 a day on two stations, one of them named with
 // markup. 100 units: parts 4 and 62 retest the failed parts 3 and 61.
-//   failed: 5-6 open: 3 7 20 30 60 70; button stuck: 10 15 61; touch pad dead: 90
+//   failed: 5-6 open: 3 7 20 30 60 70; button stuck: 10 15 61; touch pad dead: 90; and 3, 7, 20 also
+//   drop 1->2 out of tolerance at 2.00, 2.04 and 2.06 V
 void tst_report::initTestCase() {
     QVERIFY(dir.isValid());
     journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
@@ -242,8 +260,13 @@ void tst_report::totals() {
     QCOMPARE(all.total.failed, 10L);
     QCOMPARE(all.total.units, 100L);
     // First pass: the ten failed parts are each a unit's first. Final: units 3 and 61 passed on retest.
-    QCOMPARE(all.total.firstPassYield, 90.0);
-    QCOMPARE(all.total.finalYield, 92.0);
+    QCOMPARE(all.total.firstPassYield.value_or(-1), 90.0);
+    QCOMPARE(all.total.finalYield.value_or(-1), 92.0);
+    // 34 tests of each time: the 51st and 52nd are 1.5 s. The part never removed has no cycle.
+    QCOMPARE(all.total.medianTest.value_or(-1), 1.5);
+    QCOMPARE(all.total.medianCycle.value_or(-1), 3.0);
+    const QByteArray page = html(all);
+    QVERIFY(page.contains("Median test") && page.contains("1.500 s") && page.contains("Median cycle") && page.contains("3.000 s"));
     QCOMPARE(all.stations, QStringList({weirdStation, QStringLiteral("ST-A")}));
     QCOMPARE(all.programs.size(), std::size_t(1));
     QCOMPARE(all.programs[0].path, QStringLiteral("/parts/alpha.part"));
@@ -258,11 +281,11 @@ void tst_report::yieldsByDay() {
     // 7 Dec: 51 parts, 50 units, 6 failed first, 5 failed finally (3 retested). 8 Dec: 4 and 3.
     QCOMPARE(all.yields[0].group, QStringLiteral("2026-12-07"));
     QCOMPARE(all.yields[0].parts, 51L);
-    QCOMPARE(all.yields[0].firstPassYield, 88.0);
-    QCOMPARE(all.yields[0].finalYield, 90.0);
+    QCOMPARE(all.yields[0].firstPassYield.value_or(-1), 88.0);
+    QCOMPARE(all.yields[0].finalYield.value_or(-1), 90.0);
     QCOMPARE(all.yields[1].group, QStringLiteral("2026-12-08"));
-    QCOMPARE(all.yields[1].firstPassYield, 92.0);
-    QCOMPARE(all.yields[1].finalYield, 94.0);
+    QCOMPARE(all.yields[1].firstPassYield.value_or(-1), 92.0);
+    QCOMPARE(all.yields[1].finalYield.value_or(-1), 94.0);
 }
 
 void tst_report::yieldsByHourOnOneDay() {
@@ -279,15 +302,23 @@ void tst_report::yieldsByHourOnOneDay() {
 }
 
 void tst_report::paretoOrderAndShares() {
-    QCOMPARE(all.failures.size(), std::size_t(3));
-    QCOMPARE(all.failures[0].text, QStringLiteral("pair 5-6: missing (open)"));
+    // 13 failed comparisons; the three drops out of tolerance are one mode, whatever they measured.
+    QCOMPARE(all.failures.size(), std::size_t(4));
+    QCOMPARE(all.failures[0].mode, QStringLiteral("pair 5-6: missing (open)"));
     QCOMPARE(all.failures[0].count, 6L);
-    QCOMPARE(all.failures[0].cumulativePercent, 60.0);
-    QCOMPARE(all.failures[1].text, QStringLiteral("button 12 (common 14): reads OFF, expected ON"));
+    QVERIFY(!all.failures[0].measuredMin && !all.failures[0].measuredMax);
+    QCOMPARE(all.failures[1].mode, QStringLiteral("button 12 (common 14): reads OFF, expected ON"));
     QCOMPARE(all.failures[1].count, 3L);
-    QCOMPARE(all.failures[1].cumulativePercent, 90.0);
-    QCOMPARE(all.failures[2].text, QStringLiteral("touch 16: reads OFF, expected ON"));
-    QCOMPARE(all.failures[2].cumulativePercent, 100.0);
+    QCOMPARE(all.failures[2].mode, QStringLiteral("pair 1-2: drop 1->2 out of tolerance"));
+    QCOMPARE(all.failures[2].count, 3L);
+    QCOMPARE(all.failures[2].measuredMin.value_or(-1), 2.00);
+    QCOMPARE(all.failures[2].measuredMax.value_or(-1), 2.06);
+    QCOMPARE(all.failures[3].mode, QStringLiteral("touch 16: reads OFF, expected ON"));
+    const double shares[] = {600.0 / 13, 900.0 / 13, 1200.0 / 13, 100};
+    for (std::size_t i = 0; i < 4; ++i)
+        QCOMPARE(all.failures[i].cumulativePercent, shares[i]);
+    const QByteArray page = html(all);
+    QVERIFY(page.contains("2.000 .. 2.060 V"));
 }
 
 void tst_report::paretoChartDrawsTheShares() {
@@ -298,17 +329,18 @@ void tst_report::paretoChartDrawsTheShares() {
             pareto = svg;
     QVERIFY(!pareto.isEmpty());
     const chart_reading c = readChart(pareto, QStringLiteral("#2563a6"));
-    // Bars 6, 3 and 1 high, in that order.
-    QCOMPARE(c.barHeights.size(), std::size_t(3));
+    // Bars 6, 3, 3 and 1 high, in that order.
+    QCOMPARE(c.barHeights.size(), std::size_t(4));
     QVERIFY(c.barHeights[0] > 0);
     QVERIFY(std::fabs(c.barHeights[1] / c.barHeights[0] - 0.5) < 0.01);
-    QVERIFY(std::fabs(c.barHeights[2] / c.barHeights[0] - 1.0 / 6) < 0.01);
+    QVERIFY(std::fabs(c.barHeights[2] / c.barHeights[0] - 0.5) < 0.01);
+    QVERIFY(std::fabs(c.barHeights[3] / c.barHeights[0] - 1.0 / 6) < 0.01);
     // The line on the right axis: its labels sit 4 below their grid lines.
     QVERIFY(c.labelY.count(QStringLiteral("0%")) && c.labelY.count(QStringLiteral("100%")));
     const double zero = c.labelY.at(QStringLiteral("0%")) - 4, hundred = c.labelY.at(QStringLiteral("100%")) - 4;
-    QCOMPARE(c.lineY.size(), std::size_t(3));
-    const double shares[] = {60, 90, 100};
-    for (std::size_t i = 0; i < 3; ++i)
+    QCOMPARE(c.lineY.size(), std::size_t(4));
+    const double shares[] = {600.0 / 13, 900.0 / 13, 1200.0 / 13, 100};
+    for (std::size_t i = 0; i < 4; ++i)
         QVERIFY2(std::fabs((zero - c.lineY[i]) / (zero - hundred) * 100 - shares[i]) < 0.5, qPrintable(QString::number(i)));
 }
 
@@ -414,16 +446,24 @@ void tst_report::jsonLines() {
         records.push_back(doc.object());
         kinds << doc.object().value(QStringLiteral("record")).toString();
     }
-    QCOMPARE(kinds, QStringList({"period", "yield", "yield", "failure", "failure", "failure", "drop", "drop", "drop", "drop",
+    QCOMPARE(kinds, QStringList({"period", "yield", "yield", "failure", "failure", "failure", "failure", "drop", "drop", "drop", "drop",
                                  "drop", "drop", "drift", "drift", "drift", "drift", "drift", "drift"}));
     const QJsonObject period = records[0];
     QCOMPARE(period.value(QStringLiteral("parts")).toInt(), 102);
-    QCOMPARE(period.value(QStringLiteral("first_pass_yield")).toDouble(), 90.0);
-    QCOMPARE(period.value(QStringLiteral("final_yield")).toDouble(), 92.0);
+    QCOMPARE(period.value(QStringLiteral("first_pass_yield_percent")).toDouble(), 90.0);
+    QCOMPARE(period.value(QStringLiteral("final_yield_percent")).toDouble(), 92.0);
+    QCOMPARE(period.value(QStringLiteral("median_test_s")).toDouble(), 1.5);
+    QCOMPARE(period.value(QStringLiteral("median_cycle_s")).toDouble(), 3.0);
     QVERIFY(period.value(QStringLiteral("since")).isNull());
     QCOMPARE(records[1].value(QStringLiteral("day")).toString(), QStringLiteral("2026-12-07"));
-    QCOMPARE(records[4].value(QStringLiteral("cumulative_percent")).toDouble(), 90.0);
-    const QJsonObject d12 = records[6];
+    QCOMPARE(records[1].value(QStringLiteral("first_pass_yield_percent")).toDouble(), 88.0);
+    QCOMPARE(records[4].value(QStringLiteral("cumulative_percent")).toDouble(), 69.230769);
+    QVERIFY(records[4].value(QStringLiteral("measured_min")).isNull());
+    QCOMPARE(records[5].value(QStringLiteral("mode")).toString(), QStringLiteral("pair 1-2: drop 1->2 out of tolerance"));
+    QCOMPARE(records[5].value(QStringLiteral("count")).toInt(), 3);
+    QCOMPARE(records[5].value(QStringLiteral("measured_min")).toDouble(), 2.0);
+    QCOMPARE(records[5].value(QStringLiteral("measured_max")).toDouble(), 2.06);
+    const QJsonObject d12 = records[7];
     QCOMPARE(d12.value(QStringLiteral("program")).toString(), QStringLiteral("/parts/alpha.part"));
     QCOMPARE(d12.value(QStringLiteral("pair")).toString(), QStringLiteral("1-2"));
     QCOMPARE(d12.value(QStringLiteral("direction")).toString(), QStringLiteral("1->2"));
@@ -433,12 +473,12 @@ void tst_report::jsonLines() {
     QCOMPARE(d12.value(QStringLiteral("cpk")).toDouble(), 0.773956);
     QCOMPARE(d12.value(QStringLiteral("expected")).toDouble(), 1.8);
     QCOMPARE(d12.value(QStringLiteral("tolerance")).toDouble(), 0.1);
-    QVERIFY(records[10].value(QStringLiteral("cpk")).isNull());  // 5->6: no spread
-    QCOMPARE(records[12].value(QStringLiteral("direction")).toString(), QStringLiteral("1->2"));
-    QCOMPARE(records[12].value(QStringLiteral("flagged")).toBool(), true);
-    QCOMPARE(records[12].value(QStringLiteral("first_mean")).toDouble(), 1.8);
-    QCOMPARE(records[12].value(QStringLiteral("last_mean")).toDouble(), 1.86);
-    QCOMPARE(records[14].value(QStringLiteral("flagged")).toBool(), false);
+    QVERIFY(records[11].value(QStringLiteral("cpk")).isNull());  // 5->6: no spread
+    QCOMPARE(records[13].value(QStringLiteral("direction")).toString(), QStringLiteral("1->2"));
+    QCOMPARE(records[13].value(QStringLiteral("flagged")).toBool(), true);
+    QCOMPARE(records[13].value(QStringLiteral("first_mean")).toDouble(), 1.8);
+    QCOMPARE(records[13].value(QStringLiteral("last_mean")).toDouble(), 1.86);
+    QCOMPARE(records[15].value(QStringLiteral("flagged")).toBool(), false);
 }
 
 void tst_report::htmlIsWellFormedAndEscaped() {
@@ -561,6 +601,9 @@ void tst_report::emptyPeriod() {
     QCOMPARE(period.value(QStringLiteral("record")).toString(), QStringLiteral("period"));
     QCOMPARE(period.value(QStringLiteral("parts")).toInt(), 0);
     QCOMPARE(period.value(QStringLiteral("since")).toString(), QStringLiteral("2027-01-01T00:00:00.000Z"));
+    // No part, no figure: none of them is 0.
+    for (const char* none : {"first_pass_yield_percent", "final_yield_percent", "median_test_s", "median_cycle_s"})
+        QVERIFY2(period.value(QLatin1String(none)).isNull(), none);
 }
 
 void tst_report::postgresqlGivesTheSameFigures() {

@@ -345,7 +345,13 @@ private slots:
         QFETCH(QString, reason);
         QFETCH(QString, line);
         QFETCH(QString, failure);
-        const station::comparison c{kind, item, passed, QStringLiteral("what was expected"), measured, reason};
+        station::comparison c;
+        c.kind = kind;
+        c.item = item;
+        c.passed = passed;
+        c.expected = QStringLiteral("what was expected");
+        c.measured = measured;
+        c.reason = reason;
         QCOMPARE(station::comparisonLine(c), line);
         if (!passed)
             QCOMPARE(station::failureText(c), failure);
@@ -413,45 +419,65 @@ private slots:
         QCOMPARE(tally.parts(), 0L);
         QCOMPARE(tally.passed(), 0L);
         QCOMPARE(tally.failed(), 0L);
-        QCOMPARE(tally.yieldPercent(), 0.0);
-        QCOMPARE(tally.medianCycle(), 0.0);
+        QVERIFY(!tally.yieldPercent());
+        QVERIFY(!tally.medianTest());
+        QVERIFY(!tally.medianCycle());
     }
 
+    // Verdicts: P passed, F failed, N passed but not on record. Each part is tested for its time and
+    // removed after twice that, but for the parts marked in `kept`, never removed.
     void tally_data() {
-        QTest::addColumn<QList<bool>>("passes");
-        QTest::addColumn<QList<double>>("cycles");
+        QTest::addColumn<QString>("verdicts");
+        QTest::addColumn<QList<double>>("times");
+        QTest::addColumn<QString>("kept");
         QTest::addColumn<long>("passed");
+        QTest::addColumn<long>("failed");
         QTest::addColumn<double>("yield");
         QTest::addColumn<double>("median");
+        QTest::addColumn<double>("medianCycle");
 
-        QTest::newRow("one part") << QList<bool>{true} << QList<double>{4.5} << 1L << 100.0 << 4.5;
-        QTest::newRow("one failed part") << QList<bool>{false} << QList<double>{4.5} << 0L << 0.0 << 4.5;
-        QTest::newRow("odd, unsorted") << QList<bool>{true, false, true} << QList<double>{3.0, 1.0, 2.0} << 2L
-                                       << 66.666666666666667 << 2.0;
-        QTest::newRow("even: mean of the middle two") << QList<bool>{false, true, false, false}
-                                                      << QList<double>{4.0, 1.0, 3.5, 2.0} << 1L << 25.0 << 2.75;
-        QTest::newRow("two parts") << QList<bool>{true, true} << QList<double>{5.0, 1.0} << 2L << 100.0 << 3.0;
-        QTest::newRow("even with repeats") << QList<bool>{true, true, true, false, true, false}
-                                           << QList<double>{2.0, 9.0, 2.0, 1.0, 2.0, 7.0} << 4L << 66.666666666666667
-                                           << 2.0;
-        QTest::newRow("odd, an outlier does not move it") << QList<bool>{true, true, true, true, true}
-                                                          << QList<double>{1.2, 1.1, 100.0, 1.3, 1.0} << 5L << 100.0
-                                                          << 1.2;
+        QTest::newRow("one part") << "P" << QList<double>{4.5} << "" << 1L << 0L << 100.0 << 4.5 << 9.0;
+        QTest::newRow("one failed part") << "F" << QList<double>{4.5} << "" << 0L << 1L << 0.0 << 4.5 << 9.0;
+        QTest::newRow("odd, unsorted") << "PFP" << QList<double>{3.0, 1.0, 2.0} << "" << 2L << 1L << 66.666666666666667
+                                       << 2.0 << 4.0;
+        QTest::newRow("even: mean of the middle two") << "FPFF" << QList<double>{4.0, 1.0, 3.5, 2.0} << "" << 1L << 3L
+                                                      << 25.0 << 2.75 << 5.5;
+        QTest::newRow("even with repeats") << "PPPFPF" << QList<double>{2.0, 9.0, 2.0, 1.0, 2.0, 7.0} << "" << 4L << 2L
+                                           << 66.666666666666667 << 2.0 << 4.0;
+        QTest::newRow("odd, an outlier does not move it") << "PPPPP" << QList<double>{1.2, 1.1, 100.0, 1.3, 1.0} << ""
+                                                          << 5L << 0L << 100.0 << 1.2 << 2.4;
+        QTest::newRow("not on record: neither passed nor failed") << "PN" << QList<double>{1.0, 3.0} << "" << 1L << 0L
+                                                                  << 50.0 << 2.0 << 4.0;
+        QTest::newRow("a part never removed has no cycle") << "PPF" << QList<double>{1.0, 2.0, 3.0} << "  x" << 2L << 1L
+                                                           << 66.666666666666667 << 2.0 << 3.0;
     }
     void tally() {
-        QFETCH(QList<bool>, passes);
-        QFETCH(QList<double>, cycles);
+        QFETCH(QString, verdicts);
+        QFETCH(QList<double>, times);
+        QFETCH(QString, kept);
         QFETCH(long, passed);
+        QFETCH(long, failed);
         QFETCH(double, yield);
         QFETCH(double, median);
+        QFETCH(double, medianCycle);
         station::run_tally tally;
-        for (int i = 0; i < passes.size(); ++i)
-            tally.add(passes.at(i), cycles.at(i));
-        QCOMPARE(tally.parts(), long(passes.size()));
+        for (int i = 0; i < verdicts.size(); ++i) {
+            station::part_result part;
+            part.passed = verdicts.at(i) != QLatin1Char('F');
+            if (verdicts.at(i) == QLatin1Char('N'))
+                part.recordProblem = QStringLiteral("database is locked");
+            part.testSeconds = times.at(i);
+            part.removed = kept.size() <= i || kept.at(i) != QLatin1Char('x');
+            part.cycleSeconds = part.removed ? 2 * times.at(i) : 0;
+            tally.add(part);
+        }
+        QCOMPARE(tally.parts(), long(verdicts.size()));
         QCOMPARE(tally.passed(), passed);
-        QCOMPARE(tally.failed(), long(passes.size()) - passed);
-        QCOMPARE(tally.yieldPercent(), yield);
-        QCOMPARE(tally.medianCycle(), median);
+        QCOMPARE(tally.failed(), failed);
+        QCOMPARE(tally.notRecorded(), long(verdicts.size()) - passed - failed);
+        QCOMPARE(tally.yieldPercent().value_or(-1), yield);
+        QCOMPARE(tally.medianTest().value_or(-1), median);
+        QCOMPARE(tally.medianCycle().value_or(-1), medianCycle);
     }
 
     // ---- what a part calls for ----

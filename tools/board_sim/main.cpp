@@ -10,6 +10,8 @@
 
 #include "device/part_file.h"
 
+#include <rx48p_version.h>
+
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -39,6 +41,10 @@ int main(int argc, char** argv) {
     using namespace board_sim;
     try {
         const options opts = parse_options(argc, argv);
+        if (opts.version && !opts.help) {
+            std::fputs("rx48p-board-sim " RX48P_VERSION "\n", stdout);
+            return exit_ok;
+        }
         if (opts.help) {
             std::fputs(help_text(), stdout);
             return exit_ok;

@@ -67,6 +67,10 @@ private:
             opts.help = true;
             return;
         }
+        if (arg == "--version") {
+            opts.version = true;
+            return;
+        }
         if (arg.rfind("--", 0) != 0)
             throw std::invalid_argument("unexpected argument '" + arg + "'");
         std::string name = arg;
@@ -307,6 +311,7 @@ Other:
   --timestamps          start every log line with the monotonic clock's time in seconds
                         (CLOCK_MONOTONIC, 6 decimals), to match it with the terminal's clock
   -h, --help            show this help and exit
+      --version         show the version and exit
 
 Device file: one item a line, '#' starts a comment.
   firmware 1.4.2

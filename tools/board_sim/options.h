@@ -14,6 +14,7 @@ namespace board_sim {
 
 struct options {
     bool help = false;
+    bool version = false;
     bool print_device = false;
     bool raw = false;          // log every chunk read from the line too
     std::string port;          // empty: create a pseudo-terminal

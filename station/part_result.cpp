@@ -1,0 +1,20 @@
+#include "station/part_result.h"
+
+namespace station {
+
+verdict verdictOf(const part_result& part) {
+    if (!part.recordProblem.isEmpty())
+        return verdict::not_recorded;
+    return part.passed ? verdict::pass : verdict::fail;
+}
+
+QString verdictWord(verdict v) {
+    switch (v) {
+    case verdict::pass: return QStringLiteral("PASS");
+    case verdict::fail: return QStringLiteral("FAIL");
+    case verdict::not_recorded: return QStringLiteral("NOT RECORDED");
+    }
+    return QString();
+}
+
+}  // namespace station
