@@ -9,6 +9,8 @@
 #include "device/reports.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFileInfo>
 #include <QUuid>
 
@@ -99,8 +101,22 @@ journal::journal(const QString& path, const journal_options& options)
 
     const QString cannotWrite = QStringLiteral("cannot write %1").arg(file);
     {
-        QSqlQuery query = sql::run(db, QStringLiteral("PRAGMA journal_mode=WAL"), {}, cannotWrite);
-        if (!query.next() || query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+        // A new file turned to WAL by two programs at once: SQLite answers the second "locked" at once,
+        // without its busy handler, so it is asked again within the busy time-out.
+        QElapsedTimer waited;
+        waited.start();
+        QString mode;
+        for (;;) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next()) {
+                mode = query.value(0).toString();
+                break;
+            }
+            if (waited.elapsed() >= options.busyTimeoutMs)
+                throw error(QStringLiteral("%1: %2").arg(cannotWrite, sql::why(query.lastError())));
+            QThread::msleep(20);
+        }
+        if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
             throw error(QStringLiteral("%1: SQLite refused the write-ahead log").arg(cannotWrite));
     }
     sql::run(db, QStringLiteral("PRAGMA synchronous=FULL"), {}, cannotWrite);
