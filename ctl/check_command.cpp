@@ -2,6 +2,7 @@
 
 #include "ctl/command_loop.h"
 #include "ctl/comparison_json.h"
+#include "ctl/figures.h"
 #include "ctl/part_records.h"
 #include "ctl/traffic_printer.h"
 #include "ctl/trouble_exit.h"
@@ -71,7 +72,7 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
             out.record({{QStringLiteral("record"), QStringLiteral("check")},
                         {QStringLiteral("expected"), inv.expectedFile},
                         {QStringLiteral("tolerance"), inv.tolerance},
-                        {QStringLiteral("serial"), part.serial.isEmpty() ? QJsonValue() : QJsonValue(part.serial)},
+                        {QStringLiteral("serial"), jsonOrNull(part.serial)},
                         {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
                         {QStringLiteral("verdict"), station::verdictWord(station::verdictOf(part))},
                         {QStringLiteral("test_s"), part.testSeconds},
@@ -84,9 +85,9 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
             QString verdict = failed ? QStringLiteral("FAIL: %1 of %2 comparisons failed").arg(failed).arg(total)
                                      : QStringLiteral("PASS: %1 comparisons passed").arg(total);
             if (!part.recordProblem.isEmpty())
-                verdict = QStringLiteral("NOT RECORDED: measured %1, not on record").arg(failed ? QStringLiteral("FAIL") : QStringLiteral("PASS"));
+                verdict = QStringLiteral("NOT RECORDED: ") + station::notOnRecordNote(part);
             out.line(verdict + (part.serial.isEmpty() ? QString() : QStringLiteral(", serial ") + part.serial) +
-                     QStringLiteral(", test %1 s").arg(QString::number(part.testSeconds, 'f', 3)));
+                     QStringLiteral(", test ") + secondsText(part.testSeconds));
         }
         if (junit.isOpen())
             junit.addPart(QFileInfo(inv.expectedFile).completeBaseName() +

@@ -44,6 +44,8 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
                                     "them when the server is back")
                          .arg(reason));
     });
+    // The cycle of a part already on record, added at its removal: the part stays, its cycle is missing.
+    connect(&records, &results::station_records::problem, this, [](const QString& reason) { diagnose(reason); });
     const QString why =
         records.open(inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile, inv.server);
     if (!why.isEmpty()) {

@@ -1,5 +1,7 @@
 #include "ctl/results_command.h"
 
+#include "ctl/figures.h"
+
 #include "results/aligned_table.h"
 #include "results/csv.h"
 #include "results/default_location.h"
@@ -24,19 +26,6 @@
 namespace ctl {
 
 namespace {
-
-// A figure of an empty set: none, not 0.
-const QString none = QStringLiteral("-");
-
-QString percent(const std::optional<double>& value) {
-    return value ? QString::number(*value, 'f', 1) + QStringLiteral(" %") : none;
-}
-
-QString seconds(const std::optional<double>& value) {
-    return value ? QString::number(*value, 'f', 3) + QStringLiteral(" s") : none;
-}
-
-QJsonValue number(const std::optional<double>& value) { return value ? QJsonValue(*value) : QJsonValue(); }
 
 // Numbers in a CSV cell as they are, in the fewest digits that read back the same.
 QString csvNumber(const std::optional<double>& value) {
@@ -66,18 +55,18 @@ void summary(const results::questions& ask, const invocation& inv, output& out) 
                                {QStringLiteral("passed"), static_cast<double>(r.passed)},
                                {QStringLiteral("failed"), static_cast<double>(r.failed)},
                                {QStringLiteral("units"), static_cast<double>(r.units)},
-                               {QStringLiteral("first_pass_yield_percent"), number(r.firstPassYield)},
-                               {QStringLiteral("final_yield_percent"), number(r.finalYield)},
-                               {QStringLiteral("median_test_s"), number(r.medianTest)},
-                               {QStringLiteral("median_cycle_s"), number(r.medianCycle)}};
+                               {QStringLiteral("first_pass_yield_percent"), jsonOrNull(r.firstPassYield)},
+                               {QStringLiteral("final_yield_percent"), jsonOrNull(r.finalYield)},
+                               {QStringLiteral("median_test_s"), jsonOrNull(r.medianTest)},
+                               {QStringLiteral("median_cycle_s"), jsonOrNull(r.medianCycle)}};
             if (!inv.by.isEmpty())
                 record.insert(inv.by, r.group);
             out.record(record);
             continue;
         }
         QStringList row{QString::number(r.parts), QString::number(r.passed), QString::number(r.failed),
-                        percent(r.firstPassYield), percent(r.finalYield), seconds(r.medianTest),
-                        seconds(r.medianCycle)};
+                        percentText(r.firstPassYield), percentText(r.finalYield), secondsText(r.medianTest),
+                        secondsText(r.medianCycle)};
         if (!inv.by.isEmpty())
             row.prepend(r.group);
         rows.push_back(row);
@@ -98,10 +87,10 @@ void failures(const results::questions& ask, const invocation& inv, output& out)
                         {QStringLiteral("mode"), r.mode},
                         {QStringLiteral("count"), static_cast<double>(r.count)},
                         {QStringLiteral("cumulative_percent"), r.cumulativePercent},
-                        {QStringLiteral("measured_min"), number(r.measuredMin)},
-                        {QStringLiteral("measured_max"), number(r.measuredMax)}});
+                        {QStringLiteral("measured_min"), jsonOrNull(r.measuredMin)},
+                        {QStringLiteral("measured_max"), jsonOrNull(r.measuredMax)}});
         else
-            rows.push_back({QString::number(r.count), percent(r.cumulativePercent), r.mode, results::measuredRange(r)});
+            rows.push_back({QString::number(r.count), percentText(r.cumulativePercent), r.mode, results::measuredRange(r)});
     }
     if (!inv.json)
         table(out, {"count", "cumulative", "mode", "measured"}, rows);
@@ -148,24 +137,23 @@ void exportRows(const results::questions& ask, const invocation& inv, output& ou
                           .toUtf8());
             continue;
         }
-        const auto textOrNull = [](const QString& t) { return t.isEmpty() ? QJsonValue() : QJsonValue(t); };
         QJsonObject record{{QStringLiteral("record"), QStringLiteral("comparison")},
-                           {QStringLiteral("serial"), textOrNull(r.serial)},
+                           {QStringLiteral("serial"), jsonOrNull(r.serial)},
                            {QStringLiteral("attempt"), r.attempt},
                            {QStringLiteral("station"), r.station},
                            {QStringLiteral("time"), results::utcText(r.started)},
                            {QStringLiteral("verdict"), r.verdict},
                            {QStringLiteral("kind"), r.kind},
                            {QStringLiteral("pins"), r.pins},
-                           {QStringLiteral("expected"), textOrNull(r.expected)},
-                           {QStringLiteral("measured"), textOrNull(r.measured)},
+                           {QStringLiteral("expected"), jsonOrNull(r.expected)},
+                           {QStringLiteral("measured"), jsonOrNull(r.measured)},
                            {QStringLiteral("passed"), r.passed},
-                           {QStringLiteral("reason"), textOrNull(r.reason)},
-                           {QStringLiteral("mode"), textOrNull(r.mode)},
-                           {QStringLiteral("expected_value"), number(r.expectedValue)},
-                           {QStringLiteral("measured_value"), number(r.measuredValue)},
-                           {QStringLiteral("test_s"), number(r.testSeconds)},
-                           {QStringLiteral("cycle_s"), number(r.cycleSeconds)}};
+                           {QStringLiteral("reason"), jsonOrNull(r.reason)},
+                           {QStringLiteral("mode"), jsonOrNull(r.mode)},
+                           {QStringLiteral("expected_value"), jsonOrNull(r.expectedValue)},
+                           {QStringLiteral("measured_value"), jsonOrNull(r.measuredValue)},
+                           {QStringLiteral("test_s"), jsonOrNull(r.testSeconds)},
+                           {QStringLiteral("cycle_s"), jsonOrNull(r.cycleSeconds)}};
         out.record(record);
         if (out.closed())
             return;

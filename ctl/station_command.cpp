@@ -3,6 +3,7 @@
 #include "ctl/check_command.h"
 #include "ctl/command_loop.h"
 #include "ctl/comparison_json.h"
+#include "ctl/figures.h"
 #include "ctl/junit_report.h"
 #include "ctl/part_records.h"
 #include "ctl/serial_scanner.h"
@@ -21,32 +22,16 @@ namespace {
 
 constexpr int reasonsShown = 3;
 
-QString seconds(double s) {
-    return QString::number(s, 'f', 3) + QStringLiteral(" s");
-}
-
-QString secondsOrDash(const std::optional<double>& s) {
-    return s ? seconds(*s) : QStringLiteral("-");
-}
-
-QJsonValue orNull(const std::optional<double>& value) {
-    return value ? QJsonValue(*value) : QJsonValue();
-}
-
-std::optional<double> cycleOf(const station::part_result& part) {
-    return part.removed ? std::optional<double>(part.cycleSeconds) : std::nullopt;
-}
-
 void reportPart(output& out, bool json, bool recording, const station::part_result& part) {
     const station::verdict verdict = station::verdictOf(part);
     if (json) {
         QJsonObject record{{QStringLiteral("record"), QStringLiteral("part")},
                            {QStringLiteral("part"), static_cast<double>(part.number)},
-                           {QStringLiteral("serial"), part.serial.isEmpty() ? QJsonValue() : QJsonValue(part.serial)},
+                           {QStringLiteral("serial"), jsonOrNull(part.serial)},
                            {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
                            {QStringLiteral("verdict"), station::verdictWord(verdict)},
                            {QStringLiteral("test_s"), part.testSeconds},
-                           {QStringLiteral("cycle_s"), orNull(cycleOf(part))},
+                           {QStringLiteral("cycle_s"), jsonOrNull(part.cycleSeconds)},
                            {QStringLiteral("failed"), station::failedCount(part.comparisons)},
                            {QStringLiteral("comparisons"), comparisonsJson(part.comparisons)}};
         if (recording)
@@ -57,10 +42,10 @@ void reportPart(output& out, bool json, bool recording, const station::part_resu
     QString line = QStringLiteral("part %1  ").arg(part.number);
     if (!part.serial.isEmpty())
         line += part.serial + QStringLiteral("  ");
-    line += station::verdictWord(verdict) + QStringLiteral("  test ") + seconds(part.testSeconds) +
-            QStringLiteral("  cycle ") + secondsOrDash(cycleOf(part));
+    line += station::verdictWord(verdict) + QStringLiteral("  test ") + secondsText(part.testSeconds) +
+            QStringLiteral("  cycle ") + secondsText(part.cycleSeconds);
     if (verdict == station::verdict::not_recorded)
-        line += QStringLiteral("  measured %1, not on record").arg(part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+        line += QStringLiteral("  ") + station::notOnRecordNote(part);
     if (!part.passed)
         line += QStringLiteral("  ") + station::firstReasons(part.comparisons, reasonsShown).join(QStringLiteral("; "));
     out.line(line);
@@ -77,9 +62,9 @@ void reportSummary(output& out, bool json, const station::run_tally& t) {
                     {QStringLiteral("passed"), static_cast<double>(t.passed())},
                     {QStringLiteral("failed"), static_cast<double>(t.failed())},
                     {QStringLiteral("not_recorded"), static_cast<double>(t.notRecorded())},
-                    {QStringLiteral("yield_percent"), orNull(t.yieldPercent())},
-                    {QStringLiteral("median_test_s"), orNull(t.medianTest())},
-                    {QStringLiteral("median_cycle_s"), orNull(t.medianCycle())}});
+                    {QStringLiteral("yield_percent"), jsonOrNull(t.yieldPercent())},
+                    {QStringLiteral("median_test_s"), jsonOrNull(t.medianTest())},
+                    {QStringLiteral("median_cycle_s"), jsonOrNull(t.medianCycle())}});
         return;
     }
     QString line = QStringLiteral("summary: ") + count(t.parts(), "part", "parts");
@@ -87,9 +72,8 @@ void reportSummary(output& out, bool json, const station::run_tally& t) {
         line += QStringLiteral(", %1 passed, %2 failed").arg(t.passed()).arg(t.failed());
         if (t.notRecorded() > 0)
             line += QStringLiteral(", %1 not recorded").arg(t.notRecorded());
-        line += QStringLiteral(", yield %1 %, median test %2, median cycle %3")
-                    .arg(QString::number(t.yieldPercent().value_or(0), 'f', 1), secondsOrDash(t.medianTest()),
-                         secondsOrDash(t.medianCycle()));
+        line += QStringLiteral(", yield %1, median test %2, median cycle %3")
+                    .arg(percentText(t.yieldPercent()), secondsText(t.medianTest()), secondsText(t.medianCycle()));
     }
     out.line(line);
 }

@@ -11,7 +11,8 @@ namespace tarnwell {
 // accepted range when `text` is not such a number or lies outside [min, max].
 long parseNumber(const std::string& text, long min, long max, const std::string& what);
 
-// Volts as the board's steps of 0.02 V, e.g. "1.80" -> 90; a value between two steps is refused. An optional trailing "V" is accepted; the result lies in -128..127 (-2.56 V to 2.54 V).
+// Volts as the board's steps of 0.02 V, e.g. "1.80" -> 90; a value between two steps is refused. An
+// optional trailing "V" is accepted; the result lies in -128..127 (-2.56 V to 2.54 V).
 int parseVolts(const std::string& text);
 // Steps of 0.02 V as volts with two decimals: 90 -> "1.80", -1 -> "-0.02".
 std::string formatVolts(int steps);

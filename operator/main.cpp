@@ -9,11 +9,11 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSettings>
-
-#include <rx48p_version.h>
 #include <QTimer>
 
 #include <cstdio>
+
+#include <rx48p_version.h>
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationDomain(QStringLiteral("vexalon.example"));

@@ -19,7 +19,7 @@ void part_history::add(const station::part_result& part) {
     beginInsertRows(QModelIndex(), 0, 0);
     parts.push_front({part.ended.isValid() ? part.ended : QDateTime::currentDateTimeUtc(), part.number, part.serial,
                       station::verdictOf(part), part.testSeconds,
-                      part.removed ? std::optional<double>(part.cycleSeconds) : std::nullopt, partReasons(part)});
+                      part.cycleSeconds, partReasons(part)});
     endInsertRows();
 }
 

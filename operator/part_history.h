@@ -11,8 +11,8 @@
 
 namespace op {
 
-// The last parts of the line, newest first: time, serial, verdict, test time, cycle and reasons. Qt Core only;
-// the view colours the verdicts.
+// The last parts of the line, newest first: time, serial, verdict, test time, cycle and reasons. Qt Core
+// only; the view colours the verdicts.
 class part_history : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -47,6 +47,15 @@ QString partName(long number, const QString& serial) {
 
 }  // namespace
 
+tile_state tileOf(station::verdict verdict) {
+    switch (verdict) {
+    case station::verdict::pass: return tile_state::passed;
+    case station::verdict::fail: return tile_state::failed;
+    case station::verdict::not_recorded: break;
+    }
+    return tile_state::not_recorded;
+}
+
 struct station_session::run {
     explicit run(station::station_settings settings) : engine(client, std::move(settings)) {}
     station::board_client client;
@@ -228,13 +237,8 @@ bool station_session::stopRequested() const {
 tile_state station_session::tile() const {
     if (step == phase::testing)
         return tile_state::testing;
-    if (lastVerdict) {
-        switch (*lastVerdict) {
-        case station::verdict::pass: return tile_state::passed;
-        case station::verdict::fail: return tile_state::failed;
-        case station::verdict::not_recorded: return tile_state::not_recorded;
-        }
-    }
+    if (lastVerdict)
+        return tileOf(*lastVerdict);
     switch (step) {
     case phase::serial:
     case phase::insert:

@@ -18,6 +18,8 @@ namespace op {
 
 // What the verdict tile says.
 enum class tile_state { stopped, starting, waiting, testing, passed, failed, not_recorded };
+// The tile of a judged part, also the colour of its verdict in the table.
+tile_state tileOf(station::verdict verdict);
 
 // Trouble the operator must act on, in the words of what to do.
 struct banner {

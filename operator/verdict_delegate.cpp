@@ -11,11 +11,8 @@ void verdict_delegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     if (index.column() != part_history::verdict)
         return QStyledItemDelegate::paint(painter, option, index);
     const auto verdict = static_cast<station::verdict>(index.data(part_history::verdictRole).toInt());
-    const tile_state state = verdict == station::verdict::pass   ? tile_state::passed
-                             : verdict == station::verdict::fail ? tile_state::failed
-                                                                 : tile_state::not_recorded;
     painter->save();
-    painter->fillRect(option.rect.adjusted(2, 2, -2, -2), verdict_tile::colourOf(state));
+    painter->fillRect(option.rect.adjusted(2, 2, -2, -2), verdict_tile::colourOf(tileOf(verdict)));
     QFont f = option.font;
     f.setBold(true);
     painter->setFont(f);

@@ -10,8 +10,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFileInfo>
+#include <QThread>
 #include <QUuid>
 
 namespace results {
@@ -173,7 +173,7 @@ recorded_part journal::record(const QString& runId, const QString& givenSerial, 
                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
              {recorded.id, runId, sql::textOrNull(serial), recorded.attempt, utcText(part.started), utcText(part.ended),
               part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), part.testSeconds,
-              part.removed ? QVariant(part.cycleSeconds) : sql::nullReal()},
+              realOrNull(part.cycleSeconds)},
              what);
 
     int seq = 0;

@@ -27,8 +27,8 @@ struct recorded_part {
 class journal {
 public:
     // Opens `path`, creating the file if needed (its folder only with createFolder), and brings its tables
-    // to this program's version; any number of programs may do so at once. Refuses a file that is not a results database, one written by a newer version, and one
-    // it cannot write.
+    // to this program's version; any number of programs may do so at once. Refuses a file that is not a
+    // results database, one written by a newer version, and one it cannot write.
     explicit journal(const QString& path, const journal_options& options = {});
     journal(const journal&) = delete;
     journal& operator=(const journal&) = delete;

@@ -30,10 +30,10 @@ QString station_recorder::record(station::part_result& part) {
 }
 
 QString station_recorder::recordCycle(const station::part_result& part) {
-    if (part.recordId.isEmpty() || !part.removed)
+    if (part.recordId.isEmpty() || !part.cycleSeconds)
         return QString();
     try {
-        target.recordCycle(part.recordId, part.cycleSeconds);
+        target.recordCycle(part.recordId, *part.cycleSeconds);
         return QString();
     } catch (const error& e) {
         return e.message();

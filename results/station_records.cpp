@@ -57,7 +57,7 @@ void station_records::attach(station::station_engine& engine, const results::run
         const QString why = recorder->recordCycle(part);
         if (!why.isEmpty())
             emit problem(why);
-        else if (forward && part.removed)
+        else if (forward && part.cycleSeconds)
             forward->forwardNow();
     });
     engine.setRecorder([this](station::part_result& part) {

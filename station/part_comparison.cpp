@@ -42,18 +42,6 @@ bool within(std::int8_t measured, std::int8_t expected, double tolerance) {
     return std::fabs(tarnwell::dropVolts(measured) - tarnwell::dropVolts(expected)) <= tolerance + 1e-9;
 }
 
-// A comparison not yet passed, with what is known of it so far.
-comparison entry(const QString& kind, const QString& item, const QString& expected, const QString& measured = QString(),
-                 const QString& reason = QString()) {
-    comparison c;
-    c.kind = kind;
-    c.item = item;
-    c.expected = expected;
-    c.measured = measured;
-    c.reason = reason;
-    return c;
-}
-
 void setMode(comparison& c, const QString& mode, double expected, double measured) {
     c.mode = mode;
     c.expectedValue = expected;
@@ -67,7 +55,7 @@ QString pairName(std::int8_t a, std::int8_t b) {
 void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_pair_record> measured, double tolerance,
                   std::vector<comparison>& out) {
     for (const pin_pair_record& e : expected) {
-        comparison c = entry(QStringLiteral("pair"), pairName(e.pin_a, e.pin_b), pairText(e));
+        comparison c{QStringLiteral("pair"), pairName(e.pin_a, e.pin_b), false, pairText(e), QString(), QString()};
         auto found = measured.begin();
         while (found != measured.end() && !samePins(*found, e.pin_a, e.pin_b))
             ++found;
@@ -107,8 +95,8 @@ void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_
         out.push_back(c);
     }
     for (const pin_pair_record& m : measured) {
-        comparison c = entry(QStringLiteral("pair"), pairName(m.pin_a, m.pin_b), QString(), pairText(m),
-                     QStringLiteral("not expected (short)"));
+        comparison c{QStringLiteral("pair"), pairName(m.pin_a, m.pin_b), false, QString(), pairText(m),
+                     QStringLiteral("not expected (short)")};
         c.mode = QStringLiteral("pair %1: not expected (short)").arg(c.item);
         out.push_back(c);
     }
@@ -122,8 +110,8 @@ void compareButtons(const std::vector<tarnwell::button_spec>& expected, std::vec
                     std::vector<comparison>& out) {
     const auto stateName = [](bool pressed) { return typeName(pressed ? tarnwell::BUTTON_ON : tarnwell::BUTTON_OFF); };
     for (const tarnwell::button_spec& e : expected) {
-        comparison c =
-            entry(QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(e.pin).arg(e.common), stateName(e.pressed));
+        comparison c{QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(e.pin).arg(e.common), false,
+                     stateName(e.pressed), QString(), QString()};
         auto found = measured.begin();
         while (found != measured.end() && !samePins(*found, e.pin, e.common))
             ++found;
@@ -146,8 +134,8 @@ void compareButtons(const std::vector<tarnwell::button_spec>& expected, std::vec
     }
     for (const pin_pair_record& m : measured) {
         const pin_pair_record b = isButton(m.type_a) ? m : facing(m, m.pin_b);
-        comparison c = entry(QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(b.pin_a).arg(b.pin_b), QString(),
-                             typeName(b.type_a), QStringLiteral("not expected"));
+        comparison c{QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(b.pin_a).arg(b.pin_b), false,
+                     QString(), typeName(b.type_a), QStringLiteral("not expected")};
         c.mode = QStringLiteral("button %1: not expected").arg(b.pin_a);
         out.push_back(c);
     }
@@ -157,7 +145,7 @@ void comparePads(const std::vector<tarnwell::touch_pad>& expected, const std::ve
                  std::vector<comparison>& out) {
     for (const tarnwell::touch_pad& e : expected) {
         const std::uint8_t want = e.touched ? tarnwell::TOUCH_ON : tarnwell::TOUCH_OFF;
-        comparison c = entry(QStringLiteral("touch"), QString::number(e.pin), typeName(want));
+        comparison c{QStringLiteral("touch"), QString::number(e.pin), false, typeName(want), QString(), QString()};
         const tarnwell::cap_pin_record* found = nullptr;
         for (const tarnwell::cap_pin_record& m : measured)
             if (m.pin == e.pin && !found)

@@ -17,4 +17,10 @@ QString verdictWord(verdict v) {
     return QString();
 }
 
+QString notOnRecordNote(const part_result& part) {
+    if (part.recordProblem.isEmpty())
+        return QString();
+    return QStringLiteral("measured %1, not on record").arg(verdictWord(part.passed ? verdict::pass : verdict::fail));
+}
+
 }  // namespace station

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QMetaType>
 
+#include <optional>
+
 #include <vector>
 
 namespace station {
@@ -23,8 +25,7 @@ struct part_result {
     // insertion (for a single check, the first measure) to the verdict, its cycle from the wait for it
     // to its removal; a part not removed has no cycle.
     double testSeconds = 0;
-    double cycleSeconds = 0;  // when removed
-    bool removed = false;
+    std::optional<double> cycleSeconds;  // none: the part was not removed
     QString recordId;       // its id in the journal; empty: not recorded
     QString recordProblem;  // why it could not be recorded; empty: it was, or the run records nothing
 };
@@ -34,6 +35,8 @@ enum class verdict { pass, fail, not_recorded };
 verdict verdictOf(const part_result& part);
 // "PASS", "FAIL", "NOT RECORDED": the words of the text outputs and JSON.
 QString verdictWord(verdict v);
+// What a part not on record measured: "measured PASS, not on record"; empty for a part on record.
+QString notOnRecordNote(const part_result& part);
 
 }  // namespace station
 

@@ -6,8 +6,8 @@ namespace station {
 
 void run_tally::add(const part_result& part) {
     tests.push_back(part.testSeconds);
-    if (part.removed)
-        cycles.push_back(part.cycleSeconds);
+    if (part.cycleSeconds)
+        cycles.push_back(*part.cycleSeconds);
     switch (verdictOf(part)) {
     case verdict::pass: ++passedCount; break;
     case verdict::fail: ++failedCount; break;

@@ -254,8 +254,8 @@ void station_engine::completePart(bool removed) {
         return;
     part_result part = std::move(*inHand);
     inHand.reset();
-    part.removed = removed;
-    part.cycleSeconds = removed ? static_cast<double>(cycle.elapsed()) / 1000.0 : 0.0;
+    if (removed)
+        part.cycleSeconds = static_cast<double>(cycle.elapsed()) / 1000.0;
     done.add(part);
     emit partCompleted(part);
 }

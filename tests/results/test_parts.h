@@ -63,7 +63,6 @@ inline station::part_result part(const char* started, double cycle, std::vector<
     p.ended = p.started.addMSecs(qint64(cycle * 1000));
     p.testSeconds = cycle;
     p.cycleSeconds = cycle;
-    p.removed = true;
     p.comparisons = std::move(comparisons);
     p.passed = true;
     for (const station::comparison& c : p.comparisons)

@@ -46,7 +46,8 @@ station::part_result timedPart(const char* started, double cycle, std::vector<st
                                bool removed = true) {
     station::part_result p = test_parts::part(started, cycle, std::move(comparisons));
     p.testSeconds = cycle / 2;
-    p.removed = removed;
+    if (!removed)
+        p.cycleSeconds.reset();
     return p;
 }
 

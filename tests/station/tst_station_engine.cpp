@@ -45,7 +45,7 @@ struct Trace : QObject {
         connect(&e, &station_engine::buzzerSounded, this, [this](bool ok) { steps << (ok ? "buzzer OK" : "buzzer error"); });
         connect(&e, &station_engine::partRemoved, this, [this](long n) { steps << QStringLiteral("removed %1").arg(n); });
         connect(&e, &station_engine::partCompleted, this, [this](const station::part_result& p) {
-            steps << QStringLiteral("completed %1 %2%3").arg(p.number).arg(p.passed ? "PASS" : "FAIL", p.removed ? "" : " not removed");
+            steps << QStringLiteral("completed %1 %2%3").arg(p.number).arg(p.passed ? "PASS" : "FAIL", p.cycleSeconds ? "" : " not removed");
             completed.push_back(p);
         });
         connect(&e, &station_engine::trouble, this, [this](station::trouble_kind kind, const QString& message) {

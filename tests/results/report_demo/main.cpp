@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
             part.number = i + 1;
             part.started = start.addDays(day).addSecs(3600 + qint64(i % perDay) * 8 * 3600 / perDay);
             part.cycleSeconds = 3.5 + chance(random);
-            part.ended = part.started.addMSecs(qint64(part.cycleSeconds * 1000));
+            part.ended = part.started.addMSecs(qint64(*part.cycleSeconds * 1000));
             part.measured = measure(random, double(i) / parts);
             part.comparisons = station::comparePart(expected, part.measured, 0.10);
             part.passed = station::failedCount(part.comparisons) == 0;
