@@ -56,20 +56,17 @@ void insertPairs(const QSqlDatabase& db, const QString& partId, const char* meas
 int schemaVersion(const QSqlDatabase& db, const QString& file) {
     const QString notOurs = QStringLiteral("%1 is not a results database").arg(file);
     const QString cannotOpen = QStringLiteral("cannot open %1").arg(file);
-    int version = 0;
-    {
-        QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-            throw error(notADatabase(query.lastError()) ? notOurs
-                                                        : QStringLiteral("%1: %2").arg(cannotOpen, sql::why(query.lastError())));
-        version = query.value(0).toInt();
-    }
-    if (version == 0) {
-        // A SQLite file of some other program: leave it alone.
-        QSqlQuery query = sql::run(db, QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, cannotOpen);
-        if (query.next() && query.value(0).toLongLong() > 0)
-            throw error(notOurs);
-    }
+    // Both in one statement, so one snapshot: read apart, another program creating the tables in
+    // between would make a new file look like some other program's.
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT user_version, (SELECT count(*) FROM sqlite_master) FROM pragma_user_version")) ||
+        !query.next())
+        throw error(notADatabase(query.lastError()) ? notOurs
+                                                    : QStringLiteral("%1: %2").arg(cannotOpen, sql::why(query.lastError())));
+    const int version = query.value(0).toInt();
+    // A SQLite file of some other program: leave it alone.
+    if (version == 0 && query.value(1).toLongLong() > 0)
+        throw error(notOurs);
     if (version > schema::version)
         throw error(QStringLiteral("%1 was written by a newer version (schema %2, this program knows %3)")
                         .arg(file)
