@@ -109,7 +109,9 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
     engine.start();
     loop.exec();
     out.onClosed(nullptr);
-    const bool endRecorded = records.finish();
+    const bool endRecorded = records.finish(stops);
+    if (records.interruptedBy())
+        return {exit_done, records.interruptedBy()};
 
     QString error;
     if (junit.isOpen() && !junit.commit(error)) {

@@ -97,6 +97,11 @@ Commands:
                             of each drop's mean between the first and last 50 parts; --json before
                             the command prints the same figures as JSON Lines instead
   results push              forward the parts the results file still holds unsent to --server
+                            (exit 8 when the server refused some: each is named, the others go)
+  results server-init [--grant ROLE]
+                            for the server's owner: create the results tables on --server, or bring
+                            them to this version; with --grant, give ROLE a station's rights there
+                            (read, insert, add a run's end and a part's cycle) and no more
                             DATE is ISO 8601 in UTC: 2026-12-07, or 2026-12-07T14:30; --since is
                             included, --until not, and --since must come before --until. The
                             questions ask --server when it is given, else the results file, which
@@ -123,6 +128,7 @@ Exit status:
   6    check, station: the board runs another firmware than the part file's firmware line names;
        nothing is measured or recorded
   7    results part: nothing is on record with that serial
+  8    results push: the server refused some parts (named on standard error); the others went
   141  standard output was closed early (a pipe into head): the link was stopped cleanly
 Ctrl-C and SIGTERM stop the link cleanly; the program then ends by that signal, so a shell sees an
 interrupted program (status 130 or 143) and stops a loop around it. A station without --count that has

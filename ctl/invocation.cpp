@@ -196,7 +196,7 @@ bool sameFile(const QString& a, const QString& b) {
 void parseResults(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::results;
     if (rest.isEmpty())
-        throw usage_error("results: missing the question (summary, failures, part, export, report, push)");
+        throw usage_error("results: missing the question (summary, failures, part, export, report, push, server-init)");
     inv.question = rest.first();
     const QStringList args = rest.mid(1);
     const QString name = QStringLiteral("results ") + inv.question;
@@ -251,8 +251,14 @@ void parseResults(invocation& inv, const QStringList& rest) {
         expectArguments(name, command_line(name, args, {}).arguments(), 0, "");
         if (inv.server.isEmpty())
             throw usage_error("results push needs --server URL: it forwards the journal's unsent parts there");
+    } else if (inv.question == QLatin1String("server-init")) {
+        const command_line line(name, args, {valueOption("grant", "ROLE")});
+        expectArguments(name, line.arguments(), 0, "");
+        inv.grantRole = line.value("grant");
+        if (inv.server.isEmpty())
+            throw usage_error("results server-init needs --server URL: it creates the tables there");
     } else {
-        throw usage_error(QStringLiteral("results: unknown question '%1' (summary, failures, part, export, report, push)")
+        throw usage_error(QStringLiteral("results: unknown question '%1' (summary, failures, part, export, report, push, server-init)")
                               .arg(inv.question)
                               .toStdString());
     }

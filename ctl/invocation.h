@@ -44,7 +44,8 @@ struct invocation {
     QString serial;  // given: the serial; numbered: the prefix
 
     // results: a question to the results database.
-    QString question;  // summary, failures, part, export, push
+    QString question;  // summary, failures, part, export, report, push, server-init
+    QString grantRole;  // server-init --grant ROLE
     QString since, until;  // ISO 8601 as given; checked
     QString by;            // summary: day, hour, station, program; empty: none
     int top = 10;          // failures

@@ -3,8 +3,13 @@
 #include "ctl/output.h"
 
 #include "results/default_location.h"
+#include "results/error.h"
+#include "results/forwarder.h"
+#include "results/journal.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -46,8 +51,13 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
     });
     // The cycle of a part already on record, added at its removal: the part stays, its cycle is missing.
     connect(&records, &results::station_records::problem, this, [](const QString& reason) { diagnose(reason); });
-    const QString why =
-        records.open(inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile, inv.server);
+    connect(&records, &results::station_records::refused, this, [](const QString& part, const QString& reason) {
+        diagnose(QStringLiteral("the results server refused part %1: %2; it stays in the journal and the next push "
+                                "tries it again")
+                     .arg(part, reason));
+    });
+    file = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
+    const QString why = records.open(file, inv.server);
     if (!why.isEmpty()) {
         diagnose(why);
         return false;
@@ -69,17 +79,47 @@ void part_records::attach(station::station_engine& engine) {
         });
 }
 
-bool part_records::finish() {
+bool part_records::finish(stop_signals& stops) {
     if (!recording)
         return true;
     const QString why = records.finishRun();
     if (!why.isEmpty())
         diagnose(why);
-    if (const long left = records.drain(std::chrono::seconds(5)); left > 0)
-        diagnose(QStringLiteral("%1 parts are not on the results server yet: 'rx48p-ctl --server URL results push' "
-                                "forwards them")
-                     .arg(left));
+    drain(stops);
     return why.isEmpty();
+}
+
+void part_records::drain(stop_signals& stops) {
+    if (!records.forwardRest())
+        return;
+    // An event loop rather than a blocking wait, so that a signal is heard at once.
+    QEventLoop wait;
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (records.forwardSettled())
+            wait.quit();
+    });
+    const QMetaObject::Connection stop = connect(&stops, &stop_signals::stopRequested, &wait, [&](int signal) {
+        interrupted = signal;
+        wait.quit();
+    });
+    limit.start(drainLimit);
+    poll.start(20);
+    wait.exec();
+    disconnect(stop);
+    if (interrupted)
+        return;
+    try {
+        const results::journal_reader reader(file);
+        const results::unsent_parts unsent = results::unsentParts(reader.database(), file);
+        if (unsent.count > 0)
+            diagnose(QStringLiteral("%1: 'rx48p-ctl --server URL results push' forwards them").arg(unsent.sentence()));
+    } catch (const results::error& e) {
+        diagnose(e.message());
+    }
 }
 
 }  // namespace ctl

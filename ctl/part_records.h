@@ -1,12 +1,15 @@
 #pragma once
 
 #include "ctl/invocation.h"
+#include "ctl/stop_signals.h"
 
 #include "results/station_records.h"
 
 #include "station/station_engine.h"
 
 #include <QObject>
+
+#include <chrono>
 
 namespace ctl {
 
@@ -21,12 +24,20 @@ public:
     bool open(const invocation& inv, const station::station_settings& settings);
     // Makes the engine record every judged part before its buzzer, and number parts for --serial auto.
     void attach(station::station_engine& engine);
-    // Ends the run on record and forwards what it can in a few seconds; false when the end could not be
-    // recorded.
-    bool finish();
+    // Ends the run on record and gives the forward up to drainLimit to send what is left, then names the
+    // parts not on the server; false when the end could not be recorded. Ctrl-C or SIGTERM during that
+    // wait ends it at once: interruptedBy() then says by which signal.
+    bool finish(stop_signals& stops);
+    int interruptedBy() const { return interrupted; }
+
+    static constexpr std::chrono::seconds drainLimit{5};
 
 private:
+    void drain(stop_signals& stops);
+
     bool recording = false;
+    int interrupted = 0;
+    QString file;
     results::station_records records;
     results::run_info run;
     QString autoPrefix;  // --serial auto:PREFIX

@@ -11,6 +11,7 @@
 #include "results/questions.h"
 #include "results/report/report.h"
 #include "results/server_connection.h"
+#include "results/server_schema.h"
 #include "results/utc_text.h"
 
 #include <QBuffer>
@@ -186,21 +187,65 @@ run_end push(const invocation& inv, const QString& file, output& out) {
         return {exit_results, 0};
     }
     results::journal source(file);
-    const results::forward_report report =
-        results::forwarder(results::server_url::parse(inv.server)).forward(source);
+    const results::server_url server = results::server_url::parse(inv.server);
+    const results::forward_report report = results::forwarder(server).forward(source);
+    for (const results::refused_part& part : report.refused)
+        diagnose(QStringLiteral("the results server refused part %1: %2; it stays in the journal and the next push "
+                                "tries it again")
+                     .arg(results::partName(part), part.reason));
     if (!report.complete()) {
         diagnose(report.error);
-        return {exit_results, 0};
+        if (report.forwarded == 0)
+            return {exit_results, 0};
     }
-    if (inv.json)
+    if (inv.json) {
+        QJsonArray refused;
+        for (const results::refused_part& part : report.refused)
+            refused.append(QJsonObject{{QStringLiteral("serial"), jsonOrNull(part.serial)},
+                                       {QStringLiteral("started"), part.started},
+                                       {QStringLiteral("reason"), part.reason}});
         out.record({{QStringLiteral("record"), QStringLiteral("push")},
                     {QStringLiteral("parts"), static_cast<double>(report.forwarded)},
-                    {QStringLiteral("already_there"), static_cast<double>(report.alreadyThere)}});
-    else
-        out.line(QStringLiteral("pushed %1 parts to %2 (%3 of them were there already)")
-                     .arg(report.forwarded)
-                     .arg(results::server_url::parse(inv.server).display())
-                     .arg(report.alreadyThere));
+                    {QStringLiteral("already_there"), static_cast<double>(report.alreadyThere)},
+                    {QStringLiteral("refused"), refused},
+                    {QStringLiteral("complete"), report.complete()}});
+    } else {
+        QString line = QStringLiteral("pushed %1 parts to %2 (%3 of them were there already)")
+                           .arg(report.forwarded)
+                           .arg(server.display())
+                           .arg(report.alreadyThere);
+        if (!report.refused.empty())
+            line += QStringLiteral("; %1 refused").arg(report.refused.size());
+        out.line(line);
+    }
+    if (!report.complete())
+        return {exit_results, 0};
+    return {report.refused.empty() ? exit_done : exit_refused, 0};
+}
+
+run_end serverInit(const invocation& inv, output& out) {
+    const results::server_url server = results::server_url::parse(inv.server);
+    results::server_connection conn(server, 10, QStringLiteral("server-init"));
+    if (!conn.isOpen()) {
+        diagnose(conn.error());
+        return {exit_results, 0};
+    }
+    const results::server_schema::init_report done = results::server_schema::init(conn.db(), server.display());
+    if (!inv.grantRole.isEmpty())
+        results::server_schema::grant(conn.db(), inv.grantRole, server.display());
+    if (inv.json) {
+        out.record({{QStringLiteral("record"), QStringLiteral("server-init")},
+                    {QStringLiteral("from_schema"), done.from},
+                    {QStringLiteral("schema"), done.to},
+                    {QStringLiteral("granted"), jsonOrNull(inv.grantRole)}});
+        return {exit_done, 0};
+    }
+    const QString how = done.from == 0           ? QStringLiteral("created")
+                        : done.from == done.to ? QStringLiteral("already up to date")
+                                               : QStringLiteral("brought up from schema %1").arg(done.from);
+    out.line(QStringLiteral("the tables on %1 are at schema %2 (%3)").arg(server.display()).arg(done.to).arg(how));
+    if (!inv.grantRole.isEmpty())
+        out.line(QStringLiteral("%1 may now forward parts and ask questions there").arg(inv.grantRole));
     return {exit_done, 0};
 }
 
@@ -211,6 +256,8 @@ run_end runResults(const invocation& inv, output& out) {
     try {
         if (inv.question == QLatin1String("push"))
             return push(inv, file, out);
+        if (inv.question == QLatin1String("server-init"))
+            return serverInit(inv, out);
         std::unique_ptr<results::server_connection> server;
         std::unique_ptr<results::journal_reader> journal;
         QSqlDatabase db;

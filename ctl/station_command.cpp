@@ -156,7 +156,9 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
 
     reportSummary(out, inv.json, engine.tally());
     out.onClosed(nullptr);
-    const bool endRecorded = records.finish();
+    const bool endRecorded = records.finish(stops);
+    if (records.interruptedBy())
+        return {exit_done, records.interruptedBy()};
     QString error;
     if (junit.isOpen() && !junit.commit(error)) {
         diagnose(error);

@@ -2,6 +2,7 @@
 
 namespace results {
 
-error::error(const QString& message) : std::runtime_error(message.toStdString()), text(message) {}
+error::error(const QString& message, QString code)
+    : std::runtime_error(message.toStdString()), text(message), native(std::move(code)) {}
 
 }  // namespace results

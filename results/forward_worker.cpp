@@ -1,9 +1,7 @@
 #include "results/forward_worker.h"
 
 #include "results/error.h"
-#include "results/forwarder.h"
 #include "results/journal.h"
-#include "results/sql.h"
 
 #include <QMetaObject>
 
@@ -19,6 +17,7 @@ forward_worker::~forward_worker() {
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
     }
+    canceller.cancel();
     wake.notify_all();
     thread.join();
 }
@@ -35,19 +34,30 @@ bool forward_worker::drain(std::chrono::milliseconds limit) {
     forwardNow();
     std::unique_lock<std::mutex> lock(mutex);
     idle.wait_for(lock, limit, [this] { return !requested && !busy; });
-    return !requested && !busy && reachable && unsent == 0;
+    return !requested && !busy && reachable && left.count == 0;
+}
+
+bool forward_worker::settled() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return !requested && !busy;
 }
 
 long forward_worker::backlog() const {
     std::lock_guard<std::mutex> lock(mutex);
-    return unsent;
+    return left.count;
+}
+
+unsent_parts forward_worker::unsent() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return left;
 }
 
 void forward_worker::run() {
     for (;;) {
+        bool retryRefused = false;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            const bool waiting = !reachable || unsent > 0;
+            const bool waiting = !reachable || left.count > 0;
             if (waiting)
                 wake.wait_for(lock, retry, [this] { return requested || stopping; });
             else
@@ -56,35 +66,50 @@ void forward_worker::run() {
                 return;
             requested = false;
             busy = true;
+            // What the server refused is tried again when a station starts, not after every part.
+            retryRefused = std::exchange(firstPass, false);
         }
         forward_report report;
-        long left = 0;
+        unsent_parts stillUnsent;
+        bool counted = false;
         try {
             // The journal's connection belongs to this thread: Qt's connections may not change threads.
             journal source(journalPath);
-            report = forwarder(server, forward_options{100, 3}).forward(source);
-            QSqlQuery count = sql::run(source.database(), QStringLiteral("SELECT COUNT(*) FROM parts WHERE forwarded = 0"),
-                                       {}, QStringLiteral("cannot count the parts still to forward"));
-            left = count.next() ? count.value(0).toLongLong() : 0;
+            forward_options options;
+            options.batchParts = 100;
+            options.connectTimeoutS = 3;
+            options.retryRefused = retryRefused;
+            options.canceller = &canceller;
+            report = forwarder(server, options).forward(source);
+            stillUnsent = unsentParts(source.database(), source.path());
+            counted = true;
         } catch (const error& e) {
-            report.reachable = false;
+            report.trouble = forward_trouble::out_of_reach;
             report.error = e.message();
         }
         bool changed = false;
         {
             std::lock_guard<std::mutex> lock(mutex);
+            // A server that cannot take parts (no tables, no rights) is as good as out of reach for the
+            // station; the reason tells which.
             changed = reachable != report.complete();
             reachable = report.complete();
-            unsent = left;
+            if (counted)
+                left = stillUnsent;
             busy = false;
         }
         idle.notify_all();
+        const long count = stillUnsent.count;
         if (changed)
             QMetaObject::invokeMethod(this, [this, ok = report.complete(), why = report.error] {
                 emit reachabilityChanged(ok, why);
             }, Qt::QueuedConnection);
+        for (const refused_part& part : report.refused)
+            QMetaObject::invokeMethod(this, [this, name = partName(part), why = part.reason] {
+                emit refused(name, why);
+            }, Qt::QueuedConnection);
         if (report.forwarded > 0 || changed)
-            QMetaObject::invokeMethod(this, [this, n = report.forwarded, left] { emit forwarded(n, left); },
+            QMetaObject::invokeMethod(this, [this, n = report.forwarded, count] { emit forwarded(n, count); },
                                       Qt::QueuedConnection);
     }
 }

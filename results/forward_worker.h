@@ -1,9 +1,11 @@
 #pragma once
 
+#include "results/forwarder.h"
 #include "results/server_url.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <condition_variable>
@@ -20,18 +22,27 @@ class forward_worker : public QObject {
     Q_OBJECT
 public:
     forward_worker(QString journalPath, server_url server, std::chrono::milliseconds retry = std::chrono::seconds(5));
-    ~forward_worker() override;  // ends the forward in hand (within the connect time-out) and joins
+    // Cancels the server statement in hand, so it returns at once (a connection still being made takes up
+    // to its connect time-out), and joins.
+    ~forward_worker() override;
 
     void forwardNow();
-    // Tries once more, within `limit`, to forward what is left; true when nothing is left.
+    // Waits up to `limit` for a forward of what is left; true when nothing is left.
     bool drain(std::chrono::milliseconds limit);
+    // No forward asked for or running: what backlog() and unsent() say is the last pass's word.
+    bool settled() const;
     long backlog() const;
+    // The parts not on the server after the last pass: how many, and the first few by name.
+    unsent_parts unsent() const;
 
 signals:
     // The server could not be reached, or could again: `reason` says why it could not.
     void reachabilityChanged(bool reachable, QString reason);
     // Parts put on the server, and how many the journal still holds unsent.
     void forwarded(long parts, long backlog);
+    // The server would not take a part (named by its serial, or its start when it has none); it stays in
+    // the journal, set aside until the next push.
+    void refused(QString part, QString reason);
 
 private:
     void run();
@@ -39,6 +50,7 @@ private:
     QString journalPath;
     server_url server;
     std::chrono::milliseconds retry;
+    forward_canceller canceller;
     mutable std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable idle;
@@ -46,7 +58,8 @@ private:
     bool stopping = false;
     bool busy = false;
     bool reachable = true;  // as last said; a first failure is news
-    long unsent = 0;
+    bool firstPass = true;
+    unsent_parts left;
     std::thread thread;
 };
 

@@ -1,34 +1,43 @@
 #include "results/forwarder.h"
 
-#include "results/server_connection.h"
 #include "results/error.h"
 #include "results/journal.h"
 #include "results/schema.h"
+#include "results/server_connection.h"
+#include "results/server_schema.h"
 #include "results/sql.h"
+#include "results/tables.h"
 
+#include <QHash>
 #include <QSqlRecord>
-#include <QStringList>
 #include <QVariantList>
 
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace results {
 
 namespace {
 
-const QString runColumns = QStringLiteral(
-    "id, station, program_path, program_sha256, firmware, sensitivity, buzzer, tolerance, started_utc, ended_utc,"
-    " program_version");
-// The cycle last: a part is forwarded again once it is removed, to carry it.
-const QString partColumns =
-    QStringLiteral("id, run_id, serial, attempt, started_utc, ended_utc, verdict, test_s, cycle_s");
-constexpr int partCycle = 8;
-const QString comparisonColumns = QStringLiteral(
-    "id, part_id, seq, kind, pins, expected, measured, passed, reason, mode, expected_value, measured_value");
-const QString measurementColumns = QStringLiteral(
-    "id, part_id, seq, measure, pin_a, type_a, type_a_name, pin_b, type_b, type_b_name, vdrop_ab_v, vdrop_ba_v");
-
 using rows = std::vector<QVariantList>;
+
+// PostgreSQL's classes 22 (data exception) and 23 (integrity): the server will not take that row, and
+// nothing says it would take the next one any less.
+bool rowRefused(const error& e) {
+    return e.code().startsWith(QLatin1String("22")) || e.code().startsWith(QLatin1String("23"));
+}
+
+// Classes 08 (connection), 53 (resources), 57 (cancelled: our statement time-out; the server shutting
+// down), 55P03 (our lock time-out), and no code at all (the connection went): out of reach. Anything else
+// is a server reached but unable to take parts.
+bool outOfReach(const error& e) {
+    const QString code = e.code();
+    return code.isEmpty() || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("53")) ||
+           code.startsWith(QLatin1String("57")) || code == QLatin1String("55P03");
+}
 
 rows readRows(const QSqlDatabase& db, const QString& statement, const QVariantList& values, const QString& what) {
     QSqlQuery query = sql::run(db, statement, values, what);
@@ -36,27 +45,29 @@ rows readRows(const QSqlDatabase& db, const QString& statement, const QVariantLi
     const int columns = query.record().count();
     while (query.next()) {
         QVariantList row;
+        row.reserve(columns);
         for (int i = 0; i < columns; ++i)
             row << query.value(i);
-        read.push_back(row);
+        read.push_back(std::move(row));
     }
     return read;
 }
 
-QString placeholders(const QString& columns) {
-    QStringList marks;
-    for (int i = columns.count(QLatin1Char(',')); i >= 0; --i)
-        marks << QStringLiteral("?");
-    return marks.join(QStringLiteral(", "));
-}
+// One table's rows as read for a forward: the columns it sends, in the order of tables::table.
+struct table_rows {
+    const tables::table& of;
+    rows values;
+    int column(const char* name) const { return of.sentList().indexOf(QLatin1String(name)); }
+};
 
 // What one server transaction carries, read from one snapshot of the journal so that every part's run
 // comes along.
 struct batch {
-    rows runs;
-    rows parts;
-    rows comparisons;
-    rows measurements;
+    table_rows runs{tables::runs, {}};
+    table_rows parts{tables::parts, {}};
+    table_rows comparisons{tables::comparisons, {}};
+    table_rows measurements{tables::measurements, {}};
+    bool empty() const { return parts.values.empty() && runs.values.empty(); }
 };
 
 // A read transaction: one snapshot of the journal for a batch, ended however the reads end.
@@ -74,100 +85,288 @@ private:
 batch readBatch(const QSqlDatabase& db, int size, const QString& what) {
     batch b;
     const snapshot reading(db);
-    const QString pending = QStringLiteral("FROM parts WHERE forwarded = 0 ORDER BY started_utc, id LIMIT ?");
+    const QString pending =
+        QStringLiteral("SELECT id FROM parts WHERE forwarded = %1 ORDER BY started_utc, id LIMIT ?").arg(tables::pending);
     // The runs not yet (or no longer) right on the server, and those of the batch's parts in case the
     // server is not the one they were forwarded to.
-    b.runs = readRows(db,
-                      QStringLiteral("SELECT %1 FROM runs WHERE forwarded = 0 OR id IN (SELECT run_id %2)")
-                          .arg(runColumns, pending),
-                      {size}, what);
-    b.parts = readRows(db, QStringLiteral("SELECT %1 %2").arg(partColumns, pending), {size}, what);
-    for (const QVariantList& part : b.parts) {
-        for (QVariantList& r : readRows(db, QStringLiteral("SELECT %1 FROM comparisons WHERE part_id = ?").arg(comparisonColumns),
-                                        {part.at(0)}, what))
-            b.comparisons.push_back(std::move(r));
-        for (QVariantList& r : readRows(db, QStringLiteral("SELECT %1 FROM measurements WHERE part_id = ?").arg(measurementColumns),
-                                        {part.at(0)}, what))
-            b.measurements.push_back(std::move(r));
-    }
+    b.runs.values = readRows(db,
+                             QStringLiteral("SELECT %1 FROM runs WHERE forwarded = %2 OR id IN (SELECT run_id FROM parts"
+                                            " WHERE id IN (%3))")
+                                 .arg(tables::runs.sentNames())
+                                 .arg(tables::pending)
+                                 .arg(pending),
+                             {size}, what);
+    b.parts.values = readRows(db,
+                              QStringLiteral("SELECT %1 FROM parts WHERE forwarded = %2 ORDER BY started_utc, id LIMIT ?")
+                                  .arg(tables::parts.sentNames())
+                                  .arg(tables::pending),
+                              {size}, what);
+    for (table_rows* children : {&b.comparisons, &b.measurements})
+        children->values = readRows(db,
+                                    QStringLiteral("SELECT %1 FROM %2 WHERE part_id IN (%3)")
+                                        .arg(children->of.sentNames(), QLatin1String(children->of.name), pending),
+                                    {size}, what);
     return b;
 }
 
-void createTables(const QSqlDatabase& db, const QString& where) {
-    const QString what = QStringLiteral("cannot create the tables on %1").arg(where);
-    sql::transaction transaction(db, what);
-    // Stations starting together must not each create the tables: one waits for the other.
-    sql::run(db, QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {qlonglong(0x52583438)}, what);
-    sql::run(db, QStringLiteral("CREATE TABLE IF NOT EXISTS results_schema (version INTEGER NOT NULL)"), {}, what);
-    QSqlQuery query = sql::run(db, QStringLiteral("SELECT max(version) FROM results_schema"), {}, what);
-    const int version = query.next() ? query.value(0).toInt() : 0;
-    query.finish();
-    if (version > schema::version)
-        throw error(QStringLiteral("%1 was written by a newer version (schema %2, this program knows %3)")
-                        .arg(where)
-                        .arg(version)
-                        .arg(schema::version));
-    if (version < schema::version) {
-        schema::migrate(db, version);
-        sql::run(db, QStringLiteral("DELETE FROM results_schema"), {}, what);
-        sql::run(db, QStringLiteral("INSERT INTO results_schema (version) VALUES (?)"), {schema::version}, what);
+// What a row already on the server may still gain: a run its end, a part its cycle.
+QString onConflict(const tables::table& t) {
+    if (&t == &tables::runs)
+        return QStringLiteral(" ON CONFLICT (id) DO UPDATE SET ended_utc = COALESCE(EXCLUDED.ended_utc, runs.ended_utc)");
+    if (&t == &tables::parts)
+        return QStringLiteral(" ON CONFLICT (id) DO UPDATE SET cycle_s = EXCLUDED.cycle_s"
+                              " WHERE parts.cycle_s IS NULL AND EXCLUDED.cycle_s IS NOT NULL");
+    return QStringLiteral(" ON CONFLICT (id) DO NOTHING");
+}
+
+// Multi-row inserts, each statement prepared once per size and kept for the forward: a round trip for
+// hundreds of rows rather than one a row.
+class bulk_writer {
+public:
+    bulk_writer(const QSqlDatabase& db, QString what) : db(db), what(std::move(what)) {}
+
+    // Rows the server added or completed.
+    long write(const tables::table& t, const rows& values, std::size_t from = 0, std::size_t count = SIZE_MAX) {
+        const int columns = t.sentList().size();
+        // PostgreSQL takes at most 65535 parameters a statement; far fewer keeps each statement short.
+        const std::size_t perStatement = std::max(1, 6000 / columns);
+        const std::size_t end = std::min(values.size(), count == SIZE_MAX ? values.size() : from + count);
+        long affected = 0;
+        for (std::size_t at = from; at < end; at += perStatement) {
+            const std::size_t n = std::min(perStatement, end - at);
+            QSqlQuery& query = statementFor(t, static_cast<int>(n));
+            int bound = 0;
+            for (std::size_t r = at; r < at + n; ++r)
+                for (const QVariant& v : values[r])
+                    query.bindValue(bound++, v);
+            if (!query.exec())
+                throw error(QStringLiteral("%1: %2").arg(what, sql::why(query.lastError())),
+                            query.lastError().nativeErrorCode());
+            affected += std::max(0, query.numRowsAffected());
+        }
+        return affected;
     }
-    transaction.commit();
+
+private:
+    QSqlQuery& statementFor(const tables::table& t, int rowCount) {
+        const auto key = std::make_pair(QString::fromLatin1(t.name), rowCount);
+        auto found = prepared.find(key);
+        if (found != prepared.end())
+            return *found->second;
+        // Odd sizes come once a batch: keep the cache small.
+        if (prepared.size() > 32)
+            prepared.clear();
+        auto query = std::make_unique<QSqlQuery>(db);
+        if (!query->prepare(t.insertStatement(t.sentList(), rowCount) + onConflict(t)))
+            throw error(QStringLiteral("%1: %2").arg(what, sql::why(query->lastError())), query->lastError().nativeErrorCode());
+        return *prepared.emplace(key, std::move(query)).first->second;
+    }
+
+    QSqlDatabase db;
+    QString what;
+    std::map<std::pair<QString, int>, std::unique_ptr<QSqlQuery>> prepared;
+};
+
+// A savepoint inside the server transaction: one part tried on its own, undone alone if refused.
+class savepoint {
+public:
+    savepoint(const QSqlDatabase& db, const QString& what) : db(db) {
+        sql::run(db, QStringLiteral("SAVEPOINT part"), {}, what);
+    }
+    void release(const QString& what) { sql::run(db, QStringLiteral("RELEASE SAVEPOINT part"), {}, what); }
+    void undo(const QString& what) { sql::run(db, QStringLiteral("ROLLBACK TO SAVEPOINT part"), {}, what); }
+
+private:
+    QSqlDatabase db;
+};
+
+// How a batch went on the server.
+struct sent_batch {
+    long added = 0;                    // parts the server did not have
+    QHash<QString, QString> refused;   // part id -> the server's reason
+    QHash<QString, QString> runsRefused;
+};
+
+// Every part of the batch in one statement per table and a few hundred rows.
+sent_batch sendWhole(bulk_writer& writer, const batch& b) {
+    sent_batch sent;
+    writer.write(tables::runs, b.runs.values);
+    sent.added = writer.write(tables::parts, b.parts.values);
+    writer.write(tables::comparisons, b.comparisons.values);
+    writer.write(tables::measurements, b.measurements.values);
+    return sent;
 }
 
-// The parts the server did not have yet.
-long sendBatch(const QSqlDatabase& db, const batch& b, const QString& what) {
-    sql::transaction transaction(db, what);
-    long added = 0;
-    {
-        sql::statement runs(db,
-                            QStringLiteral("INSERT INTO runs (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO UPDATE"
-                                           " SET ended_utc = COALESCE(EXCLUDED.ended_utc, runs.ended_utc)")
-                                .arg(runColumns, placeholders(runColumns)),
-                            what);
-        for (const QVariantList& run : b.runs)
-            runs.run(run);
-        sql::statement parts(db,
-                             QStringLiteral("INSERT INTO parts (%1, forwarded) VALUES (%2, 1) ON CONFLICT (id) DO UPDATE"
-                                            " SET cycle_s = EXCLUDED.cycle_s WHERE parts.cycle_s IS NULL"
-                                            " AND EXCLUDED.cycle_s IS NOT NULL")
-                                 .arg(partColumns, placeholders(partColumns)),
-                             what);
-        for (const QVariantList& part : b.parts)
-            added += parts.run(part).numRowsAffected();
-        sql::statement comparisons(db,
-                                   QStringLiteral("INSERT INTO comparisons (%1) VALUES (%2) ON CONFLICT (id) DO NOTHING")
-                                       .arg(comparisonColumns, placeholders(comparisonColumns)),
-                                   what);
-        for (const QVariantList& c : b.comparisons)
-            comparisons.run(c);
-        sql::statement measurements(db,
-                                    QStringLiteral("INSERT INTO measurements (%1) VALUES (%2) ON CONFLICT (id) DO NOTHING")
-                                        .arg(measurementColumns, placeholders(measurementColumns)),
-                                    what);
-        for (const QVariantList& m : b.measurements)
-            measurements.run(m);
-    }  // the statements go before the commit
-    transaction.commit();
-    return added;
+// The batch again, a part at a time, once the server refused something in it: what it refuses is set
+// aside, the rest goes.
+sent_batch sendEach(const QSqlDatabase& db, bulk_writer& writer, const batch& b, const QString& what) {
+    sent_batch sent;
+    const int runId = b.runs.column("id");
+    for (std::size_t r = 0; r < b.runs.values.size(); ++r) {
+        savepoint point(db, what);
+        try {
+            writer.write(tables::runs, b.runs.values, r, 1);
+            point.release(what);
+        } catch (const error& e) {
+            if (!rowRefused(e))
+                throw;
+            point.undo(what);
+            sent.runsRefused.insert(b.runs.values[r].at(runId).toString(), e.message());
+        }
+    }
+    QHash<QString, std::vector<std::size_t>> comparisonsOf, measurementsOf;
+    const int comparisonPart = b.comparisons.column("part_id");
+    for (std::size_t i = 0; i < b.comparisons.values.size(); ++i)
+        comparisonsOf[b.comparisons.values[i].at(comparisonPart).toString()].push_back(i);
+    const int measurementPart = b.measurements.column("part_id");
+    for (std::size_t i = 0; i < b.measurements.values.size(); ++i)
+        measurementsOf[b.measurements.values[i].at(measurementPart).toString()].push_back(i);
+
+    const int partId = b.parts.column("id");
+    const int partRun = b.parts.column("run_id");
+    for (std::size_t p = 0; p < b.parts.values.size(); ++p) {
+        const QVariantList& part = b.parts.values[p];
+        const QString id = part.at(partId).toString();
+        if (const auto run = sent.runsRefused.constFind(part.at(partRun).toString()); run != sent.runsRefused.cend()) {
+            sent.refused.insert(id, QStringLiteral("its run was refused: ") + *run);
+            continue;
+        }
+        savepoint point(db, what);
+        try {
+            sent.added += writer.write(tables::parts, b.parts.values, p, 1);
+            for (std::size_t i : comparisonsOf.value(id))
+                writer.write(tables::comparisons, b.comparisons.values, i, 1);
+            for (std::size_t i : measurementsOf.value(id))
+                writer.write(tables::measurements, b.measurements.values, i, 1);
+            point.release(what);
+        } catch (const error& e) {
+            if (!rowRefused(e))
+                throw;
+            point.undo(what);
+            sent.refused.insert(id, e.message());
+        }
+    }
+    return sent;
 }
 
-void markForwarded(const QSqlDatabase& db, const batch& b, const QString& what) {
+// The rows marked: none means the batch will come back as it was.
+long markForwarded(const QSqlDatabase& db, const batch& b, const sent_batch& sent, const QString& what) {
     sql::transaction transaction(db, what);
+    long marked = 0;
     {
+        const int runId = b.runs.column("id");
+        const int runEnded = b.runs.column("ended_utc");
         // A run ended since it was read is left for the next batch to carry its end.
-        sql::statement runs(db, QStringLiteral("UPDATE runs SET forwarded = 1 WHERE id = ? AND ended_utc IS ?"), what);
-        for (const QVariantList& run : b.runs)
-            runs.run({run.at(0), run.at(9)});
+        sql::statement runs(db, QStringLiteral("UPDATE runs SET forwarded = ? WHERE id = ? AND ended_utc IS ?"), what);
+        for (const QVariantList& run : b.runs.values) {
+            const bool refused = sent.runsRefused.contains(run.at(runId).toString());
+            marked += runs.run({refused ? tables::refused : tables::sent, run.at(runId), run.at(runEnded)}).numRowsAffected();
+        }
+        const int partId = b.parts.column("id");
+        const int partCycle = b.parts.column("cycle_s");
         // Likewise a part removed since it was read is left for the next batch to carry its cycle.
-        sql::statement parts(db, QStringLiteral("UPDATE parts SET forwarded = 1 WHERE id = ? AND cycle_s IS ?"), what);
-        for (const QVariantList& part : b.parts)
-            parts.run({part.at(0), part.at(partCycle)});
+        sql::statement parts(db,
+                             QStringLiteral("UPDATE parts SET forwarded = ?, forward_problem = ? WHERE id = ? AND cycle_s IS ?"),
+                             what);
+        for (const QVariantList& part : b.parts.values) {
+            const auto refused = sent.refused.constFind(part.at(partId).toString());
+            if (refused == sent.refused.cend())
+                marked += parts.run({tables::sent, sql::nullText(), part.at(partId), part.at(partCycle)}).numRowsAffected();
+            else
+                marked += parts.run({tables::refused, *refused, part.at(partId), part.at(partCycle)}).numRowsAffected();
+        }
     }
     transaction.commit();
+    return marked;
+}
+
+// A journal pointed at another server than the one it last forwarded to owes it everything: the
+// inserts skip what that server already has.
+void followServer(const QSqlDatabase& local, const QString& serverId, bool retryRefused, const QString& what) {
+    QSqlQuery last = sql::run(local, QStringLiteral("SELECT value FROM database_info WHERE name = 'forwarded_to'"), {}, what);
+    const bool sameServer = last.next() && last.value(0).toString() == serverId;
+    last.finish();
+    if (sameServer && !retryRefused)
+        return;
+    sql::transaction transaction(local, what);
+    if (!sameServer) {
+        sql::run(local, QStringLiteral("UPDATE parts SET forwarded = ?, forward_problem = NULL WHERE forwarded <> ?"),
+                 {tables::pending, tables::pending}, what);
+        sql::run(local, QStringLiteral("UPDATE runs SET forwarded = ? WHERE forwarded <> ?"), {tables::pending, tables::pending},
+                 what);
+        sql::run(local,
+                 QStringLiteral("INSERT INTO database_info (name, value) VALUES ('forwarded_to', ?)"
+                                " ON CONFLICT (name) DO UPDATE SET value = excluded.value"),
+                 {serverId}, what);
+    } else {
+        sql::run(local, QStringLiteral("UPDATE parts SET forwarded = ?, forward_problem = NULL WHERE forwarded = ?"),
+                 {tables::pending, tables::refused}, what);
+        sql::run(local, QStringLiteral("UPDATE runs SET forwarded = ? WHERE forwarded = ?"), {tables::pending, tables::refused},
+                 what);
+    }
+    transaction.commit();
+}
+
+refused_part describe(const batch& b, const QString& id, const QString& reason) {
+    const int partId = b.parts.column("id");
+    for (const QVariantList& part : b.parts.values)
+        if (part.at(partId).toString() == id)
+            return {part.at(b.parts.column("serial")).toString(), part.at(b.parts.column("started_utc")).toString(), reason};
+    return {QString(), QString(), reason};
 }
 
 }  // namespace
+
+void forward_canceller::cancel() {
+    std::lock_guard<std::mutex> lock(mutex);
+    stop = true;
+    if (current)
+        current->cancel();
+}
+
+bool forward_canceller::cancelled() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return stop;
+}
+
+void forward_canceller::attach(server_connection* connection) {
+    std::lock_guard<std::mutex> lock(mutex);
+    current = connection;
+}
+
+void forward_canceller::detach() {
+    std::lock_guard<std::mutex> lock(mutex);
+    current = nullptr;
+}
+
+QString partName(const refused_part& part) {
+    return part.serial.isEmpty() ? QStringLiteral("(no serial, %1)").arg(part.started) : part.serial;
+}
+
+QString unsent_parts::sentence() const {
+    QString names = first.join(QStringLiteral(", "));
+    if (count > first.size())
+        names += QStringLiteral(" and %1 more").arg(count - first.size());
+    return QStringLiteral("%1 %2 not on the results server yet (%3)")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("part is") : QStringLiteral("parts are"), names);
+}
+
+unsent_parts unsentParts(const QSqlDatabase& db, const QString& file, int named) {
+    const QString what = QStringLiteral("cannot count the parts still to forward in %1").arg(file);
+    unsent_parts unsent;
+    QSqlQuery count = sql::run(db, QStringLiteral("SELECT count(*) FROM parts WHERE forwarded <> ?"),
+                               {tables::sent}, what);
+    unsent.count = count.next() ? count.value(0).toLongLong() : 0;
+    count.finish();
+    QSqlQuery first = sql::run(db,
+                               QStringLiteral("SELECT serial, started_utc FROM parts WHERE forwarded <> ?"
+                                              " ORDER BY started_utc, id LIMIT ?"),
+                               {tables::sent, named}, what);
+    while (first.next())
+        unsent.first << partName({first.value(0).toString(), first.value(1).toString(), QString()});
+    return unsent;
+}
 
 forwarder::forwarder(const server_url& server, const forward_options& options) : server(server), options(options) {}
 
@@ -176,38 +375,93 @@ forward_report forwarder::forward(journal& source, const std::function<void(long
     const QString where = server.display();
     server_connection conn(server, options.connectTimeoutS, QStringLiteral("forward"));
     if (!conn.isOpen()) {
+        report.trouble = forward_trouble::out_of_reach;
         report.error = conn.error();
         return report;
     }
-    report.reachable = true;
-    QSqlDatabase& db = conn.db();
+    const QSqlDatabase& db = conn.db();
+    // Attached for the forward's length, so a cancel from another thread reaches its statements.
+    struct attachment {
+        forward_canceller* canceller;
+        attachment(forward_canceller* c, server_connection* conn) : canceller(c) {
+            if (canceller)
+                canceller->attach(conn);
+        }
+        ~attachment() {
+            if (canceller)
+                canceller->detach();
+        }
+        attachment(const attachment&) = delete;
+        attachment& operator=(const attachment&) = delete;
+    } const attached(options.canceller, &conn);
+    const auto stopped = [&report](const error& e) {
+        report.trouble = outOfReach(e) ? forward_trouble::out_of_reach : forward_trouble::server;
+        report.error = report.trouble == forward_trouble::out_of_reach
+                           ? e.message() + QStringLiteral(" (the server is out of reach: it did not answer in time, or the "
+                                                          "connection went)")
+                           : e.message();
+        return report;
+    };
 
     const QSqlDatabase local = source.database();
     const QString reading = QStringLiteral("cannot read the parts to forward from %1").arg(source.path());
     const QString marking = QStringLiteral("cannot mark the forwarded parts in %1").arg(source.path());
+    QString serverId;
     try {
-        createTables(db, where);
+        server_schema::require(db, where);
+        serverId = schema::databaseId(db);
     } catch (const error& e) {
+        // Our own word on the tables has no code: the server answered.
+        if (!e.code().isEmpty())
+            return stopped(e);
+        report.trouble = forward_trouble::server;
         report.error = e.message();
         return report;
     }
+    followServer(local, serverId, options.retryRefused, marking);
+
+    const QString sending = QStringLiteral("cannot forward the parts to %1").arg(where);
+    bulk_writer writer(db, sending);
+    int unchanged = 0;  // batches in a row that marked nothing: changed under us each time, or a fault
     for (;;) {
-        const batch b = readBatch(local, options.batchParts, reading);
-        if (b.parts.empty() && b.runs.empty())
-            break;
-        long added = 0;
-        try {
-            added = sendBatch(db, b, QStringLiteral("cannot forward the parts to %1").arg(where));
-        } catch (const error& e) {
-            report.error = e.message();
+        if (options.canceller && options.canceller->cancelled()) {
+            report.trouble = forward_trouble::out_of_reach;
+            report.error = QStringLiteral("the forward to %1 was stopped").arg(where);
             return report;
         }
-        markForwarded(local, b, marking);
-        report.forwarded += static_cast<long>(b.parts.size());
-        report.alreadyThere += static_cast<long>(b.parts.size()) - added;
+        const batch b = readBatch(local, options.batchParts, reading);
+        if (b.empty())
+            break;
+        sent_batch sent;
+        try {
+            try {
+                sql::transaction transaction(db, sending);
+                sent = sendWhole(writer, b);
+                transaction.commit();
+            } catch (const error& e) {
+                if (!rowRefused(e))
+                    throw;
+                sql::transaction transaction(db, sending);
+                sent = sendEach(db, writer, b, sending);
+                transaction.commit();
+            }
+        } catch (const error& e) {
+            return stopped(e);
+        }
+        if (markForwarded(local, b, sent, marking) > 0)
+            unchanged = 0;
+        else if (++unchanged == 3)
+            throw error(QStringLiteral("%1: the same parts came back three times").arg(marking));
+        const long taken = static_cast<long>(b.parts.values.size()) - static_cast<long>(sent.refused.size());
+        report.forwarded += taken;
+        report.alreadyThere += std::max(0L, taken - sent.added);
+        for (auto it = sent.refused.cbegin(); it != sent.refused.cend(); ++it)
+            report.refused.push_back(describe(b, it.key(), it.value()));
         if (afterBatch)
             afterBatch(report.forwarded);
     }
+    std::sort(report.refused.begin(), report.refused.end(),
+              [](const refused_part& a, const refused_part& b) { return a.started < b.started; });
     return report;
 }
 

@@ -3,6 +3,7 @@
 #include "results/error.h"
 #include "results/schema.h"
 #include "results/sql.h"
+#include "results/tables.h"
 #include "results/utc_text.h"
 
 #include "device/payloads.h"
@@ -42,14 +43,21 @@ QString globLiteral(const QString& text) {
 void insertPairs(const QSqlDatabase& db, const QString& partId, const char* measure,
                  const std::vector<tarnwell::pin_pair_record>& records, int& seq, const QString& what) {
     for (const tarnwell::pin_pair_record& r : records)
-        sql::run(db,
-                 QStringLiteral("INSERT INTO measurements (id, part_id, seq, measure, pin_a, type_a, type_a_name,"
-                                " pin_b, type_b, type_b_name, vdrop_ab_v, vdrop_ba_v)"
-                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {newId(), partId, seq++, QLatin1String(measure), int(r.pin_a), int(r.type_a), typeName(r.type_a),
-                  int(r.pin_b), int(r.type_b), typeName(r.type_b), tarnwell::dropVolts(r.vdrop_ab),
-                  tarnwell::dropVolts(r.vdrop_ba)},
-                 what);
+        tables::insert(db, tables::measurements,
+                       {tables::measurements,
+                        {{"id", newId()},
+                         {"part_id", partId},
+                         {"seq", seq++},
+                         {"measure", QLatin1String(measure)},
+                         {"pin_a", int(r.pin_a)},
+                         {"type_a", int(r.type_a)},
+                         {"type_a_name", typeName(r.type_a)},
+                         {"pin_b", int(r.pin_b)},
+                         {"type_b", int(r.type_b)},
+                         {"type_b_name", typeName(r.type_b)},
+                         {"vdrop_ab_v", tarnwell::dropVolts(r.vdrop_ab)},
+                         {"vdrop_ba_v", tarnwell::dropVolts(r.vdrop_ba)}}},
+                       what);
 }
 
 // The file's schema version, refusing a SQLite file of some other program and one of a newer version.
@@ -133,14 +141,20 @@ journal::journal(const QString& path, const journal_options& options)
 QString journal::beginRun(const run_info& run) {
     const QString id = newId();
     const QDateTime started = run.started.isValid() ? run.started : QDateTime::currentDateTimeUtc();
-    sql::run(conn.db(),
-             QStringLiteral("INSERT INTO runs (id, station, program_path, program_sha256, firmware, sensitivity, buzzer,"
-                            " tolerance, started_utc, ended_utc, program_version)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             {id, sql::text(run.station), sql::text(run.programPath), sql::text(run.programSha256),
-              sql::text(run.firmware), run.sensitivity, run.buzzer, run.tolerance, utcText(started), sql::nullText(),
-              sql::text(run.programVersion)},
-             QStringLiteral("cannot record the run in %1").arg(file));
+    tables::insert(conn.db(), tables::runs,
+                   {tables::runs,
+                    {{"id", id},
+                     {"station", sql::text(run.station)},
+                     {"program_path", sql::text(run.programPath)},
+                     {"program_sha256", sql::text(run.programSha256)},
+                     {"firmware", sql::text(run.firmware)},
+                     {"sensitivity", run.sensitivity},
+                     {"buzzer", run.buzzer},
+                     {"tolerance", run.tolerance},
+                     {"started_utc", utcText(started)},
+                     {"ended_utc", sql::nullText()},
+                     {"program_version", sql::text(run.programVersion)}}},
+                   QStringLiteral("cannot record the run in %1").arg(file));
     return id;
 }
 
@@ -165,24 +179,36 @@ recorded_part journal::record(const QString& runId, const QString& givenSerial, 
             recorded.attempt += earlier.value(0).toInt();
     }
 
-    sql::run(db,
-             QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict, test_s, cycle_s)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             {recorded.id, runId, sql::textOrNull(serial), recorded.attempt, utcText(part.started), utcText(part.ended),
-              part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"), part.testSeconds,
-              realOrNull(part.cycleSeconds)},
-             what);
+    tables::insert(db, tables::parts,
+                   {tables::parts,
+                    {{"id", recorded.id},
+                     {"run_id", runId},
+                     {"serial", sql::textOrNull(serial)},
+                     {"attempt", recorded.attempt},
+                     {"started_utc", utcText(part.started)},
+                     {"ended_utc", utcText(part.ended)},
+                     {"verdict", part.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL")},
+                     {"test_s", part.testSeconds},
+                     {"cycle_s", realOrNull(part.cycleSeconds)}}},
+                   what);
 
     int seq = 0;
     for (const station::comparison& c : part.comparisons)
-        sql::run(db,
-                 QStringLiteral("INSERT INTO comparisons (id, part_id, seq, kind, pins, expected, measured, passed, reason,"
-                                " mode, expected_value, measured_value)"
-                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {newId(), recorded.id, seq++, sql::text(c.kind), sql::text(c.item), sql::text(c.expected),
-                  sql::text(c.measured), c.passed ? 1 : 0, sql::text(c.reason), sql::textOrNull(c.mode),
-                  realOrNull(c.expectedValue), realOrNull(c.measuredValue)},
-                 what);
+        tables::insert(db, tables::comparisons,
+                       {tables::comparisons,
+                        {{"id", newId()},
+                         {"part_id", recorded.id},
+                         {"seq", seq++},
+                         {"kind", sql::text(c.kind)},
+                         {"pins", sql::text(c.item)},
+                         {"expected", sql::text(c.expected)},
+                         {"measured", sql::text(c.measured)},
+                         {"passed", c.passed ? 1 : 0},
+                         {"reason", sql::text(c.reason)},
+                         {"mode", sql::textOrNull(c.mode)},
+                         {"expected_value", realOrNull(c.expectedValue)},
+                         {"measured_value", realOrNull(c.measuredValue)}}},
+                       what);
 
     seq = 0;
     if (part.measured.pairs)
@@ -191,10 +217,16 @@ recorded_part journal::record(const QString& runId, const QString& givenSerial, 
         insertPairs(db, recorded.id, "button", *part.measured.buttons, seq, what);
     if (part.measured.pads)
         for (const tarnwell::cap_pin_record& r : *part.measured.pads)
-            sql::run(db,
-                     QStringLiteral("INSERT INTO measurements (id, part_id, seq, measure, pin_a, type_a, type_a_name)"
-                                    " VALUES (?, ?, ?, 'touch', ?, ?, ?)"),
-                     {newId(), recorded.id, seq++, int(r.pin), int(r.type), typeName(r.type)}, what);
+            tables::insert(db, tables::measurements,
+                           {tables::measurements,
+                            {{"id", newId()},
+                             {"part_id", recorded.id},
+                             {"seq", seq++},
+                             {"measure", QStringLiteral("touch")},
+                             {"pin_a", int(r.pin)},
+                             {"type_a", int(r.type)},
+                             {"type_a_name", typeName(r.type)}}},
+                           what);
 
     transaction.commit();
     return recorded;

@@ -1,6 +1,9 @@
 #include "results/schema.h"
 
 #include "results/sql.h"
+#include "results/tables.h"
+
+#include <QUuid>
 
 #include <QStringList>
 
@@ -16,66 +19,24 @@ void runAll(const QSqlDatabase& db, const QStringList& statements, int toVersion
         sql::run(db, statement, {}, what);
 }
 
-// Ids are UUID texts and times fixed-width UTC texts, so both databases hold and sort them alike;
-// DOUBLE PRECISION is REAL to SQLite and an 8-byte float to PostgreSQL (whose REAL has 4).
-void toVersion1(const QSqlDatabase& db) {
-    runAll(db,
-           {
-               QStringLiteral("CREATE TABLE runs ("
-                              " id TEXT PRIMARY KEY,"
-                              " station TEXT NOT NULL,"
-                              " program_path TEXT NOT NULL,"
-                              " program_sha256 TEXT NOT NULL,"
-                              " firmware TEXT NOT NULL,"
-                              " sensitivity INTEGER NOT NULL,"
-                              " buzzer INTEGER NOT NULL,"
-                              " tolerance DOUBLE PRECISION NOT NULL,"
-                              " started_utc TEXT NOT NULL,"
-                              " ended_utc TEXT,"
-                              " program_version TEXT NOT NULL,"
-                              " forwarded INTEGER NOT NULL DEFAULT 0)"),
-               QStringLiteral("CREATE TABLE parts ("
-                              " id TEXT PRIMARY KEY,"
-                              " run_id TEXT NOT NULL REFERENCES runs (id),"
-                              " serial TEXT,"
-                              " attempt INTEGER NOT NULL,"
-                              " started_utc TEXT NOT NULL,"
-                              " ended_utc TEXT NOT NULL,"
-                              " verdict TEXT NOT NULL CHECK (verdict IN ('PASS', 'FAIL')),"
-                              " cycle_s DOUBLE PRECISION NOT NULL,"
-                              " forwarded INTEGER NOT NULL DEFAULT 0)"),
-               QStringLiteral("CREATE TABLE comparisons ("
-                              " id TEXT PRIMARY KEY,"
-                              " part_id TEXT NOT NULL REFERENCES parts (id),"
-                              " seq INTEGER NOT NULL,"
-                              " kind TEXT NOT NULL,"
-                              " pins TEXT NOT NULL,"
-                              " expected TEXT NOT NULL,"
-                              " measured TEXT NOT NULL,"
-                              " passed INTEGER NOT NULL,"
-                              " reason TEXT NOT NULL)"),
-               QStringLiteral("CREATE TABLE measurements ("
-                              " id TEXT PRIMARY KEY,"
-                              " part_id TEXT NOT NULL REFERENCES parts (id),"
-                              " seq INTEGER NOT NULL,"
-                              " measure TEXT NOT NULL CHECK (measure IN ('static', 'button', 'touch')),"
-                              " pin_a INTEGER NOT NULL,"
-                              " type_a INTEGER NOT NULL,"
-                              " type_a_name TEXT,"
-                              " pin_b INTEGER,"
-                              " type_b INTEGER,"
-                              " type_b_name TEXT,"
-                              " vdrop_ab_v DOUBLE PRECISION,"
-                              " vdrop_ba_v DOUBLE PRECISION)"),
-               QStringLiteral("CREATE INDEX parts_serial ON parts (serial)"),
-               QStringLiteral("CREATE INDEX parts_started ON parts (started_utc)"),
-               QStringLiteral("CREATE INDEX parts_run ON parts (run_id)"),
-               QStringLiteral("CREATE INDEX parts_forwarded ON parts (forwarded)"),
-               QStringLiteral("CREATE INDEX comparisons_part ON comparisons (part_id)"),
-               QStringLiteral("CREATE INDEX measurements_part ON measurements (part_id)"),
-           },
-           1);
+// A database without tables gets the current version's straight from their declaration.
+void create(const QSqlDatabase& db) {
+    const QString what = QStringLiteral("cannot create the tables of version %1").arg(version);
+    for (const tables::table* t : tables::all())
+        sql::run(db, t->createStatement(), {}, what);
+    for (const tables::index& i : tables::indexes())
+        sql::run(db, QStringLiteral("CREATE INDEX %1 %2").arg(QLatin1String(i.name), QLatin1String(i.definition)), {}, what);
 }
+
+void recordId(const QSqlDatabase& db, int toVersion) {
+    tables::insert(db, tables::databaseInfo,
+                   {tables::databaseInfo,
+                    {{"name", QStringLiteral("id")}, {"value", QUuid::createUuid().toString(QUuid::WithoutBraces)}}},
+                   QStringLiteral("cannot create the tables of version %1").arg(toVersion));
+}
+
+// The migrations below bring the files and servers of earlier versions to the current one; their
+// statements are history and never change.
 
 // The failed comparisons alone, a few in a hundred, for the failure counts: a million parts' comparisons
 // take seconds to read through, their failures a few milliseconds. By part first, so that a short window's
@@ -107,6 +68,21 @@ void toVersion3(const QSqlDatabase& db) {
            3);
 }
 
+// What a forward needs: to know which server a journal's parts went to (a journal pointed at another
+// server sends it everything), to set aside a part the server refuses with the reason, and to find the
+// next batch without sorting the backlog.
+void toVersion4(const QSqlDatabase& db) {
+    runAll(db,
+           {
+               QStringLiteral("ALTER TABLE parts ADD COLUMN forward_problem TEXT"),
+               QStringLiteral("DROP INDEX parts_forwarded"),
+               QStringLiteral("CREATE INDEX parts_pending ON parts (forwarded, started_utc, id)"),
+               QStringLiteral("CREATE TABLE database_info (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+           },
+           4);
+    recordId(db, 4);
+}
+
 struct migration {
     int to;
     void (*apply)(const QSqlDatabase&);
@@ -114,18 +90,29 @@ struct migration {
 
 // One function per version, in order; a new version is one more line here and one more function.
 constexpr migration migrations[] = {
-    {1, toVersion1},
     {2, toVersion2},
     {3, toVersion3},
+    {4, toVersion4},
 };
 static_assert(migrations[std::size(migrations) - 1].to == version, "the last migration reaches the version");
 
 }  // namespace
 
 void migrate(const QSqlDatabase& db, int from) {
+    if (from == 0) {
+        create(db);
+        recordId(db, version);
+        return;
+    }
     for (const migration& m : migrations)
         if (m.to > from)
             m.apply(db);
+}
+
+QString databaseId(const QSqlDatabase& db) {
+    QSqlQuery query = sql::run(db, QStringLiteral("SELECT value FROM database_info WHERE name = ?"), {QStringLiteral("id")},
+                               QStringLiteral("cannot read the database's id"));
+    return query.next() ? query.value(0).toString() : QString();
 }
 
 }  // namespace results::schema

@@ -16,6 +16,7 @@ public:
     // "cannot reach URL: the server's reason"; empty when open.
     QString error() const { return why; }
     QSqlDatabase& db() { return conn.db(); }
+    void cancel() {}
 
 private:
     connection conn;

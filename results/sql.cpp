@@ -22,7 +22,7 @@ QVariant typedNull() {
 void runFixed(const QSqlDatabase& db, const QString& statement, const QString& what) {
     QSqlQuery query(db);
     if (!query.exec(statement))
-        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())), query.lastError().nativeErrorCode());
 }
 
 }  // namespace
@@ -63,28 +63,28 @@ QSqlQuery run(const QSqlDatabase& db, const QString& statement, const QVariantLi
     // PostgreSQL prepares no CREATE nor PRAGMA-like statement; one without values has nothing to bind.
     if (values.isEmpty()) {
         if (!query.exec(statement))
-            throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+            throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())), query.lastError().nativeErrorCode());
         return query;
     }
     if (!query.prepare(statement))
-        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())), query.lastError().nativeErrorCode());
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
     if (!query.exec())
-        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())), query.lastError().nativeErrorCode());
     return query;
 }
 
 statement::statement(const QSqlDatabase& db, const QString& text, const QString& what) : query(db), what(what) {
     if (!query.prepare(text))
-        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())), query.lastError().nativeErrorCode());
 }
 
 QSqlQuery& statement::run(const QVariantList& values) {
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
     if (!query.exec())
-        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())));
+        throw error(QStringLiteral("%1: %2").arg(what, why(query.lastError())), query.lastError().nativeErrorCode());
     return query;
 }
 

@@ -39,6 +39,7 @@ QString station_records::open(const QString& file, const QString& server) {
         }
         connect(forward.get(), &results::forward_worker::reachabilityChanged, this, &station_records::serverReachable);
         connect(forward.get(), &results::forward_worker::forwarded, this, &station_records::forwarded);
+        connect(forward.get(), &results::forward_worker::refused, this, &station_records::refused);
         forward->forwardNow();  // what earlier runs left unsent
     }
     return QString();
@@ -85,6 +86,21 @@ long station_records::drain(std::chrono::milliseconds limit) {
         return 0;
     forward->drain(limit);
     return forward->backlog();
+}
+
+}  // namespace results
+
+namespace results {
+
+bool station_records::forwardRest() {
+    if (!forward)
+        return false;
+    forward->forwardNow();
+    return true;
+}
+
+bool station_records::forwardSettled() const {
+    return !forward || forward->settled();
 }
 
 }  // namespace results

@@ -34,11 +34,17 @@ public:
     QString file() const { return book ? book->path() : QString(); }
     // Tries for up to `limit` to forward what is left; the parts still unsent.
     long drain(std::chrono::milliseconds limit);
+    // Asks the forward to send what is left now; false without a server.
+    bool forwardRest();
+    // The forward asked for has ended (or there is none).
+    bool forwardSettled() const;
 
 signals:
     // The results server went out of reach (and why), or came back.
     void serverReachable(bool reachable, QString reason);
     void forwarded(long parts, long backlog);
+    // The server would not take a part (its serial, or when it was tested); it stays in the journal.
+    void refused(QString part, QString reason);
     // Something of a recorded part could not be added to its record (its cycle), and why.
     void problem(QString reason);
 

@@ -7,6 +7,7 @@
 #include "results/journal.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlDatabase>
@@ -17,6 +18,8 @@
 #include <QtTest>
 
 #include <csignal>
+
+#include <signal.h>
 
 namespace {
 
@@ -104,7 +107,7 @@ private:
 };
 
 QString serverUrl(const pg_cluster& pg, const QString& database) {
-    return QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(pg.user()).arg(pg.port()).arg(database, pg.socketDir());
+    return QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(pg.stationUser()).arg(pg.port()).arg(database, pg.socketDir());
 }
 
 }  // namespace
@@ -133,6 +136,11 @@ private slots:
     void pushAfterARunWithoutServer();
     void twoStationsAtOnce();
     void serverTroubleForAQuestion();
+    // A server whose parts table is locked holds no station up: it ends within the drain's bound and
+    // names what is unsent; SIGTERM in that wait ends it at once.
+    void lockedServerHoldsNothingUp();
+    // A part the server refuses is named by push, which sends the others and exits 8.
+    void pushNamesARefusedPart();
 
 private:
     std::unique_ptr<pg_cluster> pg;
@@ -140,7 +148,7 @@ private:
     int databases = 0;
     QString newDatabase() {
         const QString name = QStringLiteral("line%1").arg(++databases);
-        return pg->createDatabase(name) ? name : QString();
+        return pg->createResultsDatabase(name) ? name : QString();
     }
 };
 
@@ -536,6 +544,71 @@ void RecordsTest::pushAfterARunWithoutServer() {
     QCOMPARE(server.rows("SELECT verdict, count(*) FROM parts GROUP BY verdict ORDER BY verdict"),
              (QStringList{"FAIL|2", "PASS|2"}));
     QCOMPARE(server.rows("SELECT count(*) FROM comparisons"), QStringList{"32"});
+}
+
+void RecordsTest::lockedServerHoldsNothingUp() {
+    const QString database = newDatabase();
+    QVERIFY(!database.isEmpty());
+    Db locker(*pg, database);
+    QCOMPARE(locker.rows("BEGIN"), QStringList());
+    QCOMPARE(locker.rows("LOCK TABLE parts IN ACCESS EXCLUSIVE MODE"), QStringList());
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}));
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("locked.sqlite"));
+    const QStringList args{"--results", file, "--server", serverUrl(*pg, database), "--port", port, "station", good,
+                           "--count", "3", "--serial", "auto:LK-"};
+    QElapsedTimer took;
+    took.start();
+    const Run run = Ctl(args).finish(30000);
+    const qint64 ms = took.elapsed();
+    QCOMPARE(run.code, 0);
+    // The drain's 5 s, and the statement in hand cancelled rather than waited for.
+    QVERIFY2(ms < 9000, qPrintable(QString::number(ms)));
+    QVERIFY2(run.err.contains(QLatin1String("3 parts are not on the results server yet (LK-000001, LK-000002, LK-000003)")),
+             qPrintable(run.err));
+    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts"), QStringList{"3"});
+
+    // Stopped in that wait: at once, by the signal.
+    Ctl stopped(QStringList(args).replaceInStrings(QStringLiteral("auto:LK-"), QStringLiteral("auto:LT-")));
+    QVERIFY(QTest::qWaitFor([&] { return stopped.process.peek(4096).contains("summary:"); }, 20000));
+    QTest::qWait(300);
+    took.restart();
+    ::kill(static_cast<pid_t>(stopped.process.processId()), SIGTERM);
+    const Run end = stopped.finish(10000);
+    QVERIFY2(took.elapsed() < 2000, qPrintable(QString::number(took.elapsed())));
+    QVERIFY(end.crashed);
+    QCOMPARE(end.code, SIGTERM);
+    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts"), QStringList{"6"});
+    QCOMPARE(locker.rows("ROLLBACK"), QStringList());
+}
+
+void RecordsTest::pushNamesARefusedPart() {
+    const QString database = newDatabase();
+    QVERIFY(!database.isEmpty());
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}));
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("refused.sqlite"));
+    QCOMPARE(Ctl({"--results", file, "--port", port, "station", good, "--count", "4", "--serial", "auto:RF-"}).finish().code, 0);
+    // What a damaged file may hold: SQLite keeps it, the server will not.
+    QCOMPARE(Db(file).rows("UPDATE parts SET test_s = 'slow' WHERE serial = 'RF-000002'"), QStringList());
+
+    const Run push = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    QCOMPARE(push.code, 8);
+    QVERIFY2(push.out.startsWith(QLatin1String("pushed 3 parts to ")) && push.out.contains(QLatin1String("; 1 refused")),
+             qPrintable(push.out));
+    QVERIFY2(push.err.contains(QLatin1String("the results server refused part RF-000002: ")) &&
+                 push.err.contains(QLatin1String("slow")) && !push.err.contains(QLatin1String("out of reach")),
+             qPrintable(push.err));
+    QCOMPARE(Db(*pg, database).rows("SELECT serial FROM parts ORDER BY serial"),
+             (QStringList{"RF-000001", "RF-000003", "RF-000004"}));
+
+    // Mended, the next push sends it.
+    QCOMPARE(Db(file).rows("UPDATE parts SET test_s = 0.01 WHERE serial = 'RF-000002'"), QStringList());
+    const Run again = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    QCOMPARE(again.code, 0);
+    QVERIFY2(again.out.startsWith(QLatin1String("pushed 1 parts to ")), qPrintable(again.out));
 }
 
 void RecordsTest::twoStationsAtOnce() {

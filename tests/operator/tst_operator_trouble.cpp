@@ -124,7 +124,7 @@ void OperatorTroubleTest::aPartThatCannotBeRecordedStopsTheStation() {
 void OperatorTroubleTest::serverOutOfReachThenBack() {
     pg_cluster pg;
     QVERIFY2(pg.ok() && pg.start(), qPrintable(pg.error()));
-    QVERIFY2(pg.createDatabase(QStringLiteral("line")), qPrintable(pg.error()));
+    QVERIFY2(pg.createResultsDatabase(QStringLiteral("line")), qPrintable(pg.error()));
     QVERIFY(pg.stop());
 
     fixture st;

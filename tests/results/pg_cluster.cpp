@@ -1,5 +1,8 @@
 #include "pg_cluster.h"
 
+#include "results/error.h"
+#include "results/server_schema.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -93,27 +96,50 @@ bool pg_cluster::stop() {
     return stopped;
 }
 
-bool pg_cluster::createDatabase(const QString& name) {
+bool pg_cluster::execute(const QString& database, const std::function<void(QSqlDatabase&)>& work) {
     const QString connection = QStringLiteral("pg-cluster-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool made = false;
+    bool done = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
         db.setHostName(socketDir());
         db.setPort(port());
         db.setUserName(user());
-        db.setDatabaseName(QStringLiteral("postgres"));
+        db.setDatabaseName(database);
         if (db.open()) {
-            QSqlQuery query(db);
-            // The name is the test's own constant; CREATE DATABASE takes no bound name.
-            made = query.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
-            if (!made)
-                problem = query.lastError().text();
+            try {
+                work(db);
+                done = true;
+            } catch (const results::error& e) {
+                problem = e.message();
+            }
         } else {
             problem = db.lastError().text();
         }
     }
     QSqlDatabase::removeDatabase(connection);
-    return made;
+    return done;
+}
+
+bool pg_cluster::createDatabase(const QString& name) {
+    return execute(QStringLiteral("postgres"), [&name](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        // The name is the test's own constant; CREATE DATABASE takes no bound name.
+        if (!query.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name)))
+            throw results::error(query.lastError().text());
+    });
+}
+
+bool pg_cluster::createResultsDatabase(const QString& name) {
+    const bool roleThere = execute(QStringLiteral("postgres"), [this](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = '%1'").arg(stationUser()));
+        if (!query.next() && !query.exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(stationUser())))
+            throw results::error(query.lastError().text());
+    });
+    return roleThere && createDatabase(name) && execute(name, [this, &name](QSqlDatabase& db) {
+               results::server_schema::init(db, name);
+               results::server_schema::grant(db, stationUser(), name);
+           });
 }
 
 bool pg_cluster::run(const QString& program, const QStringList& arguments, int timeoutMs) {

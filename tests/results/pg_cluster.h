@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
+
+#include <functional>
 #include <QTemporaryDir>
 
 // A throwaway PostgreSQL server for a test suite: a new cluster in a temporary folder, listening only
@@ -25,9 +28,17 @@ public:
 
     // A new empty database on the server; false (with error()) if it could not be made.
     bool createDatabase(const QString& name);
+    // A new database with the results tables made by their owner (as `results server-init` does), and
+    // stationUser() given only a station's rights on them.
+    bool createResultsDatabase(const QString& name);
+    QString stationUser() const { return QStringLiteral("station"); }  // no password, as user()
+    // Runs `work` on a connection as user() to `database`; false (with error()) when it cannot connect
+    // or `work` throws results::error.
+    bool execute(const QString& database, const std::function<void(QSqlDatabase&)>& work);
 
 private:
     bool run(const QString& program, const QStringList& arguments, int timeoutMs);
+
     QTemporaryDir folder;
     QString bin;
     QString runAs;  // empty: as ourselves

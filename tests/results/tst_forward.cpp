@@ -9,7 +9,14 @@
 #include "results/error.h"
 #include "results/forwarder.h"
 #include "results/journal.h"
+#include "results/schema.h"
+#include "results/server_connection.h"
+#include "results/server_schema.h"
 #include "results/server_url.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -97,16 +104,27 @@ private slots:
     void badServerUrl_data();
     void badServerUrl();
 
+    // With a station's rights only: every part once, whatever cuts the forward.
     void forwardsEveryPartOnce();
     void forwardsTheEndOfARunLater();
     void cutForwardRepeatedLeavesEachPartOnce();
     void lostMarksResentOnce();
     void twoStationsAtOnce();
     void unreachableServerLeavesJournal();
-    void newerServerTablesRefused();
+    // A row the server refuses is set aside; the parts after it go on.
+    void refusedPartSetAside();
+    // A journal sends each server it is pointed at what that server lacks.
+    void oneJournalTwoServers();
+    // The tables are their owner's: created or brought up by server-init, never by a forward.
+    void serverTablesNotSetUp();
+    void serverInitTwiceAtOnce();
+    void stationRoleCannotCreate();
+    // A journal and a server of the version before, migrated with nothing lost.
+    void earlierVersionMigrated();
 
 private:
-    results::server_url server() const;
+    results::server_url server() const;  // as the station role
+    results::server_url owner() const;
     reader onServer() const;
     pg_cluster cluster;
     std::optional<QTemporaryDir> dir;
@@ -118,10 +136,16 @@ void tst_forward::init() {
     dir.emplace();
     QVERIFY(dir->isValid());
     database = QStringLiteral("forward_%1").arg(++cases);
-    QVERIFY2(cluster.createDatabase(database), qPrintable(cluster.error()));
+    QVERIFY2(cluster.createResultsDatabase(database), qPrintable(cluster.error()));
 }
 
 results::server_url tst_forward::server() const {
+    results::server_url url = owner();
+    url.user = cluster.stationUser();
+    return url;
+}
+
+results::server_url tst_forward::owner() const {
     results::server_url url;
     url.host = cluster.socketDir();
     url.port = cluster.port();
@@ -131,7 +155,7 @@ results::server_url tst_forward::server() const {
 }
 
 reader tst_forward::onServer() const {
-    const results::server_url url = server();
+    const results::server_url url = owner();
     return reader(QStringLiteral("QPSQL"), [&url](QSqlDatabase& db) {
         db.setHostName(url.host);
         db.setPort(url.port);
@@ -272,7 +296,8 @@ void tst_forward::cutForwardRepeatedLeavesEachPartOnce() {
     });
     const bool restarted = cluster.start();
     QVERIFY2(restarted, qPrintable(cluster.error()));
-    QVERIFY(cut.reachable);
+    // Gone in the middle of a batch: out of reach, not a server that refuses.
+    QVERIFY(cut.trouble == results::forward_trouble::out_of_reach);
     QCOMPARE(cut.forwarded, 2L);
     QVERIFY2(cut.error.startsWith(QStringLiteral("cannot forward the parts to ")), qPrintable(cut.error));
     QVERIFY2(cut.error.size() > QStringLiteral("cannot forward the parts to ").size() + server().display().size() + 2,
@@ -307,7 +332,6 @@ void tst_forward::lostMarksResentOnce() {
 }
 
 void tst_forward::twoStationsAtOnce() {
-    // Both stations find the server without tables and create them at the same time.
     const results::server_url url = server();
     const auto station = [&url](const QString& path, const QString& name, QString* trouble) {
         try {
@@ -342,7 +366,7 @@ void tst_forward::unreachableServerLeavesJournal() {
     nowhere.host = dir->path();  // a folder with no server's socket in it
 
     const results::forward_report report = results::forwarder(nowhere).forward(journal);
-    QVERIFY(!report.reachable);
+    QVERIFY(!report.reachable());
     QCOMPARE(report.forwarded, 0L);
     const QString start = QStringLiteral("cannot reach %1: ").arg(nowhere.display());
     QVERIFY2(report.error.startsWith(start), qPrintable(report.error));
@@ -354,16 +378,212 @@ void tst_forward::unreachableServerLeavesJournal() {
     QCOMPARE(local.one(QStringLiteral("SELECT sum(forwarded) FROM runs")), QStringLiteral("0"));
 }
 
-void tst_forward::newerServerTablesRefused() {
-    reader pg = onServer();
-    QVERIFY(pg.exec(QStringLiteral("CREATE TABLE results_schema (version INTEGER NOT NULL)")));
-    QVERIFY(pg.exec(QStringLiteral("INSERT INTO results_schema VALUES (4)")));
+void tst_forward::refusedPartSetAside() {
+    const QString path = dir->filePath(QStringLiteral("st.sqlite"));
+    results::journal journal(path);
+    recordParts(journal, QStringLiteral("ST-A"), 7, QStringLiteral("R"));
+    // A value SQLite keeps in an integer column and PostgreSQL will not take, as a damaged file may hold.
+    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
+    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET attempt = 'many' WHERE serial = 'R1'")));
+
+    const results::forward_report report = results::forwarder(server(), {3, 10}).forward(journal);
+    QVERIFY2(report.complete(), qPrintable(report.error));
+    QCOMPARE(report.forwarded, 6L);
+    QCOMPARE(int(report.refused.size()), 1);
+    QCOMPARE(report.refused.front().serial, QStringLiteral("R1"));
+    QVERIFY2(report.refused.front().reason.contains(QStringLiteral("many")), qPrintable(report.refused.front().reason));
+    QCOMPARE(onServer().rows(QStringLiteral("SELECT serial FROM parts ORDER BY serial")),
+             (QList<QStringList>{{"R0"}, {"R2"}, {"R3"}, {"R4"}, {"R5"}, {"R6"}}));
+    QCOMPARE(onServer().one(QStringLiteral("SELECT count(*) FROM comparisons")), QStringLiteral("12"));
+    QCOMPARE(local.one(QStringLiteral("SELECT forwarded, forward_problem IS NOT NULL FROM parts WHERE serial = 'R1'")),
+             QStringLiteral("2|1"));
+    QCOMPARE(results::unsentParts(journal.database(), path).sentence(),
+             QStringLiteral("1 part is not on the results server yet (R1)"));
+
+    // Set aside: a station's forwards after each part leave it; a push tries it again.
+    results::forward_options afterEachPart{3, 10, false, nullptr};
+    const results::forward_report later = results::forwarder(server(), afterEachPart).forward(journal);
+    QVERIFY(later.refused.empty());
+    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET attempt = 1 WHERE serial = 'R1'")));
+    const results::forward_report push = results::forwarder(server()).forward(journal);
+    QVERIFY2(push.complete() && push.refused.empty(), qPrintable(push.error));
+    QCOMPARE(push.forwarded, 1L);
+    QCOMPARE(onServer().one(counts), QStringLiteral("1|7|14|7|0"));
+}
+
+void tst_forward::oneJournalTwoServers() {
+    results::journal journal(dir->filePath(QStringLiteral("st.sqlite")));
+    recordParts(journal, QStringLiteral("ST-A"), 4, QStringLiteral("T"));
+    const results::server_url first = server();
+    QVERIFY(results::forwarder(first).forward(journal).complete());
+
+    const QString second = database + QStringLiteral("_b");
+    QVERIFY2(cluster.createResultsDatabase(second), qPrintable(cluster.error()));
+    results::server_url other = server();
+    other.database = second;
+    recordParts(journal, QStringLiteral("ST-A"), 2, QStringLiteral("V"));
+    const results::forward_report toSecond = results::forwarder(other).forward(journal);
+    QVERIFY2(toSecond.complete(), qPrintable(toSecond.error));
+    QCOMPARE(toSecond.forwarded, 6L);
+    QCOMPARE(toSecond.alreadyThere, 0L);
+
+    // Back to the first: it lacks only the two parts recorded since.
+    const results::forward_report back = results::forwarder(first).forward(journal);
+    QVERIFY2(back.complete(), qPrintable(back.error));
+    QCOMPARE(back.forwarded - back.alreadyThere, 2L);
+    QCOMPARE(onServer().one(counts), QStringLiteral("2|6|12|6|0"));
+}
+
+void tst_forward::serverTablesNotSetUp() {
     results::journal journal(dir->filePath(QStringLiteral("st.sqlite")));
     recordParts(journal, QStringLiteral("ST-A"), 1, QStringLiteral("N"));
-    const results::forward_report report = results::forwarder(server()).forward(journal);
-    QVERIFY(report.reachable);
-    QCOMPARE(report.forwarded, 0L);
-    QCOMPARE(report.error, server().display() + QStringLiteral(" was written by a newer version (schema 4, this program knows 3)"));
+    const QString bare = database + QStringLiteral("_bare");
+    QVERIFY2(cluster.createDatabase(bare), qPrintable(cluster.error()));
+    results::server_url url = owner();  // even the owner: a forward creates nothing
+    url.database = bare;
+    const results::forward_report none = results::forwarder(url).forward(journal);
+    QVERIFY(none.trouble == results::forward_trouble::server);
+    QCOMPARE(none.error, url.display() + QStringLiteral(" has no results tables: its owner creates them with "
+                                                       "'rx48p-ctl --server URL results server-init'"));
+    QCOMPARE(onServer().one(QStringLiteral("SELECT count(*) FROM parts")), QStringLiteral("0"));
+
+    reader pg = onServer();
+    QVERIFY(pg.exec(QStringLiteral("UPDATE results_schema SET version = 3")));
+    const results::forward_report older = results::forwarder(server()).forward(journal);
+    QVERIFY(older.trouble == results::forward_trouble::server);
+    QVERIFY2(older.error.contains(QStringLiteral("are of schema 3, this program writes 4")), qPrintable(older.error));
+    QVERIFY(pg.exec(QStringLiteral("UPDATE results_schema SET version = 5")));
+    const results::forward_report newer = results::forwarder(server()).forward(journal);
+    QCOMPARE(newer.error,
+             server().display() + QStringLiteral(" was written by a newer version (schema 5, this program knows 4)"));
+    QCOMPARE(newer.forwarded, 0L);
+}
+
+void tst_forward::serverInitTwiceAtOnce() {
+    const QString fresh = database + QStringLiteral("_new");
+    QVERIFY2(cluster.createDatabase(fresh), qPrintable(cluster.error()));
+    results::server_url url = owner();
+    url.database = fresh;
+    const auto init = [&url](results::server_schema::init_report* done, QString* trouble) {
+        try {
+            results::server_connection conn(url, 10, QStringLiteral("init"));
+            if (!conn.isOpen())
+                *trouble = conn.error();
+            else
+                *done = results::server_schema::init(conn.db(), url.display());
+        } catch (const results::error& e) {
+            *trouble = e.message();
+        }
+    };
+    results::server_schema::init_report a, b;
+    QString troubleA, troubleB;
+    std::thread one(init, &a, &troubleA);
+    std::thread two(init, &b, &troubleB);
+    one.join();
+    two.join();
+    QVERIFY2(troubleA.isEmpty() && troubleB.isEmpty(), qPrintable(troubleA + troubleB));
+    // One made them, the other found them made.
+    QCOMPARE(std::min(a.from, b.from), 0);
+    QCOMPARE(std::max(a.from, b.from), results::schema::version);
+}
+
+void tst_forward::stationRoleCannotCreate() {
+    results::server_connection station(server(), 10, QStringLiteral("station"));
+    QVERIFY2(station.isOpen(), qPrintable(station.error()));
+    QSqlQuery query(station.db());
+    QVERIFY(!query.exec(QStringLiteral("CREATE TABLE mine (x INTEGER)")));
+    QVERIFY(!query.exec(QStringLiteral("DELETE FROM parts")));
+    QVERIFY(!query.exec(QStringLiteral("UPDATE parts SET verdict = 'PASS'")));
+    QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM comparisons")));
+    const QString refused = errorOf([&] { results::server_schema::init(station.db(), server().display()); });
+    QVERIFY2(refused.startsWith(QStringLiteral("cannot create the tables on")), qPrintable(refused));
+    QVERIFY2(errorOf([] { results::server_schema::stationGrants(QStringLiteral("x\"; DROP TABLE parts; --")); })
+                 .startsWith(QStringLiteral("a role must be a plain name")),
+             "a role name is never spliced into SQL");
+}
+
+// The columns of every table and the names of the indexes, as the database itself describes them.
+QString shapeOf(reader& db, bool sqlite) {
+    QStringList shape;
+    for (const char* table : {"runs", "parts", "comparisons", "measurements", "database_info"}) {
+        const QString select =
+            sqlite ? QStringLiteral("SELECT name FROM pragma_table_info('%1') ORDER BY name").arg(QLatin1String(table))
+                   : QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_name = '%1'"
+                                    " ORDER BY column_name")
+                         .arg(QLatin1String(table));
+        QStringList columns;
+        for (const QStringList& row : db.rows(select))
+            columns << row.first();
+        shape << QLatin1String(table) + QLatin1Char(':') + columns.join(QLatin1Char(','));
+    }
+    const QString indexes = sqlite ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name NOT LIKE"
+                                                    " 'sqlite_%' ORDER BY name")
+                                   : QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = 'public' AND"
+                                                    " indexname NOT LIKE '%_pkey' ORDER BY indexname");
+    for (const QStringList& row : db.rows(indexes))
+        shape << row.first();
+    return shape.join(QLatin1Char(' '));
+}
+
+void tst_forward::earlierVersionMigrated() {
+    // The server as version 3 left it, loaded from its dump, then brought up by its owner.
+    const QString old = database + QStringLiteral("_v3");
+    QVERIFY2(cluster.createDatabase(old), qPrintable(cluster.error()));
+    QProcess psql;
+    psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                        QStringLiteral("-h"), cluster.socketDir(), QStringLiteral("-p"), QString::number(cluster.port()),
+                                        QStringLiteral("-U"), cluster.user(), QStringLiteral("-d"), old, QStringLiteral("-f"),
+                                        QStringLiteral(RESULTS_TEST_DATA "/server-v3.sql")});
+    QVERIFY(psql.waitForFinished(60000));
+    QVERIFY2(psql.exitCode() == 0, psql.readAllStandardError().constData());
+    results::server_url url = owner();
+    url.database = old;
+    {
+        results::server_connection conn(url, 10, QStringLiteral("init"));
+        QVERIFY2(conn.isOpen(), qPrintable(conn.error()));
+        const results::server_schema::init_report done = results::server_schema::init(conn.db(), url.display());
+        QCOMPARE(done.from, 3);
+        QCOMPARE(done.to, results::schema::version);
+        results::server_schema::grant(conn.db(), cluster.stationUser(), url.display());
+    }
+
+    // The station's journal of version 3, with a backlog the old server never got.
+    const QString path = dir->filePath(QStringLiteral("v3.sqlite"));
+    QVERIFY(QFile::copy(QStringLiteral(RESULTS_TEST_DATA "/journal-v3.sqlite"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    results::journal journal(path);
+    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
+    QCOMPARE(local.one(QStringLiteral("PRAGMA user_version")), QString::number(results::schema::version));
+    QCOMPARE(local.rows(QStringLiteral("SELECT serial, attempt, verdict, cycle_s IS NOT NULL FROM parts ORDER BY started_utc")),
+             (QList<QStringList>{{"SN-0001", "1", "PASS", "1"}, {"SN-0002", "1", "FAIL", "1"}, {"SN-0003", "1", "PASS", "1"},
+                                 {"SN-0004", "1", "FAIL", "1"}, {"SN-0002", "2", "PASS", "1"}, {"SN-0005", "1", "FAIL", "1"},
+                                 {"SN-0004", "2", "PASS", "1"}, {"SN-0006", "1", "FAIL", "1"}, {"AU-000001", "1", "PASS", "1"},
+                                 {"AU-000002", "1", "FAIL", "1"}}));
+    QCOMPARE(local.one(QStringLiteral("SELECT count(*) FROM comparisons WHERE passed = 0 AND mode IS NULL")), QStringLiteral("0"));
+    // Numbering goes on after the parts of the old version.
+    QCOMPARE(journal.nextAutoSerial(QStringLiteral("AU-")), QStringLiteral("AU-000003"));
+
+    results::server_url station = server();
+    station.database = old;
+    const results::forward_report report = results::forwarder(station).forward(journal);
+    QVERIFY2(report.complete(), qPrintable(report.error));
+    QCOMPARE(report.forwarded, 10L);
+    QCOMPARE(report.alreadyThere, 5L);
+    reader pg(QStringLiteral("QPSQL"), [&url](QSqlDatabase& db) {
+        db.setHostName(url.host);
+        db.setPort(url.port);
+        db.setUserName(url.user);
+        db.setDatabaseName(url.database);
+    });
+    QCOMPARE(pg.one(counts), local.one(counts));
+
+    // Migrated and new databases have the same tables, columns and indexes.
+    const QString freshPath = dir->filePath(QStringLiteral("new.sqlite"));
+    { results::journal fresh(freshPath); }
+    reader freshLocal(QStringLiteral("QSQLITE"), [&freshPath](QSqlDatabase& db) { db.setDatabaseName(freshPath); });
+    QCOMPARE(shapeOf(local, true), shapeOf(freshLocal, true));
+    reader freshServer = onServer();
+    QCOMPARE(shapeOf(pg, false), shapeOf(freshServer, false));
 }
 
 QTEST_GUILESS_MAIN(tst_forward)

@@ -148,7 +148,7 @@ void tst_journal::createsTablesAndVersion() {
     { results::journal journal(path, createFolder); }
     QVERIFY(QFile::exists(path));
     other_connection db(path);
-    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
     QCOMPARE(db.one(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
     QCOMPARE(db.rows(QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"
                                     " ORDER BY type, name")),
@@ -156,11 +156,12 @@ void tst_journal::createsTablesAndVersion() {
                  {"index", "comparisons_failed", "comparisons"},
                  {"index", "comparisons_part", "comparisons"},
                  {"index", "measurements_part", "measurements"},
-                 {"index", "parts_forwarded", "parts"},
+                 {"index", "parts_pending", "parts"},
                  {"index", "parts_run", "parts"},
                  {"index", "parts_serial", "parts"},
                  {"index", "parts_started", "parts"},
                  {"table", "comparisons", "comparisons"},
+                 {"table", "database_info", "database_info"},
                  {"table", "measurements", "measurements"},
                  {"table", "parts", "parts"},
                  {"table", "runs", "runs"},
@@ -169,6 +170,10 @@ void tst_journal::createsTablesAndVersion() {
     QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_started')")),
              (QList<QStringList>{{"started_utc"}}));
     QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_run')")), (QList<QStringList>{{"run_id"}}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_pending')")),
+             (QList<QStringList>{{"forwarded"}, {"started_utc"}, {"id"}}));
+    // Its own id, a UUID, made with the tables.
+    QVERIFY(!QUuid::fromString(db.one(QStringLiteral("SELECT value FROM database_info WHERE name = 'id'"))).isNull());
 }
 
 void tst_journal::tableColumns_data() {
@@ -182,7 +187,8 @@ void tst_journal::tableColumns_data() {
     QTest::newRow("parts") << "parts"
                            << "id TEXT 0 NULL|run_id TEXT 1 NULL|serial TEXT 0 NULL|attempt INTEGER 1 NULL|"
                               "started_utc TEXT 1 NULL|ended_utc TEXT 1 NULL|verdict TEXT 1 NULL|"
-                              "forwarded INTEGER 1 0|test_s DOUBLE PRECISION 0 NULL|cycle_s DOUBLE PRECISION 0 NULL";
+                              "test_s DOUBLE PRECISION 0 NULL|cycle_s DOUBLE PRECISION 0 NULL|forwarded INTEGER 1 0|"
+                              "forward_problem TEXT 0 NULL";
     QTest::newRow("comparisons") << "comparisons"
                                  << "id TEXT 0 NULL|part_id TEXT 1 NULL|seq INTEGER 1 NULL|kind TEXT 1 NULL|"
                                     "pins TEXT 1 NULL|expected TEXT 1 NULL|measured TEXT 1 NULL|passed INTEGER 1 NULL|"
@@ -266,7 +272,7 @@ void tst_journal::refusesNewerVersion() {
         QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 7")));
     }
     QCOMPARE(errorOf([&] { results::journal journal(path); }),
-             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 3)"));
+             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 4)"));
     other_connection db(path);
     QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("7"));
     QCOMPARE(db.one(QStringLiteral("SELECT count(*) FROM runs")), QStringLiteral("1"));
@@ -547,7 +553,7 @@ void tst_journal::programsOpeningANewFileTogether() {
         QCOMPARE(failures[0], QString());
         QCOMPARE(failures[1], QString());
         other_connection db(path);
-        QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+        QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
     }
 }
 

@@ -127,7 +127,7 @@ private:
 void tst_questions::initTestCase() {
     QVERIFY2(cluster.ok(), qPrintable(cluster.error()));
     QVERIFY(dir.isValid());
-    QVERIFY2(cluster.createDatabase(QStringLiteral("questions")), qPrintable(cluster.error()));
+    QVERIFY2(cluster.createResultsDatabase(QStringLiteral("questions")), qPrintable(cluster.error()));
 
     journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
     const QString a1 = journal->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
@@ -390,7 +390,9 @@ void tst_questions::olderJournalIsAnsweredOnceUpToDate() {
         old.record(runId, QStringLiteral("S2"), part("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), openPair("5-6")}));
         QSqlQuery query(old.database());
         for (const char* statement :
-             {"DROP INDEX comparisons_failed", "ALTER TABLE comparisons DROP COLUMN mode",
+             {"ALTER TABLE parts DROP COLUMN forward_problem", "DROP INDEX parts_pending",
+              "CREATE INDEX parts_forwarded ON parts (forwarded)", "DROP TABLE database_info",
+              "DROP INDEX comparisons_failed", "ALTER TABLE comparisons DROP COLUMN mode",
               "ALTER TABLE comparisons DROP COLUMN expected_value", "ALTER TABLE comparisons DROP COLUMN measured_value",
               "ALTER TABLE parts DROP COLUMN test_s", "ALTER TABLE parts DROP COLUMN cycle_s",
               "ALTER TABLE parts ADD COLUMN cycle_s DOUBLE PRECISION NOT NULL DEFAULT 1",
