@@ -45,6 +45,8 @@ Row lineTerminalStatic(const Settings& s);
 // The results journal and server: a station cycle with and without recording, the questions over a
 // million generated parts, a backlog pushed to a local PostgreSQL, the bytes a part takes.
 std::vector<Row> records(const Settings& s);
+// A journal of 100,000 parts never forwarded, pushed to a new local server.
+Row pushBacklog(const Settings& s);
 // Twenty stations' journals forwarding to one server at once, a part a second each.
 Row forwardLoad(const Settings& s);
 // rx48p-station: launch to painted window, and its GUI thread during a run at the board's pace.

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlQuery>
+#include <QVariant>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -43,8 +44,14 @@ station::part_result linePart(long n) {
         if (failed)
             c.mode = QStringLiteral("pair %1: missing (open)").arg(pins);
         p.comparisons.push_back(c);
-        records.push_back({static_cast<std::uint8_t>(2 * pair + 1), tarnwell::LED_ANODE,
-                           static_cast<std::uint8_t>(2 * pair + 2), tarnwell::LED_CATHODE, 90, -1});
+        tarnwell::pin_pair_record r{};
+        r.pin_a = static_cast<decltype(r.pin_a)>(2 * pair + 1);
+        r.type_a = tarnwell::LED_ANODE;
+        r.pin_b = static_cast<decltype(r.pin_b)>(2 * pair + 2);
+        r.type_b = tarnwell::LED_CATHODE;
+        r.vdrop_ab = 90;
+        r.vdrop_ba = -1;
+        records.push_back(r);
     }
     p.measured.pairs = records;
     p.passed = !(n % 2);

@@ -340,6 +340,8 @@ Row bytesPerPart(const QString& file, long parts) {
     return row;
 }
 
+}  // namespace
+
 Row pushBacklog(const Settings& s) {
     const long parts = s.quick ? 2000 : 100000;
     const QString source = generatedJournal(parts);
@@ -367,8 +369,6 @@ Row pushBacklog(const Settings& s) {
     QFile::remove(file);
     return row;
 }
-
-}  // namespace
 
 std::vector<Row> records(const Settings& s) {
     std::vector<Row> rows{recordingCost(s)};
