@@ -45,8 +45,9 @@ server_limits withConnectTimeout(int seconds) {
 }
 
 PGconn* libpqHandle(const QSqlDatabase& db) {
+    // Qt 5 names the handle's type as the driver declared it, Qt 6 by the struct behind the typedef.
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
 }
