@@ -23,8 +23,9 @@ General options (before the command):
   --results FILE    the results database (SQLite) where check and station record every part they
                     judge; default: $RX48P_RESULTS, else results.sqlite in the data folder
                     (~/.local/share/rx48p/ on Linux)
-  --server URL      the line's results server: postgresql://[USER@]HOST[:PORT]/DBNAME[?sslmode=MODE]
-                    (a socket folder as ?host=/folder). The password comes from PGPASSWORD or
+  --server URL      the line's results server: postgresql://[USER@]HOST[:PORT]/DBNAME[?OPTIONS]
+                    (a socket folder as ?host=/folder; TLS: sslmode=verify-full&sslrootcert=CA.pem,
+                    also sslcert, sslkey, sslcrl). The password comes from PGPASSWORD or
                     ~/.pgpass, never from the command line. Parts are recorded in the local file
                     first, then forwarded; while the server is out of reach the station goes on
   --station NAME    the station's name on record (default: the host name)

@@ -89,7 +89,7 @@ void station_session::setSetup(const line_setup& setup) {
         try {
             head.server = results::server_url::parse(setup.server).display();
         } catch (const results::error&) {
-            head.server = setup.server;
+            head.server = QStringLiteral("(not a valid server URL)");  // the raw text may hold a password
         }
     }
     emit changed();

@@ -5,6 +5,7 @@
 #include "results/schema.h"
 #include "results/server_connection.h"
 #include "results/server_schema.h"
+#include "results/server_trouble.h"
 #include "results/sql.h"
 #include "results/tables.h"
 
@@ -24,20 +25,8 @@ namespace {
 
 using rows = std::vector<QVariantList>;
 
-// PostgreSQL's classes 22 (data exception) and 23 (integrity): the server will not take that row, and
-// nothing says it would take the next one any less.
-bool rowRefused(const error& e) {
-    return e.code().startsWith(QLatin1String("22")) || e.code().startsWith(QLatin1String("23"));
-}
-
-// Classes 08 (connection), 53 (resources), 57 (cancelled: our statement time-out; the server shutting
-// down), 55P03 (our lock time-out), and no code at all (the connection went): out of reach. Anything else
-// is a server reached but unable to take parts.
-bool outOfReach(const error& e) {
-    const QString code = e.code();
-    return code.isEmpty() || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("53")) ||
-           code.startsWith(QLatin1String("57")) || code == QLatin1String("55P03");
-}
+bool rowRefused(const error& e) { return classify(e.code()) == server_trouble::refused; }
+bool outOfReach(const error& e) { return classify(e.code()) == server_trouble::out_of_reach; }
 
 rows readRows(const QSqlDatabase& db, const QString& statement, const QVariantList& values, const QString& what) {
     QSqlQuery query = sql::run(db, statement, values, what);
@@ -373,7 +362,8 @@ forwarder::forwarder(const server_url& server, const forward_options& options) :
 forward_report forwarder::forward(journal& source, const std::function<void(long)>& afterBatch) {
     forward_report report;
     const QString where = server.display();
-    server_connection conn(server, options.connectTimeoutS, QStringLiteral("forward"));
+    // A forward's statements are a few hundred rows each: one that takes long is a server in trouble.
+    server_connection conn(server, server_limits{options.connectTimeoutS, 15000, 5000}, QStringLiteral("forward"));
     if (!conn.isOpen()) {
         report.trouble = forward_trouble::out_of_reach;
         report.error = conn.error();

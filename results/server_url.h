@@ -4,19 +4,24 @@
 
 namespace results {
 
-// Where the results server is: postgresql://[USER@]HOST[:PORT]/DBNAME[?sslmode=MODE], or, for a Unix
-// socket, postgresql:///DBNAME?host=/socket/folder. The password is never part of it: libpq reads
-// PGPASSWORD or ~/.pgpass itself.
+// Where the results server is: postgresql://[USER@]HOST[:PORT]/DBNAME[?OPTIONS], or, for a Unix socket,
+// postgresql:///DBNAME?host=/socket/folder. OPTIONS are sslmode and the TLS files sslrootcert, sslcert,
+// sslkey and sslcrl. The password is never part of it: libpq reads PGPASSWORD or ~/.pgpass itself.
 struct server_url {
     QString user;      // empty: libpq's default (PGUSER, then the login name)
     QString host;      // a name, an address, or a socket folder (starts with '/')
     int port = 5432;
     QString database;
-    QString sslmode;   // empty: libpq's default
+    QString sslmode;      // empty: libpq's default
+    QString sslrootcert;  // the CA that signed the server's certificate; empty: libpq's default
+    QString sslcert;      // the station's own certificate and key, for servers that ask for one
+    QString sslkey;
+    QString sslcrl;       // revoked certificates
 
-    // Throws results::error saying what is wrong with `text`.
+    // Throws results::error saying what is wrong with `text`. The message never quotes the text or any
+    // part of it that could hold a password.
     static server_url parse(const QString& text);
-    // The URL again, for messages.
+    // The URL again, for messages and windows; parse() takes it back.
     QString display() const;
 };
 

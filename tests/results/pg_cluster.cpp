@@ -14,7 +14,10 @@
 
 #include <algorithm>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -32,9 +35,26 @@ QString serverBin() {
     return QString();
 }
 
+// A TCP port on 127.0.0.1 that nothing listens on now: the kernel's pick for a socket bound to port 0.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
 }  // namespace
 
-pg_cluster::pg_cluster() : bin(serverBin()) {
+pg_cluster::pg_cluster(listen how) : tls(how == listen::socket_and_tls), bin(serverBin()) {
     if (!folder.isValid()) {
         problem = QStringLiteral("cannot create a temporary folder");
         return;
@@ -44,6 +64,15 @@ pg_cluster::pg_cluster() : bin(serverBin()) {
         return;
     }
     QDir().mkpath(socketDir());
+    if (tls) {
+        serverPort = freePort();
+        if (serverPort == 0) {
+            problem = QStringLiteral("no free TCP port on 127.0.0.1");
+            return;
+        }
+        if (!makeCertificates())
+            return;
+    }
     if (::geteuid() == 0) {
         const passwd* nobody = ::getpwnam("nobody");
         if (!nobody) {
@@ -51,7 +80,10 @@ pg_cluster::pg_cluster() : bin(serverBin()) {
             return;
         }
         runAs = QStringLiteral("nobody");
-        for (const QString& path : {folder.path(), socketDir()})
+        QStringList owned{folder.path(), socketDir()};
+        if (tls)  // the server refuses a key that others can read, or that is not its own
+            owned << tlsDir() + QStringLiteral("/server.key") << tlsDir() + QStringLiteral("/server.crt");
+        for (const QString& path : owned)
             if (::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
                 problem = QStringLiteral("cannot hand %1 to nobody").arg(path);
                 return;
@@ -76,7 +108,13 @@ bool pg_cluster::start() {
         return true;
     // No TCP at all: the socket in our own folder is the only way in, so nothing clashes with another
     // server on the machine. fsync off: a test's data need not survive a power cut.
-    const QString options = QStringLiteral("-k %1 -c listen_addresses='' -p %2 -c fsync=off").arg(socketDir()).arg(port());
+    QString options = QStringLiteral("-k %1 -p %2 -c fsync=off").arg(socketDir()).arg(port());
+    if (tls)  // 127.0.0.1 alone, at a port nothing else held a moment ago
+        options += QStringLiteral(" -c listen_addresses=127.0.0.1 -c ssl=on -c ssl_cert_file=%1/server.crt"
+                                  " -c ssl_key_file=%1/server.key")
+                       .arg(tlsDir());
+    else
+        options += QStringLiteral(" -c listen_addresses=''");
     running = run(bin + QStringLiteral("/pg_ctl"),
                   {QStringLiteral("-D"), folder.path() + QStringLiteral("/data"), QStringLiteral("-l"),
                    folder.path() + QStringLiteral("/server.log"), QStringLiteral("-o"), options, QStringLiteral("-w"),
@@ -140,6 +178,55 @@ bool pg_cluster::createResultsDatabase(const QString& name) {
                results::server_schema::init(db, name);
                results::server_schema::grant(db, stationUser(), name);
            });
+}
+
+bool pg_cluster::makeCertificates() {
+    if (!QDir().mkpath(tlsDir())) {
+        problem = QStringLiteral("cannot create %1").arg(tlsDir());
+        return false;
+    }
+    QFile extensions(tlsDir() + QStringLiteral("/server.ext"));
+    if (!extensions.open(QIODevice::WriteOnly) || extensions.write("subjectAltName=DNS:localhost\n") < 0) {
+        problem = QStringLiteral("cannot write %1").arg(extensions.fileName());
+        return false;
+    }
+    extensions.close();
+    const QStringList ecKey{QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+    const auto ca = [&ecKey](const QString& name, const QString& subject) {
+        return QStringList{QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-days"), QStringLiteral("2")} +
+               ecKey +
+               QStringList{QStringLiteral("-keyout"), name + QStringLiteral(".key"), QStringLiteral("-out"),
+                           name + QStringLiteral(".crt"), QStringLiteral("-subj"), subject};
+    };
+    return openssl(ca(QStringLiteral("ca"), QStringLiteral("/CN=RX48P test CA"))) &&
+           openssl(ca(QStringLiteral("wrong-ca"), QStringLiteral("/CN=Some other CA"))) &&
+           openssl(QStringList{QStringLiteral("req"), QStringLiteral("-new")} + ecKey +
+                   QStringList{QStringLiteral("-keyout"), QStringLiteral("server.key"), QStringLiteral("-out"),
+                               QStringLiteral("server.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost")}) &&
+           openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), QStringLiteral("server.csr"),
+                    QStringLiteral("-CA"), QStringLiteral("ca.crt"), QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
+                    QStringLiteral("-CAcreateserial"), QStringLiteral("-days"), QStringLiteral("2"),
+                    QStringLiteral("-extfile"), QStringLiteral("server.ext"), QStringLiteral("-out"),
+                    QStringLiteral("server.crt")}) &&
+           QFile::setPermissions(tlsDir() + QStringLiteral("/server.key"), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+bool pg_cluster::openssl(const QStringList& arguments) {
+    QProcess process;
+    process.setWorkingDirectory(tlsDir());
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("openssl"), arguments);
+    const bool finished = process.waitForFinished(30000);
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        return true;
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    problem = QStringLiteral("openssl %1 failed (scripts/setup installs it): %2 %3")
+                  .arg(arguments.value(0), process.errorString(), QString::fromLocal8Bit(process.readAll()));
+    return false;
 }
 
 bool pg_cluster::run(const QString& program, const QStringList& arguments, int timeoutMs) {
