@@ -15,9 +15,14 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <chrono>
+
 namespace ctl {
 
 namespace {
+
+// Every write waits for the journal's lock no longer than its busy time-out from when it was asked.
+constexpr std::chrono::seconds settleLimit(10);
 
 QString sha256Of(const QString& path) {
     QFile file(path);
@@ -57,7 +62,14 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
                      .arg(part, reason));
     });
     file = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
-    const QString why = records.open(file, inv.server);
+    // A command-line program has nothing to do until the journal is open: it waits here for it, within
+    // the journal's busy time-out.
+    QString why = QStringLiteral("the results database did not open in time");
+    const QMetaObject::Connection outcome =
+        connect(&records, &results::station_records::opened, this, [&why](const QString& problem) { why = problem; });
+    records.open(file, inv.server);
+    records.settle(settleLimit);
+    disconnect(outcome);
     if (!why.isEmpty()) {
         diagnose(why);
         return false;
@@ -72,17 +84,24 @@ void part_records::attach(station::station_engine& engine) {
         return;
     }
     if (!autoPrefix.isEmpty())
-        engine.setRecorder([this](station::part_result& part) {
-            if (part.serial.isEmpty())
-                part.serial = autoPrefix + QStringLiteral("%1").arg(++numbered, 6, 10, QLatin1Char('0'));
-            return QString();
+        engine.setRecorder([this, &engine](const station::part_result& part) {
+            station::part_result numberedPart = part;
+            if (numberedPart.serial.isEmpty())
+                numberedPart.serial = autoPrefix + QStringLiteral("%1").arg(++numbered, 6, 10, QLatin1Char('0'));
+            engine.recorded(numberedPart);
         });
 }
 
 bool part_records::finish(stop_signals& stops) {
     if (!recording)
         return true;
-    const QString why = records.finishRun();
+    QString why;
+    const QMetaObject::Connection outcome =
+        connect(&records, &results::station_records::runEnded, this, [&why](const QString& problem) { why = problem; });
+    records.finishRun();
+    if (!records.settle(settleLimit) && why.isEmpty())
+        why = QStringLiteral("the end of the run could not be recorded in time");
+    disconnect(outcome);
     if (!why.isEmpty())
         diagnose(why);
     drain(stops);

@@ -56,6 +56,12 @@ tile_state tileOf(station::verdict verdict) {
     return tile_state::not_recorded;
 }
 
+struct station_session::start_request {
+    station::station_settings settings;
+    results::run_info info;
+    QString autoPrefix;
+};
+
 struct station_session::run {
     explicit run(station::station_settings settings) : engine(client, std::move(settings)) {}
     station::board_client client;
@@ -66,13 +72,17 @@ station_session::station_session(QObject* parent) : QObject(parent) {
     qRegisterMetaType<station::part_result>("station::part_result");
     connect(&records, &results::station_records::serverReachable, this, &station_session::onServer);
     connect(&records, &results::station_records::forwarded, this, &station_session::onForwarded);
+    connect(&records, &results::station_records::opened, this, &station_session::onOpened);
+    connect(&records, &results::station_records::runEnded, this, &station_session::onRunEnded);
 }
 
 station_session::~station_session() {
+    records.hurry(records.busyTime());
+    opening.reset();
     if (running())
         current->engine.abort();
     current.reset();  // the link's threads are joined here
-    records.finishRun();
+    records.finishRun();  // the records join their writer within the busy time-out
     if (!config.server.isEmpty() && serverUp)
         records.drain(std::chrono::seconds(2));
 }
@@ -117,12 +127,8 @@ bool station_session::start() {
     const QString uncheckable = station::uncheckable(part);
     if (!uncheckable.isEmpty())
         return refuse(config.program + QStringLiteral(": ") + uncheckable);
-    const QString file = resultsFile(config);
-    const QString unusable = records.open(file, config.server);
-    if (!unusable.isEmpty())
-        return refuse(unusable);
-
-    station::station_settings settings;
+    auto request = std::make_unique<start_request>();
+    station::station_settings& settings = request->settings;
     settings.port = config.port;
     settings.plan = station::measurePlan(part);
     settings.expected = std::move(part);
@@ -132,7 +138,7 @@ bool station_session::start() {
     settings.count = config.count;
     settings.serialFirst = config.serials == line_setup::serial_mode::scan;
 
-    results::run_info info;
+    results::run_info& info = request->info;
     info.station = stationName(config);
     info.programPath = QFileInfo(config.program).absoluteFilePath();
     info.programSha256 = sha256Of(config.program);
@@ -140,12 +146,32 @@ bool station_session::start() {
     info.buzzer = settings.buzzer;
     info.tolerance = settings.tolerance;
     info.programVersion = QCoreApplication::applicationVersion();
+    request->autoPrefix = config.serials == line_setup::serial_mode::numbered ? config.serialPrefix : QString();
 
+    // The database is opened (and brought up to date) in the records' thread: another program holding
+    // it must not freeze the window. The run starts when it is open.
+    opening = std::move(request);
+    trouble = {};
+    step = phase::opening;
+    ended.clear();
+    records.open(resultsFile(config), config.server);
+    emit changed();
+    return true;
+}
+
+void station_session::onOpened(const QString& problem) {
+    if (!opening)
+        return;  // the start was cancelled meanwhile
+    const std::unique_ptr<start_request> request = std::move(opening);
+    if (!problem.isEmpty()) {
+        step = phase::idle;
+        refuse(problem);
+        return;
+    }
     current.reset();
-    current = std::make_unique<run>(std::move(settings));
+    current = std::make_unique<run>(std::move(request->settings));
     station::station_engine& engine = current->engine;
-    records.attach(engine, info,
-                   config.serials == line_setup::serial_mode::numbered ? config.serialPrefix : QString());
+    records.attach(engine, request->info, request->autoPrefix);
 
     connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
         head.firmware = QString::fromStdString(tarnwell::firmwareText(fw));
@@ -186,20 +212,29 @@ bool station_session::start() {
     connect(&engine, &station::station_engine::trouble, this, &station_session::onTrouble);
     connect(&engine, &station::station_engine::finished, this, &station_session::onFinished);
 
-    trouble = {};
     head.firmware.clear();
     step = phase::starting;
     number = 0;
     queuedSerial.clear();
-    ended.clear();
     engine.start();
     emit changed();
-    return true;
+}
+
+void station_session::cancelOpening() {
+    opening.reset();
+    step = phase::idle;
+    queuedSerial.clear();
+    ended = QStringLiteral("Stopped");
+    emit changed();
+    emit runFinished(station::station_engine::end_reason::stopped);
 }
 
 void station_session::stop() {
     if (!running())
         return;
+    records.hurry(records.busyTime());
+    if (opening)
+        return cancelOpening();
     current->engine.stop();
     emit changed();
 }
@@ -207,6 +242,9 @@ void station_session::stop() {
 void station_session::abort() {
     if (!running())
         return;
+    records.hurry(records.busyTime());
+    if (opening)
+        return cancelOpening();
     current->engine.abort();
     emit changed();
 }
@@ -227,11 +265,11 @@ QString station_session::provideSerial(const QString& text) {
 }
 
 bool station_session::running() const {
-    return current && current->engine.running();
+    return opening || (current && current->engine.running());
 }
 
 bool station_session::stopRequested() const {
-    return running() && current->engine.stopRequested();
+    return current && current->engine.running() && current->engine.stopRequested();
 }
 
 tile_state station_session::tile() const {
@@ -243,6 +281,7 @@ tile_state station_session::tile() const {
     case phase::serial:
     case phase::insert:
         return tile_state::waiting;
+    case phase::opening:
     case phase::starting:
         return tile_state::starting;
     default:
@@ -281,6 +320,8 @@ QString station_session::prompt() const {
     switch (step) {
     case phase::idle:
         return (ended.isEmpty() ? QString() : ended + QStringLiteral(". ")) + QStringLiteral("Press Enter to start.");
+    case phase::opening:
+        return QStringLiteral("Opening the database %1").arg(head.database);
     case phase::starting:
         return QStringLiteral("Connecting to the board on %1").arg(config.port);
     case phase::serial:
@@ -359,12 +400,7 @@ void station_session::onFinished(station::station_engine::end_reason reason) {
     using end = station::station_engine::end_reason;
     step = phase::idle;
     queuedSerial.clear();
-    const QString why = records.finishRun();
-    if (!why.isEmpty() && trouble.what == banner::kind::none)
-        trouble = {banner::kind::not_recorded,
-                   QStringLiteral("The end of the run could not be recorded: %1. Check the database %2.")
-                       .arg(why, head.database),
-                   false};
+    records.finishRun();
     const long tested = current ? current->engine.tally().parts() : 0;
     switch (reason) {
     case end::completed:
@@ -380,6 +416,16 @@ void station_session::onFinished(station::station_engine::end_reason reason) {
     }
     emit changed();
     emit runFinished(reason);
+}
+
+void station_session::onRunEnded(const QString& problem) {
+    if (problem.isEmpty() || trouble.what != banner::kind::none)
+        return;
+    trouble = {banner::kind::not_recorded,
+               QStringLiteral("The end of the run could not be recorded: %1. Check the database %2.")
+                   .arg(problem, head.database),
+               false};
+    emit changed();
 }
 
 void station_session::onServer(bool reachable, const QString& reason) {

@@ -53,10 +53,14 @@ public:
     void setSetup(const line_setup& setup);
     const line_setup& setup() const { return config; }
 
-    // A new run with the setup: false, with a cannot_start banner, when the setup, the part file or the
-    // database will not do. Also what Reconnect does.
+    // A new run with the setup: false, with a cannot_start banner, when the setup or the part file will
+    // not do. The run starts once the database is open, in the records' own thread; a database that will
+    // not do ends the start with a cannot_start banner then. Also what Reconnect does.
     bool start();
-    // Finishes the part in hand (or ends the wait for the next one), then the run ends.
+    // Finishes the part in hand (or ends the wait for the next one, or the start), then the run ends.
+    // From then on every write of the journal ends within its busy time-out: a window closing is gone by
+    // then, whoever holds the file, and a part whose commit is still waiting is not dropped but written
+    // if the file frees within that time (counted NOT RECORDED if the run is abandoned before).
     void stop();
     // Abandons the part in hand; for a window that must close now.
     void abort();
@@ -95,9 +99,14 @@ signals:
     void runFinished(station::station_engine::end_reason reason);
 
 private:
-    enum class phase { idle, starting, serial, insert, testing, removal };
+    enum class phase { idle, opening, starting, serial, insert, testing, removal };
     struct run;
+    struct start_request;
 
+    void onOpened(const QString& problem);
+    void onRunEnded(const QString& problem);
+    // Ends a start still waiting for the database, as a run that stopped.
+    void cancelOpening();
     bool refuse(const QString& why);
     void onTrouble(station::trouble_kind kind, const QString& message);
     void onFinished(station::station_engine::end_reason reason);
@@ -109,6 +118,7 @@ private:
     station_header head;
     results::station_records records;  // before the run: its recorder is the engine's
     std::unique_ptr<run> current;
+    std::unique_ptr<start_request> opening;  // waits for the database
     phase step = phase::idle;
     long number = 0;  // the part in hand or awaited
     QString queuedSerial;  // scanned ahead of the station's question

@@ -10,8 +10,8 @@
 namespace results {
 
 // Puts every part a station judges on record in its journal: the run when its first part comes, each
-// part in one transaction before its buzzer, the run's end when the station stops. Front ends hand
-// record() to the engine as its recorder, so one writer serves them all.
+// part in one transaction before its buzzer, the run's end when the station stops. It writes on the
+// caller's thread: station_records keeps one in its writer thread for every front end.
 class station_recorder {
 public:
     // `autoPrefix` non-empty: parts without a serial are numbered PREFIX000001, ... after the highest

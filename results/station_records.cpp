@@ -2,83 +2,257 @@
 
 #include "results/default_location.h"
 #include "results/error.h"
+#include "results/journal.h"
 #include "results/server_url.h"
+#include "results/station_recorder.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 namespace results {
 
-station_records::station_records() = default;
+// The journal's thread: writes in the order asked, each with its deadline. The journal and the run's
+// recorder are made, used and destroyed in this thread alone, as Qt's connections want.
+struct station_records::writer {
+    using clock = std::chrono::steady_clock;
+    // `waitMs`: how long the write may still wait for another program holding the file.
+    using work = std::function<void(int waitMs)>;
+
+    explicit writer(std::chrono::milliseconds busy) : busy(busy) { thread = std::thread([this] { run(); }); }
+    ~writer() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        wake.notify_all();
+        thread.join();
+    }
+    writer(const writer&) = delete;
+    writer& operator=(const writer&) = delete;
+
+    void post(work w) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            tasks.push_back({std::min(clock::now() + busy, hurryBy), std::move(w)});
+        }
+        wake.notify_all();
+    }
+    void hurry(clock::time_point by) {
+        std::lock_guard<std::mutex> lock(mutex);
+        hurryBy = std::min(hurryBy, by);
+        for (task& t : tasks)
+            t.deadline = std::min(t.deadline, by);
+    }
+    void relax() {
+        std::lock_guard<std::mutex> lock(mutex);
+        hurryBy = clock::time_point::max();
+    }
+    bool settle(std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return idle.wait_for(lock, limit, [this] { return tasks.empty() && !working; });
+    }
+
+    // In this thread only: what the next statement may wait for the file's lock.
+    void allowWait(int waitMs) {
+        if (!book)
+            return;
+        // A PRAGMA takes no bound value; the number is ours.
+        QSqlQuery query(book->database());
+        query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(waitMs));
+    }
+
+    std::unique_ptr<journal> book;
+    std::unique_ptr<station_recorder> recorder;  // of the run in hand
+
+private:
+    struct task {
+        clock::time_point deadline;
+        work what;
+    };
+
+    void run() {
+        for (;;) {
+            task next;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                wake.wait(lock, [this] { return stopping || !tasks.empty(); });
+                if (tasks.empty())
+                    break;  // stopping, and every write asked is done
+                next = std::move(tasks.front());
+                tasks.pop_front();
+                working = true;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(next.deadline - clock::now());
+            next.what(static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, left.count())));
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                working = false;
+            }
+            idle.notify_all();
+        }
+        recorder.reset();
+        book.reset();
+    }
+
+    const std::chrono::milliseconds busy;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable idle;
+    std::deque<task> tasks;
+    clock::time_point hurryBy = clock::time_point::max();
+    bool working = false;
+    bool stopping = false;
+    std::thread thread;
+};
+
+station_records::station_records(std::chrono::milliseconds busyTimeout)
+    : busyTimeout(busyTimeout), writes(std::make_unique<writer>(busyTimeout)) {
+    qRegisterMetaType<station::part_result>("station::part_result");
+}
 
 station_records::~station_records() {
     finishRun();
+    writes.reset();  // every write left was asked before now, so its deadline is within the busy time-out
 }
 
-QString station_records::open(const QString& file, const QString& server) {
-    if (!book || book->path() != file) {
-        finishRun();
-        forward.reset();
-        book.reset();
+void station_records::open(const QString& file, const QString& server) {
+    finishRun();
+    writes->relax();
+    // The data folder may not be there yet on a new station; a folder named by hand must be.
+    const bool createFolder = file == results::defaultResultsFile();
+    writes->post([this, w = writes.get(), file, server, createFolder](int waitMs) {
+        QString why;
         try {
-            results::journal_options options;
-            // The data folder may not be there yet on a new station; a folder named by hand must be.
-            options.createFolder = file == results::defaultResultsFile();
-            book = std::make_unique<results::journal>(file, options);
-        } catch (const results::error& e) {
-            return e.message();
+            if (!w->book || w->book->path() != QFileInfo(file).absoluteFilePath()) {
+                w->recorder.reset();
+                w->book.reset();
+                w->book = std::make_unique<journal>(file, journal_options{waitMs, createFolder});
+            }
+        } catch (const error& e) {
+            w->book.reset();
+            why = e.message();
         }
+        QMetaObject::invokeMethod(this, [this, file, server, why] { onOpened(file, server, why); }, Qt::QueuedConnection);
+    });
+}
+
+void station_records::onOpened(const QString& file, const QString& server, const QString& problem) {
+    if (!problem.isEmpty()) {
+        forward.reset();
+        openFile.clear();
         serverText.clear();
+        emit opened(problem);
+        return;
     }
-    if (!forward || serverText != server) {
+    if (!forward || serverText != server || openFile != file) {
         forward.reset();
-        serverText = server;
-        if (server.isEmpty())
-            return QString();
-        try {
-            forward = std::make_unique<results::forward_worker>(file, results::server_url::parse(server));
-        } catch (const results::error& e) {
-            return e.message();
+        serverText.clear();
+        if (!server.isEmpty()) {
+            try {
+                forward = std::make_unique<results::forward_worker>(file, results::server_url::parse(server));
+            } catch (const results::error& e) {
+                emit opened(e.message());
+                return;
+            }
+            connect(forward.get(), &results::forward_worker::reachabilityChanged, this, &station_records::serverReachable);
+            connect(forward.get(), &results::forward_worker::forwarded, this, &station_records::forwarded);
+            connect(forward.get(), &results::forward_worker::refused, this, &station_records::refused);
+            forward->forwardNow();  // what earlier runs left unsent
         }
-        connect(forward.get(), &results::forward_worker::reachabilityChanged, this, &station_records::serverReachable);
-        connect(forward.get(), &results::forward_worker::forwarded, this, &station_records::forwarded);
-        connect(forward.get(), &results::forward_worker::refused, this, &station_records::refused);
-        forward->forwardNow();  // what earlier runs left unsent
+        serverText = server;
     }
-    return QString();
+    openFile = file;
+    emit opened(QString());
 }
 
 void station_records::attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix) {
     finishRun();
-    recorder = std::make_unique<results::station_recorder>(*book, run, autoPrefix);
-    connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
-        if (recorder)
-            recorder->setFirmware(QString::fromStdString(tarnwell::firmwareText(fw)));
+    runOpen = true;
+    const unsigned number = ++runNumber;
+    this->engine = &engine;
+    writer* w = writes.get();
+    w->post([w, run, autoPrefix](int) {
+        if (w->book)
+            w->recorder = std::make_unique<results::station_recorder>(*w->book, run, autoPrefix);
     });
-    connect(&engine, &station::station_engine::partCompleted, this, [this](const station::part_result& part) {
-        if (!recorder)
+    connect(&engine, &station::station_engine::boardIdentified, this, [this, w, number](const tarnwell::firmware& fw) {
+        if (number != runNumber || !runOpen)
             return;
-        const QString why = recorder->recordCycle(part);
-        if (!why.isEmpty())
-            emit problem(why);
-        else if (forward && part.cycleSeconds)
-            forward->forwardNow();
+        w->post([w, version = QString::fromStdString(tarnwell::firmwareText(fw))](int) {
+            if (w->recorder)
+                w->recorder->setFirmware(version);
+        });
     });
-    engine.setRecorder([this](station::part_result& part) {
-        if (!recorder)
-            return QStringLiteral("no run is on record");
-        const QString why = recorder->record(part);
-        if (why.isEmpty() && forward)
-            forward->forwardNow();
-        return why;
+    connect(&engine, &station::station_engine::partCompleted, this, [this, w, number](const station::part_result& part) {
+        if (number != runNumber || !runOpen || part.recordId.isEmpty() || !part.cycleSeconds)
+            return;
+        w->post([this, w, part](int waitMs) {
+            if (!w->recorder)
+                return;
+            w->allowWait(waitMs);
+            const QString why = w->recorder->recordCycle(part);
+            QMetaObject::invokeMethod(this, [this, why] {
+                if (!why.isEmpty())
+                    emit problem(why);
+                else if (forward)
+                    forward->forwardNow();
+            }, Qt::QueuedConnection);
+        });
+    });
+    engine.setRecorder([this, w, number](const station::part_result& part) {
+        w->post([this, w, number, part](int waitMs) {
+            station::part_result recorded = part;
+            if (!w->recorder) {
+                recorded.recordProblem = QStringLiteral("no run is on record");
+            } else {
+                w->allowWait(waitMs);
+                recorded.recordProblem = w->recorder->record(recorded);
+            }
+            QMetaObject::invokeMethod(this, [this, number, recorded] {
+                if (recorded.recordProblem.isEmpty() && forward)
+                    forward->forwardNow();
+                if (number == runNumber && this->engine)
+                    this->engine->recorded(recorded);
+            }, Qt::QueuedConnection);
+        });
     });
 }
 
-QString station_records::finishRun() {
-    if (!recorder)
-        return QString();
-    const QString why = recorder->finish();
-    recorder.reset();
-    if (forward)
-        forward->forwardNow();
-    return why;
+void station_records::finishRun() {
+    if (!runOpen)
+        return;
+    runOpen = false;
+    writes->post([this, w = writes.get()](int waitMs) {
+        QString why;
+        if (w->recorder) {
+            w->allowWait(waitMs);
+            why = w->recorder->finish();
+            w->recorder.reset();
+        }
+        QMetaObject::invokeMethod(this, [this, why] {
+            if (forward)
+                forward->forwardNow();
+            emit runEnded(why);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void station_records::hurry(std::chrono::milliseconds limit) {
+    writes->hurry(std::chrono::steady_clock::now() + limit);
+}
+
+bool station_records::settle(std::chrono::milliseconds limit) {
+    const bool done = writes->settle(limit);
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return done;
 }
 
 long station_records::drain(std::chrono::milliseconds limit) {

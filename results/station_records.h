@@ -1,13 +1,12 @@
 #pragma once
 
 #include "results/forward_worker.h"
-#include "results/journal.h"
 #include "results/run_info.h"
-#include "results/station_recorder.h"
 
 #include "station/station_engine.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <chrono>
 #include <memory>
@@ -15,23 +14,37 @@
 namespace results {
 
 // Where a station front end puts each judged part: the journal on the station, one recorder per run as
-// the engine's recorder, and with a server the forward to it in a thread of its own. The journal and the
-// forward outlive a run, so a backlog goes on being forwarded between runs. rx48p-ctl and the station's
-// window both record through it.
+// the engine's recorder, and with a server the forward to it in a thread of its own. Every write of the
+// journal, its opening and migration too, is done in order in a writer thread this object owns, so the
+// caller never waits for another program holding the file: outcomes come back as signals on the
+// caller's thread. Each write waits for such a program no longer than the busy time-out from when it
+// was asked. The journal and the forward outlive a run, so a backlog goes on being forwarded between
+// runs. rx48p-ctl and the station's window both record through it.
 class station_records : public QObject {
     Q_OBJECT
 public:
-    station_records();
+    explicit station_records(std::chrono::milliseconds busyTimeout = std::chrono::seconds(5));
+    // Ends the run on record, gives the writes not done yet no more than the busy time-out from now (or
+    // what hurry() left them), and joins the writer: it returns within the busy time-out.
     ~station_records() override;
 
     // Opens the journal at `file` (kept open when it is the same) and forwards to `server` (empty: none);
-    // why the journal cannot be used, or empty.
-    QString open(const QString& file, const QString& server);
-    // A new run on record; the engine records every judged part before its buzzer through it.
+    // opened() says whether the journal can be used.
+    void open(const QString& file, const QString& server);
+    // A new run on record, once opened() said yes; the engine records every judged part before its
+    // buzzer through it, and the part's cycle goes on record after its removal.
     void attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix);
-    // Ends the run on record; why it could not, or empty.
-    QString finishRun();
-    QString file() const { return book ? book->path() : QString(); }
+    // Ends the run on record; runEnded() tells how, when a run was attached.
+    void finishRun();
+    // Every write asked so far or later is done or given up within `limit` from now: for a station on its
+    // way out, so that its end is near. The next open() lifts it.
+    void hurry(std::chrono::milliseconds limit);
+    // Waits up to `limit` for every write asked so far, then delivers the signals they left: for a
+    // command-line program, which has nothing else to do meanwhile. True when every write was done.
+    bool settle(std::chrono::milliseconds limit);
+    std::chrono::milliseconds busyTime() const { return busyTimeout; }
+    // The journal opened last; empty before, or when it could not be.
+    QString file() const { return openFile; }
     // Tries for up to `limit` to forward what is left; the parts still unsent.
     long drain(std::chrono::milliseconds limit);
     // Asks the forward to send what is left now; false without a server.
@@ -40,6 +53,10 @@ public:
     bool forwardSettled() const;
 
 signals:
+    // Empty: the journal is ready; otherwise why it cannot be used.
+    void opened(QString problem);
+    // The run's end is on record (empty), or why it is not.
+    void runEnded(QString problem);
     // The results server went out of reach (and why), or came back.
     void serverReachable(bool reachable, QString reason);
     void forwarded(long parts, long backlog);
@@ -49,10 +66,18 @@ signals:
     void problem(QString reason);
 
 private:
-    std::unique_ptr<results::journal> book;
+    struct writer;
+
+    void onOpened(const QString& file, const QString& server, const QString& problem);
+
+    std::chrono::milliseconds busyTimeout;
     std::unique_ptr<results::forward_worker> forward;
-    std::unique_ptr<results::station_recorder> recorder;  // of the run in hand
     QString serverText;
+    QString openFile;
+    bool runOpen = false;
+    unsigned runNumber = 0;  // which attach() a late outcome belongs to
+    QPointer<station::station_engine> engine;  // of the run in hand
+    std::unique_ptr<writer> writes;  // last: joined before anything its outcomes reach goes
 };
 
 }  // namespace results

@@ -39,6 +39,7 @@ void station_engine::stop() {
         endRun(end_reason::stopped);
         break;
     case step::measuring:
+    case step::recording:
     case step::buzzing:
         if (settings.how == station_settings::mode::single_check)
             abort();
@@ -174,6 +175,7 @@ void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<s
     case step::not_started:
     case step::opening:
     case step::awaiting_serial:
+    case step::recording:
     case step::finished:
         break;
     }
@@ -228,14 +230,32 @@ void station_engine::judge() {
     current.ended = QDateTime::currentDateTimeUtc();
     inHand = current;
     // On record before the buzzer says anything: a part the operator heard judged is a part on record.
-    inHand->recordProblem = keep ? keep(*inHand) : QString();
+    phase = step::recording;
+    if (!keep)
+        return afterRecord();
+    awaitingRecord = true;
+    keep(*inHand);  // may answer at once, through recorded()
+}
+
+void station_engine::recorded(const part_result& part) {
+    if (!awaitingRecord || !inHand || part.number != inHand->number)
+        return;  // a late answer for a part already completed, or for another run
+    awaitingRecord = false;
+    inHand->serial = part.serial;
+    inHand->attempt = part.attempt;
+    inHand->recordId = part.recordId;
+    inHand->recordProblem = part.recordProblem;
+    afterRecord();
+}
+
+void station_engine::afterRecord() {
     const QString recordTrouble = inHand->recordProblem;
     if (!recordTrouble.isEmpty())
         emit trouble(trouble_kind::not_recorded, recordTrouble);
-    if (phase != step::measuring)
+    if (phase != step::recording)
         return;  // a listener ended the run
     emit partJudged(*inHand);
-    if (phase != step::measuring)
+    if (phase != step::recording)
         return;
     if (settings.how == station_settings::mode::single_check) {
         completePart(false);
@@ -254,6 +274,9 @@ void station_engine::completePart(bool removed) {
         return;
     part_result part = std::move(*inHand);
     inHand.reset();
+    // Its write goes on and may still commit, but nobody heard that it did: never counted as on record.
+    if (std::exchange(awaitingRecord, false))
+        part.recordProblem = QStringLiteral("the run ended before its record was confirmed");
     if (removed)
         part.cycleSeconds = static_cast<double>(cycle.elapsed()) / 1000.0;
     done.add(part);

@@ -31,11 +31,17 @@ public:
 
     station_engine(board_client& client, station_settings settings, QObject* parent = nullptr);
 
-    // Puts a judged part on record before its buzzer sounds, setting its attempt; returns why it could
-    // not, or an empty text. A part that cannot be recorded counts as not recorded, gets the error buzzer
-    // and ends the run: the station never tests on without a record.
-    using recorder = std::function<QString(part_result& part)>;
+    // Puts a judged part on record before its buzzer sounds: it starts the write and returns at once, and
+    // the outcome comes back through recorded() on this engine's thread, perhaps from within the call.
+    // Until then the engine waits, the event loop free; the buzzer follows the outcome. A part that
+    // cannot be recorded counts as not recorded, gets the error buzzer and ends the run: the station
+    // never tests on without a record.
+    using recorder = std::function<void(const part_result& part)>;
     void setRecorder(recorder record) { keep = std::move(record); }
+    // The outcome of the write the recorder started: the part as recorded (its serial, attempt and record
+    // id set) or with recordProblem saying why it is not on record; nothing else of it is taken. Ignored
+    // unless the part in hand (by its number) awaits it.
+    void recorded(const station::part_result& part);
     // The serial of the part about to be tested, after serialNeeded() (settings.serialFirst), or for a
     // single check before start(). Ignored at any other time.
     void provideSerial(const QString& serial);
@@ -66,8 +72,8 @@ signals:
     void finished(station::station_engine::end_reason reason);
 
 private:
-    enum class step { not_started, opening, identifying, configuring, awaiting_serial, waiting, measuring, buzzing,
-                      removing, idling, finished };
+    enum class step { not_started, opening, identifying, configuring, awaiting_serial, waiting, measuring, recording,
+                      buzzing, removing, idling, finished };
 
     void onOpened();
     void onAnswered(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload);
@@ -79,6 +85,7 @@ private:
     void waitForPart();
     void measureNext();
     void judge();
+    void afterRecord();
     void waitForRemoval();
     void completePart(bool removed);
     void afterPart();
@@ -95,6 +102,7 @@ private:
     bool stopping = false;
     std::size_t measureIndex = 0;
     std::optional<part_result> inHand;  // judged, not yet completed
+    bool awaitingRecord = false;         // its write is out, its outcome not in
     part_result current;
     QElapsedTimer cycle;  // from the wait for the part
     QElapsedTimer test;   // from its insertion

@@ -123,6 +123,9 @@ private slots:
     void killedInTheMiddleOfAPart();
     // A part that cannot be recorded: the error buzzer, and the station stops with code 5.
     void aPartThatCannotBeRecordedStopsTheStation();
+    // The file held by another program for a while in the middle of a run: the part waits for its
+    // commit, its buzzer comes after it, and every part is on record.
+    void aPartWaitsForItsCommitBeforeItsBuzzer();
     void badResultsFiles_data();
     void badResultsFiles();
     // The questions' text as printed, on parts written with known values.
@@ -267,6 +270,36 @@ void RecordsTest::aPartThatCannotBeRecordedStopsTheStation() {
     };
     QTRY_COMPARE(buzzers(), (QStringList{"BUZ_OK", "BUZ_ER"}));
     QCOMPARE(Db(file).rows("SELECT count(*) FROM parts"), QStringList{"1"});
+}
+
+void RecordsTest::aPartWaitsForItsCommitBeforeItsBuzzer() {
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start({"--event-delay", "300", "--calib-delay", "0", "--device", good});
+    QVERIFY(!port.isEmpty());
+    const QString file = dir.filePath(QStringLiteral("held.sqlite"));
+    Ctl ctl({"--results", file, "--port", port, "station", good, "--count", "2"});
+    const auto received = [&](const char* name) {
+        return static_cast<int>(sim.log(QStringLiteral("recv ")).filter(QLatin1String(name)).size());
+    };
+    QVERIFY(QTest::qWaitFor([&] { return received("BUZ_OK") == 1; }, 20000));
+    Db holder(file);
+    QCOMPARE(holder.rows("BEGIN IMMEDIATE"), QStringList{});
+    // The second part measured and judged while the file is held: no buzzer for it yet.
+    QVERIFY(QTest::qWaitFor([&] { return received("MES_BUTTON_CAP") == 2; }, 20000));
+    QTest::qWait(1200);
+    QCOMPARE(received("BUZ_OK") + received("BUZ_ER"), 1);
+    QCOMPARE(holder.rows("ROLLBACK"), QStringList{});
+
+    const Run run = ctl.finish(30000);
+    QVERIFY(!run.crashed);
+    QCOMPARE(run.code, 0);
+    QCOMPARE(matching(lines(run.out), "part ").size(), 2);
+    QTRY_COMPARE(received("BUZ_OK"), 2);
+    QCOMPARE(received("BUZ_ER"), 0);
+    Db db(file);
+    QCOMPARE(db.rows("SELECT verdict, cycle_s IS NOT NULL FROM parts ORDER BY started_utc"),
+             (QStringList{"PASS|1", "PASS|1"}));
+    QCOMPARE(db.rows("SELECT ended_utc IS NOT NULL FROM runs"), QStringList{"1"});
 }
 
 void RecordsTest::badResultsFiles_data() {
@@ -555,7 +588,7 @@ void RecordsTest::lockedServerHoldsNothingUp() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
-    const QString file = dir.filePath(QStringLiteral("locked.sqlite"));
+    const QString file = dir.filePath(QStringLiteral("locked-server.sqlite"));
     const QStringList args{"--results", file, "--server", serverUrl(*pg, database), "--port", port, "station", good,
                            "--count", "3", "--serial", "auto:LK-"};
     QElapsedTimer took;
