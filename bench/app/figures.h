@@ -45,6 +45,8 @@ Row lineTerminalStatic(const Settings& s);
 // The results journal and server: a station cycle with and without recording, the questions over a
 // million generated parts, a backlog pushed to a local PostgreSQL, the bytes a part takes.
 std::vector<Row> records(const Settings& s);
+// The results questions over a year of generated parts, on the journal and on a local PostgreSQL.
+std::vector<Row> resultsQuestions(const Settings& s);
 // rx48p-station: launch to painted window, and its GUI thread during a run at the board's pace.
 std::vector<Row> operatorStation(const Settings& s);
 

@@ -20,7 +20,7 @@ const char* const usage =
     "Measures RX48P-Term and prints a Markdown table of every figure against its goal.\n"
     "  --quick   fewer samples and shorter runs: checks the bench, not the program\n"
     "  --only    run only these figures: reply, command, sustained, sustained90, session, idle, start,\n"
-    "            ctl, memory, line, records, operator\n"
+    "            ctl, memory, line, records, results, operator\n"
     "Run it with QT_QPA_PLATFORM=offscreen on a quiet machine; scripts/bench does both.\n";
 
 std::set<std::string> splitNames(const std::string& text) {
@@ -77,6 +77,7 @@ int main(int argc, char* argv[]) {
                                      bench::commandLatency(settings), bench::lineTerminalStatic(settings)};
          }},
         {"records", [&] { return bench::records(settings); }},
+        {"results", [&] { return bench::resultsQuestions(settings); }},
         {"operator", [&] { return bench::operatorStation(settings); }},
     };
     const std::string loadBefore = bench::loadAverage();

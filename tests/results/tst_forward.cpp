@@ -357,13 +357,13 @@ void tst_forward::unreachableServerLeavesJournal() {
 void tst_forward::newerServerTablesRefused() {
     reader pg = onServer();
     QVERIFY(pg.exec(QStringLiteral("CREATE TABLE results_schema (version INTEGER NOT NULL)")));
-    QVERIFY(pg.exec(QStringLiteral("INSERT INTO results_schema VALUES (4)")));
+    QVERIFY(pg.exec(QStringLiteral("INSERT INTO results_schema VALUES (5)")));
     results::journal journal(dir->filePath(QStringLiteral("st.sqlite")));
     recordParts(journal, QStringLiteral("ST-A"), 1, QStringLiteral("N"));
     const results::forward_report report = results::forwarder(server()).forward(journal);
     QVERIFY(report.reachable);
     QCOMPARE(report.forwarded, 0L);
-    QCOMPARE(report.error, server().display() + QStringLiteral(" was written by a newer version (schema 4, this program knows 3)"));
+    QCOMPARE(report.error, server().display() + QStringLiteral(" was written by a newer version (schema 5, this program knows 4)"));
 }
 
 QTEST_GUILESS_MAIN(tst_forward)

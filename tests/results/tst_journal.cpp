@@ -148,7 +148,7 @@ void tst_journal::createsTablesAndVersion() {
     { results::journal journal(path, createFolder); }
     QVERIFY(QFile::exists(path));
     other_connection db(path);
-    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+    QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
     QCOMPARE(db.one(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
     QCOMPARE(db.rows(QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"
                                     " ORDER BY type, name")),
@@ -156,7 +156,9 @@ void tst_journal::createsTablesAndVersion() {
                  {"index", "comparisons_failed", "comparisons"},
                  {"index", "comparisons_part", "comparisons"},
                  {"index", "measurements_part", "measurements"},
+                 {"index", "measurements_static", "measurements"},
                  {"index", "parts_forwarded", "parts"},
+                 {"index", "parts_id_run", "parts"},
                  {"index", "parts_run", "parts"},
                  {"index", "parts_serial", "parts"},
                  {"index", "parts_started", "parts"},
@@ -266,7 +268,7 @@ void tst_journal::refusesNewerVersion() {
         QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 7")));
     }
     QCOMPARE(errorOf([&] { results::journal journal(path); }),
-             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 3)"));
+             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 4)"));
     other_connection db(path);
     QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("7"));
     QCOMPARE(db.one(QStringLiteral("SELECT count(*) FROM runs")), QStringLiteral("1"));
@@ -547,7 +549,7 @@ void tst_journal::programsOpeningANewFileTogether() {
         QCOMPARE(failures[0], QString());
         QCOMPARE(failures[1], QString());
         other_connection db(path);
-        QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+        QCOMPARE(db.one(QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
     }
 }
 
