@@ -133,8 +133,8 @@ Row exportIntoHead(const Settings& s, const QStringList& source, const std::stri
         status = shell.readAllStandardOutput().trimmed().toInt();
     }
     Row row;
-    row.figure = format("results export | head, %s, %ld parts", where.c_str(), parts);
-    row.how = format("`rx48p-ctl ... results export | head -n 1` as a whole pipeline, start to end, %zu runs; the "
+    row.figure = format("results export into head, %s, %ld parts", where.c_str(), parts);
+    row.how = format("`rx48p-ctl ... results export \\| head -n 1` as a whole pipeline, start to end, %zu runs; the "
                      "program's exit status", seconds.size());
     row.measured = format("median %.0f ms (max %.0f), status %d", median(seconds) * 1000, percentile(seconds, 100) * 1000, status);
     row.goal = "ends at once (<= 1 s), status 141";

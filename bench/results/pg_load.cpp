@@ -232,7 +232,9 @@ bool kept_cluster::load(const QString& journal, const QString& database) {
         QSqlDatabase::removeDatabase(name);
         for (const QString& s : restore)
             psql.write(s.toUtf8() + ";\n");
-        psql.write("ANALYZE;\n");
+        // As autovacuum leaves a server that has been running: statistics, and a visibility map for
+        // index-only scans.
+        psql.write("VACUUM ANALYZE;\n");
         psql.closeWriteChannel();
         if (!psql.waitForFinished(3600000) || psql.exitCode() != 0)
             throw std::runtime_error("psql failed loading the rows");
