@@ -66,7 +66,7 @@ void exec(const QSqlDatabase& db, const QString& text) {
 QByteArray copyField(const QVariant& v) {
     if (v.isNull())
         return QByteArrayLiteral("\\N");
-    if (v.type() == QVariant::Double)
+    if (v.userType() == QMetaType::Double)
         return QByteArray::number(v.toDouble(), 'g', 17);
     QByteArray text = v.toString().toUtf8();
     text.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n").replace('\r', "\\r");
