@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 
@@ -121,44 +122,53 @@ bool attempts(const results::questions& ask, const invocation& inv, output& out)
     return true;
 }
 
+// Rows go out as they are read, some 64 KiB at a time rather than a write a row; once the reader has gone,
+// the export stops reading at the next write.
 void exportRows(const results::questions& ask, const invocation& inv, output& out) {
     const QStringList header{"serial", "attempt", "station", "time", "verdict", "kind", "pins", "expected", "measured",
                              "passed", "reason", "mode", "expected_value", "measured_value", "test_s", "cycle_s"};
+    QByteArray pending;
     if (!inv.json)
-        out.write(results::csvRecord(header).toUtf8());
-    for (const results::export_row& r : ask.exportRows(when(inv.since), when(inv.until))) {
+        pending = results::csvRecord(header).toUtf8();
+    const auto flush = [&] {
+        out.write(pending);
+        pending.clear();
+        return !out.closed();
+    };
+    const bool whole = ask.exportEach(when(inv.since), when(inv.until), [&](const results::export_row& r) {
         if (!inv.json) {
             // Every stored text is a cell a spreadsheet must not evaluate; numbers stay numbers.
             const auto text = results::csvText;
-            out.write(results::csvRecord({text(r.serial), QString::number(r.attempt), text(r.station),
-                                          results::utcText(r.started), text(r.verdict), text(r.kind), text(r.pins),
-                                          text(r.expected), text(r.measured), r.passed ? QStringLiteral("1") : QStringLiteral("0"),
-                                          text(r.reason), text(r.mode), csvNumber(r.expectedValue),
-                                          csvNumber(r.measuredValue), csvNumber(r.testSeconds), csvNumber(r.cycleSeconds)})
-                          .toUtf8());
-            continue;
+            pending += results::csvRecord({text(r.serial), QString::number(r.attempt), text(r.station),
+                                           results::utcText(r.started), text(r.verdict), text(r.kind), text(r.pins),
+                                           text(r.expected), text(r.measured), r.passed ? QStringLiteral("1") : QStringLiteral("0"),
+                                           text(r.reason), text(r.mode), csvNumber(r.expectedValue),
+                                           csvNumber(r.measuredValue), csvNumber(r.testSeconds), csvNumber(r.cycleSeconds)})
+                           .toUtf8();
+        } else {
+            const QJsonObject record{{QStringLiteral("record"), QStringLiteral("comparison")},
+                                     {QStringLiteral("serial"), jsonOrNull(r.serial)},
+                                     {QStringLiteral("attempt"), r.attempt},
+                                     {QStringLiteral("station"), r.station},
+                                     {QStringLiteral("time"), results::utcText(r.started)},
+                                     {QStringLiteral("verdict"), r.verdict},
+                                     {QStringLiteral("kind"), r.kind},
+                                     {QStringLiteral("pins"), r.pins},
+                                     {QStringLiteral("expected"), jsonOrNull(r.expected)},
+                                     {QStringLiteral("measured"), jsonOrNull(r.measured)},
+                                     {QStringLiteral("passed"), r.passed},
+                                     {QStringLiteral("reason"), jsonOrNull(r.reason)},
+                                     {QStringLiteral("mode"), jsonOrNull(r.mode)},
+                                     {QStringLiteral("expected_value"), jsonOrNull(r.expectedValue)},
+                                     {QStringLiteral("measured_value"), jsonOrNull(r.measuredValue)},
+                                     {QStringLiteral("test_s"), jsonOrNull(r.testSeconds)},
+                                     {QStringLiteral("cycle_s"), jsonOrNull(r.cycleSeconds)}};
+            pending += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
         }
-        QJsonObject record{{QStringLiteral("record"), QStringLiteral("comparison")},
-                           {QStringLiteral("serial"), jsonOrNull(r.serial)},
-                           {QStringLiteral("attempt"), r.attempt},
-                           {QStringLiteral("station"), r.station},
-                           {QStringLiteral("time"), results::utcText(r.started)},
-                           {QStringLiteral("verdict"), r.verdict},
-                           {QStringLiteral("kind"), r.kind},
-                           {QStringLiteral("pins"), r.pins},
-                           {QStringLiteral("expected"), jsonOrNull(r.expected)},
-                           {QStringLiteral("measured"), jsonOrNull(r.measured)},
-                           {QStringLiteral("passed"), r.passed},
-                           {QStringLiteral("reason"), jsonOrNull(r.reason)},
-                           {QStringLiteral("mode"), jsonOrNull(r.mode)},
-                           {QStringLiteral("expected_value"), jsonOrNull(r.expectedValue)},
-                           {QStringLiteral("measured_value"), jsonOrNull(r.measuredValue)},
-                           {QStringLiteral("test_s"), jsonOrNull(r.testSeconds)},
-                           {QStringLiteral("cycle_s"), jsonOrNull(r.cycleSeconds)}};
-        out.record(record);
-        if (out.closed())
-            return;
-    }
+        return pending.size() < (64 << 10) || flush();
+    });
+    if (whole && !pending.isEmpty())
+        flush();
 }
 
 // The page replaces FILE whole once it is written; the figures as JSON Lines go to standard output.

@@ -1,5 +1,6 @@
 #include "results/questions.h"
 
+#include "results/error.h"
 #include "results/sql.h"
 #include "results/utc_text.h"
 
@@ -65,22 +66,6 @@ std::optional<double> realOrNone(const QVariant& value) {
 
 QString passedSql(const char* also = "") {
     return QStringLiteral("sum(CASE WHEN p.verdict = 'PASS'%1 THEN 1 ELSE 0 END)").arg(QLatin1String(also));
-}
-
-// The parts of one group, as SQL to follow the window's clause, and its values.
-window_sql groupFilter(grouping by, const QString& group) {
-    switch (by) {
-    case grouping::none: return {};
-    // A range on the start time, which the index on it serves: "~" sorts after every character of a time.
-    case grouping::day:
-        return {QStringLiteral(" AND p.started_utc >= ? AND p.started_utc < ?"), {group, group + QLatin1Char('~')}};
-    case grouping::hour:
-        return {QStringLiteral(" AND p.started_utc >= ? AND p.started_utc < ?"),
-                {group.left(13), group.left(13) + QLatin1Char('~')}};
-    case grouping::station:
-    case grouping::program: return {QStringLiteral(" AND %1 = ?").arg(groupSql(by)), {group}};
-    }
-    return {};
 }
 
 // SQLite has no percentile and sorts rather than selects: sorting a million times takes most of a
@@ -187,7 +172,13 @@ QString measuredRange(const failure_row& row) {
     return volts ? range + QStringLiteral(" V") : range;
 }
 
-questions::questions(const QSqlDatabase& db) : db(db) {}
+questions::questions(const QSqlDatabase& db) : db(db) {
+    // A server compiles an expensive query to machine code first (JIT), which costs more than half a
+    // second per pass over a million parts and saves less: these passes run once. A server without JIT
+    // says no, which changes nothing.
+    if (!sql::isSqlite(db))
+        QSqlQuery(db).exec(QStringLiteral("SET jit = off"));
+}
 
 std::vector<summary_row> questions::summary(const QDateTime& since, const QDateTime& until, grouping by) const {
     const QString what = QStringLiteral("cannot summarise the parts");
@@ -307,18 +298,52 @@ std::vector<summary_row> questions::summary(const QDateTime& since, const QDateT
         }
     }
 
+    // Grouped, SQLite's medians come from one pass over the window's times, each group's middle picked
+    // here: a query per group and time (two for every day of a year) cost more than the pass.
+    std::map<QString, std::array<std::vector<double>, 2>> times;
+    if (sqlite && grouped) {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.prepare(QStringLiteral("SELECT %1, p.test_s, p.cycle_s%2 WHERE 1 = 1%3").arg(group, from, w.clause)))
+            throw error(QStringLiteral("%1: %2").arg(what, sql::why(query.lastError())));
+        for (int i = 0; i < w.values.size(); ++i)
+            query.bindValue(i, w.values.at(i));
+        if (!query.exec())
+            throw error(QStringLiteral("%1: %2").arg(what, sql::why(query.lastError())));
+        QString name;
+        std::array<std::vector<double>, 2>* into = nullptr;
+        while (query.next()) {
+            const QString g = query.value(0).toString();
+            if (!into || g != name) {
+                name = g;
+                into = &times[name];
+            }
+            for (std::size_t i = 0; i < into->size(); ++i)
+                if (!query.isNull(int(i) + 1))
+                    (*into)[i].push_back(query.value(int(i) + 1).toDouble());
+        }
+    }
+    const auto middleOf = [](std::vector<double>& values) -> std::optional<double> {
+        if (values.empty())
+            return std::nullopt;
+        const std::size_t lower = (values.size() - 1) / 2, upper = values.size() / 2;
+        std::nth_element(values.begin(), values.begin() + long(upper), values.end());
+        const double high = values[upper];
+        if (lower == upper)
+            return high;
+        const double low = *std::max_element(values.begin(), values.begin() + long(upper));
+        return (low + high) / 2;
+    };
+
     std::vector<summary_row> result;
     for (auto& [name, row] : rows) {
-        if (sqlite) {
-            window_sql filter = groupFilter(by, name);
-            filter.clause.prepend(w.clause);
-            filter.values = w.values + filter.values;
+        if (sqlite && grouped) {
+            row.medianTest = middleOf(times[name][0]);
+            row.medianCycle = middleOf(times[name][1]);
+        } else if (sqlite) {
             std::array<std::optional<double>, 2> medians;
-            for (std::size_t i = 0; i < medians.size(); ++i) {
-                const long n = timed[name][i];
-                medians[i] = sqliteMedian(db, from, filter, n, timeColumns[i],
-                                          grouped ? sampleBracket(db, from, filter, n, timeColumns[i], what) : whole[i], what);
-            }
+            for (std::size_t i = 0; i < medians.size(); ++i)
+                medians[i] = sqliteMedian(db, from, w, timed[name][i], timeColumns[i], whole[i], what);
             row.medianTest = medians[0];
             row.medianCycle = medians[1];
         }
@@ -408,38 +433,84 @@ std::vector<attempt_row> questions::part(const QString& serial) const {
 }
 
 std::vector<export_row> questions::exportRows(const QDateTime& since, const QDateTime& until) const {
-    const auto [where, values] = window(since, until);
-    QSqlQuery query = sql::run(db,
-                               QStringLiteral("SELECT p.serial, p.attempt, r.station, p.started_utc, p.verdict, c.kind,"
-                                              " c.pins, c.expected, c.measured, c.passed, c.reason, c.mode, c.expected_value,"
-                                              " c.measured_value, p.test_s, p.cycle_s"
-                                              " FROM comparisons c JOIN parts p ON p.id = c.part_id"
-                                              " JOIN runs r ON r.id = p.run_id%1"
-                                              " ORDER BY p.started_utc, p.attempt, p.id, c.seq")
-                                   .arg(where),
-                               values, QStringLiteral("cannot export the comparisons"));
     std::vector<export_row> rows;
-    while (query.next()) {
-        export_row row;
-        row.serial = query.isNull(0) ? QString() : query.value(0).toString();
-        row.attempt = query.value(1).toInt();
-        row.station = query.value(2).toString();
-        row.started = fromUtcText(query.value(3).toString());
-        row.verdict = query.value(4).toString();
-        row.kind = query.value(5).toString();
-        row.pins = query.value(6).toString();
-        row.expected = query.value(7).toString();
-        row.measured = query.value(8).toString();
-        row.passed = query.value(9).toInt() != 0;
-        row.reason = query.value(10).toString();
-        row.mode = query.value(11).toString();
-        row.expectedValue = realOrNone(query.value(12));
-        row.measuredValue = realOrNone(query.value(13));
-        row.testSeconds = realOrNone(query.value(14));
-        row.cycleSeconds = realOrNone(query.value(15));
+    exportEach(since, until, [&rows](const export_row& row) {
         rows.push_back(row);
-    }
+        return true;
+    });
     return rows;
+}
+
+bool questions::exportEach(const QDateTime& since, const QDateTime& until,
+                           const std::function<bool(const export_row&)>& each) const {
+    const QString what = QStringLiteral("cannot export the comparisons");
+    const window_sql w = window(since, until);
+    // A page of parts at a time, each page after the last part of the one before in the export's order:
+    // every page is a short walk of the index on start time and a sort of its own rows, never a sort of
+    // everything before the first row, and a reader that goes away stops it within a page. A part
+    // without comparisons still comes back once (the LEFT JOIN), so that its page moves the walk on.
+    constexpr int pageParts = 500;
+    const QString columns = QStringLiteral(
+        "SELECT p.serial, p.attempt, r.station, p.started_utc, p.verdict, c.kind, c.pins, c.expected, c.measured, c.passed,"
+        " c.reason, c.mode, c.expected_value, c.measured_value, p.test_s, p.cycle_s, p.id");
+    const QString order = QStringLiteral(" ORDER BY p.started_utc, p.attempt, p.id");
+    const QString first = QStringLiteral("%1 FROM (SELECT * FROM parts p WHERE 1 = 1%2%3 LIMIT %4) p"
+                                         " LEFT JOIN comparisons c ON c.part_id = p.id JOIN runs r ON r.id = p.run_id%3, c.seq")
+                              .arg(columns, w.clause, order)
+                              .arg(pageParts);
+    const QString next = QStringLiteral("%1 FROM (SELECT * FROM parts p WHERE p.started_utc >= ?%2 AND (p.started_utc > ?"
+                                        " OR (p.started_utc = ? AND (p.attempt > ? OR (p.attempt = ? AND p.id > ?))))%3 LIMIT %4) p"
+                                        " LEFT JOIN comparisons c ON c.part_id = p.id JOIN runs r ON r.id = p.run_id%3, c.seq")
+                             .arg(columns, w.clause, order)
+                             .arg(pageParts);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);  // no copy of the rows read kept for going back
+    QVariantList values = w.values;
+    bool firstPage = true;
+    for (;;) {
+        if (!query.prepare(firstPage ? first : next))
+            throw error(QStringLiteral("%1: %2").arg(what, sql::why(query.lastError())));
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
+        if (!query.exec())
+            throw error(QStringLiteral("%1: %2").arg(what, sql::why(query.lastError())));
+        firstPage = false;
+        QString lastStarted, lastId;
+        int lastAttempt = 0;
+        int parts = 0;
+        while (query.next()) {
+            lastStarted = query.value(3).toString();
+            lastAttempt = query.value(1).toInt();
+            const QString id = query.value(16).toString();
+            if (id != lastId)
+                ++parts;
+            lastId = id;
+            if (query.isNull(5))
+                continue;
+            export_row row;
+            row.serial = query.isNull(0) ? QString() : query.value(0).toString();
+            row.attempt = query.value(1).toInt();
+            row.station = query.value(2).toString();
+            row.started = fromUtcText(lastStarted);
+            row.verdict = query.value(4).toString();
+            row.kind = query.value(5).toString();
+            row.pins = query.value(6).toString();
+            row.expected = query.value(7).toString();
+            row.measured = query.value(8).toString();
+            row.passed = query.value(9).toInt() != 0;
+            row.reason = query.value(10).toString();
+            row.mode = query.value(11).toString();
+            row.expectedValue = realOrNone(query.value(12));
+            row.measuredValue = realOrNone(query.value(13));
+            row.testSeconds = realOrNone(query.value(14));
+            row.cycleSeconds = realOrNone(query.value(15));
+            if (!each(row))
+                return false;
+        }
+        if (parts < pageParts)
+            return true;
+        values = QVariantList{lastStarted} + w.values + QVariantList{lastStarted, lastStarted, lastAttempt, lastAttempt, lastId};
+    }
 }
 
 }  // namespace results

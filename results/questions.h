@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -85,6 +86,9 @@ public:
     std::vector<attempt_row> part(const QString& serial) const;
     // One row per comparison, parts oldest first, comparisons in the report's order.
     std::vector<export_row> exportRows(const QDateTime& since, const QDateTime& until) const;
+    // The same rows handed to `each` as they are read, a page of parts at a time, so that memory stays
+    // flat however many there are; reading stops as soon as `each` returns false. False when stopped.
+    bool exportEach(const QDateTime& since, const QDateTime& until, const std::function<bool(const export_row&)>& each) const;
 
 private:
     QSqlDatabase db;

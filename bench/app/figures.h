@@ -49,6 +49,8 @@ std::vector<Row> records(const Settings& s);
 Row pushBacklog(const Settings& s);
 // Twenty stations' journals forwarding to one server at once, a part a second each.
 Row forwardLoad(const Settings& s);
+// The results questions over a year of generated parts, on the journal and on a local PostgreSQL.
+std::vector<Row> resultsQuestions(const Settings& s);
 // rx48p-station: launch to painted window, and its GUI thread during a run at the board's pace.
 std::vector<Row> operatorStation(const Settings& s);
 

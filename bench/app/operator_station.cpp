@@ -136,7 +136,7 @@ Row guiThreadDuringRun(const Settings& s) {
     row.verdict = share <= 5.0 ? Row::Verdict::met : Row::Verdict::missed;
     row.notes.push_back(format("operator GUI thread: whole process %.2f %% of a core (the link's threads "
                                "included); median cycle %.3f s",
-                               100.0 * process / wall, session.tally().medianCycle()));
+                               100.0 * process / wall, session.tally().medianCycle().value_or(0.0)));
     return row;
 }
 

@@ -134,6 +134,9 @@ private slots:
     void questionsRefuse_data();
     void questionsRefuse();
     void exportNeutralisesFormulas();
+    // An export piped into a reader that takes one line and goes: the program ends with 141 at once,
+    // without reading the rest of the journal first.
+    void exportStopsWhenItsReaderGoes();
     // A line on one server: down in the middle of a run, absent for a whole run, two stations at once.
     void serverGoesDownAndComesBack();
     void pushAfterARunWithoutServer();
@@ -530,6 +533,96 @@ void RecordsTest::exportNeutralisesFormulas() {
     QCOMPARE(first.value("measured_value").toDouble(), -0.1);
     QVERIFY(first.value("cycle_s").isNull());
     QCOMPARE(bytesOf(file), before);  // the questions only read
+}
+
+namespace {
+
+// `parts` parts of 8 comparisons each, written straight into a journal's tables in one transaction:
+// through journal::record, one fsync a part, they would take minutes.
+void writeManyParts(const QString& file, int parts) {
+    { results::journal tables(file); }
+    const QString name = QStringLiteral("many-parts");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QVERIFY(db.transaction());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO runs (id, station, program_path, program_sha256, firmware, sensitivity,"
+                                      " buzzer, tolerance, started_utc, program_version)"
+                                      " VALUES ('r', 'ST-A', '/parts/a.part', 'aa', '1.4.2', 70, 90, 0.1,"
+                                      " '2026-12-07T08:00:00.000Z', '1.5.0')")));
+        QSqlQuery part(db), comparison(db);
+        QVERIFY(part.prepare(QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict)"
+                                            " VALUES (?, 'r', ?, 1, ?, ?, 'PASS')")));
+        QVERIFY(comparison.prepare(QStringLiteral("INSERT INTO comparisons (id, part_id, seq, kind, pins, expected, measured,"
+                                                  " passed, reason) VALUES (?, ?, ?, 'pair', '1-2', ?, ?, 1, '')")));
+        const QDateTime start(QDate(2026, 12, 7), QTime(9, 0), Qt::UTC);
+        const QString words = QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V");
+        for (int i = 0; i < parts; ++i) {
+            const QString id = QStringLiteral("p%1").arg(i, 6, 10, QLatin1Char('0'));
+            const QString at = start.addSecs(i).toString(Qt::ISODateWithMs);
+            part.addBindValue(id);
+            part.addBindValue(QStringLiteral("SN%1").arg(i));
+            part.addBindValue(at);
+            part.addBindValue(at);
+            QVERIFY(part.exec());
+            for (int seq = 0; seq < 8; ++seq) {
+                comparison.addBindValue(QStringLiteral("%1-%2").arg(id).arg(seq));
+                comparison.addBindValue(id);
+                comparison.addBindValue(seq);
+                comparison.addBindValue(words);
+                comparison.addBindValue(words);
+                QVERIFY(comparison.exec());
+            }
+        }
+        QVERIFY(db.commit());
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+struct piped {
+    int status = -1;  // rx48p-ctl's, as the shell saw it
+    qint64 ms = 0;
+    QString out;
+};
+
+// rx48p-ctl's standard output piped into `reader`, the whole pipeline timed.
+piped exportInto(const QStringList& args, const QString& reader) {
+    QProcess shell;
+    QElapsedTimer clock;
+    clock.start();
+    shell.start(QStringLiteral("bash"), QStringList{"-c", QStringLiteral("\"$0\" \"$@\" | %1; echo \"status ${PIPESTATUS[0]}\"").arg(reader),
+                                                    QStringLiteral(RX48P_CTL)} + args);
+    if (!shell.waitForFinished(120000))
+        shell.kill();
+    shell.waitForFinished();
+    const QString out = QString::fromUtf8(shell.readAllStandardOutput());
+    const int at = out.lastIndexOf(QLatin1String("status "));
+    return {at < 0 ? -1 : out.mid(at + 7).trimmed().toInt(), clock.elapsed(), out.left(std::max(0, at))};
+}
+
+}  // namespace
+
+void RecordsTest::exportStopsWhenItsReaderGoes() {
+    QTemporaryDir here;
+    const QString file = here.filePath(QStringLiteral("many.sqlite"));
+    writeManyParts(file, 40000);
+    if (QTest::currentTestFailed())
+        return;
+    for (const QStringList& format : {QStringList{}, QStringList{"--json"}}) {
+        const QStringList args = format + QStringList{"--results", file, "results", "export"};
+        // Read to its end, the export takes its time: 320,000 rows.
+        const piped whole = exportInto(args, QStringLiteral("wc -l"));
+        QCOMPARE(whole.status, 0);
+        QCOMPARE(whole.out.trimmed().toInt(), format.isEmpty() ? 320001 : 320000);
+        const piped cut = exportInto(args, QStringLiteral("head -n 1"));
+        QCOMPARE(cut.status, 141);
+        QVERIFY2(cut.out.startsWith(format.isEmpty() ? QLatin1String("serial,attempt,") : QLatin1String("{\"")),
+                 qPrintable(cut.out));
+        // Ended long before a whole read could have: the rows after the reader went were never read.
+        QVERIFY2(cut.ms * 4 < whole.ms, qPrintable(QStringLiteral("%1 ms cut, %2 ms whole").arg(cut.ms).arg(whole.ms)));
+    }
 }
 
 void RecordsTest::serverGoesDownAndComesBack() {

@@ -156,6 +156,8 @@ void tst_journal::createsTablesAndVersion() {
                  {"index", "comparisons_failed", "comparisons"},
                  {"index", "comparisons_part", "comparisons"},
                  {"index", "measurements_part", "measurements"},
+                 {"index", "measurements_static", "measurements"},
+                 {"index", "parts_id_run", "parts"},
                  {"index", "parts_pending", "parts"},
                  {"index", "parts_run", "parts"},
                  {"index", "parts_serial", "parts"},

@@ -22,7 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <optional>
+#include <tuple>
 
 using test_parts::at;
 
@@ -87,6 +89,9 @@ private slots:
     void exportRows_data();
     void exportRows();
 
+    // The export read a page of parts at a time: parts sharing a start time, and parts without
+    // comparisons, across the pages' edges; a window; a reader that stops.
+    void exportOfManyParts();
     void medianOfManyParts_data();
     void medianOfManyParts();
     void olderJournalIsAnsweredOnceUpToDate();
@@ -313,6 +318,95 @@ void tst_questions::exportRows() {
     QTEST(found, "rows");
 }
 
+void tst_questions::exportOfManyParts() {
+    QTemporaryDir here;
+    QVERIFY(here.isValid());
+    std::optional<results::journal> many(std::in_place, here.filePath(QStringLiteral("pages.sqlite")));
+    const QString runId = many->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+    struct written {
+        QString started;
+        int attempt;
+        QString id;
+        int comparisons;
+    };
+    std::vector<written> parts;
+    {
+        QSqlDatabase db = many->database();
+        QVERIFY(db.transaction());
+        QSqlQuery part(db), comparison(db);
+        QVERIFY(part.prepare(QStringLiteral("INSERT INTO parts (id, run_id, serial, attempt, started_utc, ended_utc, verdict)"
+                                            " VALUES (?, ?, 'S', ?, ?, ?, 'PASS')")));
+        QVERIFY(comparison.prepare(QStringLiteral("INSERT INTO comparisons (id, part_id, seq, kind, pins, expected, measured,"
+                                                  " passed, reason) VALUES (?, ?, ?, 'pair', ?, '', '', 1, '')")));
+        // Three parts to a start time, written neither in time nor in attempt nor in id order; every seventh
+        // part without comparisons, the others with up to three written last seq first.
+        for (int i = 0; i < 1234; ++i) {
+            const written w{results::utcText(at("2026-12-07T10:00:00.000Z").addSecs((1234 - i) / 3)), 3 - i % 3,
+                            QStringLiteral("id-%1").arg((i * 389) % 1234, 4, 10, QLatin1Char('0')), i % 7 ? 1 + i % 3 : 0};
+            parts.push_back(w);
+            part.addBindValue(w.id);
+            part.addBindValue(runId);
+            part.addBindValue(w.attempt);
+            part.addBindValue(w.started);
+            part.addBindValue(w.started);
+            QVERIFY2(part.exec(), qPrintable(part.lastError().text()));
+            for (int seq = w.comparisons - 1; seq >= 0; --seq) {
+                comparison.addBindValue(QStringLiteral("%1-%2").arg(w.id).arg(seq));
+                comparison.addBindValue(w.id);
+                comparison.addBindValue(seq);
+                comparison.addBindValue(QStringLiteral("%1-%2").arg(seq).arg(w.id));
+                QVERIFY2(comparison.exec(), qPrintable(comparison.lastError().text()));
+            }
+        }
+        QVERIFY(db.commit());
+    }
+    std::sort(parts.begin(), parts.end(), [](const written& a, const written& b) {
+        return std::tie(a.started, a.attempt, a.id) < std::tie(b.started, b.attempt, b.id);
+    });
+    const auto expected = [&](const QDateTime& since, const QDateTime& until) {
+        QStringList rows;
+        for (const written& w : parts)
+            if ((!since.isValid() || w.started >= results::utcText(since)) && (!until.isValid() || w.started < results::utcText(until)))
+                for (int seq = 0; seq < w.comparisons; ++seq)
+                    rows << QStringLiteral("%1|%2|%3-%4").arg(w.started).arg(w.attempt).arg(seq).arg(w.id);
+        return rows;
+    };
+
+    QVERIFY(cluster.createResultsDatabase(QStringLiteral("pages")));
+    results::server_url url;
+    url.host = cluster.socketDir();
+    url.port = cluster.port();
+    url.user = cluster.user();
+    url.database = QStringLiteral("pages");
+    const results::forward_report report = results::forwarder(url).forward(*many);
+    QVERIFY2(report.complete() && report.forwarded == 1234, qPrintable(report.error));
+    results::connection pg(QStringLiteral("QPSQL"), QStringLiteral("pages"));
+    pg.db().setHostName(url.host);
+    pg.db().setPort(url.port);
+    pg.db().setUserName(url.user);
+    pg.db().setDatabaseName(url.database);
+    QVERIFY(pg.db().open());
+
+    for (const QSqlDatabase& db : {many->database(), pg.db()}) {
+        const results::questions ask(db);
+        // From a start time that three parts share, to one inside the last pages.
+        const std::pair<QDateTime, QDateTime> windows[] = {
+            {QDateTime(), QDateTime()}, {at("2026-12-07T10:00:07.000Z"), at("2026-12-07T10:06:30.000Z")}};
+        for (const auto& [since, until] : windows) {
+            QStringList found;
+            QVERIFY(ask.exportEach(since, until, [&](const results::export_row& r) {
+                found << QStringLiteral("%1|%2|%3").arg(results::utcText(r.started)).arg(r.attempt).arg(r.pins);
+                return true;
+            }));
+            QCOMPARE(found, expected(since, until));
+        }
+        // A reader that has what it wants: nothing more is read for it.
+        int calls = 0;
+        QVERIFY(!ask.exportEach(QDateTime(), QDateTime(), [&](const results::export_row&) { return ++calls < 700; }));
+        QCOMPARE(calls, 700);
+    }
+}
+
 // Enough parts for the journal's median to go through its sample (from 40,000 parts), each part's cycle
 // time chosen so that the middle is known: the values 0.000 s, 0.001 s, ... in a scrambled order.
 void tst_questions::medianOfManyParts_data() {
@@ -327,9 +421,11 @@ void tst_questions::medianOfManyParts_data() {
     // The sampled rows 4, 8, ... take 1000 s and up, so the sample's bracket holds none of the middle:
     // 30,001 others from 0.000 s, and the 20,001st of all is the 20,001st of them.
     QTest::newRow("a sample that misses the middle") << 40001 << true << none << "" << 20.0;
-    QTest::newRow("by day") << 40001 << false << int(results::grouping::day) << "2026-12-07" << 20.0;
-    QTest::newRow("by station, the sample missing") << 40001 << true << int(results::grouping::station) << "ST-A" << 20.0;
-    QTest::newRow("by program") << 40000 << false << int(results::grouping::program) << "/parts/alpha.part" << 19.9995;
+    // Grouped, each group's middle is picked from one pass over every time, with no sample: a few hundred
+    // parts tell an odd count's middle from an even count's two.
+    QTest::newRow("by day") << 401 << false << int(results::grouping::day) << "2026-12-07" << 0.2;
+    QTest::newRow("by station, large times every fourth") << 401 << true << int(results::grouping::station) << "ST-A" << 0.2;
+    QTest::newRow("by program") << 400 << false << int(results::grouping::program) << "/parts/alpha.part" << 0.1995;
 }
 
 void tst_questions::medianOfManyParts() {
