@@ -56,6 +56,11 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
     });
     // The cycle of a part already on record, added at its removal: the part stays, its cycle is missing.
     connect(&records, &results::station_records::problem, this, [](const QString& reason) { diagnose(reason); });
+    connect(&records, &results::station_records::serverTrouble, this, [](const QString& reason) {
+        diagnose(QStringLiteral("%1; the station goes on and records its parts in the journal, to forward them once "
+                                "the server takes them")
+                     .arg(reason));
+    });
     connect(&records, &results::station_records::refused, this, [](const QString& part, const QString& reason) {
         diagnose(QStringLiteral("the results server refused part %1: %2; it stays in the journal and the next push "
                                 "tries it again")

@@ -71,6 +71,8 @@ struct station_session::run {
 station_session::station_session(QObject* parent) : QObject(parent) {
     qRegisterMetaType<station::part_result>("station::part_result");
     connect(&records, &results::station_records::serverReachable, this, &station_session::onServer);
+    connect(&records, &results::station_records::serverTrouble, this, &station_session::onServerTrouble);
+    connect(&records, &results::station_records::refused, this, &station_session::onRefused);
     connect(&records, &results::station_records::forwarded, this, &station_session::onForwarded);
     connect(&records, &results::station_records::opened, this, &station_session::onOpened);
     connect(&records, &results::station_records::runEnded, this, &station_session::onRunEnded);
@@ -83,8 +85,10 @@ station_session::~station_session() {
         current->engine.abort();
     current.reset();  // the link's threads are joined here
     records.finishRun();  // the records join their writer within the busy time-out
+    // The last part a second to reach the server; what is left goes at the next start, or by a push. A
+    // forward still waiting on the server is then cancelled, not waited for.
     if (!config.server.isEmpty() && serverUp)
-        records.drain(std::chrono::seconds(2));
+        records.drain(std::chrono::seconds(1));
 }
 
 void station_session::setSetup(const line_setup& setup) {
@@ -438,6 +442,24 @@ void station_session::onServer(bool reachable, const QString& reason) {
     else if (server.what != banner::kind::none)
         server.text = QStringLiteral("The results server is back: forwarding the parts recorded meanwhile.");
     serverUp = reachable;
+    emit changed();
+}
+
+void station_session::onServerTrouble(const QString& reason) {
+    server = {banner::kind::server_trouble,
+              QStringLiteral("The results server cannot take the parts (%1): tell the line's engineer. The station goes "
+                             "on and keeps every part in %2.")
+                  .arg(reason, head.database),
+              false};
+    serverUp = false;
+    emit changed();
+}
+
+void station_session::onRefused(const QString& part, const QString& reason) {
+    server = {banner::kind::part_refused,
+              QStringLiteral("The results server refused part %1 (%2). It stays in %3; tell the line's engineer.")
+                  .arg(part, reason, head.database),
+              false};
     emit changed();
 }
 

@@ -23,7 +23,8 @@ tile_state tileOf(station::verdict verdict);
 
 // Trouble the operator must act on, in the words of what to do.
 struct banner {
-    enum class kind { none, cannot_start, board_gone, wrong_firmware, not_recorded, server_out_of_reach };
+    enum class kind { none, cannot_start, board_gone, wrong_firmware, not_recorded, server_out_of_reach, server_trouble,
+                      part_refused };
     kind what = kind::none;
     QString text;
     bool offersReconnect = false;
@@ -112,6 +113,8 @@ private:
     void onFinished(station::station_engine::end_reason reason);
     void onCompleted(const station::part_result& completed);
     void onServer(bool reachable, const QString& reason);
+    void onServerTrouble(const QString& reason);
+    void onRefused(const QString& part, const QString& reason);
     void onForwarded(long parts, long backlog);
 
     line_setup config;

@@ -28,7 +28,8 @@ void trouble_banner::display(const banner& b) {
     reconnect.setVisible(b.offersReconnect);
     if (b.what != shown) {
         // Amber for the server, which the station works around; red for what stopped it.
-        const bool warning = b.what == banner::kind::server_out_of_reach;
+        const bool warning = b.what == banner::kind::server_out_of_reach || b.what == banner::kind::server_trouble ||
+                             b.what == banner::kind::part_refused;
         QPalette p = palette();
         p.setColor(QPalette::Window, warning ? QColor(0xff, 0xe0, 0x82) : QColor(0xb7, 0x1c, 0x1c));
         p.setColor(QPalette::WindowText, warning ? QColor(0x33, 0x29, 0x00) : QColor(Qt::white));

@@ -34,7 +34,7 @@ bool forward_worker::drain(std::chrono::milliseconds limit) {
     forwardNow();
     std::unique_lock<std::mutex> lock(mutex);
     idle.wait_for(lock, limit, [this] { return !requested && !busy; });
-    return !requested && !busy && reachable && left.count == 0;
+    return !requested && !busy && said == forward_trouble::none && left.count == 0;
 }
 
 bool forward_worker::settled() const {
@@ -57,7 +57,7 @@ void forward_worker::run() {
         bool retryRefused = false;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            const bool waiting = !reachable || left.count > 0;
+            const bool waiting = said != forward_trouble::none || left.count > 0;
             if (waiting)
                 wake.wait_for(lock, retry, [this] { return requested || stopping; });
             else
@@ -90,10 +90,8 @@ void forward_worker::run() {
         bool changed = false;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            // A server that cannot take parts (no tables, no rights) is as good as out of reach for the
-            // station; the reason tells which.
-            changed = reachable != report.complete();
-            reachable = report.complete();
+            changed = said != report.trouble;
+            said = report.trouble;
             if (counted)
                 left = stillUnsent;
             busy = false;
@@ -101,8 +99,11 @@ void forward_worker::run() {
         idle.notify_all();
         const long count = stillUnsent.count;
         if (changed)
-            QMetaObject::invokeMethod(this, [this, ok = report.complete(), why = report.error] {
-                emit reachabilityChanged(ok, why);
+            QMetaObject::invokeMethod(this, [this, trouble = report.trouble, why = report.error] {
+                if (trouble == forward_trouble::server)
+                    emit serverTrouble(why);
+                else
+                    emit reachabilityChanged(trouble == forward_trouble::none, why);
             }, Qt::QueuedConnection);
         for (const refused_part& part : report.refused)
             QMetaObject::invokeMethod(this, [this, name = partName(part), why = part.reason] {

@@ -36,8 +36,11 @@ public:
     unsent_parts unsent() const;
 
 signals:
-    // The server could not be reached, or could again: `reason` says why it could not.
+    // The server could not be reached, or could again: `reason` says why it could not. A server that
+    // answers but cannot take parts (no tables, no right to insert) says so as `serverTrouble` instead,
+    // and reachabilityChanged(true) once it takes them again.
     void reachabilityChanged(bool reachable, QString reason);
+    void serverTrouble(QString reason);
     // Parts put on the server, and how many the journal still holds unsent.
     void forwarded(long parts, long backlog);
     // The server would not take a part (named by its serial, or its start when it has none); it stays in
@@ -57,7 +60,7 @@ private:
     bool requested = false;
     bool stopping = false;
     bool busy = false;
-    bool reachable = true;  // as last said; a first failure is news
+    forward_trouble said = forward_trouble::none;  // as last said; a first failure is news
     bool firstPass = true;
     unsent_parts left;
     std::thread thread;

@@ -165,6 +165,7 @@ void station_records::onOpened(const QString& file, const QString& server, const
             connect(forward.get(), &results::forward_worker::reachabilityChanged, this, &station_records::serverReachable);
             connect(forward.get(), &results::forward_worker::forwarded, this, &station_records::forwarded);
             connect(forward.get(), &results::forward_worker::refused, this, &station_records::refused);
+            connect(forward.get(), &results::forward_worker::serverTrouble, this, &station_records::serverTrouble);
             forward->forwardNow();  // what earlier runs left unsent
         }
         serverText = server;

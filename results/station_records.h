@@ -59,6 +59,8 @@ signals:
     void runEnded(QString problem);
     // The results server went out of reach (and why), or came back.
     void serverReachable(bool reachable, QString reason);
+    // The server answers but cannot take parts (no tables, too old, no right to insert), and why.
+    void serverTrouble(QString reason);
     void forwarded(long parts, long backlog);
     // The server would not take a part (its serial, or when it was tested); it stays in the journal.
     void refused(QString part, QString reason);

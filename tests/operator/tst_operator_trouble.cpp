@@ -7,6 +7,7 @@
 #include "pg_cluster.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -44,6 +45,10 @@ private slots:
     void boardGoneThenReconnect();
     void aPartThatCannotBeRecordedStopsTheStation();
     void serverOutOfReachThenBack();
+    // A server whose parts table stays locked: the station records on, and the window closes at once.
+    void closedWhileTheServerIsLocked();
+    // A server that answers without tables is not "out of reach": the banner says what is wrong.
+    void serverWithoutTablesIsNamed();
 };
 
 void OperatorTroubleTest::boardGoneThenReconnect() {
@@ -152,6 +157,70 @@ void OperatorTroubleTest::serverOutOfReachThenBack() {
     QVERIFY(QTest::qWaitFor([&] { return !st.window->serverBanner().isVisible(); }, 30000));
     QCOMPARE(serverParts(pg, QStringLiteral("line")), 4);
     QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"0"});
+}
+
+void OperatorTroubleTest::closedWhileTheServerIsLocked() {
+    pg_cluster pg;
+    QVERIFY2(pg.ok() && pg.start(), qPrintable(pg.error()));
+    QVERIFY2(pg.createResultsDatabase(QStringLiteral("line")), qPrintable(pg.error()));
+    const QString name = QStringLiteral("locker");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db.setHostName(pg.socketDir());
+        db.setPort(pg.port());
+        db.setUserName(pg.user());
+        db.setDatabaseName(QStringLiteral("line"));
+        QVERIFY(db.open());
+        QSqlQuery lock(db);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN")));
+        QVERIFY(lock.exec(QStringLiteral("LOCK TABLE parts IN ACCESS EXCLUSIVE MODE")));
+    }
+
+    auto st = std::make_unique<fixture>();
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}));
+    QVERIFY(!port.isEmpty());
+    op::line_setup setup = st->setupFor(port);
+    setup.server = serverUrl(pg, QStringLiteral("line"));
+    setup.count = 3;
+    st->session->setSetup(setup);
+    QVERIFY(st->show());
+    st->window->startRun();
+    QVERIFY(QTest::qWaitFor([&] { return !st->session->running() && counter(*st->window, op::counters_panel::parts) == "3"; },
+                            20000));
+    QCOMPARE(dbRows(st->resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"3"});
+
+    // The forward is waiting on the lock: closing cancels it rather than waiting.
+    QElapsedTimer closing;
+    closing.start();
+    st->window->close();
+    st.reset();
+    QVERIFY2(closing.elapsed() < 3000, qPrintable(QString::number(closing.elapsed())));
+    QSqlDatabase::database(name).rollback();
+    QSqlDatabase::removeDatabase(name);
+}
+
+void OperatorTroubleTest::serverWithoutTablesIsNamed() {
+    pg_cluster pg;
+    QVERIFY2(pg.ok() && pg.start(), qPrintable(pg.error()));
+    QVERIFY2(pg.createDatabase(QStringLiteral("bare")), qPrintable(pg.error()));
+    fixture st;
+    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    const QString port = sim.start(simParts({"good"}));
+    QVERIFY(!port.isEmpty());
+    op::line_setup setup = st.setupFor(port);
+    setup.server = serverUrl(pg, QStringLiteral("bare"));
+    setup.count = 1;
+    st.session->setSetup(setup);
+    QVERIFY(st.show());
+    st.window->startRun();
+    QVERIFY(QTest::qWaitFor([&] { return st.window->serverBanner().isVisible(); }, 10000));
+    const QString text = st.window->serverBanner().text();
+    QVERIFY2(text.startsWith(QLatin1String("The results server cannot take the parts (")) &&
+                 text.contains(QLatin1String("has no results tables")) && !text.contains(QLatin1String("out of reach")),
+             qPrintable(text));
+    QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
+    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"1"});
 }
 
 QTEST_MAIN(OperatorTroubleTest)
