@@ -1,5 +1,6 @@
 #include "results/forwarder.h"
 
+#include "results/bulk_insert.h"
 #include "results/error.h"
 #include "results/journal.h"
 #include "results/schema.h"
@@ -14,7 +15,6 @@
 #include <QVariantList>
 
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -108,54 +108,6 @@ QString onConflict(const tables::table& t) {
     return QStringLiteral(" ON CONFLICT (id) DO NOTHING");
 }
 
-// Multi-row inserts, each statement prepared once per size and kept for the forward: a round trip for
-// hundreds of rows rather than one a row.
-class bulk_writer {
-public:
-    bulk_writer(const QSqlDatabase& db, QString what) : db(db), what(std::move(what)) {}
-
-    // Rows the server added or completed.
-    long write(const tables::table& t, const rows& values, std::size_t from = 0, std::size_t count = SIZE_MAX) {
-        const int columns = t.sentList().size();
-        // PostgreSQL takes at most 65535 parameters a statement; far fewer keeps each statement short.
-        const std::size_t perStatement = std::max(1, 6000 / columns);
-        const std::size_t end = std::min(values.size(), count == SIZE_MAX ? values.size() : from + count);
-        long affected = 0;
-        for (std::size_t at = from; at < end; at += perStatement) {
-            const std::size_t n = std::min(perStatement, end - at);
-            QSqlQuery& query = statementFor(t, static_cast<int>(n));
-            int bound = 0;
-            for (std::size_t r = at; r < at + n; ++r)
-                for (const QVariant& v : values[r])
-                    query.bindValue(bound++, v);
-            if (!query.exec())
-                throw error(QStringLiteral("%1: %2").arg(what, sql::why(query.lastError())),
-                            query.lastError().nativeErrorCode());
-            affected += std::max(0, query.numRowsAffected());
-        }
-        return affected;
-    }
-
-private:
-    QSqlQuery& statementFor(const tables::table& t, int rowCount) {
-        const auto key = std::make_pair(QString::fromLatin1(t.name), rowCount);
-        auto found = prepared.find(key);
-        if (found != prepared.end())
-            return *found->second;
-        // Odd sizes come once a batch: keep the cache small.
-        if (prepared.size() > 32)
-            prepared.clear();
-        auto query = std::make_unique<QSqlQuery>(db);
-        if (!query->prepare(t.insertStatement(t.sentList(), rowCount) + onConflict(t)))
-            throw error(QStringLiteral("%1: %2").arg(what, sql::why(query->lastError())), query->lastError().nativeErrorCode());
-        return *prepared.emplace(key, std::move(query)).first->second;
-    }
-
-    QSqlDatabase db;
-    QString what;
-    std::map<std::pair<QString, int>, std::unique_ptr<QSqlQuery>> prepared;
-};
-
 // A savepoint inside the server transaction: one part tried on its own, undone alone if refused.
 class savepoint {
 public:
@@ -177,7 +129,7 @@ struct sent_batch {
 };
 
 // Every part of the batch in one statement per table and a few hundred rows.
-sent_batch sendWhole(bulk_writer& writer, const batch& b) {
+sent_batch sendWhole(bulk_insert& writer, const batch& b) {
     sent_batch sent;
     writer.write(tables::runs, b.runs.values);
     sent.added = writer.write(tables::parts, b.parts.values);
@@ -188,7 +140,7 @@ sent_batch sendWhole(bulk_writer& writer, const batch& b) {
 
 // The batch again, a part at a time, once the server refused something in it: what it refuses is set
 // aside, the rest goes.
-sent_batch sendEach(const QSqlDatabase& db, bulk_writer& writer, const batch& b, const QString& what) {
+sent_batch sendEach(const QSqlDatabase& db, bulk_insert& writer, const batch& b, const QString& what) {
     sent_batch sent;
     const int runId = b.runs.column("id");
     for (std::size_t r = 0; r < b.runs.values.size(); ++r) {
@@ -411,7 +363,7 @@ forward_report forwarder::forward(journal& source, const std::function<void(long
     followServer(local, serverId, options.retryRefused, marking);
 
     const QString sending = QStringLiteral("cannot forward the parts to %1").arg(where);
-    bulk_writer writer(db, sending);
+    bulk_insert writer(db, sending, onConflict);
     int unchanged = 0;  // batches in a row that marked nothing: changed under us each time, or a fault
     for (;;) {
         if (options.canceller && options.canceller->cancelled()) {
