@@ -175,9 +175,12 @@ QString measuredRange(const failure_row& row) {
 questions::questions(const QSqlDatabase& db) : db(db) {
     // A server compiles an expensive query to machine code first (JIT), which costs more than half a
     // second per pass over a million parts and saves less: these passes run once. A server without JIT
-    // says no, which changes nothing.
-    if (!sql::isSqlite(db))
+    // says no, which changes nothing. And its default 4 MB a sort or hash spills a year's drops (five
+    // million rows grouped by run) to disk in batches: 256 MB keeps them in memory, 11.5 s down to 8.8.
+    if (!sql::isSqlite(db)) {
         QSqlQuery(db).exec(QStringLiteral("SET jit = off"));
+        QSqlQuery(db).exec(QStringLiteral("SET work_mem = '256MB'"));
+    }
 }
 
 std::vector<summary_row> questions::summary(const QDateTime& since, const QDateTime& until, grouping by) const {
