@@ -607,15 +607,15 @@ piped exportInto(const QStringList& args, const QString& reader) {
 void RecordsTest::exportStopsWhenItsReaderGoes() {
     QTemporaryDir here;
     const QString file = here.filePath(QStringLiteral("many.sqlite"));
-    writeManyParts(file, 40000);
+    writeManyParts(file, 10000);
     if (QTest::currentTestFailed())
         return;
+    // Read to its end once, the export takes its time: 80,000 rows.
+    const piped whole = exportInto({"--results", file, "results", "export"}, QStringLiteral("wc -l"));
+    QCOMPARE(whole.status, 0);
+    QCOMPARE(whole.out.trimmed().toInt(), 80001);
     for (const QStringList& format : {QStringList{}, QStringList{"--json"}}) {
         const QStringList args = format + QStringList{"--results", file, "results", "export"};
-        // Read to its end, the export takes its time: 320,000 rows.
-        const piped whole = exportInto(args, QStringLiteral("wc -l"));
-        QCOMPARE(whole.status, 0);
-        QCOMPARE(whole.out.trimmed().toInt(), format.isEmpty() ? 320001 : 320000);
         const piped cut = exportInto(args, QStringLiteral("head -n 1"));
         QCOMPARE(cut.status, 141);
         QVERIFY2(cut.out.startsWith(format.isEmpty() ? QLatin1String("serial,attempt,") : QLatin1String("{\"")),
