@@ -97,7 +97,7 @@ void part_records::attach(station::station_engine& engine) {
         });
 }
 
-bool part_records::finish(stop_signals& stops) {
+bool part_records::finish(proc::stop_signals& stops) {
     if (!recording)
         return true;
     QString why;
@@ -113,7 +113,7 @@ bool part_records::finish(stop_signals& stops) {
     return why.isEmpty();
 }
 
-void part_records::drain(stop_signals& stops) {
+void part_records::drain(proc::stop_signals& stops) {
     if (!records.forwardRest())
         return;
     // An event loop rather than a blocking wait, so that a signal is heard at once.
@@ -126,7 +126,7 @@ void part_records::drain(stop_signals& stops) {
         if (records.forwardSettled())
             wait.quit();
     });
-    const QMetaObject::Connection stop = connect(&stops, &stop_signals::stopRequested, &wait, [&](int signal) {
+    const QMetaObject::Connection stop = connect(&stops, &proc::stop_signals::stopRequested, &wait, [&](int signal) {
         interrupted = signal;
         wait.quit();
     });

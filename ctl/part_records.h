@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ctl/invocation.h"
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 
 #include "results/station_records.h"
 
@@ -27,13 +27,13 @@ public:
     // Ends the run on record and gives the forward up to drainLimit to send what is left, then names the
     // parts not on the server; false when the end could not be recorded. Ctrl-C or SIGTERM during that
     // wait ends it at once: interruptedBy() then says by which signal.
-    bool finish(stop_signals& stops);
+    bool finish(proc::stop_signals& stops);
     int interruptedBy() const { return interrupted; }
 
     static constexpr std::chrono::seconds drainLimit{5};
 
 private:
-    void drain(stop_signals& stops);
+    void drain(proc::stop_signals& stops);
 
     bool recording = false;
     int interrupted = 0;
