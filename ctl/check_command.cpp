@@ -19,23 +19,17 @@ namespace ctl {
 bool prepareCheck(const invocation& inv, station::station_settings& settings, junit_report& junit) {
     tarnwell::part_description part;
     try {
-        part = station::readPartFile(inv.expectedFile);
+        part = station::readPartFile(inv.setup.program);
     } catch (const tarnwell::part_file_error& e) {
         diagnose(QString::fromStdString(e.what()));
         return false;
     }
     const QString why = station::uncheckable(part);
     if (!why.isEmpty()) {
-        diagnose(inv.expectedFile + QStringLiteral(": ") + why);
+        diagnose(inv.setup.program + QStringLiteral(": ") + why);
         return false;
     }
-    settings.port = inv.port;
-    settings.plan = station::measurePlan(part);
-    settings.expected = std::move(part);
-    settings.tolerance = inv.tolerance;
-    settings.sensitivity = inv.sensitivity;
-    settings.buzzer = inv.buzzer;
-    settings.timeoutMs = inv.timeoutMs;
+    settings = station::settingsFor(inv.setup, std::move(part), settings.how);
     QString error;
     if (!inv.junitFile.isEmpty() && !junit.open(inv.junitFile, error)) {
         diagnose(error);
@@ -54,11 +48,11 @@ proc::run_end runCheck(const invocation& inv, output& out, proc::stop_signals& s
     station::board_client client;
     const traffic_printer printer(client, trafficFormat(inv.json, inv.raw, traffic_printer::format::quiet), out);
     part_records records;
-    if (!records.open(inv, settings))
+    if (!records.open(inv))
         return {proc::exit_results, 0};
     station::station_engine engine(client, settings);
     records.attach(engine);
-    if (inv.serials == invocation::serial_mode::given)
+    if (!inv.serial.isEmpty())
         engine.provideSerial(inv.serial);
     command_loop loop;
     proc::run_end end;
@@ -70,8 +64,8 @@ proc::run_end runCheck(const invocation& inv, output& out, proc::stop_signals& s
         const int total = static_cast<int>(part.comparisons.size());
         if (inv.json) {
             out.record({{QStringLiteral("record"), QStringLiteral("check")},
-                        {QStringLiteral("expected"), inv.expectedFile},
-                        {QStringLiteral("tolerance"), inv.tolerance},
+                        {QStringLiteral("expected"), inv.setup.program},
+                        {QStringLiteral("tolerance"), inv.setup.tolerance},
                         {QStringLiteral("serial"), jsonOrNull(part.serial)},
                         {QStringLiteral("attempt"), part.attempt > 0 ? QJsonValue(part.attempt) : QJsonValue()},
                         {QStringLiteral("verdict"), station::verdictWord(station::verdictOf(part))},
@@ -90,7 +84,7 @@ proc::run_end runCheck(const invocation& inv, output& out, proc::stop_signals& s
                      QStringLiteral(", test ") + secondsText(part.testSeconds));
         }
         if (junit.isOpen())
-            junit.addPart(QFileInfo(inv.expectedFile).completeBaseName() +
+            junit.addPart(QFileInfo(inv.setup.program).completeBaseName() +
                               (part.serial.isEmpty() ? QString() : QLatin1Char(' ') + part.serial),
                           part);
     });
@@ -98,7 +92,7 @@ proc::run_end runCheck(const invocation& inv, output& out, proc::stop_signals& s
                      [&](station::trouble_kind kind, const QString& message) {
                          end.code = exitForTrouble(kind, message);
                          if (junit.isOpen() && kind != station::trouble_kind::not_recorded)
-                             junit.addTrouble(QFileInfo(inv.expectedFile).completeBaseName(), message);
+                             junit.addTrouble(QFileInfo(inv.setup.program).completeBaseName(), message);
                      });
     QObject::connect(&engine, &station::station_engine::finished, loop.context(), [&] { loop.quit(); });
     QObject::connect(&stops, &proc::stop_signals::stopRequested, loop.context(), [&](int signal) {

@@ -14,7 +14,7 @@ proc::run_end runExchange(const invocation& inv, output& out, proc::stop_signals
     command_loop loop;
     proc::run_end end;
     QObject::connect(&client, &station::board_client::opened, loop.context(),
-                     [&] { client.request(inv.command, inv.payload, inv.timeoutMs, inv.timeoutMs); });
+                     [&] { client.request(inv.command, inv.payload, inv.setup.timeoutMs, inv.setup.timeoutMs); });
     QObject::connect(&client, &station::board_client::answered, loop.context(), [&] { loop.quit(); });
     QObject::connect(&client, &station::board_client::trouble, loop.context(),
                      [&](station::trouble_kind kind, const QString& message) {
@@ -26,7 +26,7 @@ proc::run_end runExchange(const invocation& inv, output& out, proc::stop_signals
         loop.quit();
     });
     out.onClosed([&] { loop.quit(); });
-    client.open(inv.port, inv.timeoutMs);
+    client.open(inv.setup.port, inv.setup.timeoutMs);
     loop.exec();
     client.close();
     out.onClosed(nullptr);

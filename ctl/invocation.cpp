@@ -1,11 +1,10 @@
 #include "ctl/invocation.h"
 
-#include "ctl/learn_command.h"
-#include "results/default_location.h"
-#include "results/error.h"
-#include "results/server_url.h"
+#include "process/closest_name.h"
+#include "process/option_problem.h"
 #include "results/utc_text.h"
 #include "setup/serial_number.h"
+#include "setup/setting_options.h"
 
 #include "device/payloads.h"
 
@@ -40,34 +39,47 @@ const command_entry boardCommands[] = {
 };
 
 long number(const QString& text, long min, long max, const QString& what) {
-    bool ok = false;
-    const long value = text.toLong(&ok, 10);
-    if (!ok)
-        throw usage_error(QStringLiteral("%1: '%2' is not a whole number").arg(what, text).toStdString());
-    if (value < min || value > max)
-        throw usage_error(
-            QStringLiteral("%1: %2 is out of range (%3 to %4)").arg(what, text).arg(min).arg(max).toStdString());
+    long value = 0;
+    const QString why = setup::readWhole(text, min, max, what, value);
+    if (!why.isEmpty())
+        throw usage_error(why.toStdString());
     return value;
 }
 
-double volts(const QString& text, double min, double max, const QString& what) {
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        throw usage_error(QStringLiteral("%1: '%2' is not a number of volts").arg(what, text).toStdString());
-    if (value < min || value > max)
-        throw usage_error(QStringLiteral("%1: %2 is out of range (%3 to %4)")
-                              .arg(what, text, QString::number(min, 'f', 2), QString::number(max, 'f', 2))
-                              .toStdString());
-    return value;
+// The general options: they may come before the command or among its own options.
+const QStringList generalOptions{QStringLiteral("p"),       QStringLiteral("port"),    QStringLiteral("json"),
+                                 QStringLiteral("raw"),     QStringLiteral("timeout"), QStringLiteral("results"),
+                                 QStringLiteral("server"),  QStringLiteral("station")};
+const QStringList generalWithValue{QStringLiteral("p"), QStringLiteral("port"), QStringLiteral("timeout"),
+                                   QStringLiteral("results"), QStringLiteral("server"), QStringLiteral("station")};
+
+// "port" for "--port", "-p" and "--port=X"; empty for what is no option.
+QString optionName(const QString& word) {
+    if (word.startsWith(QLatin1String("--")))
+        return word.mid(2).section(QLatin1Char('='), 0, 0);
+    if (word.size() == 2 && word.at(0) == QLatin1Char('-') && word.at(1).isLetter())
+        return word.mid(1);
+    return QString();
 }
 
-void checkServer(const QString& url) {
-    try {
-        results::server_url::parse(url);
-    } catch (const results::error& e) {
-        throw usage_error(QStringLiteral("--server: %1").arg(e.message()).toStdString());
+// The general options among the command's words, taken out of them.
+QStringList takeGeneralOptions(QStringList& words) {
+    QStringList taken;
+    for (int i = 0; i < words.size();) {
+        const QString& word = words.at(i);
+        if (word == QLatin1String("--"))
+            break;
+        const QString name = optionName(word);
+        if (!generalOptions.contains(name)) {
+            ++i;
+            continue;
+        }
+        const bool valueFollows = generalWithValue.contains(name) && !word.contains(QLatin1Char('='));
+        taken << words.takeAt(i);
+        if (valueFollows && i < words.size())
+            taken << words.takeAt(i);
     }
+    return taken;
 }
 
 QCommandLineOption valueOption(const char* name, const char* valueName) {
@@ -80,12 +92,17 @@ public:
     command_line(const QString& command, const QStringList& rest, const QList<QCommandLineOption>& options) {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addOptions(options);
+        QStringList known = generalOptions;
+        for (const QCommandLineOption& option : options)
+            known += option.names();
         if (!parser.parse(QStringList{command} + rest))
-            throw usage_error((command + QStringLiteral(": ") + parser.errorText()).toStdString());
+            throw usage_error((command + QStringLiteral(": ") + proc::optionProblem(parser, known)).toStdString());
     }
     QStringList arguments() const { return parser.positionalArguments(); }
-    bool isSet(const char* name) const { return parser.isSet(QString::fromLatin1(name)); }
-    QString value(const char* name) const { return parser.value(QString::fromLatin1(name)); }
+    bool isSet(const QString& name) const { return parser.isSet(name); }
+    QString value(const QString& name) const { return parser.value(name); }
+    bool isSet(const char* name) const { return isSet(QString::fromLatin1(name)); }
+    QString value(const char* name) const { return value(QString::fromLatin1(name)); }
 
 private:
     QCommandLineParser parser;
@@ -96,41 +113,6 @@ void expectArguments(const QString& command, const QStringList& args, int count,
         throw usage_error(QStringLiteral("%1: missing %2").arg(command, QString::fromLatin1(what)).toStdString());
     if (args.size() > count)
         throw usage_error(QStringLiteral("%1: unexpected argument '%2'").arg(command, args.at(count)).toStdString());
-}
-
-void parseExchange(invocation& inv, const command_entry& entry, const QStringList& rest) {
-    inv.what = invocation::action::exchange;
-    inv.command = entry.endpoint;
-    const QString name = inv.commandName;
-    switch (entry.endpoint) {
-    case tarnwell::ID:
-        expectArguments(name, command_line(name, rest, {}).arguments(), 0, "");
-        inv.payload = tarnwell::pingPayload();
-        break;
-    case tarnwell::CFG: {
-        const command_line line(name, rest, {valueOption("sensitivity", "N"), valueOption("buzzer", "N")});
-        expectArguments(name, line.arguments(), 0, "");
-        tarnwell::board_config config;
-        if (line.isSet("sensitivity"))
-            config.sensitivity = static_cast<std::uint8_t>(
-                number(line.value("sensitivity"), 0, tarnwell::sensitivityMax, QStringLiteral("--sensitivity")));
-        if (line.isSet("buzzer"))
-            config.buzzer = static_cast<std::uint8_t>(
-                number(line.value("buzzer"), 0, tarnwell::buzzerMax, QStringLiteral("--buzzer")));
-        inv.payload = tarnwell::configPayload(config);
-        break;
-    }
-    case tarnwell::MES_BUTTON_CAP: {
-        std::vector<std::uint8_t> pins;
-        for (const QString& pin : command_line(name, rest, {}).arguments())
-            pins.push_back(static_cast<std::uint8_t>(number(pin, 0, tarnwell::capPinCount - 1, QStringLiteral("pin"))));
-        inv.payload = tarnwell::capacitivePayload(pins);
-        break;
-    }
-    default:
-        expectArguments(name, command_line(name, rest, {}).arguments(), 0, "");
-        break;
-    }
 }
 
 QCommandLineOption flagOption(const char* name) {
@@ -149,31 +131,77 @@ QString checkedSerial(const QString& raw) {
     return serial.text;
 }
 
-// The board's settings, which check and station both apply before measuring.
-void parseBoardSettings(invocation& inv, const command_line& line) {
-    if (line.isSet("sensitivity"))
-        inv.sensitivity = static_cast<int>(
-            number(line.value("sensitivity"), 0, tarnwell::sensitivityMax, QStringLiteral("--sensitivity")));
-    if (line.isSet("buzzer"))
-        inv.buzzer = static_cast<int>(number(line.value("buzzer"), 0, tarnwell::buzzerMax, QStringLiteral("--buzzer")));
+// A station's setting, read and checked as every front end does.
+void readSetting(invocation& inv, setup::setting which, const QString& text) {
+    const QString why = setup::readSetting(inv.setup, which, text);
+    if (!why.isEmpty())
+        throw usage_error(why.toStdString());
+}
+
+void readSettings(invocation& inv, const command_line& line, std::initializer_list<setup::setting> which) {
+    for (const setup::setting setting : which) {
+        const QString name = setup::optionFor(setting).names().constLast();
+        if (line.isSet(name))
+            readSetting(inv, setting, line.value(name));
+    }
+}
+
+QList<QCommandLineOption> settingOptions(std::initializer_list<setup::setting> which) {
+    QList<QCommandLineOption> options;
+    for (const setup::setting setting : which)
+        options << setup::optionFor(setting);
+    return options;
+}
+
+void parseExchange(invocation& inv, const command_entry& entry, const QStringList& rest) {
+    inv.what = invocation::action::exchange;
+    inv.command = entry.endpoint;
+    const QString name = inv.commandName;
+    switch (entry.endpoint) {
+    case tarnwell::ID:
+        expectArguments(name, command_line(name, rest, {}).arguments(), 0, "");
+        inv.payload = tarnwell::pingPayload();
+        break;
+    case tarnwell::CFG: {
+        using setup::setting;
+        const auto settings = {setting::sensitivity, setting::buzzer};
+        const command_line line(name, rest, settingOptions(settings));
+        expectArguments(name, line.arguments(), 0, "");
+        readSettings(inv, line, settings);
+        tarnwell::board_config config;
+        config.sensitivity = static_cast<std::uint8_t>(inv.setup.sensitivity);
+        config.buzzer = static_cast<std::uint8_t>(inv.setup.buzzer);
+        inv.payload = tarnwell::configPayload(config);
+        break;
+    }
+    case tarnwell::MES_BUTTON_CAP: {
+        std::vector<std::uint8_t> pins;
+        for (const QString& pin : command_line(name, rest, {}).arguments())
+            pins.push_back(static_cast<std::uint8_t>(number(pin, 0, tarnwell::capPinCount - 1, QStringLiteral("pin"))));
+        inv.payload = tarnwell::capacitivePayload(pins);
+        break;
+    }
+    default:
+        expectArguments(name, command_line(name, rest, {}).arguments(), 0, "");
+        break;
+    }
 }
 
 void parseCheck(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::check;
+    using setup::setting;
+    const auto settings = {setting::tolerance, setting::sensitivity, setting::buzzer};
     const command_line line(inv.commandName, rest,
-                            {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE"), valueOption("serial", "TEXT"),
-                             valueOption("sensitivity", "N"), valueOption("buzzer", "N"), flagOption("no-record")});
-    parseBoardSettings(inv, line);
+                            settingOptions(settings) + QList<QCommandLineOption>{valueOption("junit", "FILE"),
+                                                                                 valueOption("serial", "TEXT"),
+                                                                                 flagOption("no-record")});
+    readSettings(inv, line, settings);
     expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
-    inv.expectedFile = line.arguments().at(0);
-    if (line.isSet("tolerance"))
-        inv.tolerance = volts(line.value("tolerance"), 0.0, 5.12, QStringLiteral("--tolerance"));
+    inv.setup.program = line.arguments().at(0);
     inv.junitFile = line.value("junit");
     inv.record = !line.isSet("no-record");
-    if (line.isSet("serial")) {
-        inv.serials = invocation::serial_mode::given;
+    if (line.isSet("serial"))
         inv.serial = checkedSerial(line.value("serial"));
-    }
 }
 
 // An ISO 8601 date ("2026-12-07") or date and time; as given, once it reads.
@@ -242,20 +270,20 @@ void parseResults(invocation& inv, const QStringList& rest) {
             throw usage_error("results report needs --html FILE (or --json before the command for JSON Lines)");
         if (!inv.reportFile.isEmpty() && inv.json)
             throw usage_error("results report: --json prints the figures instead of the page; give one of --html and --json");
-        const QString journal = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
+        const QString journal = setup::resultsFileOf(inv.setup);
         if (!inv.reportFile.isEmpty() && sameFile(inv.reportFile, journal))
             throw usage_error(QStringLiteral("results report: --html %1 is the results database itself; give the page another file")
                                   .arg(inv.reportFile)
                                   .toStdString());
     } else if (inv.question == QLatin1String("push")) {
         expectArguments(name, command_line(name, args, {}).arguments(), 0, "");
-        if (inv.server.isEmpty())
+        if (inv.setup.server.isEmpty())
             throw usage_error("results push needs --server URL: it forwards the journal's unsent parts there");
     } else if (inv.question == QLatin1String("server-init")) {
         const command_line line(name, args, {valueOption("grant", "ROLE")});
         expectArguments(name, line.arguments(), 0, "");
         inv.grantRole = line.value("grant");
-        if (inv.server.isEmpty())
+        if (inv.setup.server.isEmpty())
             throw usage_error("results server-init needs --server URL: it creates the tables there");
     } else {
         throw usage_error(QStringLiteral("results: unknown question '%1' (summary, failures, part, export, report, push, server-init)")
@@ -266,59 +294,100 @@ void parseResults(invocation& inv, const QStringList& rest) {
 
 void parseStation(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::station;
+    using setup::setting;
+    const auto settings = {setting::tolerance, setting::count, setting::sensitivity, setting::buzzer, setting::serials};
     const command_line line(inv.commandName, rest,
-                            {valueOption("tolerance", "VOLTS"), valueOption("junit", "FILE"), valueOption("count", "N"),
-                             valueOption("sensitivity", "N"), valueOption("buzzer", "N"), valueOption("serial", "scan|auto:PREFIX"),
-                             flagOption("no-record")});
+                            settingOptions(settings) +
+                                QList<QCommandLineOption>{valueOption("junit", "FILE"), flagOption("no-record")});
+    readSettings(inv, line, settings);
     expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
-    inv.expectedFile = line.arguments().at(0);
-    if (line.isSet("tolerance"))
-        inv.tolerance = volts(line.value("tolerance"), 0.0, 5.12, QStringLiteral("--tolerance"));
+    inv.setup.program = line.arguments().at(0);
     inv.junitFile = line.value("junit");
-    if (line.isSet("count"))
-        inv.count = number(line.value("count"), 1, 1000000000L, QStringLiteral("--count"));
-    parseBoardSettings(inv, line);
     inv.record = !line.isSet("no-record");
-    if (line.isSet("serial")) {
-        const QString mode = line.value("serial");
-        if (mode == QLatin1String("scan")) {
-            inv.serials = invocation::serial_mode::scan;
-        } else if (mode.startsWith(QLatin1String("auto:")) && mode.size() > 5) {
-            inv.serials = invocation::serial_mode::numbered;
-            // The prefix and six digits make a serial.
-            inv.serial = mode.mid(5);
-            if (inv.serial.size() > 58 || !setup::serialProblem(inv.serial).isEmpty())
-                throw usage_error(QStringLiteral("--serial: the prefix '%1' cannot start a serial of at most 64 "
-                                                 "printable characters")
-                                      .arg(inv.serial)
-                                      .toStdString());
-        } else {
-            throw usage_error(QStringLiteral("--serial: '%1' is neither 'scan' nor 'auto:PREFIX'").arg(mode).toStdString());
-        }
+}
+
+tarnwell::check_set parseMeasures(const QString& text) {
+    tarnwell::check_set c;
+    for (const QString& word : text.split(QLatin1Char(','))) {
+        bool* measure = word == QLatin1String("static")   ? &c.static_pins
+                      : word == QLatin1String("button") ? &c.buttons
+                      : word == QLatin1String("touch")  ? &c.touch
+                                                        : nullptr;
+        if (!measure)
+            throw usage_error(QStringLiteral("--measure: unknown measure '%1' (static, button, touch, joined by commas)")
+                                  .arg(word)
+                                  .toStdString());
+        *measure = true;
     }
+    return c;
+}
+
+void parseLearn(invocation& inv, const QStringList& rest) {
+    inv.what = invocation::action::learn;
+    using setup::setting;
+    const auto settings = {setting::sensitivity, setting::buzzer};
+    const command_line line(inv.commandName, rest,
+                            settingOptions(settings) + QList<QCommandLineOption>{valueOption("samples", "N"),
+                                                                                 valueOption("measure", "LIST"),
+                                                                                 valueOption("output", "FILE"),
+                                                                                 flagOption("force")});
+    expectArguments(inv.commandName, line.arguments(), 0, "");
+    readSettings(inv, line, settings);
+    if (line.isSet("samples"))
+        inv.samples = static_cast<int>(number(line.value("samples"), 1, 1000, QStringLiteral("--samples")));
+    if (line.isSet("measure"))
+        inv.learnMeasures = parseMeasures(line.value("measure"));
+    if (line.isSet("output") && line.value("output").isEmpty())
+        throw usage_error("--output is empty: give the file to write the learned part to");
+    inv.outputFile = line.value("output");
+    inv.force = line.isSet("force");
+    if (inv.raw && inv.outputFile.isEmpty())
+        throw usage_error("learn --raw needs --output FILE: the frames would be mixed into the part on standard output");
+}
+
+QString unknownCommand(const QString& typed, const QStringList& commands) {
+    std::vector<std::string> names;
+    for (const QString& command : commands)
+        names.push_back(command.toStdString());
+    const std::string nearest = proc::closestName(typed.toStdString(), names);
+    QString text = QStringLiteral("unknown command '%1'").arg(typed);
+    if (!nearest.empty())
+        text += QStringLiteral("; did you mean %1?").arg(QString::fromStdString(nearest));
+    return text;
 }
 
 }  // namespace
 
 invocation parseInvocation(const QStringList& arguments) {
+    using setup::setting;
+    const auto settings = {setting::port, setting::timeout, setting::results, setting::server, setting::station};
     QCommandLineParser parser;
     // Everything after the command belongs to the command, so `config --buzzer 5` is not read here.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")}, QString(), QStringLiteral("PORT"));
     const QCommandLineOption json(QStringLiteral("json"), QString());
     const QCommandLineOption raw(QStringLiteral("raw"), QString());
-    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
-    const QCommandLineOption resultsFile(QStringLiteral("results"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption server(QStringLiteral("server"), QString(), QStringLiteral("URL"));
-    const QCommandLineOption stationName(QStringLiteral("station"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption version(QStringLiteral("version"), QString());
-    parser.addOptions({help, version, port, json, raw, timeout, resultsFile, server, stationName});
+    parser.addOptions(QList<QCommandLineOption>{help, version, json, raw} + settingOptions(settings));
+    QStringList known = generalOptions;
+    known << QStringLiteral("help") << QStringLiteral("version");
     if (!parser.parse(arguments))
-        throw usage_error(parser.errorText().toStdString());
+        throw usage_error(proc::optionProblem(parser, known).toStdString());
+    QStringList rest = parser.positionalArguments();
+    // A general option among the command's own is read as if it came before the command: a line copied
+    // from the station window's shortcut works as it is.
+    if (rest.size() > 1) {
+        QStringList words = rest.mid(1);
+        const QStringList general = takeGeneralOptions(words);
+        if (!general.isEmpty()) {
+            const QStringList before = arguments.mid(0, arguments.size() - rest.size());
+            rest = QStringList{rest.first()} + words;
+            if (!parser.parse(before + general + rest))
+                throw usage_error(proc::optionProblem(parser, known).toStdString());
+        }
+    }
 
     invocation inv;
-    QStringList rest = parser.positionalArguments();
     if (parser.isSet(version) && !parser.isSet(help)) {
         inv.what = invocation::action::version;
         return inv;
@@ -328,24 +397,14 @@ invocation parseInvocation(const QStringList& arguments) {
             throw usage_error("no command given");
         return inv;
     }
-    inv.port = parser.value(port);
     inv.json = parser.isSet(json);
     inv.raw = parser.isSet(raw);
     if (inv.json && inv.raw)
         throw usage_error("--json and --raw exclude each other: the JSON records carry the bytes already");
-    if (parser.isSet(timeout))
-        inv.timeoutMs = static_cast<int>(number(parser.value(timeout), 1, 3600000, QStringLiteral("--timeout")));
-    inv.resultsFile = parser.value(resultsFile);
-    if (parser.isSet(resultsFile) && inv.resultsFile.isEmpty())
-        throw usage_error("--results is empty: give the results database's file");
-    inv.server = parser.value(server);
-    if (parser.isSet(server))
-        checkServer(inv.server);
-    if (parser.isSet(stationName)) {
-        const setup::checked_text name = setup::checkStationName(parser.value(stationName));
-        if (!name.problem.isEmpty())
-            throw usage_error(QStringLiteral("--station: %1").arg(name.problem).toStdString());
-        inv.station = name.text;
+    for (const setting which : settings) {
+        const QCommandLineOption option = setup::optionFor(which);
+        if (parser.isSet(option))
+            readSetting(inv, which, parser.value(option));
     }
 
     inv.commandName = rest.takeFirst();
@@ -370,16 +429,18 @@ invocation parseInvocation(const QStringList& arguments) {
         parseLearn(inv, rest);
     else {
         const command_entry* found = nullptr;
-        for (const command_entry& entry : boardCommands)
+        QStringList commands{QStringLiteral("ports"), QStringLiteral("results"), QStringLiteral("check"),
+                             QStringLiteral("station"), QStringLiteral("learn")};
+        for (const command_entry& entry : boardCommands) {
+            commands << QString::fromLatin1(entry.name);
             if (inv.commandName == QLatin1String(entry.name))
                 found = &entry;
+        }
         if (!found)
-            throw usage_error(QStringLiteral("unknown command '%1'").arg(inv.commandName).toStdString());
+            throw usage_error(unknownCommand(inv.commandName, commands).toStdString());
         parseExchange(inv, *found, rest);
     }
-    if (parser.isSet(port) && inv.port.isEmpty())
-        throw usage_error("--port is empty: give a port name (rx48p-ctl ports lists them) or a device path");
-    if (inv.port.isEmpty())
+    if (inv.setup.port.isEmpty())
         throw usage_error(QStringLiteral("%1 needs --port PORT (rx48p-ctl ports lists the serial ports)")
                               .arg(inv.commandName)
                               .toStdString());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "setup/station_setup.h"
+
 #include "device/endpoints.h"
 #include "device/part_description.h"
 
@@ -17,14 +19,11 @@ struct invocation {
     enum class action { help, version, list_ports, exchange, check, station, results, learn };
     action what = action::help;
 
-    // General options, before the command.
-    QString port;
+    // The station's settings: the general options (port, time-out, results file, server, station name)
+    // and check's and station's (program, tolerance, board settings, count, serial mode).
+    setup::station_setup setup;
     bool json = false;
     bool raw = false;
-    int timeoutMs = 3000;
-    QString resultsFile;  // empty: the default (RX48P_RESULTS, else the data folder's results.sqlite)
-    QString server;       // the results server's URL; empty: none
-    QString station;      // empty: the host name
 
     // exchange: one command of the board and its payload.
     QString commandName;
@@ -32,16 +31,9 @@ struct invocation {
     std::vector<std::uint8_t> payload;
 
     // check and station.
-    QString expectedFile;
-    double tolerance = 0.10;
     QString junitFile;
-    long count = 0;  // station: 0 runs until interrupted
-    int sensitivity = 64;
-    int buzzer = 100;
     bool record = true;  // --no-record: nothing goes in the results database
-    enum class serial_mode { none, given, scan, numbered };
-    serial_mode serials = serial_mode::none;
-    QString serial;  // given: the serial; numbered: the prefix
+    QString serial;      // check: the part's own serial; results part: the serial asked about
 
     // results: a question to the results database.
     QString question;  // summary, failures, part, export, report, push, server-init

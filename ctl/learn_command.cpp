@@ -9,7 +9,6 @@
 #include "station/part_learner.h"
 #include "station/station_engine.h"
 
-#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -21,33 +20,6 @@
 namespace ctl {
 
 namespace {
-
-long wholeNumber(const QString& text, long min, long max, const QString& what) {
-    bool ok = false;
-    const long value = text.toLong(&ok, 10);
-    if (!ok)
-        throw usage_error(QStringLiteral("%1: '%2' is not a whole number").arg(what, text).toStdString());
-    if (value < min || value > max)
-        throw usage_error(
-            QStringLiteral("%1: %2 is out of range (%3 to %4)").arg(what, text).arg(min).arg(max).toStdString());
-    return value;
-}
-
-tarnwell::check_set parseMeasures(const QString& text) {
-    tarnwell::check_set c;
-    for (const QString& word : text.split(QLatin1Char(','))) {
-        bool* measure = word == QLatin1String("static")   ? &c.static_pins
-                      : word == QLatin1String("button") ? &c.buttons
-                      : word == QLatin1String("touch")  ? &c.touch
-                                                        : nullptr;
-        if (!measure)
-            throw usage_error(QStringLiteral("--measure: unknown measure '%1' (static, button, touch, joined by commas)")
-                                  .arg(word)
-                                  .toStdString());
-        *measure = true;
-    }
-    return c;
-}
 
 // Progress for the operator: standard output carries the part.
 void progress(const QString& text) {
@@ -115,40 +87,6 @@ QJsonObject partJson(const tarnwell::part_description& part, const std::vector<s
 
 }  // namespace
 
-void parseLearn(invocation& inv, const QStringList& rest) {
-    inv.what = invocation::action::learn;
-    const QString name = inv.commandName;
-    QCommandLineParser line;
-    line.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption samples(QStringLiteral("samples"), QString(), QStringLiteral("N"));
-    const QCommandLineOption measure(QStringLiteral("measure"), QString(), QStringLiteral("LIST"));
-    const QCommandLineOption output(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption force(QStringLiteral("force"), QString());
-    const QCommandLineOption sensitivity(QStringLiteral("sensitivity"), QString(), QStringLiteral("N"));
-    const QCommandLineOption buzzer(QStringLiteral("buzzer"), QString(), QStringLiteral("N"));
-    line.addOptions({samples, measure, output, force, sensitivity, buzzer});
-    if (!line.parse(QStringList{name} + rest))
-        throw usage_error((name + QStringLiteral(": ") + line.errorText()).toStdString());
-    if (!line.positionalArguments().isEmpty())
-        throw usage_error(
-            QStringLiteral("%1: unexpected argument '%2'").arg(name, line.positionalArguments().first()).toStdString());
-    if (line.isSet(samples))
-        inv.samples = static_cast<int>(wholeNumber(line.value(samples), 1, 1000, QStringLiteral("--samples")));
-    if (line.isSet(measure))
-        inv.learnMeasures = parseMeasures(line.value(measure));
-    if (line.isSet(output) && line.value(output).isEmpty())
-        throw usage_error("--output is empty: give the file to write the learned part to");
-    inv.outputFile = line.value(output);
-    inv.force = line.isSet(force);
-    if (line.isSet(sensitivity))
-        inv.sensitivity = static_cast<int>(
-            wholeNumber(line.value(sensitivity), 0, tarnwell::sensitivityMax, QStringLiteral("--sensitivity")));
-    if (line.isSet(buzzer))
-        inv.buzzer = static_cast<int>(wholeNumber(line.value(buzzer), 0, tarnwell::buzzerMax, QStringLiteral("--buzzer")));
-    if (inv.raw && inv.outputFile.isEmpty())
-        throw usage_error("learn --raw needs --output FILE: the frames would be mixed into the part on standard output");
-}
-
 proc::run_end runLearn(const invocation& inv, output& out, proc::stop_signals& stops) {
     // Whatever stands in the way of the file is found before a sample is asked for; the file only
     // replaces what is there once every sample agreed.
@@ -166,13 +104,9 @@ proc::run_end runLearn(const invocation& inv, output& out, proc::stop_signals& s
         }
     }
 
-    station::station_settings settings;
-    settings.port = inv.port;
+    station::station_settings settings = station::settingsFor(inv.setup, std::nullopt);
     settings.plan = station::learnPlan(inv.learnMeasures);
-    settings.sensitivity = inv.sensitivity;
-    settings.buzzer = inv.buzzer;
     settings.count = inv.samples;
-    settings.timeoutMs = inv.timeoutMs;
 
     station::board_client client;
     const traffic_printer printer(client, trafficFormat(false, inv.raw, traffic_printer::format::quiet), out);
@@ -234,10 +168,10 @@ proc::run_end runLearn(const invocation& inv, output& out, proc::stop_signals& s
 
     // Half the station's default tolerance: a drop that wandered more than that on good parts leaves too
     // little margin for the parts to come.
-    const QStringList warnings = learner.spreadWarnings(station::station_settings{}.tolerance / 2);
+    const QStringList warnings = learner.spreadWarnings(setup::defaultTolerance / 2);
     for (const QString& warning : warnings)
         diagnose(QStringLiteral("warning: ") + warning);
-    const QString text = learner.fileText(QDateTime::currentDateTimeUtc(), inv.sensitivity);
+    const QString text = learner.fileText(QDateTime::currentDateTimeUtc(), inv.setup.sensitivity);
     const tarnwell::part_description part = learner.part();
     progress(QStringLiteral("learned from %1: %2")
                  .arg(counted(static_cast<std::size_t>(learner.samples()), "sample", "samples"), contents(part)));

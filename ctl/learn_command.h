@@ -9,9 +9,6 @@
 
 namespace ctl {
 
-// The options of `learn`, after the command, into `inv`. Throws usage_error.
-void parseLearn(invocation& inv, const QStringList& rest);
-
 // rx48p-ctl learn: the station engine's loop over N good samples, no expected part; the part they agree
 // on is written as a part file, to standard output or atomically to --output. Samples that disagree,
 // trouble, or a signal before the last sample is measured leave nothing written.

@@ -2,7 +2,6 @@
 
 #include "ctl/output.h"
 
-#include "results/default_location.h"
 #include "results/error.h"
 #include "results/forwarder.h"
 #include "results/journal.h"
@@ -10,10 +9,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <QCryptographicHash>
-#include <QFile>
-#include <QFileInfo>
-#include <QSysInfo>
 
 #include <chrono>
 
@@ -24,28 +19,14 @@ namespace {
 // Every write waits for the journal's lock no longer than its busy time-out from when it was asked.
 constexpr std::chrono::seconds settleLimit(10);
 
-QString sha256Of(const QString& path) {
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (file.open(QIODevice::ReadOnly))
-        hash.addData(&file);
-    return QString::fromLatin1(hash.result().toHex());
-}
-
 }  // namespace
 
-bool part_records::open(const invocation& inv, const station::station_settings& settings) {
-    if (inv.serials == invocation::serial_mode::numbered)
-        autoPrefix = inv.serial;
+bool part_records::open(const invocation& inv) {
+    if (inv.setup.serials == setup::serial_mode::numbered)
+        autoPrefix = inv.setup.serialPrefix;
     if (!inv.record)
         return true;
-    run.station = inv.station.isEmpty() ? QSysInfo::machineHostName() : inv.station;
-    run.programPath = QFileInfo(inv.expectedFile).absoluteFilePath();
-    run.programSha256 = sha256Of(inv.expectedFile);
-    run.sensitivity = settings.sensitivity;
-    run.buzzer = settings.buzzer;
-    run.tolerance = settings.tolerance;
-    run.programVersion = QCoreApplication::applicationVersion();
+    run = setup::runInfoOf(inv.setup, QCoreApplication::applicationVersion());
     connect(&records, &recording::station_records::serverReachable, this, [](bool reachable, const QString& reason) {
         if (reachable)
             diagnose(QStringLiteral("the results server is back: forwarding the parts recorded meanwhile"));
@@ -66,13 +47,13 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
                                 "tries it again")
                      .arg(part, reason));
     });
-    file = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
+    file = setup::resultsFileOf(inv.setup);
     // A command-line program has nothing to do until the journal is open: it waits here for it, within
     // the journal's busy time-out.
     QString why = QStringLiteral("the results database did not open in time");
     const QMetaObject::Connection outcome =
         connect(&records, &recording::station_records::opened, this, [&why](const QString& problem) { why = problem; });
-    records.open(file, inv.server);
+    records.open(file, inv.setup.server);
     records.settle(settleLimit);
     disconnect(outcome);
     if (!why.isEmpty()) {

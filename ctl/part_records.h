@@ -21,7 +21,7 @@ class part_records : public QObject {
 public:
     // Opens the journal (unless --no-record) and starts the forward; false, with the reason on standard
     // error, when the journal cannot be used.
-    bool open(const invocation& inv, const station::station_settings& settings);
+    bool open(const invocation& inv);
     // Makes the engine record every judged part before its buzzer, and number parts for --serial auto.
     void attach(station::station_engine& engine);
     // Ends the run on record and gives the forward up to drainLimit to send what is left, then names the

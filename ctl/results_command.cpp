@@ -4,7 +4,7 @@
 
 #include "results/aligned_table.h"
 #include "results/csv.h"
-#include "results/default_location.h"
+#include "setup/default_location.h"
 #include "results/error.h"
 #include "results/forwarder.h"
 #include "results/journal.h"
@@ -197,7 +197,7 @@ proc::run_end push(const invocation& inv, const QString& file, output& out) {
         return {proc::exit_results, 0};
     }
     results::journal source(file);
-    const results::server_url server = results::server_url::parse(inv.server);
+    const setup::server_url server = setup::server_url::parse(inv.setup.server);
     const results::forward_report report = results::forwarder(server).forward(source);
     for (const results::refused_part& part : report.refused)
         diagnose(QStringLiteral("the results server refused part %1: %2; it stays in the journal and the next push "
@@ -234,7 +234,7 @@ proc::run_end push(const invocation& inv, const QString& file, output& out) {
 }
 
 proc::run_end serverInit(const invocation& inv, output& out) {
-    const results::server_url server = results::server_url::parse(inv.server);
+    const setup::server_url server = setup::server_url::parse(inv.setup.server);
     results::server_connection conn(server, 10, QStringLiteral("server-init"));
     if (!conn.isOpen()) {
         diagnose(conn.error());
@@ -262,7 +262,7 @@ proc::run_end serverInit(const invocation& inv, output& out) {
 }  // namespace
 
 proc::run_end runResults(const invocation& inv, output& out) {
-    const QString file = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
+    const QString file = inv.setup.results.isEmpty() ? setup::defaultResultsFile() : inv.setup.results;
     try {
         if (inv.question == QLatin1String("push"))
             return push(inv, file, out);
@@ -271,8 +271,8 @@ proc::run_end runResults(const invocation& inv, output& out) {
         std::unique_ptr<results::server_connection> server;
         std::unique_ptr<results::journal_reader> journal;
         QSqlDatabase db;
-        if (!inv.server.isEmpty()) {
-            server = std::make_unique<results::server_connection>(results::server_url::parse(inv.server), 10,
+        if (!inv.setup.server.isEmpty()) {
+            server = std::make_unique<results::server_connection>(setup::server_url::parse(inv.setup.server), 10,
                                                                   QStringLiteral("questions"));
             if (!server->isOpen()) {
                 diagnose(server->error());

@@ -85,12 +85,8 @@ proc::run_end runStation(const invocation& inv, output& out, proc::stop_signals&
     junit_report junit;
     if (!prepareCheck(inv, settings, junit))
         return {proc::exit_usage, 0};
-    settings.sensitivity = inv.sensitivity;
-    settings.buzzer = inv.buzzer;
-    settings.count = inv.count;
-    settings.serialFirst = inv.serials == invocation::serial_mode::scan;
     part_records records;
-    if (!records.open(inv, settings))
+    if (!records.open(inv))
         return {proc::exit_results, 0};
 
     station::board_client client;
@@ -179,7 +175,7 @@ proc::run_end runStation(const invocation& inv, output& out, proc::stop_signals&
     if ((reason == station_end::stopped || reason == station_end::aborted) && stops.count() > 0) {
         // Stopping is how a run without a count ends; a counted run cut short, or one that tested
         // nothing, was interrupted.
-        if (inv.count == 0 && engine.tally().parts() > 0)
+        if (inv.setup.count == 0 && engine.tally().parts() > 0)
             return {verdict, 0};
         return {proc::exit_done, stops.lastSignal()};
     }

@@ -1,5 +1,7 @@
 #include "device/number_text.h"
 
+#include "device/payloads.h"
+
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -58,14 +60,14 @@ int parseVolts(const std::string& text) {
     const auto [end, error] = std::from_chars(first, last, volts);
     if (error != std::errc() || end != last || !std::isfinite(volts))
         throw fail();
-    const double steps = std::round(volts / 0.02);
+    const double steps = std::round(volts / voltsPerStep);
     if (steps < -128 || steps > 127)
         throw fail();
     // Moved to the nearest step, 1.81 would be compared as 1.82 without a word: refused instead.
-    if (std::fabs(volts - steps * 0.02) > 1e-9)
+    if (std::fabs(volts - steps * voltsPerStep) > 1e-9)
         throw std::invalid_argument("a voltage drop is a whole number of the board's 0.02 V steps (" +
-                                    formatVolts(static_cast<int>(std::floor(volts / 0.02))) + " or " +
-                                    formatVolts(static_cast<int>(std::ceil(volts / 0.02))) + "), not " + quotedText(text));
+                                    formatVolts(static_cast<int>(std::floor(volts / voltsPerStep))) + " or " +
+                                    formatVolts(static_cast<int>(std::ceil(volts / voltsPerStep))) + "), not " + quotedText(text));
     return static_cast<int>(steps);
 }
 

@@ -244,8 +244,7 @@ part_description readPartFile(const std::string& path) {
 
 std::string partText(const part_description& part) {
     std::ostringstream out;
-    const firmware& fw = part.firmware;
-    out << "firmware " << int(fw.major) << '.' << int(fw.minor) << '.' << int(fw.patch) << '\n';
+    out << "firmware " << firmwareText(part.firmware) << '\n';
     if (part.check)
         out << checkText(*part.check) << '\n';
     for (const pin_pair_record& p : part.pairs)

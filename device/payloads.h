@@ -53,5 +53,7 @@ std::vector<cap_pin_record> decodeCapPins(const std::vector<std::uint8_t>& paylo
 // A pin drop in volts: the byte counts steps of 0.02 V. Divided, not multiplied, so 90 steps is 1.8 exactly
 // as a double prints it.
 inline double dropVolts(std::int8_t steps) { return steps / 50.0; }
+// The same step, for what goes the other way (volts to steps) or scales a chart.
+constexpr double voltsPerStep = 0.02;
 
 }  // namespace tarnwell

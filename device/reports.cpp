@@ -10,9 +10,9 @@ QString pinText(std::int8_t pin) {
     return QString::number(static_cast<int>(pin));
 }
 
-// A step is 0.02 V, so three decimals show every drop exactly, whatever the rounding of the product.
+// Three decimals show every drop exactly.
 QString voltsText(std::int8_t drop) {
-    return QString::number(drop * 0.02, 'f', 3);
+    return QString::number(tarnwell::dropVolts(drop), 'f', 3);
 }
 
 QString endpointHex(std::uint8_t endpoint) {

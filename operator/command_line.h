@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operator/line_setup.h"
+#include "setup/station_setup.h"
 
 #include <QStringList>
 
@@ -8,7 +8,7 @@ namespace op {
 
 // What the command line asks of one start.
 struct launch {
-    line_setup setup;  // the remembered setup with the options laid over it
+    setup::station_setup setup;  // the remembered setup with the options laid over it
     bool start = false;
     bool help = false;
     bool version = false;
@@ -17,8 +17,9 @@ struct launch {
 };
 
 // Reads `arguments` (the program's name first) over `remembered`:
-// rx48p-station [--port PORT] [--results FILE] [--server URL] [--station NAME] [--serial scan|auto:PREFIX]
-//               [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--start] [--count N] [PROGRAM]
-launch parseLaunch(const QStringList& arguments, const line_setup& remembered);
+// rx48p-station [-p|--port PORT] [--results FILE] [--server URL] [--station NAME]
+//               [--serial none|scan|auto:PREFIX] [--sensitivity N] [--buzzer N] [--tolerance VOLTS]
+//               [--timeout MS] [--count N] [--start] [PROGRAM]
+launch parseLaunch(const QStringList& arguments, const setup::station_setup& remembered);
 
 }  // namespace op

@@ -1,8 +1,6 @@
 #include "operator/setup_dialog.h"
 
-#include "results/default_location.h"
-#include "results/error.h"
-#include "results/server_url.h"
+#include "setup/default_location.h"
 
 #include "device/payloads.h"
 
@@ -12,8 +10,8 @@
 
 namespace op {
 
-setup_dialog::setup_dialog(const line_setup& s, QWidget* parent)
-    : QDialog(parent), count(s.count), outer(this), programBrowse(QStringLiteral("&Browse…")),
+setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
+    : QDialog(parent), passedThrough(s), outer(this), programBrowse(QStringLiteral("&Browse…")),
       resultsBrowse(QStringLiteral("B&rowse…")), buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel) {
     setWindowTitle(QStringLiteral("RX48P Station - Setup"));
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
@@ -34,7 +32,7 @@ setup_dialog::setup_dialog(const line_setup& s, QWidget* parent)
     sensitivity.setValue(s.sensitivity);
     buzzer.setRange(0, tarnwell::buzzerMax);
     buzzer.setValue(s.buzzer);
-    tolerance.setRange(0.0, maxTolerance);
+    tolerance.setRange(0.0, setup::maxTolerance);
     tolerance.setDecimals(2);
     tolerance.setSingleStep(0.01);
     tolerance.setSuffix(QStringLiteral(" V"));
@@ -46,14 +44,14 @@ setup_dialog::setup_dialog(const line_setup& s, QWidget* parent)
     serials.setCurrentIndex(static_cast<int>(s.serials));
     prefix.setText(s.serialPrefix);
     prefix.setPlaceholderText(QStringLiteral("prefix, e.g. LINE1-"));
-    prefix.setEnabled(s.serials == line_setup::serial_mode::numbered);
+    prefix.setEnabled(s.serials == setup::serial_mode::numbered);
     serialRow.addWidget(&serials, 1);
     serialRow.addWidget(&prefix, 1);
     connect(&serials, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            [this](int index) { prefix.setEnabled(index == static_cast<int>(line_setup::serial_mode::numbered)); });
+            [this](int index) { prefix.setEnabled(index == static_cast<int>(setup::serial_mode::numbered)); });
 
     results.setText(s.results);
-    results.setPlaceholderText(results::defaultResultsFile());
+    results.setPlaceholderText(setup::defaultResultsFile());
     resultsRow.addWidget(&results, 1);
     resultsRow.addWidget(&resultsBrowse);
     server.setText(s.server);
@@ -86,32 +84,24 @@ setup_dialog::setup_dialog(const line_setup& s, QWidget* parent)
     resize(640, sizeHint().height());
 }
 
-line_setup setup_dialog::setup() const {
-    line_setup s;
+setup::station_setup setup_dialog::setup() const {
+    setup::station_setup s = passedThrough;  // what the dialog does not show stays as it was
     s.port = path.text().trimmed().isEmpty() ? ports.currentText() : path.text().trimmed();
     s.program = program.text().trimmed();
     s.sensitivity = sensitivity.value();
     s.buzzer = buzzer.value();
     s.tolerance = tolerance.value();
-    s.serials = static_cast<line_setup::serial_mode>(serials.currentIndex());
+    s.serials = static_cast<setup::serial_mode>(serials.currentIndex());
     s.serialPrefix = prefix.text().trimmed();
     s.results = results.text().trimmed();
     s.server = server.text().trimmed();
     s.station = station.text().trimmed();
-    s.count = count;
     return s;
 }
 
 void setup_dialog::accept() {
-    const line_setup s = setup();
-    QString why = setupProblem(s);
-    if (why.isEmpty() && !s.server.isEmpty()) {
-        try {
-            results::server_url::parse(s.server);
-        } catch (const results::error& e) {
-            why = e.message();
-        }
-    }
+    const setup::station_setup s = setup();
+    const QString why = setup::setupProblem(s);
     error.setText(why);
     if (why.isEmpty())
         QDialog::accept();

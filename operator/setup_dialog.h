@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operator/line_setup.h"
+#include "setup/station_setup.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -22,9 +22,9 @@ namespace op {
 class setup_dialog : public QDialog {
     Q_OBJECT
 public:
-    explicit setup_dialog(const line_setup& setup, QWidget* parent = nullptr);
+    explicit setup_dialog(const setup::station_setup& setup, QWidget* parent = nullptr);
 
-    line_setup setup() const;
+    setup::station_setup setup() const;
 
     // For tests and keyboard users alike: the fields by what they hold.
     QComboBox& portList() { return ports; }
@@ -46,7 +46,7 @@ private:
     void browseProgram();
     void browseResults();
 
-    long count = 0;  // of the start in hand, passed through
+    setup::station_setup passedThrough;  // the count of the start in hand and the time-out
     QVBoxLayout outer;
     QFormLayout form;
     QComboBox ports;

@@ -18,29 +18,29 @@ const QString stationKey = QStringLiteral("records/station");
 
 }  // namespace
 
-line_setup loadSetup(const QSettings& settings) {
-    line_setup setup;
+setup::station_setup loadSetup(const QSettings& settings) {
+    setup::station_setup setup;
     setup.port = settings.value(portKey).toString();
     setup.program = settings.value(programKey).toString();
     setup.sensitivity = settings.value(sensitivityKey, setup.sensitivity).toInt();
     setup.buzzer = settings.value(buzzerKey, setup.buzzer).toInt();
     setup.tolerance = settings.value(toleranceKey, setup.tolerance).toDouble();
     // A mode the file garbles falls back to none rather than refusing the window.
-    if (!setSerialMode(setup, settings.value(serialsKey).toString()).isEmpty())
-        setup.serials = line_setup::serial_mode::none;
+    if (!setup::setSerialMode(setup, settings.value(serialsKey).toString()).isEmpty())
+        setup.serials = setup::serial_mode::none;
     setup.results = settings.value(resultsKey).toString();
     setup.server = settings.value(serverKey).toString();
     setup.station = settings.value(stationKey).toString();
     return setup;
 }
 
-void saveSetup(QSettings& settings, const line_setup& setup) {
+void saveSetup(QSettings& settings, const setup::station_setup& setup) {
     settings.setValue(portKey, setup.port);
     settings.setValue(programKey, setup.program);
     settings.setValue(sensitivityKey, setup.sensitivity);
     settings.setValue(buzzerKey, setup.buzzer);
     settings.setValue(toleranceKey, setup.tolerance);
-    settings.setValue(serialsKey, serialModeText(setup));
+    settings.setValue(serialsKey, setup::serialModeText(setup));
     settings.setValue(resultsKey, setup.results);
     settings.setValue(serverKey, setup.server);
     settings.setValue(stationKey, setup.station);

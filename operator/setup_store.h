@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operator/line_setup.h"
+#include "setup/station_setup.h"
 
 class QSettings;
 
@@ -8,7 +8,7 @@ namespace op {
 
 // The setup as QSettings keeps it between starts. The count of parts belongs to one start only and is
 // neither written nor read.
-line_setup loadSetup(const QSettings& settings);
-void saveSetup(QSettings& settings, const line_setup& setup);
+setup::station_setup loadSetup(const QSettings& settings);
+void saveSetup(QSettings& settings, const setup::station_setup& setup);
 
 }  // namespace op

@@ -2,19 +2,15 @@
 
 #include "operator/verdict_text.h"
 
-#include "results/default_location.h"
-#include "results/error.h"
-#include "results/server_url.h"
+#include "setup/run_info.h"
+#include "setup/serial_number.h"
+#include "setup/server_url.h"
 
 #include "station/measure_plan.h"
 #include "station/part_file_reader.h"
-#include "setup/serial_number.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
-#include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 
 #include <chrono>
 #include <utility>
@@ -22,24 +18,6 @@
 namespace op {
 
 namespace {
-
-// Empty when the file cannot be read: the header then shows the name alone.
-QString sha256Of(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return QString::fromLatin1(hash.result().toHex());
-}
-
-QString resultsFile(const line_setup& setup) {
-    return setup.results.isEmpty() ? results::defaultResultsFile() : setup.results;
-}
-
-QString stationName(const line_setup& setup) {
-    return setup.station.isEmpty() ? QSysInfo::machineHostName() : setup.station;
-}
 
 QString partName(long number, const QString& serial) {
     return serial.isEmpty() ? QStringLiteral("part %1").arg(number) : QStringLiteral("part %1  %2").arg(number).arg(serial);
@@ -91,20 +69,19 @@ station_session::~station_session() {
         records.drain(std::chrono::seconds(1));
 }
 
-void station_session::setSetup(const line_setup& setup) {
+void station_session::setSetup(const setup::station_setup& setup) {
     config = setup;
     head.programName = QFileInfo(setup.program).fileName();
-    head.programHash = sha256Of(setup.program).left(8);
+    head.programHash = setup::fileSha256(setup.program).left(8);
     head.port = setup.port;
-    head.station = stationName(setup);
-    head.database = resultsFile(setup);
+    head.station = setup::stationNameOf(setup);
+    head.database = setup::resultsFileOf(setup);
     head.server.clear();
     if (!setup.server.isEmpty()) {
-        try {
-            head.server = results::server_url::parse(setup.server).display();
-        } catch (const results::error&) {
-            head.server = QStringLiteral("(not a valid server URL)");  // the raw text may hold a password
-        }
+        // The raw text of a bad one may hold a password.
+        head.server = setup::server_url::problem(setup.server).isEmpty()
+                          ? setup::server_url::parse(setup.server).display()
+                          : QStringLiteral("(not a valid server URL)");
     }
     emit changed();
 }
@@ -119,7 +96,7 @@ bool station_session::start() {
     if (running())
         return true;
     setSetup(config);  // the part file may have changed since
-    const QString problem = setupProblem(config);
+    const QString problem = setup::setupProblem(config);
     if (!problem.isEmpty())
         return refuse(problem);
     tarnwell::part_description part;
@@ -132,25 +109,9 @@ bool station_session::start() {
     if (!uncheckable.isEmpty())
         return refuse(config.program + QStringLiteral(": ") + uncheckable);
     auto request = std::make_unique<start_request>();
-    station::station_settings& settings = request->settings;
-    settings.port = config.port;
-    settings.plan = station::measurePlan(part);
-    settings.expected = std::move(part);
-    settings.tolerance = config.tolerance;
-    settings.sensitivity = config.sensitivity;
-    settings.buzzer = config.buzzer;
-    settings.count = config.count;
-    settings.serialFirst = config.serials == line_setup::serial_mode::scan;
-
-    setup::run_info& info = request->info;
-    info.station = stationName(config);
-    info.programPath = QFileInfo(config.program).absoluteFilePath();
-    info.programSha256 = sha256Of(config.program);
-    info.sensitivity = settings.sensitivity;
-    info.buzzer = settings.buzzer;
-    info.tolerance = settings.tolerance;
-    info.programVersion = QCoreApplication::applicationVersion();
-    request->autoPrefix = config.serials == line_setup::serial_mode::numbered ? config.serialPrefix : QString();
+    request->settings = station::settingsFor(config, std::move(part));
+    request->info = setup::runInfoOf(config, QCoreApplication::applicationVersion());
+    request->autoPrefix = config.serials == setup::serial_mode::numbered ? config.serialPrefix : QString();
 
     // The database is opened (and brought up to date) in the records' thread: another program holding
     // it must not freeze the window. The run starts when it is open.
@@ -158,7 +119,7 @@ bool station_session::start() {
     trouble = {};
     step = phase::opening;
     ended.clear();
-    records.open(resultsFile(config), config.server);
+    records.open(setup::resultsFileOf(config), config.server);
     emit changed();
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recording/station_records.h"
-#include "operator/line_setup.h"
+#include "setup/station_setup.h"
 #include "operator/part_history.h"
 
 #include "station/board_client.h"
@@ -51,8 +51,8 @@ public:
     ~station_session() override;
 
     // The setup the next start uses; the header follows it.
-    void setSetup(const line_setup& setup);
-    const line_setup& setup() const { return config; }
+    void setSetup(const setup::station_setup& setup);
+    const setup::station_setup& setup() const { return config; }
 
     // A new run with the setup: false, with a cannot_start banner, when the setup or the part file will
     // not do. The run starts once the database is open, in the records' own thread; a database that will
@@ -71,7 +71,7 @@ public:
 
     bool running() const;
     bool stopRequested() const;
-    bool scansSerials() const { return running() && config.serials == line_setup::serial_mode::scan; }
+    bool scansSerials() const { return running() && config.serials == setup::serial_mode::scan; }
     bool serialWanted() const { return step == phase::serial; }
 
     tile_state tile() const;
@@ -117,7 +117,7 @@ private:
     void onRefused(const QString& part, const QString& reason);
     void onForwarded(long parts, long backlog);
 
-    line_setup config;
+    setup::station_setup config;
     station_header head;
     recording::station_records records;  // before the run: its recorder is the engine's
     std::unique_ptr<run> current;

@@ -173,7 +173,7 @@ void station_window::refresh() {
     stationTrouble.display(session.stationTrouble());
     serverTrouble.display(session.serverTrouble());
 
-    const bool scanning = session.setup().serials == line_setup::serial_mode::scan;
+    const bool scanning = session.setup().serials == setup::serial_mode::scan;
     for (QWidget* w : {static_cast<QWidget*>(&serialCaption), static_cast<QWidget*>(&serial),
                        static_cast<QWidget*>(&serialHint)})
         w->setVisible(scanning);
@@ -187,10 +187,10 @@ void station_window::refresh() {
 void station_window::startRun() {
     if (session.running())
         return;
-    if (!setupProblem(session.setup()).isEmpty() && !editSetup())
+    if (!setup::setupProblem(session.setup()).isEmpty() && !editSetup())
         return;
     serialHint.clear();
-    if (session.start() && session.setup().serials == line_setup::serial_mode::scan)
+    if (session.start() && session.setup().serials == setup::serial_mode::scan)
         serial.setFocus(Qt::OtherFocusReason);
 }
 

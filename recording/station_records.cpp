@@ -1,9 +1,9 @@
 #include "recording/station_records.h"
 
-#include "results/default_location.h"
+#include "setup/default_location.h"
 #include "results/error.h"
 #include "results/journal.h"
-#include "results/server_url.h"
+#include "setup/server_url.h"
 #include "recording/station_recorder.h"
 
 #include <QCoreApplication>
@@ -129,7 +129,7 @@ void station_records::open(const QString& file, const QString& server) {
     finishRun();
     writes->relax();
     // The data folder may not be there yet on a new station; a folder named by hand must be.
-    const bool createFolder = file == results::defaultResultsFile();
+    const bool createFolder = file == setup::defaultResultsFile();
     writes->post([this, w = writes.get(), file, server, createFolder](int waitMs) {
         QString why;
         try {
@@ -158,8 +158,12 @@ void station_records::onOpened(const QString& file, const QString& server, const
         forward.reset();
         serverText.clear();
         if (!server.isEmpty()) {
+            if (const QString bad = setup::server_url::problem(server); !bad.isEmpty()) {
+                emit opened(bad);
+                return;
+            }
             try {
-                forward = std::make_unique<results::forward_worker>(file, results::server_url::parse(server));
+                forward = std::make_unique<results::forward_worker>(file, setup::server_url::parse(server));
             } catch (const results::error& e) {
                 emit opened(e.message());
                 return;

@@ -7,7 +7,7 @@
 
 namespace results {
 
-forward_worker::forward_worker(QString journalPath, server_url server, std::chrono::milliseconds retry)
+forward_worker::forward_worker(QString journalPath, setup::server_url server, std::chrono::milliseconds retry)
     : journalPath(std::move(journalPath)), server(std::move(server)), retry(retry) {
     thread = std::thread(&forward_worker::run, this);
 }

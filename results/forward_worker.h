@@ -1,7 +1,7 @@
 #pragma once
 
 #include "results/forwarder.h"
-#include "results/server_url.h"
+#include "setup/server_url.h"
 
 #include <QObject>
 #include <QString>
@@ -21,7 +21,7 @@ namespace results {
 class forward_worker : public QObject {
     Q_OBJECT
 public:
-    forward_worker(QString journalPath, server_url server, std::chrono::milliseconds retry = std::chrono::seconds(5));
+    forward_worker(QString journalPath, setup::server_url server, std::chrono::milliseconds retry = std::chrono::seconds(5));
     // Cancels the server statement in hand, so it returns at once (a connection still being made takes up
     // to its connect time-out), and joins.
     ~forward_worker() override;
@@ -51,7 +51,7 @@ private:
     void run();
 
     QString journalPath;
-    server_url server;
+    setup::server_url server;
     std::chrono::milliseconds retry;
     forward_canceller canceller;
     mutable std::mutex mutex;

@@ -309,7 +309,7 @@ unsent_parts unsentParts(const QSqlDatabase& db, const QString& file, int named)
     return unsent;
 }
 
-forwarder::forwarder(const server_url& server, const forward_options& options) : server(server), options(options) {}
+forwarder::forwarder(const setup::server_url& server, const forward_options& options) : server(server), options(options) {}
 
 forward_report forwarder::forward(journal& source, const std::function<void(long)>& afterBatch) {
     forward_report report;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/server_url.h"
+#include "setup/server_url.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -87,14 +87,14 @@ QString partName(const refused_part& part);
 // one server at once.
 class forwarder {
 public:
-    explicit forwarder(const server_url& server, const forward_options& options = {});
+    explicit forwarder(const setup::server_url& server, const forward_options& options = {});
 
     // The server's trouble comes back in the report; the journal's is thrown as results::error.
     // `afterBatch` hears the parts forwarded so far after each batch is marked.
     forward_report forward(journal& source, const std::function<void(long)>& afterBatch = {});
 
 private:
-    server_url server;
+    setup::server_url server;
     forward_options options;
 };
 

@@ -23,7 +23,7 @@ QString quoted(QString value) {
     return QLatin1Char('\'') + value + QLatin1Char('\'');
 }
 
-QString connectOptions(const server_url& server, const server_limits& limits, const QString& purpose) {
+QString connectOptions(const setup::server_url& server, const server_limits& limits, const QString& purpose) {
     QStringList options{QStringLiteral("connect_timeout=%1").arg(limits.connectTimeoutS), keepalives,
                         QStringLiteral("application_name=") + quoted(QStringLiteral("rx48p-") + purpose)};
     const auto add = [&options](const char* key, const QString& value) {
@@ -54,7 +54,7 @@ PGconn* libpqHandle(const QSqlDatabase& db) {
 
 }  // namespace
 
-server_connection::server_connection(const server_url& server, const server_limits& limits, const QString& purpose)
+server_connection::server_connection(const setup::server_url& server, const server_limits& limits, const QString& purpose)
     : conn(QStringLiteral("QPSQL"), purpose), canceller(nullptr, PQfreeCancel) {
     QSqlDatabase& db = conn.db();
     db.setHostName(server.host);
@@ -82,7 +82,7 @@ server_connection::server_connection(const server_url& server, const server_limi
         canceller.reset(PQgetCancel(handle));
 }
 
-server_connection::server_connection(const server_url& server, int connectTimeoutS, const QString& purpose)
+server_connection::server_connection(const setup::server_url& server, int connectTimeoutS, const QString& purpose)
     : server_connection(server, withConnectTimeout(connectTimeoutS), purpose) {}
 
 server_connection::~server_connection() {

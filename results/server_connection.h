@@ -1,7 +1,7 @@
 #pragma once
 
 #include "results/connection.h"
-#include "results/server_url.h"
+#include "setup/server_url.h"
 
 #include <QString>
 
@@ -25,9 +25,9 @@ struct server_limits {
 // the connection was idle; the server ends any statement past the limits (SQLSTATE 57014 or 55P03).
 class server_connection {
 public:
-    server_connection(const server_url& server, const server_limits& limits, const QString& purpose);
+    server_connection(const setup::server_url& server, const server_limits& limits, const QString& purpose);
     // The default limits, with this connect time-out.
-    server_connection(const server_url& server, int connectTimeoutS, const QString& purpose);
+    server_connection(const setup::server_url& server, int connectTimeoutS, const QString& purpose);
     ~server_connection();
     server_connection(const server_connection&) = delete;
     server_connection& operator=(const server_connection&) = delete;

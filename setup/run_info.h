@@ -1,5 +1,7 @@
 #pragma once
 
+#include "setup/station_setup.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -9,13 +11,19 @@ namespace setup {
 struct run_info {
     QString station;         // the station's name, e.g. its host name
     QString programPath;     // the part file
-    QString programSha256;   // of the part file's bytes, hex
+    QString programSha256;   // of the part file's bytes, hex; empty: the file could not be read
     QString firmware;        // "1.4.2"
-    int sensitivity = 64;
-    int buzzer = 100;
-    double tolerance = 0.10;  // volts
+    int sensitivity = defaultSensitivity;
+    int buzzer = defaultBuzzer;
+    double tolerance = defaultTolerance;  // volts
     QDateTime started;        // UTC; invalid: now
-    QString programVersion;   // of rx48p-ctl
+    QString programVersion;   // of the program that ran the station
 };
+
+// The run a station with `setup` records, every front end alike; the firmware comes once the board says it.
+run_info runInfoOf(const station_setup& setup, const QString& programVersion);
+
+// The SHA-256 of a file's bytes, hex; empty when it cannot be read whole (never the hash of nothing).
+QString fileSha256(const QString& path);
 
 }  // namespace setup

@@ -2,6 +2,8 @@
 
 #include "station/measure_plan.h"
 
+#include "setup/station_setup.h"
+
 #include "device/part_description.h"
 
 #include <QString>
@@ -21,13 +23,18 @@ struct station_settings {
     // The part to compare with; none: the measures are only taken (every part passes).
     std::optional<tarnwell::part_description> expected;
     std::vector<measure_step> plan;  // what is measured on each part
-    double tolerance = 0.10;         // volts
-    int sensitivity = 64;
-    int buzzer = 100;
+    double tolerance = setup::defaultTolerance;  // volts
+    int sensitivity = setup::defaultSensitivity;
+    int buzzer = setup::defaultBuzzer;
     long count = 0;  // parts; 0: until stopped
     // Each part waits for its serial (provideSerial) before the station waits for its insertion.
     bool serialFirst = false;
-    int timeoutMs = 3000;  // each answer, and each event but the insertion and the removal
+    int timeoutMs = setup::defaultTimeoutMs;  // each answer, and each event but the insertion and the removal
 };
+
+// The engine's settings for a station set up as `setup` that compares with `expected` (none: it only
+// measures), with the plan that part calls for.
+station_settings settingsFor(const setup::station_setup& setup, std::optional<tarnwell::part_description> expected,
+                             station_settings::mode how = station_settings::mode::line);
 
 }  // namespace station

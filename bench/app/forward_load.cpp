@@ -77,7 +77,7 @@ Row forwardLoad(const Settings& s) {
     pg_cluster cluster;
     if (!dir.isValid() || !cluster.ok() || !cluster.createResultsDatabase(QStringLiteral("line")))
         throw std::runtime_error("forward: no PostgreSQL server: " + cluster.error().toStdString());
-    results::server_url url;
+    setup::server_url url;
     url.host = cluster.socketDir();
     url.port = cluster.port();
     url.user = cluster.stationUser();

@@ -89,7 +89,7 @@ Row guiThreadDuringRun(const Settings& s) {
     QTemporaryDir dir;
     QSettings remembered(dir.filePath(QStringLiteral("station.ini")), QSettings::IniFormat);
     op::station_session session;
-    op::line_setup setup;
+    setup::station_setup setup;
     setup.port = QString::fromStdString(sim.path());
     setup.program = QString::fromStdString(s.partsDir + "/good.device");
     setup.results = dir.filePath(QStringLiteral("results.sqlite"));

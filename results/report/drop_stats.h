@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/payloads.h"
+
 #include <QString>
 
 #include <optional>
@@ -10,7 +12,7 @@
 namespace results::report_detail {
 
 // Drops are stored in volts but measured in whole steps of 0.02 V, so counting by step is exact.
-constexpr double voltsPerStep = 0.02;
+using tarnwell::voltsPerStep;
 
 int stepOf(double volts);
 double voltsOf(double steps);

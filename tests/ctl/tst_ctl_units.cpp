@@ -199,11 +199,11 @@ private slots:
                                                 << 0.10 << "" << 0LL << 64 << 100;
         QTest::newRow("config at the bounds, sensitivity first in the payload")
             << "--port P config --buzzer 0 --sensitivity 128" << action::exchange << "P" << false << false << 3000
-            << "config" << 0x01 << QByteArray("\x80\x00", 2) << "" << 0.10 << "" << 0LL << 64 << 100;
+            << "config" << 0x01 << QByteArray("\x80\x00", 2) << "" << 0.10 << "" << 0LL << 128 << 0;
         QTest::newRow("config, one option with =") << "--port P config --buzzer=7" << action::exchange << "P"
                                                    << false << false << 3000 << "config" << 0x01
                                                    << QByteArray("\x40\x07", 2) << "" << 0.10 << "" << 0LL << 64
-                                                   << 100;
+                                                   << 7;
         QTest::newRow("capacitive pins sorted, once each")
             << "--port P measure-capacitive 5 0 3 5" << action::exchange << "P" << false << false << 3000
             << "measure-capacitive" << 0x08 << QByteArray("\x00\x03\x05", 3) << "" << 0.10 << "" << 0LL << 64 << 100;
@@ -259,21 +259,58 @@ private slots:
             QFAIL(qPrintable(QStringLiteral("refused: ") + QString::fromStdString(e.what())));
         }
         QCOMPARE(int(inv.what), int(what));
-        QCOMPARE(inv.port, port);
+        QCOMPARE(inv.setup.port, port);
         QCOMPARE(inv.json, json);
         QCOMPARE(inv.raw, raw);
-        QCOMPARE(inv.timeoutMs, timeoutMs);
+        QCOMPARE(inv.setup.timeoutMs, timeoutMs);
         QCOMPARE(inv.commandName, commandName);
         if (what == action::exchange) {
             QCOMPARE(int(inv.command), endpoint);
             QCOMPARE(bytes(inv.payload), payload);
         }
-        QCOMPARE(inv.expectedFile, expectedFile);
-        QCOMPARE(inv.tolerance, tolerance);
+        QCOMPARE(inv.setup.program, expectedFile);
+        QCOMPARE(inv.setup.tolerance, tolerance);
         QCOMPARE(inv.junitFile, junitFile);
-        QCOMPARE(qlonglong(inv.count), count);
-        QCOMPARE(inv.sensitivity, sensitivity);
-        QCOMPARE(inv.buzzer, buzzer);
+        QCOMPARE(qlonglong(inv.setup.count), count);
+        QCOMPARE(inv.setup.sensitivity, sensitivity);
+        QCOMPARE(inv.setup.buzzer, buzzer);
+    }
+
+    // A line copied from the window's shortcut: general options among the command's, as the window takes them.
+    void generalOptionsAnywhere_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("results");
+        QTest::addColumn<bool>("json");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<int>("serials");
+        QTest::newRow("port after ping") << "ping --port P" << "P" << "" << false << "" << 0;
+        QTest::newRow("short port after ping") << "ping -p P" << "P" << "" << false << "" << 0;
+        QTest::newRow("results after the program") << "--port P station part.device --results r.sqlite" << "P"
+                                                    << "r.sqlite" << false << "" << 0;
+        QTest::newRow("everything after the command, with =")
+            << "station --port=P part.device --serial scan --results=r.sqlite" << "P" << "r.sqlite" << false << "" << 1;
+        QTest::newRow("json before the question") << "results --json summary" << "" << "" << true << "summary" << 0;
+        QTest::newRow("json after the question") << "results summary --json" << "" << "" << true << "summary" << 0;
+        QTest::newRow("serials none") << "--port P station part.device --serial none" << "P" << "" << false << "" << 0;
+        QTest::newRow("numbered serials") << "station part.device --serial auto:LK- --port P" << "P" << "" << false
+                                          << "" << 2;
+    }
+    void generalOptionsAnywhere() {
+        QFETCH(QString, line);
+        ctl::invocation inv;
+        try {
+            inv = ctl::parseInvocation(command(line));
+        } catch (const ctl::usage_error& e) {
+            QFAIL(qPrintable(QStringLiteral("refused: ") + QString::fromStdString(e.what())));
+        }
+        QTEST(inv.setup.port, "port");
+        QTEST(inv.setup.results, "results");
+        QTEST(inv.json, "json");
+        QTEST(inv.question, "question");
+        QTEST(int(inv.setup.serials), "serials");
+        if (inv.setup.serials == setup::serial_mode::numbered)
+            QCOMPARE(inv.setup.serialPrefix, QStringLiteral("LK-"));
     }
 
     // An empty port cannot come through the space-split table.
@@ -283,7 +320,7 @@ private slots:
             QFAIL("an empty --port was taken");
         } catch (const ctl::usage_error& e) {
             QCOMPARE(QString::fromStdString(e.what()),
-                     "--port is empty: give a port name (rx48p-ctl ports lists them) or a device path");
+                     "--port is empty: give a port name or a device path");
         }
     }
 
@@ -298,10 +335,24 @@ private slots:
         QTest::newRow("no port") << "ping" << "ping needs --port PORT (rx48p-ctl ports lists the serial ports)";
         QTest::newRow("no port for a check")
             << "check part.json" << "check needs --port PORT (rx48p-ctl ports lists the serial ports)";
-        QTest::newRow("port after the command is the command's")
-            << "ping --port P" << "ping: Unknown option 'port'.";
-        QTest::newRow("port without its value") << "--port" << "Missing value after '--port'.";
-        QTest::newRow("unknown general option") << "--bogus ping" << "Unknown option 'bogus'.";
+        QTest::newRow("port without its value") << "--port" << "missing value after '--port'";
+        QTest::newRow("unknown general option") << "--bogus ping" << "unknown option '--bogus'";
+        QTest::newRow("general option mistyped") << "--prot P ping" << "unknown option '--prot'; did you mean --port?";
+        QTest::newRow("command option mistyped") << "--port P station p.json --tolernce 0.2"
+                                                 << "station: unknown option '--tolernce'; did you mean --tolerance?";
+        QTest::newRow("two letters swapped") << "--port P station p.json --cuont 2"
+                                             << "station: unknown option '--cuont'; did you mean --count?";
+        QTest::newRow("general option mistyped after the command")
+            << "--port P station p.json --reslts r.sqlite" << "station: unknown option '--reslts'; did you mean --results?";
+        QTest::newRow("command mistyped") << "--port P chek p.json" << "unknown command 'chek'; did you mean check?";
+        QTest::newRow("far from every option") << "--port P station p.json --frobnicate"
+                                               << "station: unknown option '--frobnicate'";
+        QTest::newRow("a value after the command's general option is still checked")
+            << "station p.json --timeout 0 --port P" << "--timeout: 0 is out of range (1 to 3600000)";
+        QTest::newRow("station's serial mode") << "--port P station p.json --serial scanner"
+                                               << "--serial: serials are 'none', 'scan' or 'auto:PREFIX', not 'scanner'";
+        QTest::newRow("station's serial prefix") << "--port P station p.json --serial auto:"
+                                                 << "--serial: numbered serials need a prefix: auto:PREFIX";
         QTest::newRow("json and raw") << "--json --raw --port P ping"
                                       << "--json and --raw exclude each other: the JSON records carry the bytes "
                                          "already";
@@ -320,7 +371,7 @@ private slots:
         QTest::newRow("buzzer not a number") << "--port P config --buzzer loud"
                                              << "--buzzer: 'loud' is not a whole number";
         QTest::newRow("config with an argument") << "--port P config 5" << "config: unexpected argument '5'";
-        QTest::newRow("config, unknown option") << "--port P config --volume 3" << "config: Unknown option 'volume'.";
+        QTest::newRow("config, unknown option") << "--port P config --volume 3" << "config: unknown option '--volume'";
         QTest::newRow("capacitive pin 25") << "--port P measure-capacitive 3 25"
                                            << "pin: 25 is out of range (0 to 24)";
         QTest::newRow("capacitive pin not a number") << "--port P measure-capacitive x"
@@ -333,8 +384,8 @@ private slots:
         QTest::newRow("check with two files") << "--port P check a.json b.json"
                                               << "check: unexpected argument 'b.json'";
         QTest::newRow("station, check options only") << "--port P station p.json --bogus"
-                                                     << "station: Unknown option 'bogus'.";
-        QTest::newRow("check has no count") << "--port P check p.json --count 2" << "check: Unknown option 'count'.";
+                                                     << "station: unknown option '--bogus'";
+        QTest::newRow("check has no count") << "--port P check p.json --count 2" << "check: unknown option '--count'";
         QTest::newRow("count 0") << "--port P station p.json --count 0"
                                  << "--count: 0 is out of range (1 to 1000000000)";
         QTest::newRow("count beyond") << "--port P station p.json --count 1000000001"

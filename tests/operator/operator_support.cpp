@@ -45,8 +45,8 @@ fixture::~fixture() {
     session.reset();
 }
 
-op::line_setup fixture::setupFor(const QString& port) const {
-    op::line_setup s;
+setup::station_setup fixture::setupFor(const QString& port) const {
+    setup::station_setup s;
     s.port = port;
     s.program = partFile(QStringLiteral("good"));
     s.results = resultsFile();

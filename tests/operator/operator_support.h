@@ -41,7 +41,7 @@ struct fixture {
     fixture();
     ~fixture();
     // The setup for `port` and the good part as the program, parts recorded in results.sqlite.
-    op::line_setup setupFor(const QString& port) const;
+    setup::station_setup setupFor(const QString& port) const;
     bool show();
 
     QTemporaryDir dir;

@@ -71,7 +71,7 @@ void OperatorRecordsTest::aLockedDatabaseNeverStopsTheWindow() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good"}, 300));
     QVERIFY(!port.isEmpty());
-    op::line_setup setup = st.setupFor(port);
+    setup::station_setup setup = st.setupFor(port);
     setup.count = 1;
     st.session->setSetup(setup);
     QVERIFY(st.show());
@@ -121,7 +121,7 @@ void OperatorRecordsTest::closingWhileTheDatabaseStaysLocked() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good"}, 300));
     QVERIFY(!port.isEmpty());
-    op::line_setup setup = st->setupFor(port);
+    setup::station_setup setup = st->setupFor(port);
     setup.results = results;
     st->session->setSetup(setup);
     QVERIFY(st->show());

@@ -77,7 +77,7 @@ void OperatorRunTest::runOverKnownParts() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good", "missing-pair", manyFaults, "swapped-type", "good"}));
     QVERIFY(!port.isEmpty());
-    op::line_setup setup = st.setupFor(port);
+    setup::station_setup setup = st.setupFor(port);
     setup.count = 5;
     st.session->setSetup(setup);
     QVERIFY(st.show());
@@ -191,8 +191,8 @@ void OperatorRunTest::serialsAsAScannerTypesThem() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good", "missing-pair", "good"}));
     QVERIFY(!port.isEmpty());
-    op::line_setup setup = st.setupFor(port);
-    setup.serials = op::line_setup::serial_mode::scan;
+    setup::station_setup setup = st.setupFor(port);
+    setup.serials = setup::serial_mode::scan;
     setup.count = 3;
     st.session->setSetup(setup);
     QVERIFY(st.show());

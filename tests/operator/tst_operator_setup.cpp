@@ -14,7 +14,7 @@
 #include <QtTest>
 
 using namespace optest;
-using op::line_setup;
+using setup::station_setup;
 
 namespace {
 
@@ -25,9 +25,9 @@ void typeInto(QWidget& field, const QString& text) {
     QTest::keyClicks(&field, text);
 }
 
-QString describe(const line_setup& s) {
+QString describe(const setup::station_setup& s) {
     return QStringList{s.port, s.program, QString::number(s.sensitivity), QString::number(s.buzzer),
-                       QString::number(s.tolerance, 'f', 2), op::serialModeText(s), s.results, s.server, s.station,
+                       QString::number(s.tolerance, 'f', 2), setup::serialModeText(s), s.results, s.server, s.station,
                        QString::number(s.count)}
         .join(QLatin1Char('|'));
 }
@@ -87,13 +87,13 @@ void OperatorSetupTest::setupRoundTrip() {
     QVERIFY(filled);
     QCOMPARE(listedPorts, QStringList{listed});
 
-    line_setup expected;
+    setup::station_setup expected;
     expected.port = listed;
     expected.program = program;
     expected.sensitivity = 100;
     expected.buzzer = 40;
     expected.tolerance = 0.25;
-    expected.serials = line_setup::serial_mode::numbered;
+    expected.serials = setup::serial_mode::numbered;
     expected.serialPrefix = QStringLiteral("LINE3-");
     expected.results = results;
     expected.server = QStringLiteral("postgresql://line@db.example/results");
@@ -106,7 +106,7 @@ void OperatorSetupTest::setupRoundTrip() {
 
     // A later start reads the same setup from the same file, and its dialog shows it.
     const QSettings later(st.remembered.fileName(), QSettings::IniFormat);
-    const line_setup read = op::loadSetup(later);
+    const setup::station_setup read = op::loadSetup(later);
     QCOMPARE(describe(read), describe(expected));
     op::setup_dialog again(read);
     QCOMPARE(again.portList().currentText(), listed);
@@ -124,7 +124,7 @@ void OperatorSetupTest::setupRoundTrip() {
 void OperatorSetupTest::setupThatWillNotDoIsRefused() {
     fixture st;
     QVERIFY(st.show());
-    line_setup before = st.setupFor(QStringLiteral("/dev/pts/nowhere"));
+    setup::station_setup before = st.setupFor(QStringLiteral("/dev/pts/nowhere"));
     st.session->setSetup(before);
     op::saveSetup(st.remembered, before);
     QString problem;
@@ -143,18 +143,18 @@ void OperatorSetupTest::setupThatWillNotDoIsRefused() {
     });
     QVERIFY(!st.window->editSetup());
     QVERIFY(stillOpen);
-    QCOMPARE(problem, QStringLiteral("numbered serials need a prefix"));
+    QCOMPARE(problem, QStringLiteral("numbered serials need a prefix: auto:PREFIX"));
     QCOMPARE(describe(st.session->setup()), describe(before));
     QCOMPARE(describe(op::loadSetup(QSettings(st.remembered.fileName(), QSettings::IniFormat))),
              describe([&] {
-                 line_setup s = before;
+                 setup::station_setup s = before;
                  s.count = 0;
                  return s;
              }()));
 }
 
 void OperatorSetupTest::commandLineOverRemembered() {
-    line_setup remembered;
+    setup::station_setup remembered;
     remembered.port = QStringLiteral("ttyUSB0");
     remembered.program = QStringLiteral("/parts/a.device");
     remembered.results = QStringLiteral("/data/line.sqlite");
@@ -176,29 +176,37 @@ void OperatorSetupTest::commandLineOverRemembered() {
              QStringLiteral("/tmp/rx48p-board|/parts/b.device|128|0|0.30|auto:L9-|/tmp/r.sqlite|postgresql://u@h/db|line-9|12"));
 
     const op::launch scan = op::parseLaunch({"rx48p-station", "--serial", "scan"}, remembered);
-    QCOMPARE(op::serialModeText(scan.setup), QStringLiteral("scan"));
+    QCOMPARE(setup::serialModeText(scan.setup), QStringLiteral("scan"));
     QCOMPARE(scan.setup.program, remembered.program);
+
+    // The options spelled as rx48p-ctl spells them: a remembered mode turned off, -p, the time-out.
+    const op::launch none = op::parseLaunch({"rx48p-station", "--serial", "none", "-p", "/dev/pts/9", "--timeout", "500"},
+                                            full.setup);
+    QCOMPARE(none.error, QString());
+    QCOMPARE(none.setup.serials, setup::serial_mode::none);
+    QCOMPARE(none.setup.port, QStringLiteral("/dev/pts/9"));
+    QCOMPARE(none.setup.timeoutMs, 500);
 }
 
 void OperatorSetupTest::badCommandLines_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("error");
-    QTest::newRow("sensitivity") << QStringList{"--sensitivity", "129"}
-                                 << "--sensitivity: a whole number from 0 to 128, not '129'";
-    QTest::newRow("buzzer") << QStringList{"--buzzer", "x"} << "--buzzer: a whole number from 0 to 100, not 'x'";
-    QTest::newRow("tolerance") << QStringList{"--tolerance", "6"} << "--tolerance: volts from 0 to 5.12, not '6'";
-    QTest::newRow("count") << QStringList{"--count", "0"} << "--count: a whole number of parts from 1, not '0'";
-    QTest::newRow("serial") << QStringList{"--serial", "auto:"}
-                            << "--serial: serials are 'none', 'scan' or 'auto:PREFIX', not 'auto:'";
+    // Each value is checked by the station's one definition, as rx48p-ctl checks it.
+    QTest::newRow("tolerance") << QStringList{"--tolerance", "6"} << "--tolerance: 6 is out of range (0.00 to 5.12)";
+    QTest::newRow("count") << QStringList{"--count", "0"} << "--count: 0 is out of range (1 to 1000000000)";
+    QTest::newRow("serial") << QStringList{"--serial", "auto:"} << "--serial: numbered serials need a prefix";
     QTest::newRow("two programs") << QStringList{"a.device", "b.device"} << "one part program at most, not 2";
-    QTest::newRow("unknown") << QStringList{"--speed", "3"} << "Unknown option 'speed'.";
+    QTest::newRow("unknown") << QStringList{"--speed", "3"} << "unknown option '--speed'";
+    QTest::newRow("mistyped") << QStringList{"--tolerence", "0.2"}
+                              << "unknown option '--tolerence'; did you mean --tolerance?";
+    QTest::newRow("rx48p-ctl's own option") << QStringList{"--junit", "r.xml"} << "unknown option '--junit'";
     QTest::newRow("server") << QStringList{"--server", "http://h/db"} << "--server: ";
 }
 
 void OperatorSetupTest::badCommandLines() {
     QFETCH(QStringList, args);
     QFETCH(QString, error);
-    const op::launch l = op::parseLaunch(QStringList{"rx48p-station"} + args, line_setup());
+    const op::launch l = op::parseLaunch(QStringList{"rx48p-station"} + args, setup::station_setup());
     QVERIFY2(l.error.startsWith(error) && !l.error.isEmpty(), qPrintable(l.error));
 }
 

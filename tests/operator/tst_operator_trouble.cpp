@@ -57,7 +57,7 @@ void OperatorTroubleTest::boardGoneThenReconnect() {
     auto sim = std::make_unique<BoardSimProcess>(QStringLiteral(RX48P_BOARD_SIM));
     // The board answers but never sees a part: the station waits for one when the board goes.
     QVERIFY(!sim->start(simParts({"good"}) + QStringList{"--link", link, "--no-event", "DETECT_INSERT"}).isEmpty());
-    op::line_setup setup = st.setupFor(link);
+    setup::station_setup setup = st.setupFor(link);
     setup.count = 1;
     st.session->setSetup(setup);
     QVERIFY(st.show());
@@ -136,7 +136,7 @@ void OperatorTroubleTest::serverOutOfReachThenBack() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good", "missing-pair"}));
     QVERIFY(!port.isEmpty());
-    op::line_setup setup = st.setupFor(port);
+    setup::station_setup setup = st.setupFor(port);
     setup.server = serverUrl(pg, QStringLiteral("line"));
     setup.count = 4;
     st.session->setSetup(setup);
@@ -180,7 +180,7 @@ void OperatorTroubleTest::closedWhileTheServerIsLocked() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
-    op::line_setup setup = st->setupFor(port);
+    setup::station_setup setup = st->setupFor(port);
     setup.server = serverUrl(pg, QStringLiteral("line"));
     setup.count = 3;
     st->session->setSetup(setup);
@@ -208,7 +208,7 @@ void OperatorTroubleTest::serverWithoutTablesIsNamed() {
     BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
-    op::line_setup setup = st.setupFor(port);
+    setup::station_setup setup = st.setupFor(port);
     setup.server = serverUrl(pg, QStringLiteral("bare"));
     setup.count = 1;
     st.session->setSetup(setup);

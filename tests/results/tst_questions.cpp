@@ -150,7 +150,7 @@ void tst_questions::initTestCase() {
     journal->record(b, QStringLiteral("S2"),
                     timedPart("2026-12-08T10:00:00.000Z", 10, {openPair("5-6"), lowDropPair("1-2", 2.06), touch(false)}, false));
 
-    results::server_url url;
+    setup::server_url url;
     url.host = cluster.socketDir();
     url.port = cluster.port();
     url.user = cluster.user();
@@ -373,7 +373,7 @@ void tst_questions::exportOfManyParts() {
     };
 
     QVERIFY(cluster.createResultsDatabase(QStringLiteral("pages")));
-    results::server_url url;
+    setup::server_url url;
     url.host = cluster.socketDir();
     url.port = cluster.port();
     url.user = cluster.user();

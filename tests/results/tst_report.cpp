@@ -610,7 +610,7 @@ void tst_report::postgresqlGivesTheSameFigures() {
     pg_cluster cluster;
     QVERIFY2(cluster.ok(), qPrintable(cluster.error()));
     QVERIFY2(cluster.createResultsDatabase(QStringLiteral("report")), qPrintable(cluster.error()));
-    results::server_url url;
+    setup::server_url url;
     url.host = cluster.socketDir();
     url.port = cluster.port();
     url.user = cluster.user();

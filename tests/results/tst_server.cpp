@@ -9,7 +9,7 @@
 #include "results/error.h"
 #include "results/server_connection.h"
 #include "results/server_trouble.h"
-#include "results/server_url.h"
+#include "setup/server_url.h"
 #include "results/sql.h"
 
 #include <QElapsedTimer>
@@ -36,12 +36,8 @@ char* toString(server_trouble t) {
 namespace {
 
 QString errorOf(const QString& text) {
-    try {
-        results::server_url::parse(text);
-    } catch (const results::error& e) {
-        return e.message();
-    }
-    return QStringLiteral("(parsed)");
+    const QString problem = setup::server_url::problem(text);
+    return problem.isEmpty() ? QStringLiteral("(parsed)") : problem;
 }
 
 // Every piece of three characters of the secret that `text` holds: none must be there.
@@ -108,13 +104,13 @@ private slots:
     void serverGoingDownIsOutOfReach();
 
 private:
-    results::server_url socketUrl() const;
+    setup::server_url socketUrl() const;
     QString tlsUrl(const QString& host, const QString& ca) const;
     std::unique_ptr<pg_cluster> cluster;
 };
 
-results::server_url tst_server::socketUrl() const {
-    results::server_url url;
+setup::server_url tst_server::socketUrl() const {
+    setup::server_url url;
     url.host = cluster->socketDir();
     url.port = cluster->port();
     url.user = cluster->user();
@@ -223,10 +219,10 @@ void tst_server::displayIsParsedBack_data() {
 void tst_server::displayIsParsedBack() {
     QFETCH(QString, text);
     QFETCH(QString, display);
-    const results::server_url url = results::server_url::parse(text);
+    const setup::server_url url = setup::server_url::parse(text);
     QCOMPARE(url.display(), display);
-    const results::server_url again = results::server_url::parse(url.display());
-    const auto fields = [](const results::server_url& u) {
+    const setup::server_url again = setup::server_url::parse(url.display());
+    const auto fields = [](const setup::server_url& u) {
         return QStringList{u.user, u.host, QString::number(u.port), u.database, u.sslmode,
                            u.sslrootcert, u.sslcert, u.sslkey, u.sslcrl};
     };
@@ -264,14 +260,14 @@ void tst_server::badTlsOptions() {
 
 void tst_server::verifiedTls() {
     {
-        results::server_connection right(results::server_url::parse(tlsUrl(QStringLiteral("localhost"), cluster->caFile())),
+        results::server_connection right(setup::server_url::parse(tlsUrl(QStringLiteral("localhost"), cluster->caFile())),
                                          results::server_limits{}, QStringLiteral("tls"));
         QVERIFY2(right.isOpen(), qPrintable(right.error()));
         QCOMPARE(sslInUse(right), QStringLiteral("true"));
     }
     {
         const QString url = tlsUrl(QStringLiteral("localhost"), cluster->wrongCaFile());
-        results::server_connection wrong(results::server_url::parse(url), results::server_limits{}, QStringLiteral("tls"));
+        results::server_connection wrong(setup::server_url::parse(url), results::server_limits{}, QStringLiteral("tls"));
         QVERIFY(!wrong.isOpen());
         QVERIFY2(wrong.error().startsWith(QStringLiteral("cannot reach %1: ").arg(url)), qPrintable(wrong.error()));
         QVERIFY2(wrong.error().contains(QStringLiteral("certificate verify failed")), qPrintable(wrong.error()));
@@ -280,7 +276,7 @@ void tst_server::verifiedTls() {
     {
         // verify-full checks the name too: the certificate is for localhost, not for the address.
         results::server_connection byAddress(
-            results::server_url::parse(tlsUrl(QStringLiteral("127.0.0.1"), cluster->caFile())), results::server_limits{},
+            setup::server_url::parse(tlsUrl(QStringLiteral("127.0.0.1"), cluster->caFile())), results::server_limits{},
             QStringLiteral("tls"));
         QVERIFY(!byAddress.isOpen());
         QVERIFY2(byAddress.error().contains(QStringLiteral("does not match host name \"127.0.0.1\"")),
@@ -437,7 +433,7 @@ void tst_server::classifiesWhatTheServerSays() {
 
 void tst_server::serverGoingDownIsOutOfReach() {
     {
-        results::server_url nowhere = socketUrl();
+        setup::server_url nowhere = socketUrl();
         nowhere.port = cluster->port() + 1;  // no server at that socket
         results::server_connection conn(nowhere, results::server_limits{}, QStringLiteral("nowhere"));
         QVERIFY(!conn.isOpen());

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace results {
+namespace setup {
 
 // Where the results server is: postgresql://[USER@]HOST[:PORT]/DBNAME[?OPTIONS], or, for a Unix socket,
 // postgresql:///DBNAME?host=/socket/folder. OPTIONS are sslmode and the TLS files sslrootcert, sslcert,
@@ -18,11 +18,13 @@ struct server_url {
     QString sslkey;
     QString sslcrl;       // revoked certificates
 
-    // Throws results::error saying what is wrong with `text`. The message never quotes the text or any
-    // part of it that could hold a password.
+    // What is wrong with `text` as a server URL, or empty. The message never quotes the text or any part
+    // of it that could hold a password.
+    static QString problem(const QString& text);
+    // `text` read, once problem() found nothing wrong; otherwise throws std::invalid_argument.
     static server_url parse(const QString& text);
     // The URL again, for messages and windows; parse() takes it back.
     QString display() const;
 };
 
-}  // namespace results
+}  // namespace setup

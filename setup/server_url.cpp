@@ -1,13 +1,13 @@
-#include "results/server_url.h"
-
-#include "results/error.h"
+#include "setup/server_url.h"
 
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 #include <QUrlQuery>
 
-namespace results {
+#include <stdexcept>
+
+namespace setup {
 
 namespace {
 
@@ -30,11 +30,18 @@ const QStringList libpqKeywords{
 
 const QString taken = QStringLiteral("host, sslmode, sslrootcert, sslcert, sslkey, sslcrl");
 
-error bad(const QString& why) {
-    return error(QStringLiteral("bad server URL: %1").arg(why));
+// Thrown inside the reading, caught by problem(); a caller that skips problem() gets it as what it is.
+class bad_url : public std::invalid_argument {
+public:
+    explicit bad_url(const QString& why) : std::invalid_argument(why.toStdString()), text(why) {}
+    QString text;
+};
+
+bad_url bad(const QString& why) {
+    return bad_url(QStringLiteral("bad server URL: %1").arg(why));
 }
 
-error passwordInUrl() {
+bad_url passwordInUrl() {
     return bad(QStringLiteral("it holds a password (or looks as if it did); put the password in PGPASSWORD or "
                               "~/.pgpass, not in the URL"));
 }
@@ -96,6 +103,15 @@ QString filePath(const QString& option, const QString& value) {
 }
 
 }  // namespace
+
+QString server_url::problem(const QString& text) {
+    try {
+        parse(text);
+    } catch (const bad_url& e) {
+        return e.text;
+    }
+    return QString();
+}
 
 server_url server_url::parse(const QString& text) {
     if (holdsPassword(text))
@@ -187,4 +203,4 @@ QString server_url::display() const {
     return url.toString(QUrl::FullyEncoded);
 }
 
-}  // namespace results
+}  // namespace setup

@@ -1,8 +1,8 @@
-#include "results/default_location.h"
+#include "setup/default_location.h"
 
 #include <QStandardPaths>
 
-namespace results {
+namespace setup {
 
 QString defaultResultsFile() {
     const QString fromEnvironment = qEnvironmentVariable("RX48P_RESULTS");
@@ -12,4 +12,4 @@ QString defaultResultsFile() {
            QStringLiteral("/rx48p/results.sqlite");
 }
 
-}  // namespace results
+}  // namespace setup

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "setup/station_setup.h"
+
+#include <QCommandLineOption>
+#include <QString>
+
+namespace setup {
+
+// The settings both command lines take (rx48p-ctl's and the station window's), under one spelling, with
+// one help text and one check each.
+enum class setting { port, results, server, station, serials, sensitivity, buzzer, tolerance, count, timeout };
+
+QCommandLineOption optionFor(setting which);
+// Sets `which` from the option's text: the message that refuses it ("--buzzer: 101 is out of range (0
+// to 100)"), or empty.
+QString readSetting(station_setup& setup, setting which, const QString& text);
+
+// A whole number from `min` to `max`, and volts: the message that refuses `text` names `what` (the
+// option), or is empty and `value` holds it.
+QString readWhole(const QString& text, long min, long max, const QString& what, long& value);
+QString readVolts(const QString& text, double min, double max, const QString& what, double& value);
+
+}  // namespace setup
