@@ -3,7 +3,7 @@
 #include "ctl/invocation.h"
 #include "process/stop_signals.h"
 
-#include "results/station_records.h"
+#include "recording/station_records.h"
 
 #include "station/station_engine.h"
 
@@ -38,8 +38,8 @@ private:
     bool recording = false;
     int interrupted = 0;
     QString file;
-    results::station_records records;
-    results::run_info run;
+    recording::station_records records;
+    setup::run_info run;
     QString autoPrefix;  // --serial auto:PREFIX
     long numbered = 0;   // without a journal, parts are numbered in memory
 };
