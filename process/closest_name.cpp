@@ -30,6 +30,22 @@ std::string closestName(const std::string& typed, const std::vector<std::string>
     // A long typed text is not a slip of a short name: no table bigger than the names themselves.
     if (typed.empty() || typed.size() > 64)
         return {};
+    // A prefix of exactly one name ("--tol" for "--tolerance", "--no-e" for "--no-event") is what the user
+    // meant, even where a shorter name is fewer edits away ("--noise" for "--no-e").
+    if (typed.size() >= 3) {
+        std::string extended;
+        bool several = false;
+        for (const std::string& name : known) {
+            if (name == typed)
+                return name;
+            if (name.size() > typed.size() && name.compare(0, typed.size(), typed) == 0) {
+                several = several || (!extended.empty() && extended != name);
+                extended = name;
+            }
+        }
+        if (!extended.empty() && !several)
+            return extended;
+    }
     const std::size_t allowed = typed.size() <= 4 ? 1 : 2;
     std::string best;
     std::size_t bestDistance = allowed + 1;
@@ -43,17 +59,6 @@ std::string closestName(const std::string& typed, const std::vector<std::string>
         } else if (distance == bestDistance && name != best) {
             tie = true;
         }
-    }
-    // A prefix of exactly one name ("--tol" for "--tolerance") is what the user meant too.
-    if (best.empty()) {
-        for (const std::string& name : known) {
-            if (typed.size() >= 3 && name.compare(0, typed.size(), typed) == 0) {
-                if (!best.empty() && best != name)
-                    return {};
-                best = name;
-            }
-        }
-        return best;
     }
     return tie ? std::string() : best;
 }

@@ -6,11 +6,13 @@
 #include "frame_encoder.h"
 #include "options.h"
 #include "serial_line.h"
+#include "sim_error.h"
 #include "simulator.h"
 #include "transmitter.h"
 
 #include "device/endpoints.h"
 #include "device/part_file.h"
+#include "process/exit_codes.h"
 #include "pty_pair.h"
 #include "sim_child.h"
 
@@ -78,10 +80,11 @@ TEST(Program, RefusesBadInputWithAMessageAndNonZeroExit) {
         {"--device " + bad, bad + ":3: expected 'on' or 'off', not 'of'"}};
     for (const auto& [args, message] : cases)
         EXPECT_EQ(run(args), "rx48p-board-sim: " + message + "\nTry 'rx48p-board-sim --help'.\nexit 2\n");
-    EXPECT_EQ(run("--device /nonexistent/dut"), "rx48p-board-sim: cannot read the device file '/nonexistent/dut'\nexit 1\n");
+    EXPECT_EQ(run("--device /nonexistent/dut"),
+              "rx48p-board-sim: cannot read the device file '/nonexistent/dut'\nTry 'rx48p-board-sim --help'.\nexit 2\n");
     EXPECT_EQ(run("--port /nonexistent/tty"),
-              "rx48p-board-sim: cannot open '/nonexistent/tty': No such file or directory\nexit 1\n");
-    EXPECT_EQ(run("--port /dev/null"), "rx48p-board-sim: '/dev/null' is not a serial line\nexit 1\n");
+              "rx48p-board-sim: cannot open '/nonexistent/tty': No such file or directory\nexit 4\n");
+    EXPECT_EQ(run("--port /dev/null"), "rx48p-board-sim: '/dev/null' is not a serial line\nexit 4\n");
     std::remove(bad.c_str());
 }
 
@@ -430,20 +433,21 @@ TEST(Program, RefusesBadPaceLinkLogAndDetach) {
         SimChild sim({"--link", taken});
         EXPECT_EQ(sim.readErrorToEnd(milliseconds(5000)),
                   "rx48p-board-sim: '" + taken + "' exists and is not a symbolic link; not replacing it\n");
-        EXPECT_EQ(sim.wait(milliseconds(1000)), 1);
+        EXPECT_EQ(sim.wait(milliseconds(1000)), 4);
     }
     std::string kept;
     std::getline(std::ifstream(file), kept);
     EXPECT_EQ(kept, "not a link");
     EXPECT_EQ(run("--log /nonexistent/board.log"),
-              "rx48p-board-sim: cannot open the log file '/nonexistent/board.log': No such file or directory\nexit 1\n");
+              "rx48p-board-sim: cannot open the log file '/nonexistent/board.log': No such file or directory\n"
+              "Try 'rx48p-board-sim --help'.\nexit 2\n");
 
     // A board that cannot start is never detached: the caller says why, prints no id, and fails.
     SimChild failing({"--detach", "--port", "/nonexistent/tty"});
     EXPECT_EQ(failing.readToEnd(milliseconds(5000)), "");
     EXPECT_EQ(failing.readErrorToEnd(milliseconds(5000)),
               "rx48p-board-sim: cannot open '/nonexistent/tty': No such file or directory\n");
-    EXPECT_EQ(failing.wait(), 1);
+    EXPECT_EQ(failing.wait(), 4);
 }
 
 // A behaviour check, not a measurement: the reply spreads over about the time a 9600-baud UART takes
@@ -542,6 +546,130 @@ TEST(Detach, ReturnsTheIdOnceTheLineAndItsLinkAreReady) {
 
     EXPECT_EQ(board.stop(), 0);
     EXPECT_FALSE(exists(link));
+}
+
+// Options as rx48p-ctl takes them: a slip gets the one name it was near, a guess none.
+TEST(Options, AMistypedOptionIsAnsweredWithTheNameItWasNear) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"--devcie", "; did you mean --device?"},
+        {"--devcie=a.device", "; did you mean --device?"},
+        {"-device", "; did you mean --device?"},
+        {"--no-e", "; did you mean --no-event?"},          // not --noise, two edits away
+        {"--stream-c", "; did you mean --stream-count?"},  // not --stream
+        {"--chunk-p", "; did you mean --chunk-pause?"},
+        {"--pase", "; did you mean --pace?"},
+        {"--verbose", ""},
+        {"--s", ""},  // --seed, --stray, --stream: anybody's guess
+    };
+    for (const auto& [typed, suggestion] : cases) {
+        const char* argv[] = {"sim", typed.c_str()};
+        try {
+            parse_options(2, argv);
+            ADD_FAILURE() << typed << " was taken";
+        } catch (const sim_error& e) {
+            const std::string name = typed.substr(0, typed.find('='));
+            EXPECT_EQ(e.what(), "unknown option '" + name + "'" + suggestion) << typed;
+            EXPECT_EQ(e.exit_code, proc::exit_usage) << typed;
+        }
+    }
+}
+
+TEST(Program, ExitStatusAndMessagesAreTheCompanions) {
+    EXPECT_EQ(run("--devcie a.device"), "rx48p-board-sim: unknown option '--devcie'; did you mean --device?\n"
+                                         "Try 'rx48p-board-sim --help'.\nexit 2\n");
+    // What the user typed reaches the terminal, its escape sequences do not.
+    EXPECT_EQ(run("\"--dev$(printf '\\033')[2J$(printf '\\302\\233')1m\""),
+              "rx48p-board-sim: unknown option '--dev\\x1b[2J\\xc2\\x9b1m'\nTry 'rx48p-board-sim --help'.\nexit 2\n");
+    EXPECT_EQ(run("--device /"), "rx48p-board-sim: cannot read the device file '/'\nTry 'rx48p-board-sim --help'.\nexit 2\n");
+    EXPECT_EQ(run("--link /nonexistent/board"), "rx48p-board-sim: cannot make the link '/nonexistent/board': its lock "
+                                                "file '/nonexistent/board.lock' cannot be opened: No such file or "
+                                                "directory\nexit 4\n");
+}
+
+// Two people following the README on one PC: the second board must not take the first one's name.
+TEST(Link, TheLinkOfARunningSimulatorIsRefusedAndItsBoardKeepsAnswering) {
+    const ScratchDir dir("link_live");
+    const std::string link = dir / "board";
+    const std::string log = dir / "board.log";
+    SimChild first({"--link", link, "--event-delay", "0"});
+    const std::string listening = first.readLine();
+    ASSERT_EQ(listening.rfind("listening on /dev/pts/", 0), 0u) << listening;
+    std::ofstream(log) << "the first board's log\n";
+
+    SimChild second({"--link", link, "--log", log});
+    EXPECT_EQ(second.readErrorToEnd(milliseconds(5000)),
+              "rx48p-board-sim: '" + link + "' is the link of a simulator that is still running (process " +
+                  std::to_string(first.pid()) + "); stop it or choose another --link\n");
+    EXPECT_EQ(second.wait(), proc::exit_port);
+    std::string kept;
+    std::getline(std::ifstream(log), kept);
+    EXPECT_EQ(kept, "the first board's log");
+
+    EXPECT_EQ(linkTarget(link), listening.substr(13));
+    {
+        TerminalEnd terminal(link);
+        ASSERT_TRUE(terminal.isOpen());
+        ASSERT_TRUE(terminal.write(ping_frame));
+        EXPECT_EQ(terminal.read(ping_reply.size(), milliseconds(2000)), ping_reply);
+    }
+    first.signal();
+    EXPECT_EQ(first.wait(), 0);
+    EXPECT_FALSE(exists(link));
+    EXPECT_FALSE(exists(link + ".lock"));
+}
+
+// A board killed outright leaves its link and lock file behind; nobody holds the lock any more.
+TEST(Link, TheLinkOfAKilledSimulatorIsTakenOver) {
+    const ScratchDir dir("link_stale");
+    const std::string link = dir / "board";
+    {
+        SimChild killed({"--link", link});
+        ASSERT_EQ(killed.readLine().rfind("listening on ", 0), 0u);
+        killed.signal(SIGKILL);
+        EXPECT_EQ(killed.wait(), std::nullopt);
+    }
+    ASSERT_TRUE(exists(link));
+    ASSERT_TRUE(exists(link + ".lock"));
+
+    SimChild next({"--link", link, "--event-delay", "0"});
+    const std::string listening = next.readLine();
+    ASSERT_EQ(listening.rfind("listening on /dev/pts/", 0), 0u) << listening;
+    EXPECT_EQ(linkTarget(link), listening.substr(13));
+    {
+        TerminalEnd terminal(link);
+        ASSERT_TRUE(terminal.isOpen());
+        ASSERT_TRUE(terminal.write(ping_frame));
+        EXPECT_EQ(terminal.read(ping_reply.size(), milliseconds(2000)), ping_reply);
+    }
+    next.signal();
+    EXPECT_EQ(next.wait(), 0);
+    EXPECT_FALSE(exists(link));
+    EXPECT_FALSE(exists(link + ".lock"));
+}
+
+// The caller of --detach exits at once; the lock must stay with the background board, named by its id.
+TEST(Detach, TheBackgroundBoardHoldsItsLinkAgainstASecondOne) {
+    const ReaperScope reaper;
+    const ScratchDir dir("detach_lock");
+    const std::string link = dir / "board";
+    SimChild caller({"--detach", "--link", link});
+    const std::string printed = caller.readLine();
+    ASSERT_FALSE(printed.empty());
+    ASSERT_EQ(printed.find_first_not_of("0123456789"), std::string::npos) << printed;
+    BackgroundBoard board(std::stoi(printed));
+    EXPECT_EQ(caller.wait(), 0);
+    const std::string target = linkTarget(link);
+
+    SimChild second({"--link", link});
+    EXPECT_EQ(second.readErrorToEnd(milliseconds(5000)),
+              "rx48p-board-sim: '" + link + "' is the link of a simulator that is still running (process " + printed +
+                  "); stop it or choose another --link\n");
+    EXPECT_EQ(second.wait(), proc::exit_port);
+    EXPECT_EQ(linkTarget(link), target);
+
+    EXPECT_EQ(board.stop(), 0);
+    EXPECT_FALSE(exists(link));
+    EXPECT_FALSE(exists(link + ".lock"));
 }
 
 }  // namespace

@@ -22,17 +22,17 @@ std::string reason() {
 void log_to_file(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
-        throw sim_error(exit_cannot_open, "cannot open the log file '" + path + "': " + reason());
+        throw sim_error(proc::exit_usage, "cannot open the log file '" + path + "': " + reason());
     std::fflush(stdout);
     const bool moved = ::dup2(fd, STDOUT_FILENO) >= 0;
     ::close(fd);
     if (!moved)
-        throw sim_error(exit_cannot_open, "cannot write the log to '" + path + "': " + reason());
+        throw sim_error(proc::exit_usage, "cannot write the log to '" + path + "': " + reason());
 }
 
 id_output::id_output() : fd(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)) {
     if (fd < 0)
-        throw sim_error(exit_cannot_open, "no standard output for the process id: " + reason());
+        throw sim_error(proc::exit_output_closed, "no standard output for the process id: " + reason());
 }
 
 id_output::~id_output() {
@@ -55,7 +55,7 @@ pid_t go_background() {
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid < 0)
-        throw sim_error(exit_cannot_open, "cannot start the background process: " + reason());
+        throw sim_error(proc::exit_port, "cannot start the background process: " + reason());
     if (pid > 0)
         return pid;
     // Away from the caller's terminal: its hang-up or Ctrl-C no longer reaches the board.

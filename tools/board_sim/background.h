@@ -9,13 +9,14 @@
 
 namespace board_sim {
 
-// Points standard output, the log, at `path`, replaced. Throws sim_error(exit_cannot_open).
+// Points standard output, the log, at `path`, replaced. Throws sim_error(proc::exit_usage), as for any
+// output file a user names that cannot be written.
 void log_to_file(const std::string& path);
 
 // The caller's standard output, kept for the background process's id while the log goes elsewhere.
 class id_output {
 public:
-    id_output();  // throws sim_error(exit_cannot_open)
+    id_output();  // throws sim_error(proc::exit_output_closed)
     ~id_output();
     id_output(const id_output&) = delete;
     id_output& operator=(const id_output&) = delete;
@@ -31,7 +32,7 @@ private:
 
 // Forks. Returns the background process's id in the caller, and 0 in the background process, which is
 // then in a session of its own with standard input from /dev/null and standard error joined to the
-// log. Throws sim_error(exit_cannot_open) when there can be no such process.
+// log. Throws sim_error(proc::exit_port) when there can be no such process: nothing would serve the line.
 pid_t go_background();
 
 }  // namespace board_sim

@@ -9,7 +9,8 @@ namespace board_sim {
 class line_link {
 public:
     // Makes `path` a symbolic link to `target`. Replaces a symbolic link at `path`, refuses anything
-    // else there; throws sim_error(exit_cannot_open).
+    // else there; throws sim_error(proc::exit_port). The caller holds the name's link_lock, so a link
+    // there is stale, not another running simulator's.
     line_link(std::string path, std::string target);
     // Removes the link if it still points at `target`: another simulator may have taken the name over.
     ~line_link();

@@ -3,7 +3,9 @@
 #include "background.h"
 #include "line_link.h"
 #include "line_log.h"
+#include "link_lock.h"
 #include "options.h"
+#include "safe_text.h"
 #include "serial_line.h"
 #include "sim_error.h"
 #include "simulator.h"
@@ -43,17 +45,21 @@ int main(int argc, char** argv) {
         const options opts = parse_options(argc, argv);
         if (opts.version && !opts.help) {
             std::fputs("rx48p-board-sim " RX48P_VERSION "\n", stdout);
-            return exit_ok;
+            return proc::exit_done;
         }
         if (opts.help) {
             std::fputs(help_text(), stdout);
-            return exit_ok;
+            return proc::exit_done;
         }
         if (opts.print_device) {
             std::fputs(tarnwell::partText(opts.parts.front().device).c_str(), stdout);
-            return exit_ok;
+            return proc::exit_done;
         }
         install_signal_handlers();
+        // Before anything is opened or emptied: a refused simulator leaves the running one's log alone.
+        std::optional<link_lock> lock;
+        if (!opts.link.empty())
+            lock.emplace(opts.link);
         if (opts.timestamps)
             log_with_timestamps();
         std::optional<id_output> id_out;
@@ -70,21 +76,24 @@ int main(int argc, char** argv) {
         // open, the link made, and the first line of the log written.
         if (id_out) {
             if (const pid_t pid = go_background(); pid > 0) {
-                if (link)
+                if (link) {
+                    lock->name_holder(pid);
+                    lock->release();
                     link->release();
+                }
                 if (!id_out->print(pid)) {
                     ::kill(pid, SIGTERM);  // with its id lost, nobody could stop it
-                    throw sim_error(exit_cannot_open, "cannot print the process id");
+                    throw sim_error(proc::exit_output_closed, "cannot print the process id");
                 }
-                return exit_ok;
+                return proc::exit_done;
             }
             id_out->close();
         }
         simulator(opts, line).run(stop_requested);
-        return exit_ok;
+        return proc::exit_done;
     } catch (const sim_error& e) {
-        std::fprintf(stderr, "rx48p-board-sim: %s\n", e.what());
-        if (e.exit_code == exit_bad_input)
+        std::fprintf(stderr, "rx48p-board-sim: %s\n", terminal_safe(e.what()).c_str());
+        if (e.exit_code == proc::exit_usage)
             std::fputs("Try 'rx48p-board-sim --help'.\n", stderr);
         return e.exit_code;
     }

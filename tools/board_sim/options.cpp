@@ -5,6 +5,7 @@
 
 #include "device/number_text.h"
 #include "device/part_file.h"
+#include "process/closest_name.h"
 
 #include <cctype>
 #include <sstream>
@@ -50,6 +51,18 @@ std::set<std::uint8_t> parse_commands(const std::string& text, const std::string
     return out;
 }
 
+// Every option the parser below takes, for the suggestion after a slip.
+const std::vector<std::string> option_names = {
+    "--help", "--version", "--pty", "--port", "--baud", "--pace", "--link", "--device", "--pair", "--button",
+    "--touch", "--firmware", "--print-device", "--reply-delay", "--event-delay", "--calib-delay", "--chunk",
+    "--chunk-pause", "--noise", "--bad-crc", "--stray", "--truncate", "--no-reply", "--no-event", "--seed",
+    "--stream", "--stream-count", "--log", "--detach", "--raw", "--timestamps"};
+
+std::invalid_argument unknown_option(const std::string& name) {
+    const std::string near = proc::closestName(name, option_names);
+    return std::invalid_argument("unknown option '" + name + "'" + (near.empty() ? "" : "; did you mean " + near + "?"));
+}
+
 class parser {
 public:
     parser(int argc, const char* const* argv) : args(argv + 1, argv + argc) {}
@@ -71,6 +84,9 @@ private:
             opts.version = true;
             return;
         }
+        // "-device" is a slip too; only a word without a dash is an argument, and the simulator takes none.
+        if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-')
+            throw unknown_option(arg.substr(0, arg.find('=')));
         if (arg.rfind("--", 0) != 0)
             throw std::invalid_argument("unexpected argument '" + arg + "'");
         std::string name = arg;
@@ -159,7 +175,7 @@ private:
         } else if (name == "--detach") {
             flag(opts.detach);
         } else {
-            throw std::invalid_argument("unknown option '" + name + "'");
+            throw unknown_option(name);
         }
     }
 
@@ -194,9 +210,9 @@ private:
         try {
             return tarnwell::readPartFile(path);
         } catch (const tarnwell::unreadable_part_file&) {
-            throw sim_error(exit_cannot_open, "cannot read the device file '" + path + "'");
+            throw sim_error(proc::exit_usage, "cannot read the device file '" + path + "'");
         } catch (const tarnwell::bad_part_file& e) {
-            throw sim_error(exit_bad_input, e.what());
+            throw sim_error(proc::exit_usage, e.what());
         }
     }
 
@@ -216,7 +232,7 @@ options parse_options(int argc, const char* const* argv) {
     try {
         return parser(argc, argv).parse();
     } catch (const std::invalid_argument& e) {
-        throw sim_error(exit_bad_input, e.what());
+        throw sim_error(proc::exit_usage, e.what());
     }
 }
 
@@ -236,9 +252,14 @@ Serial line:
   --pace BAUD           write every byte on its own, at the rate of a BAUD line with 10 bits a byte
                         (start, 8 data, stop), as the board's UART does: at 9600 one byte every
                         1.04 ms. 300 to 4000000; not with --chunk
-  --link PATH           once the line is ready, make PATH a symbolic link to it, replacing a symbolic
-                        link already there (anything else at PATH is refused), so scripts can use a
-                        fixed name; on exit it is removed if it still points at the line
+  --link PATH           once the line is ready, make PATH a symbolic link to it, so scripts can use a
+                        fixed name; on exit it is removed if it still points at the line. A stale
+                        symbolic link at PATH (left by a simulator that was killed, or pointing at
+                        nothing) is replaced; anything else at PATH is refused, and so is the link of
+                        a simulator still running (exit status 4): stop that one or choose another
+                        PATH. Who runs is known from PATH.lock beside the link, which a simulator
+                        holds locked (flock) for as long as it runs and which names its process id;
+                        the system lets go of the lock however the process ends, even by SIGKILL
 
 Device under test (the built-in one has LEDs, a bicolour LED, a wire link, an RGB LED on a common
 pin, a pressed and a released button and three touch pads):
@@ -329,9 +350,13 @@ Log, one line per event:
   terminal opened the line / terminal closed the line (pseudo-terminal only; what was not yet sent
   is dropped then)
 
-Exit status: 0 after SIGINT, SIGTERM or SIGHUP, and with --detach once the background process runs;
-1 when the line, a file or the link cannot be opened or made; 2 for a bad option or device
-description.
+Exit status:
+  0    after SIGINT, SIGTERM or SIGHUP, and with --detach once the background process runs
+  2    bad usage: unknown option or one out of range, a --device file that cannot be read or is not a
+       device description, a --log FILE that cannot be written
+  4    the line cannot be opened or set up (--port, the pseudo-terminal), the --link cannot be made
+       or belongs to a simulator still running, or --detach cannot start the background process
+  141  --detach: standard output is closed, so the process id cannot be printed
 
 The end-to-end tests of RX48P-Term run the real main window against this simulator. In every case
 the blue "=> " lines are exactly the frames logged here as "recv", the red "<= " lines carry exactly

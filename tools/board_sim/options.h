@@ -35,7 +35,7 @@ struct options {
     bool detach = false;               // go on in the background once the line is ready
 };
 
-// Throws sim_error: exit_bad_input for a bad option, exit_cannot_open for an unreadable device file.
+// Throws sim_error(proc::exit_usage) for a bad option or an unreadable or bad device file.
 options parse_options(int argc, const char* const* argv);
 
 const char* help_text();

@@ -65,36 +65,36 @@ serial_line::~serial_line() {
 serial_line serial_line::pseudo_terminal() {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (master < 0)
-        throw sim_error(exit_cannot_open, "cannot create a pseudo-terminal: " + reason());
+        throw sim_error(proc::exit_port, "cannot create a pseudo-terminal: " + reason());
     serial_line line(master, {}, true);  // closes the master on any failure below
     const char* name = ::ptsname(master);
     if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || !name)
-        throw sim_error(exit_cannot_open, "cannot set up the pseudo-terminal: " + reason());
+        throw sim_error(proc::exit_port, "cannot set up the pseudo-terminal: " + reason());
     line.line_path = name;
     // The terminal makes its end raw when it opens it; until then an echoing slave would send our own
     // replies back to us.
     const int slave = ::open(name, O_RDWR | O_NOCTTY);
     if (slave < 0)
-        throw sim_error(exit_cannot_open, "cannot open " + line.line_path + ": " + reason());
+        throw sim_error(proc::exit_port, "cannot open " + line.line_path + ": " + reason());
     const bool raw = make_raw(slave, B9600);
     ::close(slave);
     if (!raw)
-        throw sim_error(exit_cannot_open, "cannot make " + line.line_path + " raw: " + reason());
+        throw sim_error(proc::exit_port, "cannot make " + line.line_path + " raw: " + reason());
     return line;
 }
 
 serial_line serial_line::device(const std::string& path, unsigned baud) {
     const speed_t speed = speed_of(baud);
     if (speed == B0)
-        throw sim_error(exit_bad_input, "unsupported baud rate " + std::to_string(baud));
+        throw sim_error(proc::exit_usage, "unsupported baud rate " + std::to_string(baud));
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        throw sim_error(exit_cannot_open, "cannot open '" + path + "': " + reason());
+        throw sim_error(proc::exit_port, "cannot open '" + path + "': " + reason());
     serial_line line(fd, path, false);
     if (!::isatty(fd))
-        throw sim_error(exit_cannot_open, "'" + path + "' is not a serial line");
+        throw sim_error(proc::exit_port, "'" + path + "' is not a serial line");
     if (!make_raw(fd, speed))
-        throw sim_error(exit_cannot_open, "cannot set up '" + path + "': " + reason());
+        throw sim_error(proc::exit_port, "cannot set up '" + path + "': " + reason());
     return line;
 }
 

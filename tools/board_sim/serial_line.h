@@ -10,7 +10,7 @@ namespace board_sim {
 // it was given. Raw, non-blocking, closed on destruction.
 class serial_line {
 public:
-    // Throws sim_error(exit_cannot_open) with the reason.
+    // Throws sim_error(proc::exit_port) with the reason.
     static serial_line pseudo_terminal();
     static serial_line device(const std::string& path, unsigned baud);
 
