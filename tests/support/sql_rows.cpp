@@ -21,11 +21,16 @@ QStringList sqlRows(const QSqlDatabase& db, const QString& statement, const QVar
     if (!db.isOpen())
         return {QStringLiteral("error: not open: ") + db.lastError().text()};
     QSqlQuery q(db);
-    if (!q.prepare(statement))
-        return {QStringLiteral("error: ") + q.lastError().text()};
-    for (const QVariant& value : bound)
-        q.addBindValue(value);
-    if (!q.exec())
+    // PostgreSQL prepares only queries and data changes: BEGIN or LOCK go as they are.
+    bool done = false;
+    if (bound.isEmpty()) {
+        done = q.exec(statement);
+    } else if (q.prepare(statement)) {
+        for (const QVariant& value : bound)
+            q.addBindValue(value);
+        done = q.exec();
+    }
+    if (!done)
         return {QStringLiteral("error: ") + q.lastError().text()};
     QStringList out;
     while (q.next()) {
