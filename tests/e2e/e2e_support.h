@@ -5,7 +5,7 @@
 // in the port list.
 
 #include "app/main_window.h"
-#include "board_sim_process.h"
+#include "board_sim.h"
 
 #include <QStringList>
 
@@ -16,13 +16,7 @@ namespace e2e {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The simulator with what the end-to-end suite reads of its log.
-class BoardSim : public BoardSimProcess {
-public:
-    BoardSim() : BoardSimProcess(QStringLiteral(RX48P_BOARD_SIM)) {}
-    // Everything the board put on the line ("send" lines), in order.
-    Bytes sentBytes();
-};
+using BoardSim = test_support::BoardSim;
 
 // Opens `path` through the link and waits for the window's connected look.
 bool connectTo(MainWindow& w, const QString& path);

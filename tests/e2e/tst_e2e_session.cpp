@@ -1,6 +1,7 @@
 // The real main window against rx48p-board-sim over a pseudo-terminal, driven through its widgets.
 
 #include "e2e_support.h"
+#include "program_run.h"
 #include "main_window_probe.h"
 
 #include "device/endpoints.h"
@@ -11,7 +12,6 @@
 #include "vexcom/vexcom_packetizer.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QtTest>
@@ -126,44 +126,18 @@ void E2ESession::everyCommand_data() {
     const QStringList configured = ack(CFG, "\tACK config received") + ack(ON_CALIB_DONE, "\tCalibration done (ON_CALIB_DONE)");
     const QString cap = "click Start capacitiv measure (MES_BUTTON_CAP)";
 
-    QTest::newRow("ping") << QStringList{"click Ping (ID)"} << "55:00:09:00:52:58:34:38:50:01:89:87"
-                          << reply(ID, {'R', 'X', '4', '8', 'P', 2, 10, 255}, pingLines) << "ID ping \"RX48P\"";
-    QTest::newRow("config as started") << QStringList{"click Send config (CFG)"} << "55:00:06:01:40:64:01:38:16"
-                                       << configured << "CFG sensitivity 64, buzzer 100";
     QTest::newRow("config at the range ends")
         << QStringList{"type Sensitivity: 128", "type Buzzer: 0", "click Send config (CFG)"}
         << "55:00:06:01:80:00:01:d9:0f" << configured << "CFG sensitivity 128, buzzer 0";
-    QTest::newRow("insertion") << QStringList{"click Start insertion detection (DETECT_INSERT)"} << "55:00:04:02:01:6b:4c"
-                               << ack(DETECT_INSERT, "\tACK DETECT_INSERT") + ack(ON_INSERT, "\tInsertion detected (ON_INSERT)")
-                               << "DETECT_INSERT";
-    QTest::newRow("removal") << QStringList{"click Start remove detection (DETECT_REMOVE)"} << "55:00:04:0a:01:e2:e5"
-                             << ack(DETECT_REMOVE, "\tACK DETECT_REMOVE") + ack(ON_REMOVE, "\tRemove detected (ON_REMOVE)")
-                             << "DETECT_REMOVE";
     QTest::newRow("static measure") << QStringList{"click Do static measure (MES_STATIC)"} << "55:00:04:04:01:c1:ea"
                                     << ack(MES_STATIC, "\tACK MES_STATIC") + reply(ON_STATIC_MES, staticPayload, staticLines)
                                     << "MES_STATIC";
-    QTest::newRow("button measure")
-        << QStringList{"click Start button measure (MES_BUTTON_MECH)"} << "55:00:04:06:01:a7:88"
-        << ack(MES_BUTTON_MECH, "\tACK MES_BUTTON_MECH") +
-               reply(ON_BUTTON_MECH, {2, 12, 0x11, 14, 5, 0, 0, 13, 0x10, 14, 5, 0, 0},
-                     {"\tButton measure received (ON_BUTTON_MECH)", "\t\t12 (Button ON) connected to 14 (Common)",
-                      "\t\tVdrop(12->14) = 0.000V", "\t\tVdrop(14->12) = 0.000V", "\t\t13 (Button OFF) connected to 14 (Common)",
-                      "\t\tVdrop(13->14) = 0.000V", "\t\tVdrop(14->13) = 0.000V"})
-        << "MES_BUTTON_MECH";
     QTest::newRow("capacitive, pins ticked out of order")
         << QStringList{"tick 24,0,3", cap} << "55:00:07:08:00:03:18:01:d0:8a"
         << ack(MES_BUTTON_CAP, "\tACK MES_BUTTON_CAP") +
                reply(ON_BUTTON_CAP, {3, 0, 0x21, 3, 0x20, 24, 0},
                      {"\tCapacitive measure received (ON_BUTTON_CAP)", "\t\t0 (Touch ON)", "\t\t3 (Touch OFF)", "\t\t24 (not connected)"})
         << "MES_BUTTON_CAP pins 0, 3, 24";
-    QTest::newRow("capacitive, no pin ticked")
-        << QStringList{cap} << "55:00:04:08:01:84:87"
-        << ack(MES_BUTTON_CAP, "\tACK MES_BUTTON_CAP") + reply(ON_BUTTON_CAP, {0}, {"\tCapacitive measure received (ON_BUTTON_CAP)", ""})
-        << "MES_BUTTON_CAP no pins";
-    QTest::newRow("error buzzer") << QStringList{"click Buzzer error (BUZ_ER)"} << "55:00:04:0d:01:7b:72"
-                                  << ack(BUZ_ER, "\tACK BUZ_ER") << "BUZ_ER";
-    QTest::newRow("OK buzzer") << QStringList{"click Buzzer OK (BUZ_OK)"} << "55:00:04:0e:01:2e:21"
-                               << ack(BUZ_OK, "\tACK BUZ_OK") << "BUZ_OK";
     QTest::newRow("stop") << QStringList{"click Stop (IDLE)"} << "55:00:04:ff:01:0e:d1" << ack(IDLE, "\tACK IDLE") << "IDLE";
 }
 
@@ -187,8 +161,6 @@ void E2ESession::faults_data() {
                   capacitive = "click Start capacitiv measure (MES_BUTTON_CAP)", buzzOk = "click Buzzer OK (BUZ_OK)";
     const QString ack = "\tACK MES_STATIC", stray = unknownEndpointIncident(0x42);
 
-    QTest::newRow("replies in chunks of 3 bytes") << QStringList{"--chunk", "3", "--chunk-pause", "5"}
-                                                  << QStringList{ping, measure} << pingLines + QStringList{ack} + staticLines;
     // A real board's UART: every byte its own chunk, each handed to the window on its own tick.
     QTest::newRow("one byte at a time, at 9600 baud") << QStringList{"--pace", "9600"} << QStringList{ping, measure}
                                                        << pingLines + QStringList{ack} + staticLines;
@@ -256,15 +228,11 @@ void E2ESession::closingTheWindowMidReply() {
     e2e::BoardSim sim;
     const QString path = sim.start(fastBoard + QStringList{"--chunk", "1", "--chunk-pause", "20"});
     QVERIFY(!path.isEmpty());
-    QProcess app;
-    app.start(RX48P_E2E_CLOSE_MID_REPLY, {path});
-    QVERIFY(app.waitForFinished(20000));
-    const QString out = app.readAllStandardOutput(), err = app.readAllStandardError();
-    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(app.exitCode() == 0, qPrintable(out + err));
-    QVERIFY2(out.startsWith("closed mid-reply"), qPrintable(out));
+    const test_support::Finished app = test_support::run(RX48P_E2E_CLOSE_MID_REPLY, {path}, 20000);
+    QVERIFY2(app.code == 0, qPrintable(app.out + app.err));
+    QVERIFY2(app.out.startsWith("closed mid-reply"), qPrintable(app.out));
     for (const char* trouble : {"terminate", "QThread", "QObject", "ASSERT", "Sanitizer"})
-        QVERIFY2(!err.contains(trouble), qPrintable(err));
+        QVERIFY2(!app.err.contains(trouble), qPrintable(app.err));
     // The board still had bytes of the measure to send when the window went.
     QTRY_COMPARE(sim.log("terminal closed the line; dropped").size(), 1);
     QCOMPARE(sim.stop(), 0);

@@ -4,24 +4,10 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTableView>
 #include <QTest>
 
 namespace optest {
-
-QString partFile(const QString& name) {
-    return QStringLiteral(RX48P_TEST_PARTS "/") + name + QStringLiteral(".device");
-}
-
-QStringList simParts(const QStringList& names, int eventDelayMs) {
-    QStringList args{"--event-delay", QString::number(eventDelayMs), "--calib-delay", "0"};
-    for (const QString& name : names)
-        args << "--device" << (name.startsWith(QLatin1Char('/')) ? name : partFile(name));
-    return args;
-}
 
 tile_look lookAt(const op::verdict_tile& tile) {
     tile_look look;
@@ -74,35 +60,6 @@ QStringList tableRows(op::station_window& w) {
 
 QString counter(op::station_window& w, op::counters_panel::item which) {
     return w.counters().value(which);
-}
-
-QStringList dbRows(const QString& file, const QString& query) {
-    QStringList out;
-    const QString name = QStringLiteral("check");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        if (!db.open())
-            return {QStringLiteral("cannot open ") + file};
-        QSqlQuery q(db);
-        if (!q.exec(query))
-            return {QStringLiteral("bad query: ") + query};
-        while (q.next()) {
-            QStringList row;
-            for (int i = 0; i < q.record().count(); ++i)
-                row << q.value(i).toString();
-            out << row.join(QLatin1Char('|'));
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return out;
-}
-
-QStringList commandsReceived(BoardSimProcess& sim) {
-    QStringList out;
-    for (const QString& line : sim.log(QStringLiteral("recv ")))
-        out << line.split(QLatin1Char(' '), Qt::SkipEmptyParts).value(1);  // "BYTES  NAME ..."
-    return out;
 }
 
 }  // namespace optest

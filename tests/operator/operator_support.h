@@ -3,7 +3,9 @@
 // The operator window against rx48p-board-sim: the real session and widgets in this process, the
 // simulator over its pseudo-terminal, parts recorded in a SQLite file in a temporary folder.
 
-#include "board_sim_process.h"
+#include "board_sim.h"
+#include "sql_rows.h"
+#include "test_parts.h"
 
 #include "operator/station_session.h"
 #include "operator/station_window.h"
@@ -17,9 +19,7 @@
 
 namespace optest {
 
-QString partFile(const QString& name);  // tests/parts/NAME.device
-// Simulator arguments for a run of these parts with the given event delay.
-QStringList simParts(const QStringList& names, int eventDelayMs = 0);
+using namespace test_support;
 
 // What the verdict tile shows: its word, the colour painted around the word, and its reasons.
 struct tile_look {
@@ -54,11 +54,5 @@ struct fixture {
 // The history table's rows, each column's text joined by '|', newest first.
 QStringList tableRows(op::station_window& w);
 QString counter(op::station_window& w, op::counters_panel::item which);
-
-// Rows of a query on a SQLite file, each row's columns joined by '|'.
-QStringList dbRows(const QString& file, const QString& query);
-
-// The command names the board received ("recv ... NAME"), in order.
-QStringList commandsReceived(BoardSimProcess& sim);
 
 }  // namespace optest

@@ -2,9 +2,8 @@
 // open after the count, SIGTERM stopping the link cleanly with exit 0, and --help without a display.
 
 #include "operator_support.h"
+#include "program_run.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QtTest>
 
 #include <csignal>
@@ -13,27 +12,17 @@ using namespace optest;
 
 namespace {
 
-class Program {
-public:
-    Program(const QTemporaryDir& dir, const QStringList& args, const QString& platform = QStringLiteral("offscreen")) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-        // Its remembered setup goes in the test's folder, never the user's.
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+// rx48p-station started at once, its remembered setup in the test's folder, never the user's; on
+// another platform than offscreen, without a display.
+struct Program : test_support::ProgramRun {
+    Program(const QTemporaryDir& dir, const QStringList& args, const QString& platform = QStringLiteral("offscreen"))
+        : ProgramRun(QStringLiteral(RX48P_STATION), args) {
+        env(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        env(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         if (platform != QLatin1String("offscreen"))
-            env.remove(QStringLiteral("DISPLAY"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(RX48P_STATION), args);
+            env(QStringLiteral("DISPLAY"), QString());
+        start();
     }
-    ~Program() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-    void terminate() { ::kill(static_cast<pid_t>(process.processId()), SIGTERM); }
-    bool finished(int ms) { return process.waitForFinished(ms); }
-    QProcess process;
 };
 
 }  // namespace
@@ -48,27 +37,25 @@ private slots:
 
 void OperatorProgramTest::countedRunThenSigterm() {
     QTemporaryDir dir;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good", "missing-pair"}));
     QVERIFY(!port.isEmpty());
     const QString results = dir.filePath(QStringLiteral("results.sqlite"));
     Program station(dir, {"--results", results, "--port", port, "--station", "line-7", "--start", "--count", "3",
                           partFile(QStringLiteral("good"))});
     const auto runEnded = [&] {
-        return dbRows(results, QStringLiteral("SELECT count(*) FROM runs WHERE ended_utc IS NOT NULL")) == QStringList{"1"};
+        return sqlRows(results, QStringLiteral("SELECT count(*) FROM runs WHERE ended_utc IS NOT NULL")) == QStringList{"1"};
     };
     QVERIFY(QTest::qWaitFor(runEnded, 20000));
-    QCOMPARE(dbRows(results, QStringLiteral("SELECT verdict FROM parts ORDER BY started_utc")),
+    QCOMPARE(sqlRows(results, QStringLiteral("SELECT verdict FROM parts ORDER BY started_utc")),
              (QStringList{"PASS", "FAIL", "PASS"}));
-    QCOMPARE(dbRows(results, QStringLiteral("SELECT station FROM runs")), QStringList{"line-7"});
+    QCOMPARE(sqlRows(results, QStringLiteral("SELECT station FROM runs")), QStringList{"line-7"});
     // The window stays open after the count.
-    QVERIFY(!station.finished(500));
-    QCOMPARE(station.process.state(), QProcess::Running);
+    QTest::qWait(500);
+    QVERIFY(station.running());
 
-    station.terminate();
-    QVERIFY(station.finished(10000));
-    QCOMPARE(station.process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(station.process.exitCode(), 0);
+    station.signal(SIGTERM);
+    QCOMPARE(station.finish().code, 0);
     QVERIFY(QTest::qWaitFor([&] { return sim.log().contains(QStringLiteral("terminal closed the line")); }, 5000));
     // Options are for one start; only the Setup dialog changes what is remembered.
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("config/Vexalon/RX48P-Station.conf"))));
@@ -76,42 +63,36 @@ void OperatorProgramTest::countedRunThenSigterm() {
 
 void OperatorProgramTest::sigtermInTheMiddleOfARun() {
     QTemporaryDir dir;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}, 150));
     QVERIFY(!port.isEmpty());
     const QString results = dir.filePath(QStringLiteral("results.sqlite"));
     Program station(dir, {"--results", results, "--port", port, "--start", partFile(QStringLiteral("good"))});
-    QVERIFY(QTest::qWaitFor([&] { return dbRows(results, QStringLiteral("SELECT count(*) FROM parts")) == QStringList{"1"}; },
+    QVERIFY(QTest::qWaitFor([&] { return sqlRows(results, QStringLiteral("SELECT count(*) FROM parts")) == QStringList{"1"}; },
                             20000));
     // The second part is being measured when the signal comes: it is finished, then the board goes idle.
-    QVERIFY(QTest::qWaitFor([&] { return commandsReceived(sim).count(QStringLiteral("MES_STATIC")) == 2; }, 10000));
-    station.terminate();
-    QVERIFY(station.finished(10000));
-    QCOMPARE(station.process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(station.process.exitCode(), 0);
+    QVERIFY(QTest::qWaitFor([&] { return sim.commandsReceived().count(QStringLiteral("MES_STATIC")) == 2; }, 10000));
+    station.signal(SIGTERM);
+    QCOMPARE(station.finish().code, 0);
     QVERIFY(QTest::qWaitFor([&] { return sim.log().contains(QStringLiteral("terminal closed the line")); }, 5000));
-    QCOMPARE(commandsReceived(sim).last(), QStringLiteral("IDLE"));
-    QCOMPARE(dbRows(results, QStringLiteral("SELECT count(*) FROM runs WHERE ended_utc IS NOT NULL")), QStringList{"1"});
-    QCOMPARE(dbRows(results, QStringLiteral("SELECT verdict FROM parts")), (QStringList{"PASS", "PASS"}));
-    QCOMPARE(commandsReceived(sim).count(QStringLiteral("BUZ_OK")), 2);
+    QCOMPARE(sim.commandsReceived().last(), QStringLiteral("IDLE"));
+    QCOMPARE(sqlRows(results, QStringLiteral("SELECT count(*) FROM runs WHERE ended_utc IS NOT NULL")), QStringList{"1"});
+    QCOMPARE(sqlRows(results, QStringLiteral("SELECT verdict FROM parts")), (QStringList{"PASS", "PASS"}));
+    QCOMPARE(sim.commandsReceived().count(QStringLiteral("BUZ_OK")), 2);
 }
 
 void OperatorProgramTest::helpAndBadOptionsNeedNoDisplay() {
     QTemporaryDir dir;
-    Program help(dir, {"--help"}, QStringLiteral("xcb"));
-    QVERIFY(help.finished(10000));
-    QCOMPARE(help.process.exitCode(), 0);
-    const QString text = QString::fromUtf8(help.process.readAllStandardOutput());
+    const test_support::Finished help = Program(dir, {"--help"}, QStringLiteral("xcb")).finish();
+    QCOMPARE(help.code, 0);
+    const QString text = help.out;
     for (const char* option : {"--port", "--results", "--server", "--station", "--serial", "--sensitivity", "--buzzer",
                                "--tolerance", "--timeout", "--start", "--count"})
         QVERIFY2(text.contains(QLatin1String(option)), option);
 
-    Program bad(dir, {"--count", "none"}, QStringLiteral("xcb"));
-    QVERIFY(bad.finished(10000));
-    QCOMPARE(bad.process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(bad.process.exitCode(), 2);
-    QVERIFY(QString::fromUtf8(bad.process.readAllStandardError())
-                .startsWith(QLatin1String("rx48p-station: --count: 'none' is not a whole number")));
+    const test_support::Finished bad = Program(dir, {"--count", "none"}, QStringLiteral("xcb")).finish();
+    QCOMPARE(bad.code, 2);
+    QVERIFY(bad.err.startsWith(QLatin1String("rx48p-station: --count: 'none' is not a whole number")));
 }
 
 QTEST_MAIN(OperatorProgramTest)

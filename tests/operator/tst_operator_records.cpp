@@ -68,7 +68,7 @@ private slots:
 
 void OperatorRecordsTest::aLockedDatabaseNeverStopsTheWindow() {
     fixture st;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}, 300));
     QVERIFY(!port.isEmpty());
     setup::station_setup setup = st.setupFor(port);
@@ -88,27 +88,27 @@ void OperatorRecordsTest::aLockedDatabaseNeverStopsTheWindow() {
     // Still opening: nothing asked of the board before the database is there.
     QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("STARTING"));
     QVERIFY2(st.window->promptText().startsWith(QLatin1String("Opening the database ")), qPrintable(st.window->promptText()));
-    QCOMPARE(commandsReceived(sim), QStringList());
+    QCOMPARE(sim.commandsReceived(), QStringList());
     QVERIFY(holder.release());
     QVERIFY(QTest::qWaitFor([&] { return st.session->tile() == op::tile_state::waiting; }, 10000));
     QVERIFY(!st.window->stationBanner().isVisible());
 
     // Locked again before the part comes: measured and judged, it waits for its commit, no buzzer yet.
     QVERIFY(holder.take());
-    QVERIFY(QTest::qWaitFor([&] { return commandsReceived(sim).contains(QStringLiteral("MES_BUTTON_CAP")); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return sim.commandsReceived().contains(QStringLiteral("MES_BUTTON_CAP")); }, 10000));
     QTest::qWait(1500);
-    QCOMPARE(count(commandsReceived(sim), "BUZ_OK") + count(commandsReceived(sim), "BUZ_ER"), 0);
+    QCOMPARE(count(sim.commandsReceived(), "BUZ_OK") + count(sim.commandsReceived(), "BUZ_ER"), 0);
     QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("TESTING"));
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"0"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"0"});
     QVERIFY(holder.release());
 
     QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 10000));
     QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("PASS"));
     QVERIFY(!st.window->stationBanner().isVisible());
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT verdict, attempt FROM parts")), QStringList{"PASS|1"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT verdict, attempt FROM parts")), QStringList{"PASS|1"});
     // The run's end is written in the records' thread once the run is over.
-    QTRY_COMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT ended_utc IS NOT NULL FROM runs")), QStringList{"1"});
-    const QStringList commands = commandsReceived(sim);
+    QTRY_COMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT ended_utc IS NOT NULL FROM runs")), QStringList{"1"});
+    const QStringList commands = sim.commandsReceived();
     QCOMPARE(count(commands, "BUZ_OK"), 1);
     QCOMPARE(count(commands, "BUZ_ER"), 0);
     QVERIFY2(ticks.longestGapMs() < 100, qPrintable(QString::number(ticks.longestGapMs())));
@@ -118,7 +118,7 @@ void OperatorRecordsTest::closingWhileTheDatabaseStaysLocked() {
     QTemporaryDir kept;  // the database outlives the window
     const QString results = kept.filePath(QStringLiteral("results.sqlite"));
     auto st = std::make_unique<fixture>();
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}, 300));
     QVERIFY(!port.isEmpty());
     setup::station_setup setup = st->setupFor(port);
@@ -129,10 +129,10 @@ void OperatorRecordsTest::closingWhileTheDatabaseStaysLocked() {
     QVERIFY(QTest::qWaitFor([&] { return st->session->tile() == op::tile_state::waiting; }, 10000));
 
     // A first part on record, so that the run has an end to write too; then the file is held.
-    QVERIFY(QTest::qWaitFor([&] { return count(commandsReceived(sim), "BUZ_OK") == 1; }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return count(sim.commandsReceived(), "BUZ_OK") == 1; }, 10000));
     lock_holder holder(results);
     QVERIFY(holder.take());
-    QVERIFY(QTest::qWaitFor([&] { return count(commandsReceived(sim), "MES_BUTTON_CAP") == 2; }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return count(sim.commandsReceived(), "MES_BUTTON_CAP") == 2; }, 10000));
     QTest::qWait(200);  // the second part judged; its commit waits for the lock
 
     QElapsedTimer closing;
@@ -147,12 +147,12 @@ void OperatorRecordsTest::closingWhileTheDatabaseStaysLocked() {
     // Nothing could be committed while the file stayed locked, so no second PASS was sounded: the error
     // buzzer when the commit gave up before the window's own wait ended, none when the window abandoned
     // the part first (the two end at about the same time). The board was sent to idle either way.
-    const QStringList commands = commandsReceived(sim);
+    const QStringList commands = sim.commandsReceived();
     QCOMPARE(count(commands, "BUZ_OK"), 1);
     QVERIFY(count(commands, "BUZ_ER") <= 1);
     QCOMPARE(commands.constLast(), QStringLiteral("IDLE"));
     QVERIFY(holder.release());
-    QCOMPARE(dbRows(results, QStringLiteral("SELECT count(*) FROM parts")), QStringList{"1"});
+    QCOMPARE(sqlRows(results, QStringLiteral("SELECT count(*) FROM parts")), QStringList{"1"});
 }
 
 QTEST_MAIN(OperatorRecordsTest)

@@ -74,7 +74,7 @@ void OperatorRunTest::runOverKnownParts() {
     fixture st;
     const QString manyFaults = writeManyFaults(st.dir);
     QVERIFY(!manyFaults.isEmpty());
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good", "missing-pair", manyFaults, "swapped-type", "good"}));
     QVERIFY(!port.isEmpty());
     setup::station_setup setup = st.setupFor(port);
@@ -134,7 +134,7 @@ void OperatorRunTest::runOverKnownParts() {
     const QStringList rows = tableRows(*st.window);
     QCOMPARE(rows.size(), 5);
     const QStringList recorded =
-        dbRows(st.resultsFile(), QStringLiteral("SELECT id, coalesce(serial, ''), attempt, verdict, test_s, cycle_s FROM parts "
+        sqlRows(st.resultsFile(), QStringLiteral("SELECT id, coalesce(serial, ''), attempt, verdict, test_s, cycle_s FROM parts "
                                                 "ORDER BY started_utc DESC"));
     QCOMPARE(recorded.size(), 5);
     std::vector<double> tests, cycles;
@@ -155,7 +155,7 @@ void OperatorRunTest::runOverKnownParts() {
         QVERIFY(rec[5].toDouble() > rec[4].toDouble());
         tests.push_back(rec[4].toDouble());
         cycles.push_back(rec[5].toDouble());
-        const QStringList failed = dbRows(
+        const QStringList failed = sqlRows(
             st.resultsFile(),
             QStringLiteral("SELECT kind || ' ' || pins || ': ' || reason FROM comparisons WHERE part_id = '%1' AND passed = 0 ORDER BY seq").arg(rec[0]));
         QStringList shown = failed.mid(0, 3);
@@ -179,16 +179,16 @@ void OperatorRunTest::runOverKnownParts() {
     // The run's end is written in the records' own thread, just after the run ends.
     const QStringList run{QStringLiteral("test-line|%1|1.4.2|1").arg(sha8(program))};
     const QString runRow = QStringLiteral("SELECT station, substr(program_sha256, 1, 8), firmware, ended_utc IS NOT NULL FROM runs");
-    QVERIFY(QTest::qWaitFor([&] { return dbRows(st.resultsFile(), runRow) == run; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return sqlRows(st.resultsFile(), runRow) == run; }, 5000));
     QCOMPARE(st.window->headerText(), QStringLiteral("good.device  %1|%2  (firmware 1.4.2)|test-line|%3")
                                           .arg(sha8(program), port, st.resultsFile()));
-    QCOMPARE(commandsReceived(sim).filter(QStringLiteral("BUZ_")),
+    QCOMPARE(sim.commandsReceived().filter(QStringLiteral("BUZ_")),
              (QStringList{"BUZ_OK", "BUZ_ER", "BUZ_ER", "BUZ_ER", "BUZ_OK"}));
 }
 
 void OperatorRunTest::serialsAsAScannerTypesThem() {
     fixture st;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good", "missing-pair", "good"}));
     QVERIFY(!port.isEmpty());
     setup::station_setup setup = st.setupFor(port);
@@ -236,7 +236,7 @@ void OperatorRunTest::serialsAsAScannerTypesThem() {
         shown << cells[1] + QLatin1Char('|') + cells[2];
     }
     QCOMPARE(shown, (QStringList{"SN-1002|PASS", "SN-1002|FAIL", "SN-1001|PASS"}));
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT serial, attempt, verdict FROM parts ORDER BY started_utc")),
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT serial, attempt, verdict FROM parts ORDER BY started_utc")),
              (QStringList{"SN-1001|1|PASS", "SN-1002|1|FAIL", "SN-1002|2|PASS"}));
     QCOMPARE(counter(*st.window, item::parts), QStringLiteral("3"));
     QCOMPARE(counter(*st.window, item::passed), QStringLiteral("2"));
@@ -247,7 +247,7 @@ void OperatorRunTest::serialsAsAScannerTypesThem() {
 
 void OperatorRunTest::stopInTheMiddleOfAPart() {
     fixture st;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}, 300));
     QVERIFY(!port.isEmpty());
     st.session->setSetup(st.setupFor(port));
@@ -272,9 +272,9 @@ void OperatorRunTest::stopInTheMiddleOfAPart() {
     QCOMPARE(after.word, QStringLiteral("PASS"));
     QCOMPARE(after.colour, green);
     QCOMPARE(tableRows(*st.window).size(), 1);
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT verdict FROM parts")), QStringList{"PASS"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT verdict FROM parts")), QStringList{"PASS"});
     // Every measure, the buzzer, then idle: no wait for another part.
-    const QStringList commands = commandsReceived(sim);
+    const QStringList commands = sim.commandsReceived();
     const int inserted = static_cast<int>(commands.indexOf(QStringLiteral("DETECT_INSERT")));
     QVERIFY(inserted >= 0);
     QCOMPARE(commands.mid(inserted).join(' '), QStringList

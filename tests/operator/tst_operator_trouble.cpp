@@ -54,7 +54,7 @@ private slots:
 void OperatorTroubleTest::boardGoneThenReconnect() {
     fixture st;
     const QString link = st.dir.filePath(QStringLiteral("board"));
-    auto sim = std::make_unique<BoardSimProcess>(QStringLiteral(RX48P_BOARD_SIM));
+    auto sim = std::make_unique<BoardSim>();
     // The board answers but never sees a part: the station waits for one when the board goes.
     QVERIFY(!sim->start(simParts({"good"}) + QStringList{"--link", link, "--no-event", "DETECT_INSERT"}).isEmpty());
     setup::station_setup setup = st.setupFor(link);
@@ -80,7 +80,7 @@ void OperatorTroubleTest::boardGoneThenReconnect() {
     QCOMPARE(st.window->promptText(), QStringLiteral("Stopped by trouble. Press Enter to start."));
 
     // The board back on the same line; Reconnect from the keyboard starts a new run that tests a part.
-    sim = std::make_unique<BoardSimProcess>(QStringLiteral(RX48P_BOARD_SIM));
+    sim = std::make_unique<BoardSim>();
     QVERIFY(!sim->start(simParts({"good"}) + QStringList{"--link", link}).isEmpty());
     QTest::keyClick(st.window.get(), Qt::Key_R, Qt::AltModifier);
     QVERIFY(QTest::qWaitFor([&] { return st.session->running(); }, 2000));  // a mnemonic's click is animated
@@ -88,13 +88,13 @@ void OperatorTroubleTest::boardGoneThenReconnect() {
     QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 10000));
     QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("PASS"));
     QVERIFY(!st.window->stationBanner().isVisible());
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT verdict FROM parts")), QStringList{"PASS"});
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM runs")), QStringList{"1"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT verdict FROM parts")), QStringList{"PASS"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM runs")), QStringList{"1"});
 }
 
 void OperatorTroubleTest::aPartThatCannotBeRecordedStopsTheStation() {
     fixture st;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}, 300));
     QVERIFY(!port.isEmpty());
     st.session->setSetup(st.setupFor(port));
@@ -121,9 +121,9 @@ void OperatorTroubleTest::aPartThatCannotBeRecordedStopsTheStation() {
     QVERIFY(!st.window->stationBanner().reconnectButton().isVisible());
     QVERIFY(st.window->startButton().isEnabled());
     // The operator heard the error buzzer, and nothing is on record.
-    QVERIFY(commandsReceived(sim).contains(QStringLiteral("BUZ_ER")));
-    QVERIFY(!commandsReceived(sim).contains(QStringLiteral("BUZ_OK")));
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"0"});
+    QVERIFY(sim.commandsReceived().contains(QStringLiteral("BUZ_ER")));
+    QVERIFY(!sim.commandsReceived().contains(QStringLiteral("BUZ_OK")));
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"0"});
 }
 
 void OperatorTroubleTest::serverOutOfReachThenBack() {
@@ -133,7 +133,7 @@ void OperatorTroubleTest::serverOutOfReachThenBack() {
     QVERIFY(pg.stop());
 
     fixture st;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good", "missing-pair"}));
     QVERIFY(!port.isEmpty());
     setup::station_setup setup = st.setupFor(port);
@@ -150,13 +150,13 @@ void OperatorTroubleTest::serverOutOfReachThenBack() {
     // The station goes on and records every part here.
     QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
     QCOMPARE(counter(*st.window, op::counters_panel::parts), QStringLiteral("4"));
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"4"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"4"});
     QVERIFY(st.window->serverBanner().isVisible());
 
     QVERIFY(pg.start());
     QVERIFY(QTest::qWaitFor([&] { return !st.window->serverBanner().isVisible(); }, 30000));
     QCOMPARE(serverParts(pg, QStringLiteral("line")), 4);
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"0"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"0"});
 }
 
 void OperatorTroubleTest::closedWhileTheServerIsLocked() {
@@ -177,7 +177,7 @@ void OperatorTroubleTest::closedWhileTheServerIsLocked() {
     }
 
     auto st = std::make_unique<fixture>();
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
     setup::station_setup setup = st->setupFor(port);
@@ -188,7 +188,7 @@ void OperatorTroubleTest::closedWhileTheServerIsLocked() {
     st->window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return !st->session->running() && counter(*st->window, op::counters_panel::parts) == "3"; },
                             20000));
-    QCOMPARE(dbRows(st->resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"3"});
+    QCOMPARE(sqlRows(st->resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"3"});
 
     // The forward is waiting on the lock: closing cancels it rather than waiting.
     QElapsedTimer closing;
@@ -205,7 +205,7 @@ void OperatorTroubleTest::serverWithoutTablesIsNamed() {
     QVERIFY2(pg.ok() && pg.start(), qPrintable(pg.error()));
     QVERIFY2(pg.createDatabase(QStringLiteral("bare")), qPrintable(pg.error()));
     fixture st;
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    BoardSim sim;
     const QString port = sim.start(simParts({"good"}));
     QVERIFY(!port.isEmpty());
     setup::station_setup setup = st.setupFor(port);
@@ -220,7 +220,7 @@ void OperatorTroubleTest::serverWithoutTablesIsNamed() {
                  text.contains(QLatin1String("has no results tables")) && !text.contains(QLatin1String("out of reach")),
              qPrintable(text));
     QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
-    QCOMPARE(dbRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"1"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"1"});
 }
 
 QTEST_MAIN(OperatorTroubleTest)
