@@ -1,6 +1,6 @@
 // The forward from a station's journal to a real PostgreSQL server: every part exactly once, whatever
 // cuts the forward, from several stations at once; an unreachable server reported and the journal left
-// as it was. And the server URL as an operator writes it.
+// as it was.
 
 #include "pg_cluster.h"
 #include "test_parts.h"
@@ -16,7 +16,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -99,11 +98,6 @@ private slots:
     void init();
     void cleanup() { dir.reset(); }
 
-    void serverUrl_data();
-    void serverUrl();
-    void badServerUrl_data();
-    void badServerUrl();
-
     // With a station's rights only: every part once, whatever cuts the forward.
     void forwardsEveryPartOnce();
     void forwardsTheEndOfARunLater();
@@ -139,20 +133,9 @@ void tst_forward::init() {
     QVERIFY2(cluster.createResultsDatabase(database), qPrintable(cluster.error()));
 }
 
-results::server_url tst_forward::server() const {
-    results::server_url url = owner();
-    url.user = cluster.stationUser();
-    return url;
-}
+results::server_url tst_forward::server() const { return cluster.stationUrl(database); }
 
-results::server_url tst_forward::owner() const {
-    results::server_url url;
-    url.host = cluster.socketDir();
-    url.port = cluster.port();
-    url.user = cluster.user();
-    url.database = database;
-    return url;
-}
+results::server_url tst_forward::owner() const { return cluster.url(database); }
 
 reader tst_forward::onServer() const {
     const results::server_url url = owner();
@@ -162,68 +145,6 @@ reader tst_forward::onServer() const {
         db.setUserName(url.user);
         db.setDatabaseName(url.database);
     });
-}
-
-void tst_forward::serverUrl_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("database");
-    QTest::addColumn<QString>("sslmode");
-    QTest::newRow("host and database") << "postgresql://db.plant.example/results" << "" << "db.plant.example" << 5432
-                                       << "results" << "";
-    QTest::newRow("everything") << "postgresql://station7@10.1.2.3:6543/line_b?sslmode=verify-full" << "station7"
-                                << "10.1.2.3" << 6543 << "line_b" << "verify-full";
-    QTest::newRow("short scheme") << "postgres://qa@pg/results?sslmode=require" << "qa" << "pg" << 5432 << "results"
-                                  << "require";
-    QTest::newRow("socket folder") << "postgresql://qa@/results?host=/run/postgresql" << "qa" << "/run/postgresql" << 5432
-                                   << "results" << "";
-    QTest::newRow("IPv6") << "postgresql://[::1]:5433/r" << "" << "::1" << 5433 << "r" << "";
-}
-
-void tst_forward::serverUrl() {
-    QFETCH(QString, text);
-    const results::server_url url = results::server_url::parse(text);
-    QTEST(url.user, "user");
-    QTEST(url.host, "host");
-    QTEST(url.port, "port");
-    QTEST(url.database, "database");
-    QTEST(url.sslmode, "sslmode");
-}
-
-void tst_forward::badServerUrl_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("message");
-    const QString noPassword = QStringLiteral(
-        "bad server URL: it holds a password (or looks as if it did); put the password in PGPASSWORD or ~/.pgpass, "
-        "not in the URL");
-    QTest::newRow("password") << "postgresql://qa:s3cret@pg/results" << noPassword;
-    QTest::newRow("empty password") << "postgresql://qa:@pg/results" << noPassword;
-    QTest::newRow("password in a bad URL") << "postgresql://qa:s3cret@pg:99999/results" << noPassword;
-    // The text itself is never quoted: it could hold a password where none was expected.
-    QTest::newRow("other scheme") << "mysql://pg/results" << "bad server URL: it must start with postgresql://";
-    QTest::newRow("no database") << "postgresql://pg"
-                                 << "bad server URL: it must name one database: postgresql://HOST/DBNAME";
-    QTest::newRow("two path parts") << "postgresql://pg/a/b"
-                                    << "bad server URL: it must name one database: postgresql://HOST/DBNAME";
-    QTest::newRow("no host") << "postgresql:///results" << "bad server URL: it names no host";
-    QTest::newRow("bad sslmode") << "postgresql://pg/r?sslmode=maybe"
-                                 << "bad server URL: sslmode must be one of disable, allow, prefer, require, "
-                                    "verify-ca, verify-full";
-    QTest::newRow("unknown option") << "postgresql://pg/r?application_name=x"
-                                    << "bad server URL: the option 'application_name' is not taken (only host, "
-                                       "sslmode, sslrootcert, sslcert, sslkey, sslcrl are)";
-    QTest::newRow("port out of range") << "postgresql://pg:70000/r"
-                                       << "bad server URL: Invalid port or port number out of range";
-    QTest::newRow("relative socket") << "postgresql:///r?host=run/pg"
-                                     << "bad server URL: host= takes a socket folder, starting with /";
-}
-
-void tst_forward::badServerUrl() {
-    QFETCH(QString, text);
-    QFETCH(QString, message);
-    QCOMPARE(errorOf([&] { results::server_url::parse(text); }), message);
 }
 
 void tst_forward::forwardsEveryPartOnce() {
@@ -527,13 +448,7 @@ void tst_forward::earlierVersionMigrated() {
     // The server as version 3 left it, loaded from its dump, then brought up by its owner.
     const QString old = database + QStringLiteral("_v3");
     QVERIFY2(cluster.createDatabase(old), qPrintable(cluster.error()));
-    QProcess psql;
-    psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                                        QStringLiteral("-h"), cluster.socketDir(), QStringLiteral("-p"), QString::number(cluster.port()),
-                                        QStringLiteral("-U"), cluster.user(), QStringLiteral("-d"), old, QStringLiteral("-f"),
-                                        QStringLiteral(RESULTS_TEST_DATA "/server-v3.sql")});
-    QVERIFY(psql.waitForFinished(60000));
-    QVERIFY2(psql.exitCode() == 0, psql.readAllStandardError().constData());
+    QVERIFY2(cluster.psqlFile(old, QStringLiteral(RESULTS_TEST_DATA "/server-v3.sql")), qPrintable(cluster.error()));
     results::server_url url = owner();
     url.database = old;
     {

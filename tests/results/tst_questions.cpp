@@ -112,7 +112,7 @@ private:
     pg_cluster cluster;
     QTemporaryDir dir;
     std::optional<results::journal> journal;
-    std::optional<results::connection> server;
+    std::unique_ptr<results::connection> server;
 };
 
 // Nine parts on two stations and two part programs, over two days; each test takes half the cycle, and
@@ -150,20 +150,10 @@ void tst_questions::initTestCase() {
     journal->record(b, QStringLiteral("S2"),
                     timedPart("2026-12-08T10:00:00.000Z", 10, {openPair("5-6"), lowDropPair("1-2", 2.06), touch(false)}, false));
 
-    results::server_url url;
-    url.host = cluster.socketDir();
-    url.port = cluster.port();
-    url.user = cluster.user();
-    url.database = QStringLiteral("questions");
-    const results::forward_report report = results::forwarder(url).forward(*journal);
+    const results::forward_report report = results::forwarder(cluster.url(QStringLiteral("questions"))).forward(*journal);
     QVERIFY2(report.complete() && report.forwarded == 9, qPrintable(report.error));
-
-    server.emplace(QStringLiteral("QPSQL"), QStringLiteral("test"));
-    server->db().setHostName(url.host);
-    server->db().setPort(url.port);
-    server->db().setUserName(url.user);
-    server->db().setDatabaseName(url.database);
-    QVERIFY(server->db().open());
+    server = cluster.connect(QStringLiteral("questions"));
+    QVERIFY(server->db().isOpen());
 }
 
 void tst_questions::cleanupTestCase() {
@@ -373,21 +363,12 @@ void tst_questions::exportOfManyParts() {
     };
 
     QVERIFY(cluster.createResultsDatabase(QStringLiteral("pages")));
-    results::server_url url;
-    url.host = cluster.socketDir();
-    url.port = cluster.port();
-    url.user = cluster.user();
-    url.database = QStringLiteral("pages");
-    const results::forward_report report = results::forwarder(url).forward(*many);
+    const results::forward_report report = results::forwarder(cluster.url(QStringLiteral("pages"))).forward(*many);
     QVERIFY2(report.complete() && report.forwarded == 1234, qPrintable(report.error));
-    results::connection pg(QStringLiteral("QPSQL"), QStringLiteral("pages"));
-    pg.db().setHostName(url.host);
-    pg.db().setPort(url.port);
-    pg.db().setUserName(url.user);
-    pg.db().setDatabaseName(url.database);
-    QVERIFY(pg.db().open());
+    const std::unique_ptr<results::connection> pg = cluster.connect(QStringLiteral("pages"));
+    QVERIFY(pg->db().isOpen());
 
-    for (const QSqlDatabase& db : {many->database(), pg.db()}) {
+    for (const QSqlDatabase& db : {many->database(), pg->db()}) {
         const results::questions ask(db);
         // From a start time that three parts share, to one inside the last pages.
         const std::pair<QDateTime, QDateTime> windows[] = {
