@@ -1,7 +1,7 @@
 // The station's SQLite journal on a real file: its tables, what it refuses, what one recorded part
 // leaves in it, retests, automatic serials, and the file's locks.
 
-#include "test_parts.h"
+#include "judged_parts.h"
 
 #include "results/connection.h"
 #include "results/error.h"
@@ -26,7 +26,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-using test_parts::at;
+using judged_parts::at;
 
 namespace {
 
@@ -129,7 +129,6 @@ private slots:
 
     void nextAutoSerial_data();
     void nextAutoSerial();
-    void nextAutoSerialRunsOut();
 
     void stationsNumberingOnOneFileNeverShareASerial();
     void programsOpeningANewFileTogether();
@@ -220,8 +219,8 @@ void tst_journal::reopeningKeepsData() {
     const QString path = file("reopen.sqlite");
     {
         results::journal journal(path);
-        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
-        journal.record(run, QStringLiteral("SN000001"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::passedPair("1-2")}));
+        const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+        journal.record(run, QStringLiteral("SN000001"), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {judged_parts::passedPair("1-2")}));
     }
     results::journal journal(path);
     QCOMPARE(journal.nextAutoSerial(QStringLiteral("SN")), QStringLiteral("SN000002"));
@@ -267,7 +266,7 @@ void tst_journal::refusesNewerVersion() {
     const QString path = file("newer.sqlite");
     {
         results::journal journal(path);
-        journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+        journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
     }
     {
         other_connection db(path);
@@ -284,16 +283,16 @@ void tst_journal::readOnlyFileRefusedAndKept() {
     const QString path = file("readonly.sqlite");
     {
         results::journal journal(path);
-        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
-        journal.record(run, QStringLiteral("KEEP1"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::openPair("5-6")}));
+        const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+        journal.record(run, QStringLiteral("KEEP1"), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {judged_parts::openPair("5-6")}));
     }
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     {
         const without_file_override asAnyUser;
         const QString message = errorOf([&] {
             results::journal journal(path);
-            const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
-            journal.record(run, QStringLiteral("LOST"), test_parts::part("2026-12-07T11:00:00.000Z", 2, {}));
+            const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+            journal.record(run, QStringLiteral("LOST"), judged_parts::part("2026-12-07T11:00:00.000Z", 2, {}));
         });
         QVERIFY2(message.startsWith(QStringLiteral("cannot write ") + path + QStringLiteral(": the file is read-only")),
                  qPrintable(message));
@@ -328,7 +327,7 @@ void tst_journal::unusablePaths() {
 void tst_journal::recordsEveryTable() {
     const QString path = file("record.sqlite");
     results::journal journal(path);
-    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+    const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
 
     station::part_result part;
     part.number = 3;
@@ -336,7 +335,7 @@ void tst_journal::recordsEveryTable() {
     part.ended = at("2026-12-07T10:00:02.623Z");
     part.testSeconds = 0.75;
     part.passed = false;
-    part.comparisons = {test_parts::passedPair("1-2"), test_parts::openPair("5-6"),
+    part.comparisons = {judged_parts::passedPair("1-2"), judged_parts::openPair("5-6"),
                         {QStringLiteral("button"), QStringLiteral("12 (common 14)"), true, QStringLiteral("Button ON"),
                          QStringLiteral("Button ON"), QString()}};
     part.measured.pairs = std::vector<tarnwell::pin_pair_record>{{1, tarnwell::LED_ANODE, 2, tarnwell::LED_CATHODE, 90, -1},
@@ -394,14 +393,14 @@ void tst_journal::recordsEveryTable() {
 void tst_journal::recordIsOneTransaction() {
     const QString path = file("atomic.sqlite");
     results::journal journal(path);
-    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
     {
         // The last insert of a part fails: nothing of the part may stay.
         other_connection db(path);
         QVERIFY(db.exec(QStringLiteral("CREATE TRIGGER no_pad BEFORE INSERT ON measurements WHEN NEW.measure = 'touch'"
                                        " BEGIN SELECT RAISE(ABORT, 'pad refused'); END")));
     }
-    station::part_result part = test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::passedPair("1-2")});
+    station::part_result part = judged_parts::part("2026-12-07T10:00:00.000Z", 2, {judged_parts::passedPair("1-2")});
     part.measured.pads = std::vector<tarnwell::cap_pin_record>{{16, tarnwell::TOUCH_ON}};
     QVERIFY(errorOf([&] { journal.record(run, QStringLiteral("HALF"), part); })
                 .startsWith(QStringLiteral("cannot record the part in ") + path + QStringLiteral(": pad refused")));
@@ -420,16 +419,16 @@ void tst_journal::attemptsCountRetests() {
     QList<int> attempts;
     {
         results::journal journal(path);
-        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
-        const station::part_result p = test_parts::part("2026-12-07T10:00:00.000Z", 2, {test_parts::openPair("5-6")});
+        const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+        const station::part_result p = judged_parts::part("2026-12-07T10:00:00.000Z", 2, {judged_parts::openPair("5-6")});
         attempts << journal.record(run, QStringLiteral("SN7"), p).attempt << journal.record(run, QStringLiteral("SN8"), p).attempt
                  << journal.record(run, QStringLiteral("SN7"), p).attempt << journal.record(run, QString(), p).attempt
                  << journal.record(run, QString(), p).attempt;
     }
     // Across a reopening and a new run, the count goes on.
     results::journal journal(path);
-    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/a.part")));
-    attempts << journal.record(run, QStringLiteral("SN7"), test_parts::part("2026-12-08T10:00:00.000Z", 2, {})).attempt;
+    const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/a.part")));
+    attempts << journal.record(run, QStringLiteral("SN7"), judged_parts::part("2026-12-08T10:00:00.000Z", 2, {})).attempt;
     QCOMPARE(attempts, (QList<int>{1, 1, 2, 1, 1, 3}));
     other_connection db(path);
     QCOMPARE(db.rows(QStringLiteral("SELECT serial, attempt FROM parts ORDER BY rowid")),
@@ -440,7 +439,7 @@ void tst_journal::unknownRunRefused() {
     const QString path = file("norun.sqlite");
     results::journal journal(path);
     const QString stranger = QStringLiteral("2f1e7a52-8d9e-4c41-9d0c-3c1f27a1d0aa");
-    QCOMPARE(errorOf([&] { journal.record(stranger, QString(), test_parts::part("2026-12-07T10:00:00.000Z", 2, {})); }),
+    QCOMPARE(errorOf([&] { journal.record(stranger, QString(), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {})); }),
              QStringLiteral("cannot record the part in %1: it holds no run %2").arg(path, stranger));
     QCOMPARE(errorOf([&] { journal.endRun(stranger, at("2026-12-07T10:00:00.000Z")); }),
              QStringLiteral("cannot record the end of the run in %1: it holds no run %2").arg(path, stranger));
@@ -452,10 +451,10 @@ void tst_journal::sqlInSerialStoredLiterally() {
     const QString prefix = QStringLiteral("P' OR '1'='1");
     {
         results::journal journal(path);
-        const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST'; DELETE FROM runs; --"), QStringLiteral("/parts/a.part")));
-        journal.record(run, serial, test_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
-        QCOMPARE(journal.record(run, serial, test_parts::part("2026-12-07T10:01:00.000Z", 2, {})).attempt, 2);
-        journal.record(run, prefix + QStringLiteral("000041"), test_parts::part("2026-12-07T10:02:00.000Z", 2, {}));
+        const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST'; DELETE FROM runs; --"), QStringLiteral("/parts/a.part")));
+        journal.record(run, serial, judged_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
+        QCOMPARE(journal.record(run, serial, judged_parts::part("2026-12-07T10:01:00.000Z", 2, {})).attempt, 2);
+        journal.record(run, prefix + QStringLiteral("000041"), judged_parts::part("2026-12-07T10:02:00.000Z", 2, {}));
         QCOMPARE(journal.nextAutoSerial(prefix), prefix + QStringLiteral("000042"));
     }
     other_connection db(path);
@@ -467,7 +466,7 @@ void tst_journal::sqlInSerialStoredLiterally() {
 void tst_journal::nextAutoSerial_data() {
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QString>("next");
+    QTest::addColumn<QString>("next");  // or the error, after the journal's path
     QTest::newRow("empty journal") << QStringList{} << "SN" << "SN000001";
     QTest::newRow("after the highest, not the last")
         << QStringList{"SN000012", "SN000099", "SN000013"} << "SN" << "SN000100";
@@ -478,28 +477,22 @@ void tst_journal::nextAutoSerial_data() {
         << QStringList{"SN000005", "SN00009", "SN0000123", "SN00000A", "sn000900"} << "SN" << "SN000006";
     QTest::newRow("wildcards are letters") << QStringList{"A*000004", "AB000009", "A?000050"} << "A*" << "A*000005";
     QTest::newRow("empty prefix") << QStringList{"000041", "SN000300"} << "" << "000042";
+    QTest::newRow("the last one") << QStringList{"Q999998"} << "Q" << "Q999999";
+    QTest::newRow("none left") << QStringList{"Q999998", "Q999999"} << "Q" << "no serial is left after Q999999 in ";
 }
 
 void tst_journal::nextAutoSerial() {
     QFETCH(QStringList, stored);
     QFETCH(QString, prefix);
     QFETCH(QString, next);
-    results::journal journal(file("serials.sqlite"));
-    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
-    for (const QString& serial : stored)
-        journal.record(run, serial, test_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
-    QCOMPARE(journal.nextAutoSerial(prefix), next);
-}
-
-void tst_journal::nextAutoSerialRunsOut() {
-    const QString path = file("full.sqlite");
+    const QString path = file("serials.sqlite");
     results::journal journal(path);
-    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
-    journal.record(run, QStringLiteral("Q999998"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
-    QCOMPARE(journal.nextAutoSerial(QStringLiteral("Q")), QStringLiteral("Q999999"));
-    journal.record(run, QStringLiteral("Q999999"), test_parts::part("2026-12-07T10:00:01.000Z", 2, {}));
-    QCOMPARE(errorOf([&] { journal.nextAutoSerial(QStringLiteral("Q")); }),
-             QStringLiteral("no serial is left after Q999999 in %1").arg(path));
+    const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    for (const QString& serial : stored)
+        journal.record(run, serial, judged_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
+    QString found;
+    const QString error = errorOf([&] { found = journal.nextAutoSerial(prefix); });
+    QCOMPARE(found.isEmpty() ? error : found, next.endsWith(QLatin1Char(' ')) ? next + path : next);
 }
 
 // Stations sharing one file, each on its own connection as another program would be.
@@ -513,14 +506,14 @@ void tst_journal::stationsNumberingOnOneFileNeverShareASerial() {
     const auto station = [&](int k) {
         try {
             results::journal journal(path);
-            const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-%1").arg(k), QStringLiteral("/parts/a.part")));
+            const QString run = journal.beginRun(judged_parts::run(QStringLiteral("ST-%1").arg(k), QStringLiteral("/parts/a.part")));
             // Both at once, or the first may be done before the second starts.
             ++ready;
             while (ready.load() < 2)
                 std::this_thread::yield();
             for (int i = 0; i < perStation; ++i)
                 serials[k].push_back(
-                    journal.record(run, QString(), test_parts::part("2026-12-07T10:00:00.000Z", 2, {}), QStringLiteral("L")).serial);
+                    journal.record(run, QString(), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {}), QStringLiteral("L")).serial);
         } catch (const results::error& e) {
             failures[k] = e.message();
         }
@@ -577,7 +570,7 @@ void tst_journal::lockedPastBusyTimeout() {
         journal.emplace(path, results::journal_options{busyMs});
     else
         journal.emplace(path);
-    const QString run = journal->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
+    const QString run = journal->beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/a.part")));
     other_connection holder(path);
     QVERIFY(holder.exec(QStringLiteral("BEGIN IMMEDIATE")));
     QVERIFY(holder.exec(QStringLiteral("UPDATE runs SET firmware = '9.9.9'")));
@@ -585,14 +578,14 @@ void tst_journal::lockedPastBusyTimeout() {
     QElapsedTimer waited;
     waited.start();
     const QString message =
-        errorOf([&] { journal->record(run, QStringLiteral("SN1"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {})); });
+        errorOf([&] { journal->record(run, QStringLiteral("SN1"), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {})); });
     QVERIFY2(waited.elapsed() >= least && waited.elapsed() < most, qPrintable(QString::number(waited.elapsed())));
     QVERIFY2(message.startsWith(QStringLiteral("cannot record the part in ") + path +
                                 QStringLiteral(": the database is locked by another program past the busy time-out")),
              qPrintable(message));
 
     QVERIFY(holder.exec(QStringLiteral("ROLLBACK")));
-    QCOMPARE(journal->record(run, QStringLiteral("SN1"), test_parts::part("2026-12-07T10:00:00.000Z", 2, {})).attempt, 1);
+    QCOMPARE(journal->record(run, QStringLiteral("SN1"), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {})).attempt, 1);
 }
 
 QTEST_GUILESS_MAIN(tst_journal)
