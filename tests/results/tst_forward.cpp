@@ -4,6 +4,7 @@
 
 #include "pg_cluster.h"
 #include "judged_parts.h"
+#include "sql_rows.h"
 
 #include "results/connection.h"
 #include "results/error.h"
@@ -36,39 +37,6 @@ QString errorOf(const std::function<void()>& action) {
     }
     return QStringLiteral("no error");
 }
-
-// Our own connection to a database, each value read back as text ("NULL" for a NULL).
-class reader {
-public:
-    reader(const QString& driver, const std::function<void(QSqlDatabase&)>& setUp) : conn(driver, QStringLiteral("test")) {
-        setUp(conn.db());
-        conn.db().open();
-    }
-    QList<QStringList> rows(const QString& select) {
-        QList<QStringList> all;
-        QSqlQuery query(conn.db());
-        if (!query.exec(select))
-            return {{QStringLiteral("query failed")}};
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << (query.isNull(i) ? QStringLiteral("NULL") : query.value(i).toString());
-            all << row;
-        }
-        return all;
-    }
-    QString one(const QString& select) {
-        const QList<QStringList> r = rows(select);
-        return r.isEmpty() ? QStringLiteral("no row") : r.first().join(QLatin1Char('|'));
-    }
-    bool exec(const QString& statement) {
-        QSqlQuery query(conn.db());
-        return query.exec(statement);
-    }
-
-private:
-    results::connection conn;
-};
 
 // The counts of a database's four tables, and how many part ids appear more than once.
 const QString counts = QStringLiteral(
@@ -120,7 +88,7 @@ private slots:
 private:
     results::server_url server() const;  // as the station role
     results::server_url owner() const;
-    reader onServer() const;
+    test_support::SqlConnection onServer() const;
     pg_cluster cluster;
     std::optional<QTemporaryDir> dir;
     QString database;  // a new one on the server for each case
@@ -138,14 +106,8 @@ results::server_url tst_forward::server() const { return cluster.stationUrl(data
 
 results::server_url tst_forward::owner() const { return cluster.url(database); }
 
-reader tst_forward::onServer() const {
-    const results::server_url url = owner();
-    return reader(QStringLiteral("QPSQL"), [&url](QSqlDatabase& db) {
-        db.setHostName(url.host);
-        db.setPort(url.port);
-        db.setUserName(url.user);
-        db.setDatabaseName(url.database);
-    });
+test_support::SqlConnection tst_forward::onServer() const {
+    return test_support::SqlConnection(cluster.socketDir(), cluster.port(), cluster.user(), database);
 }
 
 void tst_forward::forwardsEveryPartOnce() {
@@ -160,37 +122,34 @@ void tst_forward::forwardsEveryPartOnce() {
     QCOMPARE(first.alreadyThere, 0L);
     QCOMPARE(afterEach, (std::vector<long>{3, 6, 7}));
 
-    reader pg = onServer();
-    QCOMPARE(pg.one(counts), QStringLiteral("1|7|14|7|0"));
+    test_support::SqlConnection pg = onServer();
+    QCOMPARE(pg.rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
     QCOMPARE(pg.rows(QStringLiteral("SELECT serial, attempt, started_utc, ended_utc, verdict, cycle_s FROM parts"
                                     " WHERE serial IN ('A0', 'A3') ORDER BY serial")),
-             (QList<QStringList>{{"A0", "1", "2026-12-07T10:00:00.000Z", "2026-12-07T10:00:02.000Z", "PASS", "2"},
-                                 {"A3", "1", "2026-12-07T10:03:00.000Z", "2026-12-07T10:03:02.000Z", "FAIL", "2"}}));
+             (QStringList{"A0|1|2026-12-07T10:00:00.000Z|2026-12-07T10:00:02.000Z|PASS|2",
+                          "A3|1|2026-12-07T10:03:00.000Z|2026-12-07T10:03:02.000Z|FAIL|2"}));
     QCOMPARE(pg.rows(QStringLiteral("SELECT c.kind, c.pins, c.expected, c.measured, c.passed, c.reason FROM comparisons c"
                                     " JOIN parts p ON p.id = c.part_id WHERE p.serial = 'A3' ORDER BY c.seq")),
-             (QList<QStringList>{{"pair", "1-2", "Led anode to Led cathode, 1.800V / -0.020V",
-                                  "Led anode to Led cathode, 1.800V / -0.020V", "1", ""},
-                                 {"pair", "5-6", "Led anode to Led cathode, 1.800V / -0.020V", "", "0", "missing (open)"}}));
+             (QStringList{"pair|1-2|Led anode to Led cathode, 1.800V / -0.020V|Led anode to Led cathode, 1.800V / -0.020V|1|",
+                          "pair|5-6|Led anode to Led cathode, 1.800V / -0.020V||0|missing (open)"}));
     QCOMPARE(pg.rows(QStringLiteral("SELECT m.measure, m.pin_a, m.type_a, m.type_a_name, m.pin_b, m.type_b, m.type_b_name,"
                                     " m.vdrop_ab_v, m.vdrop_ba_v FROM measurements m JOIN parts p ON p.id = m.part_id"
                                     " WHERE p.serial = 'A3'")),
-             (QList<QStringList>{{"static", "1", "1", "Led anode", "2", "2", "Led cathode", "1.8", "-0.02"}}));
+             (QStringList{"static|1|1|Led anode|2|2|Led cathode|1.8|-0.02"}));
     QCOMPARE(pg.rows(QStringLiteral("SELECT station, program_path, firmware, sensitivity, buzzer, tolerance, started_utc,"
                                     " ended_utc, program_version FROM runs")),
-             (QList<QStringList>{{"ST-A", "/parts/alpha.part", "1.4.2", "70", "90", "0.15", "2026-12-07T08:00:00.000Z",
-                                  "NULL", "0.9.1"}}));
+             (QStringList{"ST-A|/parts/alpha.part|1.4.2|70|90|0.15|2026-12-07T08:00:00.000Z||0.9.1"}));
 
-    reader local(QStringLiteral("QSQLITE"),
-                 [this](QSqlDatabase& db) { db.setDatabaseName(dir->filePath(QStringLiteral("st.sqlite"))); });
-    QCOMPARE(local.one(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")), QStringLiteral("7|7"));
+    test_support::SqlConnection local(dir->filePath(QStringLiteral("st.sqlite")));
+    QCOMPARE(local.rows(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")).value(0), QStringLiteral("7|7"));
 
     // The end of the run, recorded later, goes on its own.
     journal.endRun(run, judged_parts::at("2026-12-07T18:00:00.000Z"));
     const results::forward_report again = results::forwarder(server()).forward(journal);
     QVERIFY2(again.complete(), qPrintable(again.error));
     QCOMPARE(again.forwarded, 0L);
-    QCOMPARE(pg.one(counts), QStringLiteral("1|7|14|7|0"));
-    QCOMPARE(pg.one(QStringLiteral("SELECT ended_utc FROM runs")), QStringLiteral("2026-12-07T18:00:00.000Z"));
+    QCOMPARE(pg.rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
+    QCOMPARE(pg.rows(QStringLiteral("SELECT ended_utc FROM runs")).value(0), QStringLiteral("2026-12-07T18:00:00.000Z"));
 }
 
 void tst_forward::cutForwardRepeatedLeavesEachPartOnce() {
@@ -215,9 +174,9 @@ void tst_forward::cutForwardRepeatedLeavesEachPartOnce() {
     QVERIFY2(rest.complete(), qPrintable(rest.error));
     QCOMPARE(rest.forwarded, 5L);
     QCOMPARE(rest.alreadyThere, 0L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("1|7|14|7|0"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
     QCOMPARE(onServer().rows(QStringLiteral("SELECT serial FROM parts ORDER BY serial")),
-             (QList<QStringList>{{"C0"}, {"C1"}, {"C2"}, {"C3"}, {"C4"}, {"C5"}, {"C6"}}));
+             (QStringList{"C0", "C1", "C2", "C3", "C4", "C5", "C6"}));
 }
 
 void tst_forward::lostMarksResentOnce() {
@@ -227,16 +186,16 @@ void tst_forward::lostMarksResentOnce() {
     QVERIFY(results::forwarder(server(), {2, 10}).forward(journal).complete());
 
     // The server committed, then the station lost power before marking: the journal still says no.
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET forwarded = 0 WHERE serial IN ('L1', 'L2', 'L4')")));
-    QVERIFY(local.exec(QStringLiteral("UPDATE runs SET forwarded = 0")));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("UPDATE parts SET forwarded = 0 WHERE serial IN ('L1', 'L2', 'L4')")), QStringList());
+    QCOMPARE(local.rows(QStringLiteral("UPDATE runs SET forwarded = 0")), QStringList());
 
     const results::forward_report again = results::forwarder(server(), {2, 10}).forward(journal);
     QVERIFY2(again.complete(), qPrintable(again.error));
     QCOMPARE(again.forwarded, 3L);
     QCOMPARE(again.alreadyThere, 3L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("1|5|10|5|0"));
-    QCOMPARE(local.one(QStringLiteral("SELECT sum(forwarded) FROM parts")), QStringLiteral("5"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("1|5|10|5|0"));
+    QCOMPARE(local.rows(QStringLiteral("SELECT sum(forwarded) FROM parts")).value(0), QStringLiteral("5"));
 }
 
 void tst_forward::twoStationsAtOnce() {
@@ -259,11 +218,11 @@ void tst_forward::twoStationsAtOnce() {
     b.join();
     QVERIFY2(troubleA.isEmpty(), qPrintable(troubleA));
     QVERIFY2(troubleB.isEmpty(), qPrintable(troubleB));
-    reader pg = onServer();
-    QCOMPARE(pg.one(counts), QStringLiteral("2|60|120|60|0"));
+    test_support::SqlConnection pg = onServer();
+    QCOMPARE(pg.rows(counts).value(0), QStringLiteral("2|60|120|60|0"));
     QCOMPARE(pg.rows(QStringLiteral("SELECT r.station, count(*) FROM parts p JOIN runs r ON r.id = p.run_id"
                                     " GROUP BY r.station ORDER BY r.station")),
-             (QList<QStringList>{{"ST-A", "30"}, {"ST-B", "30"}}));
+             (QStringList{"ST-A|30", "ST-B|30"}));
 }
 
 void tst_forward::unreachableServerLeavesJournal() {
@@ -281,9 +240,9 @@ void tst_forward::unreachableServerLeavesJournal() {
     // The driver's own reason follows: libpq names the socket it tried.
     QVERIFY2(report.error.contains(QStringLiteral(".s.PGSQL.%1").arg(cluster.port())), qPrintable(report.error));
 
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QCOMPARE(local.one(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")), QStringLiteral("3|0"));
-    QCOMPARE(local.one(QStringLiteral("SELECT sum(forwarded) FROM runs")), QStringLiteral("0"));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")).value(0), QStringLiteral("3|0"));
+    QCOMPARE(local.rows(QStringLiteral("SELECT sum(forwarded) FROM runs")).value(0), QStringLiteral("0"));
 }
 
 void tst_forward::refusedPartSetAside() {
@@ -291,8 +250,8 @@ void tst_forward::refusedPartSetAside() {
     results::journal journal(path);
     recordParts(journal, QStringLiteral("ST-A"), 7, QStringLiteral("R"));
     // A value SQLite keeps in an integer column and PostgreSQL will not take, as a damaged file may hold.
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET attempt = 'many' WHERE serial = 'R1'")));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("UPDATE parts SET attempt = 'many' WHERE serial = 'R1'")), QStringList());
 
     const results::forward_report report = results::forwarder(server(), {3, 10}).forward(journal);
     QVERIFY2(report.complete(), qPrintable(report.error));
@@ -301,9 +260,9 @@ void tst_forward::refusedPartSetAside() {
     QCOMPARE(report.refused.front().serial, QStringLiteral("R1"));
     QVERIFY2(report.refused.front().reason.contains(QStringLiteral("many")), qPrintable(report.refused.front().reason));
     QCOMPARE(onServer().rows(QStringLiteral("SELECT serial FROM parts ORDER BY serial")),
-             (QList<QStringList>{{"R0"}, {"R2"}, {"R3"}, {"R4"}, {"R5"}, {"R6"}}));
-    QCOMPARE(onServer().one(QStringLiteral("SELECT count(*) FROM comparisons")), QStringLiteral("12"));
-    QCOMPARE(local.one(QStringLiteral("SELECT forwarded, forward_problem IS NOT NULL FROM parts WHERE serial = 'R1'")),
+             (QStringList{"R0", "R2", "R3", "R4", "R5", "R6"}));
+    QCOMPARE(onServer().rows(QStringLiteral("SELECT count(*) FROM comparisons")).value(0), QStringLiteral("12"));
+    QCOMPARE(local.rows(QStringLiteral("SELECT forwarded, forward_problem IS NOT NULL FROM parts WHERE serial = 'R1'")).value(0),
              QStringLiteral("2|1"));
     QCOMPARE(results::unsentParts(journal.database(), path).sentence(),
              QStringLiteral("1 part is not on the results server yet (R1)"));
@@ -312,11 +271,11 @@ void tst_forward::refusedPartSetAside() {
     results::forward_options afterEachPart{3, 10, false, nullptr};
     const results::forward_report later = results::forwarder(server(), afterEachPart).forward(journal);
     QVERIFY(later.refused.empty());
-    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET attempt = 1 WHERE serial = 'R1'")));
+    QCOMPARE(local.rows(QStringLiteral("UPDATE parts SET attempt = 1 WHERE serial = 'R1'")), QStringList());
     const results::forward_report push = results::forwarder(server()).forward(journal);
     QVERIFY2(push.complete() && push.refused.empty(), qPrintable(push.error));
     QCOMPARE(push.forwarded, 1L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("1|7|14|7|0"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
 }
 
 void tst_forward::oneJournalTwoServers() {
@@ -339,7 +298,7 @@ void tst_forward::oneJournalTwoServers() {
     const results::forward_report back = results::forwarder(first).forward(journal);
     QVERIFY2(back.complete(), qPrintable(back.error));
     QCOMPARE(back.forwarded - back.alreadyThere, 2L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("2|6|12|6|0"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("2|6|12|6|0"));
 }
 
 void tst_forward::serverTablesNotSetUp() {
@@ -353,14 +312,14 @@ void tst_forward::serverTablesNotSetUp() {
     QVERIFY(none.trouble == results::forward_trouble::server);
     QCOMPARE(none.error, url.display() + QStringLiteral(" has no results tables: its owner creates them with "
                                                        "'rx48p-ctl --server URL results server-init'"));
-    QCOMPARE(onServer().one(QStringLiteral("SELECT count(*) FROM parts")), QStringLiteral("0"));
+    QCOMPARE(onServer().rows(QStringLiteral("SELECT count(*) FROM parts")).value(0), QStringLiteral("0"));
 
-    reader pg = onServer();
-    QVERIFY(pg.exec(QStringLiteral("UPDATE results_schema SET version = 3")));
+    test_support::SqlConnection pg = onServer();
+    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 3")), QStringList());
     const results::forward_report older = results::forwarder(server()).forward(journal);
     QVERIFY(older.trouble == results::forward_trouble::server);
     QVERIFY2(older.error.contains(QStringLiteral("are of schema 3, this program writes 4")), qPrintable(older.error));
-    QVERIFY(pg.exec(QStringLiteral("UPDATE results_schema SET version = 5")));
+    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 5")), QStringList());
     const results::forward_report newer = results::forwarder(server()).forward(journal);
     QCOMPARE(newer.error,
              server().display() + QStringLiteral(" was written by a newer version (schema 5, this program knows 4)"));
@@ -411,7 +370,7 @@ void tst_forward::stationRoleCannotCreate() {
 }
 
 // The columns of every table and the names of the indexes, as the database itself describes them.
-QString shapeOf(reader& db, bool sqlite) {
+QString shapeOf(const test_support::SqlConnection& db, bool sqlite) {
     QStringList shape;
     for (const char* table : {"runs", "parts", "comparisons", "measurements", "database_info"}) {
         const QString select =
@@ -419,17 +378,13 @@ QString shapeOf(reader& db, bool sqlite) {
                    : QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_name = '%1'"
                                     " ORDER BY column_name")
                          .arg(QLatin1String(table));
-        QStringList columns;
-        for (const QStringList& row : db.rows(select))
-            columns << row.first();
-        shape << QLatin1String(table) + QLatin1Char(':') + columns.join(QLatin1Char(','));
+        shape << QLatin1String(table) + QLatin1Char(':') + db.rows(select).join(QLatin1Char(','));
     }
     const QString indexes = sqlite ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name NOT LIKE"
                                                     " 'sqlite_%' ORDER BY name")
                                    : QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = 'public' AND"
                                                     " indexname NOT LIKE '%_pkey' ORDER BY indexname");
-    for (const QStringList& row : db.rows(indexes))
-        shape << row.first();
+    shape << db.rows(indexes);
     return shape.join(QLatin1Char(' '));
 }
 
@@ -454,14 +409,14 @@ void tst_forward::earlierVersionMigrated() {
     QVERIFY(QFile::copy(QStringLiteral(RESULTS_TEST_DATA "/journal-v3.sqlite"), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     results::journal journal(path);
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QCOMPARE(local.one(QStringLiteral("PRAGMA user_version")), QString::number(results::schema::version));
-    QCOMPARE(local.rows(QStringLiteral("SELECT serial, attempt, verdict, cycle_s IS NOT NULL FROM parts ORDER BY started_utc")),
-             (QList<QStringList>{{"SN-0001", "1", "PASS", "1"}, {"SN-0002", "1", "FAIL", "1"}, {"SN-0003", "1", "PASS", "1"},
-                                 {"SN-0004", "1", "FAIL", "1"}, {"SN-0002", "2", "PASS", "1"}, {"SN-0005", "1", "FAIL", "1"},
-                                 {"SN-0004", "2", "PASS", "1"}, {"SN-0006", "1", "FAIL", "1"}, {"AU-000001", "1", "PASS", "1"},
-                                 {"AU-000002", "1", "FAIL", "1"}}));
-    QCOMPARE(local.one(QStringLiteral("SELECT count(*) FROM comparisons WHERE passed = 0 AND mode IS NULL")), QStringLiteral("0"));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("PRAGMA user_version")).value(0), QString::number(results::schema::version));
+    QCOMPARE(
+        local.rows(QStringLiteral("SELECT serial, attempt, verdict, cycle_s IS NOT NULL FROM parts ORDER BY started_utc")),
+        (QStringList{"SN-0001|1|PASS|1", "SN-0002|1|FAIL|1", "SN-0003|1|PASS|1", "SN-0004|1|FAIL|1", "SN-0002|2|PASS|1",
+                     "SN-0005|1|FAIL|1", "SN-0004|2|PASS|1", "SN-0006|1|FAIL|1", "AU-000001|1|PASS|1", "AU-000002|1|FAIL|1"}));
+    QCOMPARE(local.rows(QStringLiteral("SELECT count(*) FROM comparisons WHERE passed = 0 AND mode IS NULL")).value(0),
+             QStringLiteral("0"));
     // Numbering goes on after the parts of the old version.
     QCOMPARE(journal.nextAutoSerial(QStringLiteral("AU-")), QStringLiteral("AU-000003"));
 
@@ -471,20 +426,15 @@ void tst_forward::earlierVersionMigrated() {
     QVERIFY2(report.complete(), qPrintable(report.error));
     QCOMPARE(report.forwarded, 10L);
     QCOMPARE(report.alreadyThere, 5L);
-    reader pg(QStringLiteral("QPSQL"), [&url](QSqlDatabase& db) {
-        db.setHostName(url.host);
-        db.setPort(url.port);
-        db.setUserName(url.user);
-        db.setDatabaseName(url.database);
-    });
-    QCOMPARE(pg.one(counts), local.one(counts));
+    test_support::SqlConnection pg(url.host, url.port, url.user, url.database);
+    QCOMPARE(pg.rows(counts).value(0), local.rows(counts).value(0));
 
     // Migrated and new databases have the same tables, columns and indexes.
     const QString freshPath = dir->filePath(QStringLiteral("new.sqlite"));
     { results::journal fresh(freshPath); }
-    reader freshLocal(QStringLiteral("QSQLITE"), [&freshPath](QSqlDatabase& db) { db.setDatabaseName(freshPath); });
+    test_support::SqlConnection freshLocal(freshPath);
     QCOMPARE(shapeOf(local, true), shapeOf(freshLocal, true));
-    reader freshServer = onServer();
+    test_support::SqlConnection freshServer = onServer();
     QCOMPARE(shapeOf(pg, false), shapeOf(freshServer, false));
 }
 
