@@ -44,24 +44,24 @@ bool prepareCheck(const invocation& inv, station::station_settings& settings, ju
     return true;
 }
 
-run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
+proc::run_end runCheck(const invocation& inv, output& out, proc::stop_signals& stops) {
     station::station_settings settings;
     settings.how = station::station_settings::mode::single_check;
     junit_report junit;
     if (!prepareCheck(inv, settings, junit))
-        return {exit_usage, 0};
+        return {proc::exit_usage, 0};
 
     station::board_client client;
     const traffic_printer printer(client, trafficFormat(inv.json, inv.raw, traffic_printer::format::quiet), out);
     part_records records;
     if (!records.open(inv, settings))
-        return {exit_results, 0};
+        return {proc::exit_results, 0};
     station::station_engine engine(client, settings);
     records.attach(engine);
     if (inv.serials == invocation::serial_mode::given)
         engine.provideSerial(inv.serial);
     command_loop loop;
-    run_end end;
+    proc::run_end end;
     bool judged = false, passed = false;
     QObject::connect(&engine, &station::station_engine::partJudged, loop.context(), [&](const station::part_result& part) {
         judged = true;
@@ -101,7 +101,7 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
                              junit.addTrouble(QFileInfo(inv.expectedFile).completeBaseName(), message);
                      });
     QObject::connect(&engine, &station::station_engine::finished, loop.context(), [&] { loop.quit(); });
-    QObject::connect(&stops, &stop_signals::stopRequested, loop.context(), [&](int signal) {
+    QObject::connect(&stops, &proc::stop_signals::stopRequested, loop.context(), [&](int signal) {
         end.signal = signal;
         engine.abort();
     });
@@ -111,24 +111,24 @@ run_end runCheck(const invocation& inv, output& out, stop_signals& stops) {
     out.onClosed(nullptr);
     const bool endRecorded = records.finish(stops);
     if (records.interruptedBy())
-        return {exit_done, records.interruptedBy()};
+        return {proc::exit_done, records.interruptedBy()};
 
     QString error;
     if (junit.isOpen() && !junit.commit(error)) {
         diagnose(error);
-        return {exit_usage, end.signal};
+        return {proc::exit_usage, end.signal};
     }
     if (end.signal)
         return end;
     if (out.closed())
-        return {exit_output_closed, 0};
+        return {proc::exit_output_closed, 0};
     if (!judged)
         return end;
-    if (end.code != exit_done)
+    if (end.code != proc::exit_done)
         return end;
     if (!endRecorded)
-        return {exit_results, 0};
-    return {passed ? exit_done : exit_check_failed, 0};
+        return {proc::exit_results, 0};
+    return {passed ? proc::exit_done : proc::exit_check_failed, 0};
 }
 
 }  // namespace ctl

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ctl/exit_codes.h"
+#include "process/exit_codes.h"
 #include "ctl/invocation.h"
 #include "ctl/junit_report.h"
 #include "ctl/output.h"
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 
 #include "station/station_settings.h"
 
@@ -15,6 +15,6 @@ namespace ctl {
 bool prepareCheck(const invocation& inv, station::station_settings& settings, junit_report& junit);
 
 // rx48p-ctl check: measures the part on the board once and compares it with the expected part.
-run_end runCheck(const invocation& inv, output& out, stop_signals& stops);
+proc::run_end runCheck(const invocation& inv, output& out, proc::stop_signals& stops);
 
 }  // namespace ctl

@@ -8,11 +8,11 @@
 
 namespace ctl {
 
-run_end runExchange(const invocation& inv, output& out, stop_signals& stops) {
+proc::run_end runExchange(const invocation& inv, output& out, proc::stop_signals& stops) {
     station::board_client client;
     const traffic_printer printer(client, trafficFormat(inv.json, inv.raw, traffic_printer::format::reports), out);
     command_loop loop;
-    run_end end;
+    proc::run_end end;
     QObject::connect(&client, &station::board_client::opened, loop.context(),
                      [&] { client.request(inv.command, inv.payload, inv.timeoutMs, inv.timeoutMs); });
     QObject::connect(&client, &station::board_client::answered, loop.context(), [&] { loop.quit(); });
@@ -21,7 +21,7 @@ run_end runExchange(const invocation& inv, output& out, stop_signals& stops) {
                          end.code = exitForTrouble(kind, message);
                          loop.quit();
                      });
-    QObject::connect(&stops, &stop_signals::stopRequested, loop.context(), [&](int signal) {
+    QObject::connect(&stops, &proc::stop_signals::stopRequested, loop.context(), [&](int signal) {
         end.signal = signal;
         loop.quit();
     });
@@ -31,7 +31,7 @@ run_end runExchange(const invocation& inv, output& out, stop_signals& stops) {
     client.close();
     out.onClosed(nullptr);
     if (out.closed())
-        return {exit_output_closed, 0};
+        return {proc::exit_output_closed, 0};
     return end;
 }
 

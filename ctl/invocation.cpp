@@ -5,7 +5,7 @@
 #include "results/error.h"
 #include "results/server_url.h"
 #include "results/utc_text.h"
-#include "station/serial_number.h"
+#include "setup/serial_number.h"
 
 #include "device/payloads.h"
 
@@ -138,7 +138,7 @@ QCommandLineOption flagOption(const char* name) {
 }
 
 QString checkedSerial(const QString& raw) {
-    const station::checked_text serial = station::checkSerial(raw);
+    const setup::checked_text serial = setup::checkSerial(raw);
     if (!serial.problem.isEmpty())
         throw usage_error(QStringLiteral("--serial: %1").arg(serial.problem).toStdString());
     // A check measures one part: serials from a scanner or numbered ones are for the station.
@@ -287,7 +287,7 @@ void parseStation(invocation& inv, const QStringList& rest) {
             inv.serials = invocation::serial_mode::numbered;
             // The prefix and six digits make a serial.
             inv.serial = mode.mid(5);
-            if (inv.serial.size() > 58 || !station::serialProblem(inv.serial).isEmpty())
+            if (inv.serial.size() > 58 || !setup::serialProblem(inv.serial).isEmpty())
                 throw usage_error(QStringLiteral("--serial: the prefix '%1' cannot start a serial of at most 64 "
                                                  "printable characters")
                                       .arg(inv.serial)
@@ -342,7 +342,7 @@ invocation parseInvocation(const QStringList& arguments) {
     if (parser.isSet(server))
         checkServer(inv.server);
     if (parser.isSet(stationName)) {
-        const station::checked_text name = station::checkStationName(parser.value(stationName));
+        const setup::checked_text name = setup::checkStationName(parser.value(stationName));
         if (!name.problem.isEmpty())
             throw usage_error(QStringLiteral("--station: %1").arg(name.problem).toStdString());
         inv.station = name.text;

@@ -149,7 +149,7 @@ void parseLearn(invocation& inv, const QStringList& rest) {
         throw usage_error("learn --raw needs --output FILE: the frames would be mixed into the part on standard output");
 }
 
-run_end runLearn(const invocation& inv, output& out, stop_signals& stops) {
+proc::run_end runLearn(const invocation& inv, output& out, proc::stop_signals& stops) {
     // Whatever stands in the way of the file is found before a sample is asked for; the file only
     // replaces what is there once every sample agreed.
     std::unique_ptr<QSaveFile> file;
@@ -157,12 +157,12 @@ run_end runLearn(const invocation& inv, output& out, stop_signals& stops) {
         const QFileInfo info(inv.outputFile);
         if ((info.exists() || info.isSymLink()) && !inv.force) {
             diagnose(QStringLiteral("%1 exists already; --force replaces it").arg(inv.outputFile));
-            return {exit_usage, 0};
+            return {proc::exit_usage, 0};
         }
         file = std::make_unique<QSaveFile>(inv.outputFile);
         if (!file->open(QIODevice::WriteOnly)) {
             diagnose(QStringLiteral("cannot write %1: %2").arg(inv.outputFile, file->errorString()));
-            return {exit_usage, 0};
+            return {proc::exit_usage, 0};
         }
     }
 
@@ -180,7 +180,7 @@ run_end runLearn(const invocation& inv, output& out, stop_signals& stops) {
     station::part_learner learner;
     tarnwell::firmware firmware;
     command_loop loop;
-    int troubleCode = exit_done;
+    int troubleCode = proc::exit_done;
     bool disagreed = false;
 
     QObject::connect(&engine, &station::station_engine::boardIdentified, loop.context(),
@@ -206,7 +206,7 @@ run_end runLearn(const invocation& inv, output& out, stop_signals& stops) {
     QObject::connect(&engine, &station::station_engine::trouble, loop.context(),
                      [&](station::trouble_kind kind, const QString& message) { troubleCode = exitForTrouble(kind, message); });
     QObject::connect(&engine, &station::station_engine::finished, loop.context(), [&] { loop.quit(); });
-    QObject::connect(&stops, &stop_signals::stopRequested, loop.context(), [&] {
+    QObject::connect(&stops, &proc::stop_signals::stopRequested, loop.context(), [&] {
         if (stops.count() == 1)
             engine.stop();
         else
@@ -218,18 +218,18 @@ run_end runLearn(const invocation& inv, output& out, stop_signals& stops) {
     out.onClosed(nullptr);
 
     if (out.closed())
-        return {exit_output_closed, 0};
-    if (troubleCode != exit_done)
+        return {proc::exit_output_closed, 0};
+    if (troubleCode != proc::exit_done)
         return {troubleCode, 0};
     if (disagreed)
-        return {exit_check_failed, 0};
+        return {proc::exit_check_failed, 0};
     // Interrupted before the last sample was measured: nothing is learned.
     if (learner.samples() < inv.samples) {
         if (stops.count() > 0)
-            return {exit_done, stops.lastSignal()};
+            return {proc::exit_done, stops.lastSignal()};
         // Never a success with nothing written, however the run came to an early end.
         diagnose(QStringLiteral("the run ended after %1 of %2 samples").arg(learner.samples()).arg(inv.samples));
-        return {exit_check_failed, 0};
+        return {proc::exit_check_failed, 0};
     }
 
     // Half the station's default tolerance: a drop that wandered more than that on good parts leaves too
@@ -245,7 +245,7 @@ run_end runLearn(const invocation& inv, output& out, stop_signals& stops) {
         const QByteArray bytes = text.toUtf8();
         if (file->write(bytes) != bytes.size() || !file->commit()) {
             diagnose(QStringLiteral("cannot write %1: %2").arg(inv.outputFile, file->errorString()));
-            return {exit_usage, 0};
+            return {proc::exit_usage, 0};
         }
     }
     if (inv.json) {
@@ -262,9 +262,9 @@ run_end runLearn(const invocation& inv, output& out, stop_signals& stops) {
         out.line(text.chopped(1));
     }
     if (out.closed())
-        return {exit_output_closed, 0};
+        return {proc::exit_output_closed, 0};
     // The samples were all measured, so the file stands; the signal still ends the program as one.
-    return {exit_done, stops.count() > 0 ? stops.lastSignal() : 0};
+    return {proc::exit_done, stops.count() > 0 ? stops.lastSignal() : 0};
 }
 
 }  // namespace ctl

@@ -2,14 +2,14 @@
 
 #include "ctl/check_command.h"
 #include "ctl/exchange_command.h"
-#include "ctl/exit_codes.h"
+#include "process/exit_codes.h"
 #include "ctl/invocation.h"
 #include "ctl/learn_command.h"
 #include "ctl/output.h"
 #include "ctl/port_listing.h"
 #include "ctl/results_command.h"
 #include "ctl/station_command.h"
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -22,17 +22,17 @@ namespace {
 
 using namespace ctl;
 
-run_end run(const invocation& inv, output& out, stop_signals& stops) {
+proc::run_end run(const invocation& inv, output& out, proc::stop_signals& stops) {
     switch (inv.what) {
     case invocation::action::help:
         out.line(helpText().trimmed());
-        return {exit_done, 0};
+        return {proc::exit_done, 0};
     case invocation::action::version:
         out.line(QStringLiteral("rx48p-ctl ") + QCoreApplication::applicationVersion());
-        return {exit_done, 0};
+        return {proc::exit_done, 0};
     case invocation::action::list_ports:
         listPorts(out, inv.json);
-        return {out.closed() ? exit_output_closed : exit_done, 0};
+        return {out.closed() ? proc::exit_output_closed : proc::exit_done, 0};
     case invocation::action::exchange:
         return runExchange(inv, out, stops);
     case invocation::action::check:
@@ -44,7 +44,7 @@ run_end run(const invocation& inv, output& out, stop_signals& stops) {
     case invocation::action::learn:
         return runLearn(inv, out, stops);
     }
-    return {exit_usage, 0};
+    return {proc::exit_usage, 0};
 }
 
 }  // namespace
@@ -63,14 +63,14 @@ int main(int argc, char* argv[]) {
     } catch (const usage_error& e) {
         diagnose(QString::fromStdString(e.what()));
         std::fputs("Try 'rx48p-ctl --help'.\n", stderr);
-        return exit_usage;
+        return proc::exit_usage;
     }
 
-    stop_signals stops;
+    proc::stop_signals stops;
     output out;
     // Every object of the run, the link's threads among them, is gone once run() returns.
-    const run_end end = run(inv, out, stops);
+    const proc::run_end end = run(inv, out, stops);
     if (end.signal)
-        stop_signals::endBy(end.signal);
+        proc::stop_signals::endBy(end.signal);
     return end.code;
 }

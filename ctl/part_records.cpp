@@ -46,7 +46,7 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
     run.buzzer = settings.buzzer;
     run.tolerance = settings.tolerance;
     run.programVersion = QCoreApplication::applicationVersion();
-    connect(&records, &results::station_records::serverReachable, this, [](bool reachable, const QString& reason) {
+    connect(&records, &recording::station_records::serverReachable, this, [](bool reachable, const QString& reason) {
         if (reachable)
             diagnose(QStringLiteral("the results server is back: forwarding the parts recorded meanwhile"));
         else
@@ -55,13 +55,13 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
                          .arg(reason));
     });
     // The cycle of a part already on record, added at its removal: the part stays, its cycle is missing.
-    connect(&records, &results::station_records::problem, this, [](const QString& reason) { diagnose(reason); });
-    connect(&records, &results::station_records::serverTrouble, this, [](const QString& reason) {
+    connect(&records, &recording::station_records::problem, this, [](const QString& reason) { diagnose(reason); });
+    connect(&records, &recording::station_records::serverTrouble, this, [](const QString& reason) {
         diagnose(QStringLiteral("%1; the station goes on and records its parts in the journal, to forward them once "
                                 "the server takes them")
                      .arg(reason));
     });
-    connect(&records, &results::station_records::refused, this, [](const QString& part, const QString& reason) {
+    connect(&records, &recording::station_records::refused, this, [](const QString& part, const QString& reason) {
         diagnose(QStringLiteral("the results server refused part %1: %2; it stays in the journal and the next push "
                                 "tries it again")
                      .arg(part, reason));
@@ -71,7 +71,7 @@ bool part_records::open(const invocation& inv, const station::station_settings& 
     // the journal's busy time-out.
     QString why = QStringLiteral("the results database did not open in time");
     const QMetaObject::Connection outcome =
-        connect(&records, &results::station_records::opened, this, [&why](const QString& problem) { why = problem; });
+        connect(&records, &recording::station_records::opened, this, [&why](const QString& problem) { why = problem; });
     records.open(file, inv.server);
     records.settle(settleLimit);
     disconnect(outcome);
@@ -97,12 +97,12 @@ void part_records::attach(station::station_engine& engine) {
         });
 }
 
-bool part_records::finish(stop_signals& stops) {
+bool part_records::finish(proc::stop_signals& stops) {
     if (!recording)
         return true;
     QString why;
     const QMetaObject::Connection outcome =
-        connect(&records, &results::station_records::runEnded, this, [&why](const QString& problem) { why = problem; });
+        connect(&records, &recording::station_records::runEnded, this, [&why](const QString& problem) { why = problem; });
     records.finishRun();
     if (!records.settle(settleLimit) && why.isEmpty())
         why = QStringLiteral("the end of the run could not be recorded in time");
@@ -113,7 +113,7 @@ bool part_records::finish(stop_signals& stops) {
     return why.isEmpty();
 }
 
-void part_records::drain(stop_signals& stops) {
+void part_records::drain(proc::stop_signals& stops) {
     if (!records.forwardRest())
         return;
     // An event loop rather than a blocking wait, so that a signal is heard at once.
@@ -126,7 +126,7 @@ void part_records::drain(stop_signals& stops) {
         if (records.forwardSettled())
             wait.quit();
     });
-    const QMetaObject::Connection stop = connect(&stops, &stop_signals::stopRequested, &wait, [&](int signal) {
+    const QMetaObject::Connection stop = connect(&stops, &proc::stop_signals::stopRequested, &wait, [&](int signal) {
         interrupted = signal;
         wait.quit();
     });

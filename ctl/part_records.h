@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ctl/invocation.h"
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 
-#include "results/station_records.h"
+#include "recording/station_records.h"
 
 #include "station/station_engine.h"
 
@@ -27,19 +27,19 @@ public:
     // Ends the run on record and gives the forward up to drainLimit to send what is left, then names the
     // parts not on the server; false when the end could not be recorded. Ctrl-C or SIGTERM during that
     // wait ends it at once: interruptedBy() then says by which signal.
-    bool finish(stop_signals& stops);
+    bool finish(proc::stop_signals& stops);
     int interruptedBy() const { return interrupted; }
 
     static constexpr std::chrono::seconds drainLimit{5};
 
 private:
-    void drain(stop_signals& stops);
+    void drain(proc::stop_signals& stops);
 
     bool recording = false;
     int interrupted = 0;
     QString file;
-    results::station_records records;
-    results::run_info run;
+    recording::station_records records;
+    setup::run_info run;
     QString autoPrefix;  // --serial auto:PREFIX
     long numbered = 0;   // without a journal, parts are numbered in memory
 };

@@ -172,29 +172,29 @@ void exportRows(const results::questions& ask, const invocation& inv, output& ou
 }
 
 // The page replaces FILE whole once it is written; the figures as JSON Lines go to standard output.
-run_end report(const QSqlDatabase& db, const invocation& inv, output& out) {
+proc::run_end report(const QSqlDatabase& db, const invocation& inv, output& out) {
     const results::report_figures figures = results::computeReport(db, {when(inv.since), when(inv.until)});
     if (inv.json) {
         QBuffer lines;
         lines.open(QIODevice::WriteOnly);
         results::writeReportJsonLines(figures, lines);
         out.write(lines.data());
-        return {exit_done, 0};
+        return {proc::exit_done, 0};
     }
     QSaveFile page(inv.reportFile);
     if (page.open(QIODevice::WriteOnly)) {
         results::writeReportHtml(figures, page);
         if (page.commit())
-            return {exit_done, 0};
+            return {proc::exit_done, 0};
     }
     diagnose(QStringLiteral("cannot write %1: %2").arg(inv.reportFile, page.errorString()));
-    return {exit_usage, 0};
+    return {proc::exit_usage, 0};
 }
 
-run_end push(const invocation& inv, const QString& file, output& out) {
+proc::run_end push(const invocation& inv, const QString& file, output& out) {
     if (!QFileInfo::exists(file)) {
         diagnose(QStringLiteral("%1: no results database there, nothing to push").arg(file));
-        return {exit_results, 0};
+        return {proc::exit_results, 0};
     }
     results::journal source(file);
     const results::server_url server = results::server_url::parse(inv.server);
@@ -206,7 +206,7 @@ run_end push(const invocation& inv, const QString& file, output& out) {
     if (!report.complete()) {
         diagnose(report.error);
         if (report.forwarded == 0)
-            return {exit_results, 0};
+            return {proc::exit_results, 0};
     }
     if (inv.json) {
         QJsonArray refused;
@@ -229,16 +229,16 @@ run_end push(const invocation& inv, const QString& file, output& out) {
         out.line(line);
     }
     if (!report.complete())
-        return {exit_results, 0};
-    return {report.refused.empty() ? exit_done : exit_refused, 0};
+        return {proc::exit_results, 0};
+    return {report.refused.empty() ? proc::exit_done : proc::exit_refused, 0};
 }
 
-run_end serverInit(const invocation& inv, output& out) {
+proc::run_end serverInit(const invocation& inv, output& out) {
     const results::server_url server = results::server_url::parse(inv.server);
     results::server_connection conn(server, 10, QStringLiteral("server-init"));
     if (!conn.isOpen()) {
         diagnose(conn.error());
-        return {exit_results, 0};
+        return {proc::exit_results, 0};
     }
     const results::server_schema::init_report done = results::server_schema::init(conn.db(), server.display());
     if (!inv.grantRole.isEmpty())
@@ -248,7 +248,7 @@ run_end serverInit(const invocation& inv, output& out) {
                     {QStringLiteral("from_schema"), done.from},
                     {QStringLiteral("schema"), done.to},
                     {QStringLiteral("granted"), jsonOrNull(inv.grantRole)}});
-        return {exit_done, 0};
+        return {proc::exit_done, 0};
     }
     const QString how = done.from == 0           ? QStringLiteral("created")
                         : done.from == done.to ? QStringLiteral("already up to date")
@@ -256,12 +256,12 @@ run_end serverInit(const invocation& inv, output& out) {
     out.line(QStringLiteral("the tables on %1 are at schema %2 (%3)").arg(server.display()).arg(done.to).arg(how));
     if (!inv.grantRole.isEmpty())
         out.line(QStringLiteral("%1 may now forward parts and ask questions there").arg(inv.grantRole));
-    return {exit_done, 0};
+    return {proc::exit_done, 0};
 }
 
 }  // namespace
 
-run_end runResults(const invocation& inv, output& out) {
+proc::run_end runResults(const invocation& inv, output& out) {
     const QString file = inv.resultsFile.isEmpty() ? results::defaultResultsFile() : inv.resultsFile;
     try {
         if (inv.question == QLatin1String("push"))
@@ -276,24 +276,24 @@ run_end runResults(const invocation& inv, output& out) {
                                                                   QStringLiteral("questions"));
             if (!server->isOpen()) {
                 diagnose(server->error());
-                return {exit_results, 0};
+                return {proc::exit_results, 0};
             }
             db = server->db();
         } else {
             if (!QFileInfo::exists(file)) {
                 diagnose(QStringLiteral("%1: no results database there (give --results FILE, or record parts first)")
                              .arg(file));
-                return {exit_results, 0};
+                return {proc::exit_results, 0};
             }
             journal = std::make_unique<results::journal_reader>(file);
             db = journal->database();
         }
         if (inv.question == QLatin1String("report")) {
-            const run_end end = report(db, inv, out);
+            const proc::run_end end = report(db, inv, out);
             db = QSqlDatabase();
             return end;
         }
-        run_end end{exit_done, 0};
+        proc::run_end end{proc::exit_done, 0};
         {
             const results::questions ask(db);
             if (inv.question == QLatin1String("summary"))
@@ -301,20 +301,20 @@ run_end runResults(const invocation& inv, output& out) {
             else if (inv.question == QLatin1String("failures"))
                 failures(ask, inv, out);
             else if (inv.question == QLatin1String("part") && !attempts(ask, inv, out))
-                end = {exit_not_found, 0};
+                end = {proc::exit_not_found, 0};
             else if (inv.question == QLatin1String("export"))
                 exportRows(ask, inv, out);
         }
         db = QSqlDatabase();  // before the connection it copies is removed
-        if (end.code == exit_not_found) {
+        if (end.code == proc::exit_not_found) {
             diagnose(QStringLiteral("no part on record with serial %1").arg(inv.serial));
             return end;
         }
     } catch (const results::error& e) {
         diagnose(e.message());
-        return {exit_results, 0};
+        return {proc::exit_results, 0};
     }
-    return {out.closed() ? exit_output_closed : exit_done, 0};
+    return {out.closed() ? proc::exit_output_closed : proc::exit_done, 0};
 }
 
 }  // namespace ctl

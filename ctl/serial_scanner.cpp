@@ -2,7 +2,7 @@
 
 #include "ctl/output.h"
 
-#include "station/serial_number.h"
+#include "setup/serial_number.h"
 
 #include <unistd.h>
 
@@ -51,7 +51,7 @@ void serial_scanner::readInput() {
 
 void serial_scanner::deliver() {
     while (wanted && !lines.isEmpty()) {
-        const station::checked_text serial = station::checkSerial(lines.takeFirst());
+        const setup::checked_text serial = setup::checkSerial(lines.takeFirst());
         if (!serial.problem.isEmpty()) {
             diagnose(QStringLiteral("serial refused: %1").arg(serial.problem));
             prompt();

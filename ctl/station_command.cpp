@@ -80,18 +80,18 @@ void reportSummary(output& out, bool json, const station::run_tally& t) {
 
 }  // namespace
 
-run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
+proc::run_end runStation(const invocation& inv, output& out, proc::stop_signals& stops) {
     station::station_settings settings;
     junit_report junit;
     if (!prepareCheck(inv, settings, junit))
-        return {exit_usage, 0};
+        return {proc::exit_usage, 0};
     settings.sensitivity = inv.sensitivity;
     settings.buzzer = inv.buzzer;
     settings.count = inv.count;
     settings.serialFirst = inv.serials == invocation::serial_mode::scan;
     part_records records;
     if (!records.open(inv, settings))
-        return {exit_results, 0};
+        return {proc::exit_results, 0};
 
     station::board_client client;
     // The part lines are the output; --raw shows the frames and reports as well.
@@ -111,7 +111,7 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
         });
     }
     command_loop loop;
-    int troubleCode = exit_done;
+    int troubleCode = proc::exit_done;
     station::station_engine::end_reason reason = station::station_engine::end_reason::completed;
 
     QObject::connect(&engine, &station::station_engine::boardIdentified, loop.context(), [&](const tarnwell::firmware& fw) {
@@ -144,7 +144,7 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
                          reason = why;
                          loop.quit();
                      });
-    QObject::connect(&stops, &stop_signals::stopRequested, loop.context(), [&] {
+    QObject::connect(&stops, &proc::stop_signals::stopRequested, loop.context(), [&] {
         if (stops.count() == 1)
             engine.stop();
         else
@@ -158,30 +158,30 @@ run_end runStation(const invocation& inv, output& out, stop_signals& stops) {
     out.onClosed(nullptr);
     const bool endRecorded = records.finish(stops);
     if (records.interruptedBy())
-        return {exit_done, records.interruptedBy()};
+        return {proc::exit_done, records.interruptedBy()};
     QString error;
     if (junit.isOpen() && !junit.commit(error)) {
         diagnose(error);
-        return {exit_usage, 0};
+        return {proc::exit_usage, 0};
     }
     if (out.closed())
-        return {exit_output_closed, 0};
-    if (troubleCode != exit_done)
+        return {proc::exit_output_closed, 0};
+    if (troubleCode != proc::exit_done)
         return {troubleCode, 0};
     if (!endRecorded)
-        return {exit_results, 0};
+        return {proc::exit_results, 0};
     if (serialsEnded && engine.tally().parts() == 0) {
         diagnose(QStringLiteral("the serials ended before the first part: nothing was tested"));
-        return {exit_usage, 0};
+        return {proc::exit_usage, 0};
     }
-    const int verdict = engine.tally().passed() < engine.tally().parts() ? exit_check_failed : exit_done;
+    const int verdict = engine.tally().passed() < engine.tally().parts() ? proc::exit_check_failed : proc::exit_done;
     using station_end = station::station_engine::end_reason;
     if ((reason == station_end::stopped || reason == station_end::aborted) && stops.count() > 0) {
         // Stopping is how a run without a count ends; a counted run cut short, or one that tested
         // nothing, was interrupted.
         if (inv.count == 0 && engine.tally().parts() > 0)
             return {verdict, 0};
-        return {exit_done, stops.lastSignal()};
+        return {proc::exit_done, stops.lastSignal()};
     }
     return {verdict, 0};
 }

@@ -1,6 +1,6 @@
 #include "operator/line_setup.h"
 
-#include "station/serial_number.h"
+#include "setup/serial_number.h"
 
 #include "device/payloads.h"
 
@@ -12,7 +12,7 @@ namespace {
 QString prefixProblem(const QString& prefix) {
     if (prefix.isEmpty())
         return QStringLiteral("numbered serials need a prefix");
-    if (prefix.size() > 58 || !station::serialProblem(prefix).isEmpty())
+    if (prefix.size() > 58 || !setup::serialProblem(prefix).isEmpty())
         return QStringLiteral("the prefix '%1' cannot start a serial of at most 64 printable characters").arg(prefix);
     return QString();
 }

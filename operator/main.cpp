@@ -1,7 +1,7 @@
 // rx48p-station: the test station's window for the production line.
 
 #include "operator/command_line.h"
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 #include "operator/setup_store.h"
 #include "operator/station_session.h"
 #include "operator/station_window.h"
@@ -44,12 +44,12 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rx48p-term.ico")));
     QGuiApplication::setDesktopFileName(QStringLiteral("rx48p-station"));
 #endif
-    ctl::stop_signals quits;
+    proc::stop_signals quits;
     op::station_session session;
     session.setSetup(launch.setup);
     op::station_window window(session, remembered);
     // SIGTERM is a close: the part in hand finishes, the board goes idle, and the program ends normally.
-    QObject::connect(&quits, &ctl::stop_signals::stopRequested, &window, &QWidget::close);
+    QObject::connect(&quits, &proc::stop_signals::stopRequested, &window, &QWidget::close);
     window.show();
     if (launch.start)
         QTimer::singleShot(0, &window, &op::station_window::startRun);

@@ -8,7 +8,7 @@
 
 #include "station/measure_plan.h"
 #include "station/part_file_reader.h"
-#include "station/serial_number.h"
+#include "setup/serial_number.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -58,7 +58,7 @@ tile_state tileOf(station::verdict verdict) {
 
 struct station_session::start_request {
     station::station_settings settings;
-    results::run_info info;
+    setup::run_info info;
     QString autoPrefix;
 };
 
@@ -70,12 +70,12 @@ struct station_session::run {
 
 station_session::station_session(QObject* parent) : QObject(parent) {
     qRegisterMetaType<station::part_result>("station::part_result");
-    connect(&records, &results::station_records::serverReachable, this, &station_session::onServer);
-    connect(&records, &results::station_records::serverTrouble, this, &station_session::onServerTrouble);
-    connect(&records, &results::station_records::refused, this, &station_session::onRefused);
-    connect(&records, &results::station_records::forwarded, this, &station_session::onForwarded);
-    connect(&records, &results::station_records::opened, this, &station_session::onOpened);
-    connect(&records, &results::station_records::runEnded, this, &station_session::onRunEnded);
+    connect(&records, &recording::station_records::serverReachable, this, &station_session::onServer);
+    connect(&records, &recording::station_records::serverTrouble, this, &station_session::onServerTrouble);
+    connect(&records, &recording::station_records::refused, this, &station_session::onRefused);
+    connect(&records, &recording::station_records::forwarded, this, &station_session::onForwarded);
+    connect(&records, &recording::station_records::opened, this, &station_session::onOpened);
+    connect(&records, &recording::station_records::runEnded, this, &station_session::onRunEnded);
 }
 
 station_session::~station_session() {
@@ -142,7 +142,7 @@ bool station_session::start() {
     settings.count = config.count;
     settings.serialFirst = config.serials == line_setup::serial_mode::scan;
 
-    results::run_info& info = request->info;
+    setup::run_info& info = request->info;
     info.station = stationName(config);
     info.programPath = QFileInfo(config.program).absoluteFilePath();
     info.programSha256 = sha256Of(config.program);
@@ -256,7 +256,7 @@ void station_session::abort() {
 QString station_session::provideSerial(const QString& text) {
     if (!scansSerials())
         return QStringLiteral("the station is not taking serials now");
-    const station::checked_text checked = station::checkSerial(text);
+    const setup::checked_text checked = setup::checkSerial(text);
     if (!checked.problem.isEmpty())
         return checked.problem;
     const QString& serial = checked.text;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "results/station_records.h"
+#include "recording/station_records.h"
 #include "operator/line_setup.h"
 #include "operator/part_history.h"
 
@@ -119,7 +119,7 @@ private:
 
     line_setup config;
     station_header head;
-    results::station_records records;  // before the run: its recorder is the engine's
+    recording::station_records records;  // before the run: its recorder is the engine's
     std::unique_ptr<run> current;
     std::unique_ptr<start_request> opening;  // waits for the database
     phase step = phase::idle;

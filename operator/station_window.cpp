@@ -3,7 +3,7 @@
 #include "operator/setup_dialog.h"
 #include "operator/setup_store.h"
 
-#include "station/serial_number.h"
+#include "setup/serial_number.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -208,7 +208,7 @@ bool station_window::editSetup() {
 void station_window::onSerialEntered() {
     const QString why = session.provideSerial(serial.text());
     if (why.isEmpty()) {
-        serialHint.setText(QStringLiteral("✓ ") + station::checkSerial(serial.text()).text);
+        serialHint.setText(QStringLiteral("✓ ") + setup::checkSerial(serial.text()).text);
         serial.clear();
     } else {
         serialHint.setText(why);

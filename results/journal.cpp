@@ -138,7 +138,7 @@ journal::journal(const QString& path, const journal_options& options)
     migration.commit();
 }
 
-QString journal::beginRun(const run_info& run) {
+QString journal::beginRun(const setup::run_info& run) {
     const QString id = newId();
     const QDateTime started = run.started.isValid() ? run.started : QDateTime::currentDateTimeUtc();
     tables::insert(conn.db(), tables::runs,

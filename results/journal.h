@@ -1,7 +1,7 @@
 #pragma once
 
 #include "results/connection.h"
-#include "results/run_info.h"
+#include "setup/run_info.h"
 
 #include "station/part_result.h"
 
@@ -33,7 +33,7 @@ public:
     journal(const journal&) = delete;
     journal& operator=(const journal&) = delete;
 
-    QString beginRun(const run_info& run);
+    QString beginRun(const setup::run_info& run);
     // The part, its comparisons and each record the board sent, committed together before returning.
     // A part without a serial is numbered when `autoPrefix` is given: PREFIX000001, or the number after
     // the highest PREFIX plus six digits stored, taken in the same transaction. Otherwise an empty serial

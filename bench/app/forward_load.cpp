@@ -92,7 +92,7 @@ Row forwardLoad(const Settings& s) {
     for (int i = 0; i < stations; ++i) {
         const QString file = dir.filePath(QStringLiteral("station-%1.sqlite").arg(i));
         line[i].journal = std::make_unique<results::journal>(file);
-        results::run_info run;
+        setup::run_info run;
         run.station = QStringLiteral("ST-%1").arg(i);
         run.programPath = QStringLiteral("/parts/line.part");
         run.programSha256 = QStringLiteral("0");

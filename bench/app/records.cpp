@@ -97,7 +97,7 @@ void generate(const QString& path, long parts) {
             auto found = runs.find({station, day});
             if (found != runs.end())
                 return found->second;
-            results::run_info run;
+            setup::run_info run;
             run.station = station == 0 ? QStringLiteral("ST-A") : QStringLiteral("ST-B");
             run.programPath = (day + station) % 2 ? QStringLiteral("/parts/alpha.part") : QStringLiteral("/parts/beta.part");
             run.programSha256 = QStringLiteral("9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08");

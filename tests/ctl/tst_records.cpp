@@ -352,7 +352,7 @@ void RecordsTest::questionsAsText() {
     const QString file = dir.filePath(QStringLiteral("known.sqlite"));
     {
         results::journal journal(file);
-        results::run_info run;
+        setup::run_info run;
         run.station = QStringLiteral("st-1");
         run.programPath = QStringLiteral("/parts/good.device");
         run.programSha256 = QString(64, QLatin1Char('a'));
@@ -433,7 +433,7 @@ namespace {
 // A journal of one run on `station`, one failed part per serial.
 void writeJournal(const QString& file, const QString& station, const QStringList& serials) {
     results::journal journal(file);
-    results::run_info run;
+    setup::run_info run;
     run.station = station;
     run.programPath = QStringLiteral("/parts/good.device");
     run.programSha256 = QString(64, QLatin1Char('a'));

@@ -2,7 +2,7 @@
 
 // Judged parts as the station engine hands them over, for the results suites.
 
-#include "results/run_info.h"
+#include "setup/run_info.h"
 
 #include "device/records.h"
 #include "station/part_result.h"
@@ -14,8 +14,8 @@ namespace judged_parts {
 
 inline QDateTime at(const char* utc) { return QDateTime::fromString(QString::fromLatin1(utc), Qt::ISODateWithMs); }
 
-inline results::run_info run(const QString& station, const QString& program) {
-    results::run_info r;
+inline setup::run_info run(const QString& station, const QString& program) {
+    setup::run_info r;
     r.station = station;
     r.programPath = program;
     r.programSha256 = QStringLiteral("9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08");

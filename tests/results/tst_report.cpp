@@ -250,9 +250,9 @@ private:
 void tst_report::initTestCase() {
     QVERIFY(dir.isValid());
     journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
-    results::run_info a = judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
+    setup::run_info a = judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
     a.tolerance = 0.10;
-    results::run_info b = a;
+    setup::run_info b = a;
     b.station = weirdStation;
     const QString runA = journal->beginRun(a);
     const QString runB = journal->beginRun(b);

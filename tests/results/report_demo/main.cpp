@@ -56,8 +56,8 @@ station::measured_part measure(std::mt19937& random, double progress) {
     return m;
 }
 
-results::run_info runOn(const QString& station, const QDateTime& started) {
-    results::run_info run;
+setup::run_info runOn(const QString& station, const QDateTime& started) {
+    setup::run_info run;
     run.station = station;
     run.programPath = QStringLiteral("/srv/parts/panel-led-8.part");
     run.programSha256 = QStringLiteral("3b7f52a09c41e6d8a2f0b5c1d9e7a4f60c2b8d1e5f3a9c7b6d4e2f0a1b3c5d7e");

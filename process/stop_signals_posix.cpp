@@ -1,4 +1,4 @@
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 
 #include <QSocketNotifier>
 
@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace ctl {
+namespace proc {
 
 namespace {
 
@@ -74,4 +74,4 @@ void stop_signals::endBy(int signal) {
     std::_Exit(128 + signal);  // only if the signal was blocked
 }
 
-}  // namespace ctl
+}  // namespace proc

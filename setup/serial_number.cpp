@@ -1,8 +1,8 @@
-#include "station/serial_number.h"
+#include "setup/serial_number.h"
 
 #include <QVector>
 
-namespace station {
+namespace setup {
 
 namespace {
 
@@ -38,4 +38,4 @@ checked_text checkStationName(const QString& raw) {
     return {text, printableProblem(text, QStringLiteral("a station name"))};
 }
 
-}  // namespace station
+}  // namespace setup

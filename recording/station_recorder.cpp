@@ -1,10 +1,12 @@
-#include "results/station_recorder.h"
+#include "recording/station_recorder.h"
 
 #include "results/error.h"
 
-namespace results {
+namespace recording {
 
-station_recorder::station_recorder(journal& target, run_info run, QString autoPrefix)
+using namespace results;
+
+station_recorder::station_recorder(results::journal& target, setup::run_info run, QString autoPrefix)
     : target(target), run(std::move(run)), autoPrefix(std::move(autoPrefix)) {
     if (!this->run.started.isValid())
         this->run.started = QDateTime::currentDateTimeUtc();
@@ -52,4 +54,4 @@ QString station_recorder::finish() {
     }
 }
 
-}  // namespace results
+}  // namespace recording

@@ -1,8 +1,9 @@
 #pragma once
 
-// rx48p-ctl's exit codes; --help and the README list them too. Ctrl-C and SIGTERM have no code of their
+// The exit codes of our command-line programs (rx48p-ctl, rx48p-board-sim): one meaning each, whichever
+// program ends with it; --help and the README list them too. Ctrl-C and SIGTERM have no code of their
 // own: after a clean stop the program ends by the signal itself, which a shell shows as 130 and 143.
-namespace ctl {
+namespace proc {
 
 enum exit_code : int {
     exit_done = 0,
@@ -23,4 +24,4 @@ struct run_end {
     int signal = 0;  // SIGINT or SIGTERM; 0: exit with `code`
 };
 
-}  // namespace ctl
+}  // namespace proc

@@ -1,4 +1,4 @@
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 
 #include <QMetaObject>
 
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace ctl {
+namespace proc {
 
 namespace {
 
@@ -47,4 +47,4 @@ void stop_signals::endBy(int signal) {
     std::_Exit(signal == SIGINT ? static_cast<int>(STATUS_CONTROL_C_EXIT) : 128 + signal);
 }
 
-}  // namespace ctl
+}  // namespace proc

@@ -1,6 +1,6 @@
-#include "ctl/stop_signals.h"
+#include "process/stop_signals.h"
 
-namespace ctl {
+namespace proc {
 
 void stop_signals::deliver(int signal) {
     ++received;
@@ -8,4 +8,4 @@ void stop_signals::deliver(int signal) {
     emit stopRequested(signal);
 }
 
-}  // namespace ctl
+}  // namespace proc

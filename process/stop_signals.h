@@ -4,12 +4,12 @@
 
 #include <memory>
 
-namespace ctl {
+namespace proc {
 
 // Ctrl-C and SIGTERM (on Windows the console's Ctrl-C, Ctrl-Break and close events) as an ordinary Qt
 // signal on the main thread, so the link is stopped cleanly instead of the process dying mid-frame. A
 // reader that goes away shows up as a failed write, not as SIGPIPE. Only one instance may live at a time:
-// it owns the process's handlers. The companion and the station's window share it.
+// it owns the process's handlers. rx48p-ctl and the station's window share it.
 class stop_signals : public QObject {
     Q_OBJECT
 public:
@@ -38,4 +38,4 @@ private:
     int last = 0;
 };
 
-}  // namespace ctl
+}  // namespace proc

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace station {
+namespace setup {
 
 // The texts that name a part and a station on record, checked alike by every front end. Surrounding
 // white space is dropped (a scanner's or a shortcut's stray space would make another unit); what is
@@ -20,4 +20,4 @@ checked_text checkStationName(const QString& raw);
 // Why TEXT, as it stands, cannot be a part's serial, or empty.
 QString serialProblem(const QString& text);
 
-}  // namespace station
+}  // namespace setup

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "results/journal.h"
-#include "results/run_info.h"
+#include "setup/run_info.h"
 
 #include "station/part_result.h"
 
 #include <QString>
 
-namespace results {
+namespace recording {
 
 // Puts every part a station judges on record in its journal: the run when its first part comes, each
 // part in one transaction before its buzzer, the run's end when the station stops. It writes on the
@@ -16,7 +16,7 @@ class station_recorder {
 public:
     // `autoPrefix` non-empty: parts without a serial are numbered PREFIX000001, ... after the highest
     // number the journal holds.
-    station_recorder(journal& target, run_info run, QString autoPrefix = QString());
+    station_recorder(results::journal& target, setup::run_info run, QString autoPrefix = QString());
     ~station_recorder();
     station_recorder(const station_recorder&) = delete;
     station_recorder& operator=(const station_recorder&) = delete;
@@ -31,12 +31,12 @@ public:
     long recorded() const { return parts; }
 
 private:
-    journal& target;
-    run_info run;
+    results::journal& target;
+    setup::run_info run;
     QString autoPrefix;
     QString runId;
     long parts = 0;
     bool finished = false;
 };
 
-}  // namespace results
+}  // namespace recording

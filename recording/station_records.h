@@ -1,7 +1,7 @@
 #pragma once
 
 #include "results/forward_worker.h"
-#include "results/run_info.h"
+#include "setup/run_info.h"
 
 #include "station/station_engine.h"
 
@@ -11,7 +11,7 @@
 #include <chrono>
 #include <memory>
 
-namespace results {
+namespace recording {
 
 // Where a station front end puts each judged part: the journal on the station, one recorder per run as
 // the engine's recorder, and with a server the forward to it in a thread of its own. Every write of the
@@ -33,7 +33,7 @@ public:
     void open(const QString& file, const QString& server);
     // A new run on record, once opened() said yes; the engine records every judged part before its
     // buzzer through it, and the part's cycle goes on record after its removal.
-    void attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix);
+    void attach(station::station_engine& engine, const setup::run_info& run, const QString& autoPrefix);
     // Ends the run on record; runEnded() tells how, when a run was attached.
     void finishRun();
     // Every write asked so far or later is done or given up within `limit` from now: for a station on its
@@ -82,4 +82,4 @@ private:
     std::unique_ptr<writer> writes;  // last: joined before anything its outcomes reach goes
 };
 
-}  // namespace results
+}  // namespace recording

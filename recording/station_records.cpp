@@ -1,10 +1,10 @@
-#include "results/station_records.h"
+#include "recording/station_records.h"
 
 #include "results/default_location.h"
 #include "results/error.h"
 #include "results/journal.h"
 #include "results/server_url.h"
-#include "results/station_recorder.h"
+#include "recording/station_recorder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -17,7 +17,9 @@
 #include <mutex>
 #include <thread>
 
-namespace results {
+namespace recording {
+
+using namespace results;
 
 // The journal's thread: writes in the order asked, each with its deadline. The journal and the run's
 // recorder are made, used and destroyed in this thread alone, as Qt's connections want.
@@ -174,7 +176,7 @@ void station_records::onOpened(const QString& file, const QString& server, const
     emit opened(QString());
 }
 
-void station_records::attach(station::station_engine& engine, const results::run_info& run, const QString& autoPrefix) {
+void station_records::attach(station::station_engine& engine, const setup::run_info& run, const QString& autoPrefix) {
     finishRun();
     runOpen = true;
     const unsigned number = ++runNumber;
@@ -182,7 +184,7 @@ void station_records::attach(station::station_engine& engine, const results::run
     writer* w = writes.get();
     w->post([w, run, autoPrefix](int) {
         if (w->book)
-            w->recorder = std::make_unique<results::station_recorder>(*w->book, run, autoPrefix);
+            w->recorder = std::make_unique<recording::station_recorder>(*w->book, run, autoPrefix);
     });
     connect(&engine, &station::station_engine::boardIdentified, this, [this, w, number](const tarnwell::firmware& fw) {
         if (number != runNumber || !runOpen)
@@ -263,9 +265,9 @@ long station_records::drain(std::chrono::milliseconds limit) {
     return forward->backlog();
 }
 
-}  // namespace results
+}  // namespace recording
 
-namespace results {
+namespace recording {
 
 bool station_records::forwardRest() {
     if (!forward)
@@ -278,4 +280,4 @@ bool station_records::forwardSettled() const {
     return !forward || forward->settled();
 }
 
-}  // namespace results
+}  // namespace recording

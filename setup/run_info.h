@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace results {
+namespace setup {
 
 // What a run of the station was: where, with which part program and board settings.
 struct run_info {
@@ -18,4 +18,4 @@ struct run_info {
     QString programVersion;   // of rx48p-ctl
 };
 
-}  // namespace results
+}  // namespace setup
