@@ -154,11 +154,11 @@ std::vector<Row> resultsQuestions(const Settings& s) {
         throw std::runtime_error("results: " + error.toStdString());
     std::cerr << "  starting the PostgreSQL server kept in " << benchFile(QStringLiteral("year-pg")).toStdString()
               << " (its rows are loaded the first time)" << std::endl;
-    bench_results::kept_cluster cluster(benchFile(QStringLiteral("year-pg")));
+    pg_cluster cluster(pg_cluster::kept_in{benchFile(QStringLiteral("year-pg"))});
     const QString database = QStringLiteral("year_%1").arg(parts);
-    if (!cluster.ok() || !cluster.load(journal, database))
-        throw std::runtime_error("results: " + cluster.error().toStdString());
-    const QStringList onJournal{"--results", journal}, onServer{"--server", cluster.url(database)};
+    if (!cluster.ok() || !bench_results::loadOnServer(cluster, journal, database, error))
+        throw std::runtime_error("results: " + (cluster.ok() ? error : cluster.error()).toStdString());
+    const QStringList onJournal{"--results", journal}, onServer{"--server", cluster.url(database).display()};
     const QString page = benchFile(QStringLiteral("year-report.html"));
     std::vector<Row> rows;
     for (const auto& [source, where] : {std::make_pair(onJournal, std::string("SQLite")), std::make_pair(onServer, std::string("PostgreSQL"))}) {

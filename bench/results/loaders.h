@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "pg_cluster.h"
 
-#include <memory>
+#include <QString>
 
 namespace bench_results {
 
@@ -11,29 +11,8 @@ namespace bench_results {
 // Returns false with `error` on failure.
 bool makeJournal(const QString& path, long parts, QString& error);
 
-// A PostgreSQL cluster kept in `folder` between runs (created there the first time), listening only on a
-// Unix socket in it, running while this object lives. As root the server runs as `nobody`.
-class kept_cluster {
-public:
-    explicit kept_cluster(const QString& folder);
-    ~kept_cluster();
-    kept_cluster(const kept_cluster&) = delete;
-    kept_cluster& operator=(const kept_cluster&) = delete;
-
-    bool ok() const { return problem.isEmpty(); }
-    QString error() const { return problem; }
-    // postgresql://USER@/DBNAME?host=SOCKETS, as rx48p-ctl --server takes it.
-    QString url(const QString& database) const;
-    // The journal's rows on a database of their own (tables made by results::schema), loaded once with
-    // COPY through psql and kept; false with error() on failure.
-    bool load(const QString& journal, const QString& database);
-    // Leaves the server running past this object.
-    void release() { running = false; }
-
-private:
-    bool run(const QString& program, const QStringList& arguments, int timeoutMs);
-    QString folder, bin, runAs, problem;
-    bool running = false;
-};
+// The journal's rows on a database of their own on `cluster` (tables made by results::schema), loaded
+// once with COPY through psql and kept; false with `error` on failure.
+bool loadOnServer(pg_cluster& cluster, const QString& journal, const QString& database, QString& error);
 
 }  // namespace bench_results

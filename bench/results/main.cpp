@@ -38,14 +38,14 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "journal ready after %.1f s\n", double(clock.elapsed()) / 1000.0);
     if (!parser.isSet(QStringLiteral("postgres")))
         return 0;
-    bench_results::kept_cluster cluster(parser.value(QStringLiteral("postgres")));
+    pg_cluster cluster(pg_cluster::kept_in{parser.value(QStringLiteral("postgres"))});
     const QString database = QStringLiteral("year_%1").arg(parts);
-    if (!cluster.ok() || !cluster.load(parser.value(QStringLiteral("journal")), database)) {
-        std::fprintf(stderr, "rx48p_results_data: %s\n", qPrintable(cluster.error()));
+    if (!cluster.ok() || !bench_results::loadOnServer(cluster, parser.value(QStringLiteral("journal")), database, error)) {
+        std::fprintf(stderr, "rx48p_results_data: %s\n", qPrintable(cluster.ok() ? error : cluster.error()));
         return 1;
     }
     std::fprintf(stderr, "server ready after %.1f s\n", double(clock.elapsed()) / 1000.0);
-    std::printf("%s\n", qPrintable(cluster.url(database)));
+    std::printf("%s\n", qPrintable(cluster.url(database).display()));
     if (parser.isSet(QStringLiteral("keep-running")))
         cluster.release();
     return 0;

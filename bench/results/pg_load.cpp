@@ -5,55 +5,25 @@
 #include "results/schema.h"
 #include "results/sql.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
 
-#include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace bench_results {
 
 namespace {
 
-constexpr int port = 54331;
-const QString user = QStringLiteral("rx48p");
-
-QString serverBin() {
-    const QDir versions(QStringLiteral("/usr/lib/postgresql"));
-    QStringList majors = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(majors.begin(), majors.end(), [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
-    for (const QString& major : majors)
-        if (QFile::exists(versions.filePath(major + QStringLiteral("/bin/initdb"))))
-            return versions.filePath(major + QStringLiteral("/bin"));
-    return QString();
-}
-
-// A connection of its own, removed when done.
-template <typename F>
-void withDatabase(const QString& sockets, const QString& database, F&& use) {
-    const QString name = QStringLiteral("bench-pg-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(sockets);
-        db.setPort(port);
-        db.setUserName(user);
-        db.setDatabaseName(database);
-        if (!db.open())
-            throw std::runtime_error("cannot connect to " + database.toStdString() + ": " + db.lastError().text().toStdString());
-        use(db);
-    }
-    QSqlDatabase::removeDatabase(name);
+// `work` on a connection to `database`; its failure thrown on.
+void run(pg_cluster& cluster, const QString& database, const std::function<void(QSqlDatabase&)>& work) {
+    if (!cluster.execute(database, work))
+        throw std::runtime_error(cluster.error().toStdString());
 }
 
 void exec(const QSqlDatabase& db, const QString& text) {
@@ -75,55 +45,11 @@ QByteArray copyField(const QVariant& v) {
 
 }  // namespace
 
-kept_cluster::kept_cluster(const QString& folder) : folder(QDir(folder).absolutePath()), bin(serverBin()) {
-    if (bin.isEmpty()) {
-        problem = QStringLiteral("no PostgreSQL server under /usr/lib/postgresql (scripts/setup installs it)");
-        return;
-    }
-    QDir().mkpath(this->folder + QStringLiteral("/sock"));
-    if (::geteuid() == 0) {
-        const passwd* nobody = ::getpwnam("nobody");
-        if (!nobody) {
-            problem = QStringLiteral("no user 'nobody' to run the server as");
-            return;
-        }
-        runAs = QStringLiteral("nobody");
-        for (const QString& path : {this->folder, this->folder + QStringLiteral("/sock")})
-            if (::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
-                problem = QStringLiteral("cannot hand %1 to nobody").arg(path);
-                return;
-            }
-    }
-    const QString data = this->folder + QStringLiteral("/data");
-    if (!QFileInfo::exists(data + QStringLiteral("/PG_VERSION")) &&
-        !run(bin + QStringLiteral("/initdb"),
-             {"-D", data, "-A", "trust", "-U", user, "-E", "UTF8", "--locale=C", "--no-sync"}, 120000))
-        return;
-    // A stale server of an earlier run that did not stop is stopped first.
-    run(bin + QStringLiteral("/pg_ctl"), {"-D", data, "-m", "fast", "-w", "stop"}, 60000);
-    problem.clear();
-    const QString options = QStringLiteral("-k %1/sock -c listen_addresses='' -p %2 -c fsync=off -c maintenance_work_mem=512MB")
-                                .arg(this->folder)
-                                .arg(port);
-    running = run(bin + QStringLiteral("/pg_ctl"),
-                  {"-D", data, "-l", this->folder + QStringLiteral("/server.log"), "-o", options, "-w", "-t", "60", "start"}, 70000);
-}
-
-kept_cluster::~kept_cluster() {
-    if (running)
-        run(bin + QStringLiteral("/pg_ctl"), {"-D", folder + QStringLiteral("/data"), "-m", "fast", "-w", "stop"}, 60000);
-}
-
-QString kept_cluster::url(const QString& database) const {
-    return QStringLiteral("postgresql://%1@:%2/%3?host=%4/sock").arg(user).arg(port).arg(database, folder);
-}
-
-bool kept_cluster::load(const QString& journal, const QString& database) {
-    const QString sockets = folder + QStringLiteral("/sock");
+bool loadOnServer(pg_cluster& cluster, const QString& journal, const QString& database, QString& error) {
     const QString partial = database + QStringLiteral("_partial");
     try {
         bool there = false;
-        withDatabase(sockets, QStringLiteral("postgres"), [&](QSqlDatabase& db) {
+        run(cluster, QStringLiteral("postgres"), [&](QSqlDatabase& db) {
             QSqlQuery q(db);
             q.prepare(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
             q.addBindValue(database);
@@ -136,7 +62,7 @@ bool kept_cluster::load(const QString& journal, const QString& database) {
         });
         if (there) {
             // Tables of an earlier schema are brought up to date as the forward would.
-            withDatabase(sockets, database, [&](QSqlDatabase& db) {
+            run(cluster, database, [&](QSqlDatabase& db) {
                 QSqlQuery q(db);
                 const int version = q.exec(QStringLiteral("SELECT max(version) FROM results_schema")) && q.next() ? q.value(0).toInt() : 0;
                 q.finish();
@@ -151,7 +77,7 @@ bool kept_cluster::load(const QString& journal, const QString& database) {
             return true;
         }
         std::vector<QString> dropped, restore;
-        withDatabase(sockets, partial, [&](QSqlDatabase& db) {
+        run(cluster, partial, [&](QSqlDatabase& db) {
             // The tables as the forward makes them on a server.
             db.transaction();
             exec(db, QStringLiteral("CREATE TABLE results_schema (version INTEGER NOT NULL)"));
@@ -186,8 +112,8 @@ bool kept_cluster::load(const QString& journal, const QString& database) {
 
         QProcess psql;
         psql.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        psql.start(bin + QStringLiteral("/psql"),
-                   {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", sockets, "-p", QString::number(port), "-U", user, "-d", partial});
+        const QStringList command = cluster.psql(partial);
+        psql.start(command.first(), command.mid(1));
         if (!psql.waitForStarted(10000))
             throw std::runtime_error("cannot start psql");
         const QString name = QStringLiteral("bench-copy-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
@@ -238,36 +164,17 @@ bool kept_cluster::load(const QString& journal, const QString& database) {
         psql.closeWriteChannel();
         if (!psql.waitForFinished(3600000) || psql.exitCode() != 0)
             throw std::runtime_error("psql failed loading the rows");
-        withDatabase(sockets, QStringLiteral("postgres"), [&](QSqlDatabase& db) {
+        run(cluster, QStringLiteral("postgres"), [&](QSqlDatabase& db) {
             exec(db, QStringLiteral("ALTER DATABASE \"%1\" RENAME TO \"%2\"").arg(partial, database));
         });
     } catch (const results::error& e) {
-        problem = e.message();
+        error = e.message();
         return false;
     } catch (const std::exception& e) {
-        problem = QString::fromStdString(e.what());
+        error = QString::fromStdString(e.what());
         return false;
     }
     return true;
-}
-
-bool kept_cluster::run(const QString& program, const QStringList& arguments, int timeoutMs) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    if (runAs.isEmpty())
-        process.start(program, arguments);
-    else
-        process.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), runAs, QStringLiteral("--"), program} + arguments);
-    const bool finished = process.waitForFinished(timeoutMs);
-    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        return true;
-    if (!finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    problem = QStringLiteral("%1 failed: %2").arg(QFileInfo(program).fileName(), QString::fromLocal8Bit(process.readAll()));
-    return false;
 }
 
 }  // namespace bench_results

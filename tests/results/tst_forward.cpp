@@ -1,9 +1,10 @@
 // The forward from a station's journal to a real PostgreSQL server: every part exactly once, whatever
 // cuts the forward, from several stations at once; an unreachable server reported and the journal left
-// as it was. And the server URL as an operator writes it.
+// as it was.
 
 #include "pg_cluster.h"
-#include "test_parts.h"
+#include "judged_parts.h"
+#include "sql_rows.h"
 
 #include "results/connection.h"
 #include "results/error.h"
@@ -16,7 +17,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -38,55 +38,24 @@ QString errorOf(const std::function<void()>& action) {
     return QStringLiteral("no error");
 }
 
-// Our own connection to a database, each value read back as text ("NULL" for a NULL).
-class reader {
-public:
-    reader(const QString& driver, const std::function<void(QSqlDatabase&)>& setUp) : conn(driver, QStringLiteral("test")) {
-        setUp(conn.db());
-        conn.db().open();
-    }
-    QList<QStringList> rows(const QString& select) {
-        QList<QStringList> all;
-        QSqlQuery query(conn.db());
-        if (!query.exec(select))
-            return {{QStringLiteral("query failed")}};
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << (query.isNull(i) ? QStringLiteral("NULL") : query.value(i).toString());
-            all << row;
-        }
-        return all;
-    }
-    QString one(const QString& select) {
-        const QList<QStringList> r = rows(select);
-        return r.isEmpty() ? QStringLiteral("no row") : r.first().join(QLatin1Char('|'));
-    }
-    bool exec(const QString& statement) {
-        QSqlQuery query(conn.db());
-        return query.exec(statement);
-    }
-
-private:
-    results::connection conn;
-};
-
 // The counts of a database's four tables, and how many part ids appear more than once.
 const QString counts = QStringLiteral(
     "SELECT (SELECT count(*) FROM runs), (SELECT count(*) FROM parts), (SELECT count(*) FROM comparisons),"
     " (SELECT count(*) FROM measurements), (SELECT count(*) FROM (SELECT id FROM parts GROUP BY id HAVING count(*) > 1) d)");
 
 // `n` parts on one run: part i has comparisons 1-2 (passed) and 5-6 (open on odd i), one static record.
-void recordParts(results::journal& journal, const QString& station, int n, const QString& serialPrefix) {
-    const QString run = journal.beginRun(test_parts::run(station, QStringLiteral("/parts/alpha.part")));
+// Returns the run.
+QString recordParts(results::journal& journal, const QString& station, int n, const QString& serialPrefix) {
+    const QString run = journal.beginRun(judged_parts::run(station, QStringLiteral("/parts/alpha.part")));
     for (int i = 0; i < n; ++i) {
-        station::part_result p = test_parts::part("2026-12-07T10:00:00.000Z", 2.0,
-                                                  {test_parts::passedPair("1-2"), i % 2 ? test_parts::openPair("5-6")
-                                                                                         : test_parts::passedPair("5-6")});
+        station::part_result p = judged_parts::part("2026-12-07T10:00:00.000Z", 2.0,
+                                                  {judged_parts::passedPair("1-2"), i % 2 ? judged_parts::openPair("5-6")
+                                                                                         : judged_parts::passedPair("5-6")});
         p.started = p.started.addSecs(60 * i);
         p.ended = p.started.addSecs(2);
         journal.record(run, serialPrefix + QString::number(i), p);
     }
+    return run;
 }
 
 }  // namespace
@@ -99,14 +68,8 @@ private slots:
     void init();
     void cleanup() { dir.reset(); }
 
-    void serverUrl_data();
-    void serverUrl();
-    void badServerUrl_data();
-    void badServerUrl();
-
     // With a station's rights only: every part once, whatever cuts the forward.
     void forwardsEveryPartOnce();
-    void forwardsTheEndOfARunLater();
     void cutForwardRepeatedLeavesEachPartOnce();
     void lostMarksResentOnce();
     void twoStationsAtOnce();
@@ -125,7 +88,7 @@ private slots:
 private:
     setup::server_url server() const;  // as the station role
     setup::server_url owner() const;
-    reader onServer() const;
+    test_support::SqlConnection onServer() const;
     pg_cluster cluster;
     std::optional<QTemporaryDir> dir;
     QString database;  // a new one on the server for each case
@@ -139,97 +102,17 @@ void tst_forward::init() {
     QVERIFY2(cluster.createResultsDatabase(database), qPrintable(cluster.error()));
 }
 
-setup::server_url tst_forward::server() const {
-    setup::server_url url = owner();
-    url.user = cluster.stationUser();
-    return url;
-}
+setup::server_url tst_forward::server() const { return cluster.stationUrl(database); }
 
-setup::server_url tst_forward::owner() const {
-    setup::server_url url;
-    url.host = cluster.socketDir();
-    url.port = cluster.port();
-    url.user = cluster.user();
-    url.database = database;
-    return url;
-}
+setup::server_url tst_forward::owner() const { return cluster.url(database); }
 
-reader tst_forward::onServer() const {
-    const setup::server_url url = owner();
-    return reader(QStringLiteral("QPSQL"), [&url](QSqlDatabase& db) {
-        db.setHostName(url.host);
-        db.setPort(url.port);
-        db.setUserName(url.user);
-        db.setDatabaseName(url.database);
-    });
-}
-
-void tst_forward::serverUrl_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("database");
-    QTest::addColumn<QString>("sslmode");
-    QTest::newRow("host and database") << "postgresql://db.plant.example/results" << "" << "db.plant.example" << 5432
-                                       << "results" << "";
-    QTest::newRow("everything") << "postgresql://station7@10.1.2.3:6543/line_b?sslmode=verify-full" << "station7"
-                                << "10.1.2.3" << 6543 << "line_b" << "verify-full";
-    QTest::newRow("short scheme") << "postgres://qa@pg/results?sslmode=require" << "qa" << "pg" << 5432 << "results"
-                                  << "require";
-    QTest::newRow("socket folder") << "postgresql://qa@/results?host=/run/postgresql" << "qa" << "/run/postgresql" << 5432
-                                   << "results" << "";
-    QTest::newRow("IPv6") << "postgresql://[::1]:5433/r" << "" << "::1" << 5433 << "r" << "";
-}
-
-void tst_forward::serverUrl() {
-    QFETCH(QString, text);
-    const setup::server_url url = setup::server_url::parse(text);
-    QTEST(url.user, "user");
-    QTEST(url.host, "host");
-    QTEST(url.port, "port");
-    QTEST(url.database, "database");
-    QTEST(url.sslmode, "sslmode");
-}
-
-void tst_forward::badServerUrl_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("message");
-    const QString noPassword = QStringLiteral(
-        "bad server URL: it holds a password (or looks as if it did); put the password in PGPASSWORD or ~/.pgpass, "
-        "not in the URL");
-    QTest::newRow("password") << "postgresql://qa:s3cret@pg/results" << noPassword;
-    QTest::newRow("empty password") << "postgresql://qa:@pg/results" << noPassword;
-    QTest::newRow("password in a bad URL") << "postgresql://qa:s3cret@pg:99999/results" << noPassword;
-    // The text itself is never quoted: it could hold a password where none was expected.
-    QTest::newRow("other scheme") << "mysql://pg/results" << "bad server URL: it must start with postgresql://";
-    QTest::newRow("no database") << "postgresql://pg"
-                                 << "bad server URL: it must name one database: postgresql://HOST/DBNAME";
-    QTest::newRow("two path parts") << "postgresql://pg/a/b"
-                                    << "bad server URL: it must name one database: postgresql://HOST/DBNAME";
-    QTest::newRow("no host") << "postgresql:///results" << "bad server URL: it names no host";
-    QTest::newRow("bad sslmode") << "postgresql://pg/r?sslmode=maybe"
-                                 << "bad server URL: sslmode must be one of disable, allow, prefer, require, "
-                                    "verify-ca, verify-full";
-    QTest::newRow("unknown option") << "postgresql://pg/r?application_name=x"
-                                    << "bad server URL: the option 'application_name' is not taken (only host, "
-                                       "sslmode, sslrootcert, sslcert, sslkey, sslcrl are)";
-    QTest::newRow("port out of range") << "postgresql://pg:70000/r"
-                                       << "bad server URL: Invalid port or port number out of range";
-    QTest::newRow("relative socket") << "postgresql:///r?host=run/pg"
-                                     << "bad server URL: host= takes a socket folder, starting with /";
-}
-
-void tst_forward::badServerUrl() {
-    QFETCH(QString, text);
-    QFETCH(QString, message);
-    QCOMPARE(setup::server_url::problem(text), message);
-    QVERIFY_EXCEPTION_THROWN(setup::server_url::parse(text), std::invalid_argument);
+test_support::SqlConnection tst_forward::onServer() const {
+    return test_support::SqlConnection(cluster.socketDir(), cluster.port(), cluster.user(), database);
 }
 
 void tst_forward::forwardsEveryPartOnce() {
     results::journal journal(dir->filePath(QStringLiteral("st.sqlite")));
-    recordParts(journal, QStringLiteral("ST-A"), 7, QStringLiteral("A"));
+    const QString run = recordParts(journal, QStringLiteral("ST-A"), 7, QStringLiteral("A"));
 
     std::vector<long> afterEach;
     const results::forward_report first =
@@ -239,49 +122,34 @@ void tst_forward::forwardsEveryPartOnce() {
     QCOMPARE(first.alreadyThere, 0L);
     QCOMPARE(afterEach, (std::vector<long>{3, 6, 7}));
 
-    reader pg = onServer();
-    QCOMPARE(pg.one(counts), QStringLiteral("1|7|14|7|0"));
+    test_support::SqlConnection pg = onServer();
+    QCOMPARE(pg.rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
     QCOMPARE(pg.rows(QStringLiteral("SELECT serial, attempt, started_utc, ended_utc, verdict, cycle_s FROM parts"
                                     " WHERE serial IN ('A0', 'A3') ORDER BY serial")),
-             (QList<QStringList>{{"A0", "1", "2026-12-07T10:00:00.000Z", "2026-12-07T10:00:02.000Z", "PASS", "2"},
-                                 {"A3", "1", "2026-12-07T10:03:00.000Z", "2026-12-07T10:03:02.000Z", "FAIL", "2"}}));
+             (QStringList{"A0|1|2026-12-07T10:00:00.000Z|2026-12-07T10:00:02.000Z|PASS|2",
+                          "A3|1|2026-12-07T10:03:00.000Z|2026-12-07T10:03:02.000Z|FAIL|2"}));
     QCOMPARE(pg.rows(QStringLiteral("SELECT c.kind, c.pins, c.expected, c.measured, c.passed, c.reason FROM comparisons c"
                                     " JOIN parts p ON p.id = c.part_id WHERE p.serial = 'A3' ORDER BY c.seq")),
-             (QList<QStringList>{{"pair", "1-2", "Led anode to Led cathode, 1.800V / -0.020V",
-                                  "Led anode to Led cathode, 1.800V / -0.020V", "1", ""},
-                                 {"pair", "5-6", "Led anode to Led cathode, 1.800V / -0.020V", "", "0", "missing (open)"}}));
+             (QStringList{"pair|1-2|Led anode to Led cathode, 1.800V / -0.020V|Led anode to Led cathode, 1.800V / -0.020V|1|",
+                          "pair|5-6|Led anode to Led cathode, 1.800V / -0.020V||0|missing (open)"}));
     QCOMPARE(pg.rows(QStringLiteral("SELECT m.measure, m.pin_a, m.type_a, m.type_a_name, m.pin_b, m.type_b, m.type_b_name,"
                                     " m.vdrop_ab_v, m.vdrop_ba_v FROM measurements m JOIN parts p ON p.id = m.part_id"
                                     " WHERE p.serial = 'A3'")),
-             (QList<QStringList>{{"static", "1", "1", "Led anode", "2", "2", "Led cathode", "1.8", "-0.02"}}));
+             (QStringList{"static|1|1|Led anode|2|2|Led cathode|1.8|-0.02"}));
     QCOMPARE(pg.rows(QStringLiteral("SELECT station, program_path, firmware, sensitivity, buzzer, tolerance, started_utc,"
                                     " ended_utc, program_version FROM runs")),
-             (QList<QStringList>{{"ST-A", "/parts/alpha.part", "1.4.2", "70", "90", "0.15", "2026-12-07T08:00:00.000Z",
-                                  "NULL", "0.9.1"}}));
+             (QStringList{"ST-A|/parts/alpha.part|1.4.2|70|90|0.15|2026-12-07T08:00:00.000Z||0.9.1"}));
 
-    reader local(QStringLiteral("QSQLITE"),
-                 [this](QSqlDatabase& db) { db.setDatabaseName(dir->filePath(QStringLiteral("st.sqlite"))); });
-    QCOMPARE(local.one(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")), QStringLiteral("7|7"));
+    test_support::SqlConnection local(dir->filePath(QStringLiteral("st.sqlite")));
+    QCOMPARE(local.rows(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")).value(0), QStringLiteral("7|7"));
 
+    // The end of the run, recorded later, goes on its own.
+    journal.endRun(run, judged_parts::at("2026-12-07T18:00:00.000Z"));
     const results::forward_report again = results::forwarder(server()).forward(journal);
     QVERIFY2(again.complete(), qPrintable(again.error));
     QCOMPARE(again.forwarded, 0L);
-    QCOMPARE(pg.one(counts), QStringLiteral("1|7|14|7|0"));
-}
-
-void tst_forward::forwardsTheEndOfARunLater() {
-    results::journal journal(dir->filePath(QStringLiteral("st.sqlite")));
-    const QString run = journal.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
-    journal.record(run, QStringLiteral("E1"), test_parts::part("2026-12-07T10:00:00.000Z", 2.0, {}));
-    QVERIFY(results::forwarder(server()).forward(journal).complete());
-    reader pg = onServer();
-    QCOMPARE(pg.one(QStringLiteral("SELECT ended_utc FROM runs")), QStringLiteral("NULL"));
-
-    journal.endRun(run, test_parts::at("2026-12-07T18:00:00.000Z"));
-    const results::forward_report report = results::forwarder(server()).forward(journal);
-    QVERIFY2(report.complete(), qPrintable(report.error));
-    QCOMPARE(report.forwarded, 0L);
-    QCOMPARE(pg.rows(QStringLiteral("SELECT ended_utc FROM runs")), (QList<QStringList>{{"2026-12-07T18:00:00.000Z"}}));
+    QCOMPARE(pg.rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
+    QCOMPARE(pg.rows(QStringLiteral("SELECT ended_utc FROM runs")).value(0), QStringLiteral("2026-12-07T18:00:00.000Z"));
 }
 
 void tst_forward::cutForwardRepeatedLeavesEachPartOnce() {
@@ -306,9 +174,9 @@ void tst_forward::cutForwardRepeatedLeavesEachPartOnce() {
     QVERIFY2(rest.complete(), qPrintable(rest.error));
     QCOMPARE(rest.forwarded, 5L);
     QCOMPARE(rest.alreadyThere, 0L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("1|7|14|7|0"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
     QCOMPARE(onServer().rows(QStringLiteral("SELECT serial FROM parts ORDER BY serial")),
-             (QList<QStringList>{{"C0"}, {"C1"}, {"C2"}, {"C3"}, {"C4"}, {"C5"}, {"C6"}}));
+             (QStringList{"C0", "C1", "C2", "C3", "C4", "C5", "C6"}));
 }
 
 void tst_forward::lostMarksResentOnce() {
@@ -318,16 +186,16 @@ void tst_forward::lostMarksResentOnce() {
     QVERIFY(results::forwarder(server(), {2, 10}).forward(journal).complete());
 
     // The server committed, then the station lost power before marking: the journal still says no.
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET forwarded = 0 WHERE serial IN ('L1', 'L2', 'L4')")));
-    QVERIFY(local.exec(QStringLiteral("UPDATE runs SET forwarded = 0")));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("UPDATE parts SET forwarded = 0 WHERE serial IN ('L1', 'L2', 'L4')")), QStringList());
+    QCOMPARE(local.rows(QStringLiteral("UPDATE runs SET forwarded = 0")), QStringList());
 
     const results::forward_report again = results::forwarder(server(), {2, 10}).forward(journal);
     QVERIFY2(again.complete(), qPrintable(again.error));
     QCOMPARE(again.forwarded, 3L);
     QCOMPARE(again.alreadyThere, 3L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("1|5|10|5|0"));
-    QCOMPARE(local.one(QStringLiteral("SELECT sum(forwarded) FROM parts")), QStringLiteral("5"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("1|5|10|5|0"));
+    QCOMPARE(local.rows(QStringLiteral("SELECT sum(forwarded) FROM parts")).value(0), QStringLiteral("5"));
 }
 
 void tst_forward::twoStationsAtOnce() {
@@ -350,11 +218,11 @@ void tst_forward::twoStationsAtOnce() {
     b.join();
     QVERIFY2(troubleA.isEmpty(), qPrintable(troubleA));
     QVERIFY2(troubleB.isEmpty(), qPrintable(troubleB));
-    reader pg = onServer();
-    QCOMPARE(pg.one(counts), QStringLiteral("2|60|120|60|0"));
+    test_support::SqlConnection pg = onServer();
+    QCOMPARE(pg.rows(counts).value(0), QStringLiteral("2|60|120|60|0"));
     QCOMPARE(pg.rows(QStringLiteral("SELECT r.station, count(*) FROM parts p JOIN runs r ON r.id = p.run_id"
                                     " GROUP BY r.station ORDER BY r.station")),
-             (QList<QStringList>{{"ST-A", "30"}, {"ST-B", "30"}}));
+             (QStringList{"ST-A|30", "ST-B|30"}));
 }
 
 void tst_forward::unreachableServerLeavesJournal() {
@@ -372,9 +240,9 @@ void tst_forward::unreachableServerLeavesJournal() {
     // The driver's own reason follows: libpq names the socket it tried.
     QVERIFY2(report.error.contains(QStringLiteral(".s.PGSQL.%1").arg(cluster.port())), qPrintable(report.error));
 
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QCOMPARE(local.one(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")), QStringLiteral("3|0"));
-    QCOMPARE(local.one(QStringLiteral("SELECT sum(forwarded) FROM runs")), QStringLiteral("0"));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("SELECT count(*), sum(forwarded) FROM parts")).value(0), QStringLiteral("3|0"));
+    QCOMPARE(local.rows(QStringLiteral("SELECT sum(forwarded) FROM runs")).value(0), QStringLiteral("0"));
 }
 
 void tst_forward::refusedPartSetAside() {
@@ -382,8 +250,8 @@ void tst_forward::refusedPartSetAside() {
     results::journal journal(path);
     recordParts(journal, QStringLiteral("ST-A"), 7, QStringLiteral("R"));
     // A value SQLite keeps in an integer column and PostgreSQL will not take, as a damaged file may hold.
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET attempt = 'many' WHERE serial = 'R1'")));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("UPDATE parts SET attempt = 'many' WHERE serial = 'R1'")), QStringList());
 
     const results::forward_report report = results::forwarder(server(), {3, 10}).forward(journal);
     QVERIFY2(report.complete(), qPrintable(report.error));
@@ -392,9 +260,9 @@ void tst_forward::refusedPartSetAside() {
     QCOMPARE(report.refused.front().serial, QStringLiteral("R1"));
     QVERIFY2(report.refused.front().reason.contains(QStringLiteral("many")), qPrintable(report.refused.front().reason));
     QCOMPARE(onServer().rows(QStringLiteral("SELECT serial FROM parts ORDER BY serial")),
-             (QList<QStringList>{{"R0"}, {"R2"}, {"R3"}, {"R4"}, {"R5"}, {"R6"}}));
-    QCOMPARE(onServer().one(QStringLiteral("SELECT count(*) FROM comparisons")), QStringLiteral("12"));
-    QCOMPARE(local.one(QStringLiteral("SELECT forwarded, forward_problem IS NOT NULL FROM parts WHERE serial = 'R1'")),
+             (QStringList{"R0", "R2", "R3", "R4", "R5", "R6"}));
+    QCOMPARE(onServer().rows(QStringLiteral("SELECT count(*) FROM comparisons")).value(0), QStringLiteral("12"));
+    QCOMPARE(local.rows(QStringLiteral("SELECT forwarded, forward_problem IS NOT NULL FROM parts WHERE serial = 'R1'")).value(0),
              QStringLiteral("2|1"));
     QCOMPARE(results::unsentParts(journal.database(), path).sentence(),
              QStringLiteral("1 part is not on the results server yet (R1)"));
@@ -403,11 +271,11 @@ void tst_forward::refusedPartSetAside() {
     results::forward_options afterEachPart{3, 10, false, nullptr};
     const results::forward_report later = results::forwarder(server(), afterEachPart).forward(journal);
     QVERIFY(later.refused.empty());
-    QVERIFY(local.exec(QStringLiteral("UPDATE parts SET attempt = 1 WHERE serial = 'R1'")));
+    QCOMPARE(local.rows(QStringLiteral("UPDATE parts SET attempt = 1 WHERE serial = 'R1'")), QStringList());
     const results::forward_report push = results::forwarder(server()).forward(journal);
     QVERIFY2(push.complete() && push.refused.empty(), qPrintable(push.error));
     QCOMPARE(push.forwarded, 1L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("1|7|14|7|0"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("1|7|14|7|0"));
 }
 
 void tst_forward::oneJournalTwoServers() {
@@ -430,7 +298,7 @@ void tst_forward::oneJournalTwoServers() {
     const results::forward_report back = results::forwarder(first).forward(journal);
     QVERIFY2(back.complete(), qPrintable(back.error));
     QCOMPARE(back.forwarded - back.alreadyThere, 2L);
-    QCOMPARE(onServer().one(counts), QStringLiteral("2|6|12|6|0"));
+    QCOMPARE(onServer().rows(counts).value(0), QStringLiteral("2|6|12|6|0"));
 }
 
 void tst_forward::serverTablesNotSetUp() {
@@ -444,14 +312,14 @@ void tst_forward::serverTablesNotSetUp() {
     QVERIFY(none.trouble == results::forward_trouble::server);
     QCOMPARE(none.error, url.display() + QStringLiteral(" has no results tables: its owner creates them with "
                                                        "'rx48p-ctl --server URL results server-init'"));
-    QCOMPARE(onServer().one(QStringLiteral("SELECT count(*) FROM parts")), QStringLiteral("0"));
+    QCOMPARE(onServer().rows(QStringLiteral("SELECT count(*) FROM parts")).value(0), QStringLiteral("0"));
 
-    reader pg = onServer();
-    QVERIFY(pg.exec(QStringLiteral("UPDATE results_schema SET version = 3")));
+    test_support::SqlConnection pg = onServer();
+    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 3")), QStringList());
     const results::forward_report older = results::forwarder(server()).forward(journal);
     QVERIFY(older.trouble == results::forward_trouble::server);
     QVERIFY2(older.error.contains(QStringLiteral("are of schema 3, this program writes 4")), qPrintable(older.error));
-    QVERIFY(pg.exec(QStringLiteral("UPDATE results_schema SET version = 5")));
+    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 5")), QStringList());
     const results::forward_report newer = results::forwarder(server()).forward(journal);
     QCOMPARE(newer.error,
              server().display() + QStringLiteral(" was written by a newer version (schema 5, this program knows 4)"));
@@ -502,7 +370,7 @@ void tst_forward::stationRoleCannotCreate() {
 }
 
 // The columns of every table and the names of the indexes, as the database itself describes them.
-QString shapeOf(reader& db, bool sqlite) {
+QString shapeOf(const test_support::SqlConnection& db, bool sqlite) {
     QStringList shape;
     for (const char* table : {"runs", "parts", "comparisons", "measurements", "database_info"}) {
         const QString select =
@@ -510,17 +378,13 @@ QString shapeOf(reader& db, bool sqlite) {
                    : QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_name = '%1'"
                                     " ORDER BY column_name")
                          .arg(QLatin1String(table));
-        QStringList columns;
-        for (const QStringList& row : db.rows(select))
-            columns << row.first();
-        shape << QLatin1String(table) + QLatin1Char(':') + columns.join(QLatin1Char(','));
+        shape << QLatin1String(table) + QLatin1Char(':') + db.rows(select).join(QLatin1Char(','));
     }
     const QString indexes = sqlite ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name NOT LIKE"
                                                     " 'sqlite_%' ORDER BY name")
                                    : QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = 'public' AND"
                                                     " indexname NOT LIKE '%_pkey' ORDER BY indexname");
-    for (const QStringList& row : db.rows(indexes))
-        shape << row.first();
+    shape << db.rows(indexes);
     return shape.join(QLatin1Char(' '));
 }
 
@@ -528,13 +392,7 @@ void tst_forward::earlierVersionMigrated() {
     // The server as version 3 left it, loaded from its dump, then brought up by its owner.
     const QString old = database + QStringLiteral("_v3");
     QVERIFY2(cluster.createDatabase(old), qPrintable(cluster.error()));
-    QProcess psql;
-    psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                                        QStringLiteral("-h"), cluster.socketDir(), QStringLiteral("-p"), QString::number(cluster.port()),
-                                        QStringLiteral("-U"), cluster.user(), QStringLiteral("-d"), old, QStringLiteral("-f"),
-                                        QStringLiteral(RESULTS_TEST_DATA "/server-v3.sql")});
-    QVERIFY(psql.waitForFinished(60000));
-    QVERIFY2(psql.exitCode() == 0, psql.readAllStandardError().constData());
+    QVERIFY2(cluster.psqlFile(old, QStringLiteral(RESULTS_TEST_DATA "/server-v3.sql")), qPrintable(cluster.error()));
     setup::server_url url = owner();
     url.database = old;
     {
@@ -551,14 +409,14 @@ void tst_forward::earlierVersionMigrated() {
     QVERIFY(QFile::copy(QStringLiteral(RESULTS_TEST_DATA "/journal-v3.sqlite"), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     results::journal journal(path);
-    reader local(QStringLiteral("QSQLITE"), [&path](QSqlDatabase& db) { db.setDatabaseName(path); });
-    QCOMPARE(local.one(QStringLiteral("PRAGMA user_version")), QString::number(results::schema::version));
-    QCOMPARE(local.rows(QStringLiteral("SELECT serial, attempt, verdict, cycle_s IS NOT NULL FROM parts ORDER BY started_utc")),
-             (QList<QStringList>{{"SN-0001", "1", "PASS", "1"}, {"SN-0002", "1", "FAIL", "1"}, {"SN-0003", "1", "PASS", "1"},
-                                 {"SN-0004", "1", "FAIL", "1"}, {"SN-0002", "2", "PASS", "1"}, {"SN-0005", "1", "FAIL", "1"},
-                                 {"SN-0004", "2", "PASS", "1"}, {"SN-0006", "1", "FAIL", "1"}, {"AU-000001", "1", "PASS", "1"},
-                                 {"AU-000002", "1", "FAIL", "1"}}));
-    QCOMPARE(local.one(QStringLiteral("SELECT count(*) FROM comparisons WHERE passed = 0 AND mode IS NULL")), QStringLiteral("0"));
+    test_support::SqlConnection local(path);
+    QCOMPARE(local.rows(QStringLiteral("PRAGMA user_version")).value(0), QString::number(results::schema::version));
+    QCOMPARE(
+        local.rows(QStringLiteral("SELECT serial, attempt, verdict, cycle_s IS NOT NULL FROM parts ORDER BY started_utc")),
+        (QStringList{"SN-0001|1|PASS|1", "SN-0002|1|FAIL|1", "SN-0003|1|PASS|1", "SN-0004|1|FAIL|1", "SN-0002|2|PASS|1",
+                     "SN-0005|1|FAIL|1", "SN-0004|2|PASS|1", "SN-0006|1|FAIL|1", "AU-000001|1|PASS|1", "AU-000002|1|FAIL|1"}));
+    QCOMPARE(local.rows(QStringLiteral("SELECT count(*) FROM comparisons WHERE passed = 0 AND mode IS NULL")).value(0),
+             QStringLiteral("0"));
     // Numbering goes on after the parts of the old version.
     QCOMPARE(journal.nextAutoSerial(QStringLiteral("AU-")), QStringLiteral("AU-000003"));
 
@@ -568,20 +426,15 @@ void tst_forward::earlierVersionMigrated() {
     QVERIFY2(report.complete(), qPrintable(report.error));
     QCOMPARE(report.forwarded, 10L);
     QCOMPARE(report.alreadyThere, 5L);
-    reader pg(QStringLiteral("QPSQL"), [&url](QSqlDatabase& db) {
-        db.setHostName(url.host);
-        db.setPort(url.port);
-        db.setUserName(url.user);
-        db.setDatabaseName(url.database);
-    });
-    QCOMPARE(pg.one(counts), local.one(counts));
+    test_support::SqlConnection pg(url.host, url.port, url.user, url.database);
+    QCOMPARE(pg.rows(counts).value(0), local.rows(counts).value(0));
 
     // Migrated and new databases have the same tables, columns and indexes.
     const QString freshPath = dir->filePath(QStringLiteral("new.sqlite"));
     { results::journal fresh(freshPath); }
-    reader freshLocal(QStringLiteral("QSQLITE"), [&freshPath](QSqlDatabase& db) { db.setDatabaseName(freshPath); });
+    test_support::SqlConnection freshLocal(freshPath);
     QCOMPARE(shapeOf(local, true), shapeOf(freshLocal, true));
-    reader freshServer = onServer();
+    test_support::SqlConnection freshServer = onServer();
     QCOMPARE(shapeOf(pg, false), shapeOf(freshServer, false));
 }
 

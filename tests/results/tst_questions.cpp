@@ -4,7 +4,7 @@
 // the set below.
 
 #include "pg_cluster.h"
-#include "test_parts.h"
+#include "judged_parts.h"
 
 #include "results/aligned_table.h"
 #include "results/connection.h"
@@ -26,7 +26,7 @@
 #include <optional>
 #include <tuple>
 
-using test_parts::at;
+using judged_parts::at;
 
 namespace {
 
@@ -43,10 +43,10 @@ station::comparison stuckButton() {
     return c;
 }
 
-// A part as test_parts::part makes it, its test taking half its cycle; `removed` false: it has no cycle.
+// A part as judged_parts::part makes it, its test taking half its cycle; `removed` false: it has no cycle.
 station::part_result timedPart(const char* started, double cycle, std::vector<station::comparison> comparisons,
                                bool removed = true) {
-    station::part_result p = test_parts::part(started, cycle, std::move(comparisons));
+    station::part_result p = judged_parts::part(started, cycle, std::move(comparisons));
     p.testSeconds = cycle / 2;
     if (!removed)
         p.cycleSeconds.reset();
@@ -105,14 +105,16 @@ private slots:
     void alignedTable();
 
 private:
-    // The same rows for the journal and for the server, after a first column "backend".
-    static void addBackends(const std::function<void(const char*)>& rows);
+    // The same rows for the journal and for the server, after a first column "backend": `rows` gets a
+    // maker of a named row for each.
+    using row_maker = std::function<QTestData&(const char*)>;
+    static void addBackends(const std::function<void(const row_maker&)>& rows);
     QSqlDatabase backend(const QString& name) { return name == QLatin1String("sqlite") ? journal->database() : server->db(); }
 
     pg_cluster cluster;
     QTemporaryDir dir;
     std::optional<results::journal> journal;
-    std::optional<results::connection> server;
+    std::unique_ptr<results::connection> server;
 };
 
 // Nine parts on two stations and two part programs, over two days; each test takes half the cycle, and
@@ -135,10 +137,10 @@ void tst_questions::initTestCase() {
     QVERIFY2(cluster.createResultsDatabase(QStringLiteral("questions")), qPrintable(cluster.error()));
 
     journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
-    const QString a1 = journal->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
-    const QString a2 = journal->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/beta.part")));
-    const QString b = journal->beginRun(test_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/beta.part")));
-    using namespace test_parts;
+    const QString a1 = journal->beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+    const QString a2 = journal->beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/beta.part")));
+    const QString b = journal->beginRun(judged_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/beta.part")));
+    using namespace judged_parts;
     journal->record(a1, QStringLiteral("S1"), timedPart("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2", 2.0), openPair("5-6")}));
     journal->record(a1, QStringLiteral("S1"), timedPart("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), passedPair("5-6")}));
     journal->record(a1, QStringLiteral("S2"), timedPart("2026-12-07T10:10:00.000Z", 4, {passedPair("1-2"), passedPair("5-6")}));
@@ -150,20 +152,10 @@ void tst_questions::initTestCase() {
     journal->record(b, QStringLiteral("S2"),
                     timedPart("2026-12-08T10:00:00.000Z", 10, {openPair("5-6"), lowDropPair("1-2", 2.06), touch(false)}, false));
 
-    setup::server_url url;
-    url.host = cluster.socketDir();
-    url.port = cluster.port();
-    url.user = cluster.user();
-    url.database = QStringLiteral("questions");
-    const results::forward_report report = results::forwarder(url).forward(*journal);
+    const results::forward_report report = results::forwarder(cluster.url(QStringLiteral("questions"))).forward(*journal);
     QVERIFY2(report.complete() && report.forwarded == 9, qPrintable(report.error));
-
-    server.emplace(QStringLiteral("QPSQL"), QStringLiteral("test"));
-    server->db().setHostName(url.host);
-    server->db().setPort(url.port);
-    server->db().setUserName(url.user);
-    server->db().setDatabaseName(url.database);
-    QVERIFY(server->db().open());
+    server = cluster.connect(QStringLiteral("questions"));
+    QVERIFY(server->db().isOpen());
 }
 
 void tst_questions::cleanupTestCase() {
@@ -171,9 +163,11 @@ void tst_questions::cleanupTestCase() {
     journal.reset();
 }
 
-void tst_questions::addBackends(const std::function<void(const char*)>& rows) {
-    rows("sqlite");
-    rows("postgresql");
+void tst_questions::addBackends(const std::function<void(const row_maker&)>& rows) {
+    for (const char* backend : {"sqlite", "postgresql"})
+        rows([backend](const char* name) -> QTestData& {
+            return (*name ? QTest::addRow("%s: %s", backend, name) : QTest::addRow("%s", backend)) << QString::fromLatin1(backend);
+        });
 }
 
 void tst_questions::summary_data() {
@@ -183,8 +177,7 @@ void tst_questions::summary_data() {
     QTest::addColumn<int>("by");
     // group parts passed failed units passed-first passed-finally first-pass% final% median-test median-cycle
     QTest::addColumn<QStringList>("rows");
-    addBackends([](const char* backend) {
-        const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
+    addBackends([](const row_maker& row) {
         row("everything") << QDateTime() << QDateTime() << int(results::grouping::none)
                           << QStringList{"- 9 5 4 6 3 4 50.00 66.67 3 5"};
         row("since included, until excluded")
@@ -227,8 +220,7 @@ void tst_questions::failures_data() {
     QTest::addColumn<int>("top");
     QTest::addColumn<QDateTime>("since");
     QTest::addColumn<QStringList>("rows");  // mode | count | cumulative percent | lowest | highest | measured
-    addBackends([](const char* backend) {
-        const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
+    addBackends([](const row_maker& row) {
         // Three drops out of tolerance by 2.00, 2.04 and 2.06 V: one mode, whatever the values.
         const QStringList all{"pair 1-2: drop 1->2 out of tolerance|3|37.50|2|2.06|2.000 .. 2.060 V",
                               "pair 5-6: missing (open)|3|75.00|none|none|", "button 12: state|1|87.50|none|none|",
@@ -264,8 +256,7 @@ void tst_questions::partAttempts_data() {
     QTest::addColumn<QString>("backend");
     QTest::addColumn<QString>("serial");
     QTest::addColumn<QStringList>("attempts");  // attempt | started | station | verdict | reasons
-    addBackends([](const char* backend) {
-        const auto row = [backend](const char* name) -> QTestData& { return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend); };
+    addBackends([](const row_maker& row) {
         row("passed, then failed elsewhere")
             << "S2"
             << QStringList{"1|2026-12-07T10:10:00.000Z|ST-A|PASS|",
@@ -293,11 +284,9 @@ void tst_questions::partAttempts() {
 void tst_questions::exportRows_data() {
     QTest::addColumn<QString>("backend");
     QTest::addColumn<QStringList>("rows");
-    addBackends([](const char* backend) {
+    addBackends([](const row_maker& row) {
         const QString pair = QStringLiteral("Led anode to Led cathode, 1.800V / -0.020V");
-        QTest::addRow("%s", backend)
-            << QString::fromLatin1(backend)
-            << QStringList{
+        row("") << QStringList{
                    "|1|ST-B|2026-12-08T09:10:00.000Z|FAIL|pair|1-2|" + pair + "|" + pair + "|1|",
                    "|1|ST-B|2026-12-08T09:10:00.000Z|FAIL|pair|5-6|" + pair + "|" + pair + "|1|",
                    "|1|ST-B|2026-12-08T09:10:00.000Z|FAIL|button|12 (common 14)|Button ON|Button OFF|0|reads OFF, expected ON",
@@ -322,7 +311,7 @@ void tst_questions::exportOfManyParts() {
     QTemporaryDir here;
     QVERIFY(here.isValid());
     std::optional<results::journal> many(std::in_place, here.filePath(QStringLiteral("pages.sqlite")));
-    const QString runId = many->beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+    const QString runId = many->beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
     struct written {
         QString started;
         int attempt;
@@ -373,21 +362,12 @@ void tst_questions::exportOfManyParts() {
     };
 
     QVERIFY(cluster.createResultsDatabase(QStringLiteral("pages")));
-    setup::server_url url;
-    url.host = cluster.socketDir();
-    url.port = cluster.port();
-    url.user = cluster.user();
-    url.database = QStringLiteral("pages");
-    const results::forward_report report = results::forwarder(url).forward(*many);
+    const results::forward_report report = results::forwarder(cluster.url(QStringLiteral("pages"))).forward(*many);
     QVERIFY2(report.complete() && report.forwarded == 1234, qPrintable(report.error));
-    results::connection pg(QStringLiteral("QPSQL"), QStringLiteral("pages"));
-    pg.db().setHostName(url.host);
-    pg.db().setPort(url.port);
-    pg.db().setUserName(url.user);
-    pg.db().setDatabaseName(url.database);
-    QVERIFY(pg.db().open());
+    const std::unique_ptr<results::connection> pg = cluster.connect(QStringLiteral("pages"));
+    QVERIFY(pg->db().isOpen());
 
-    for (const QSqlDatabase& db : {many->database(), pg.db()}) {
+    for (const QSqlDatabase& db : {many->database(), pg->db()}) {
         const results::questions ask(db);
         // From a start time that three parts share, to one inside the last pages.
         const std::pair<QDateTime, QDateTime> windows[] = {
@@ -435,7 +415,7 @@ void tst_questions::medianOfManyParts() {
     QTemporaryDir here;
     QVERIFY(here.isValid());
     results::journal many(here.filePath(QStringLiteral("many.sqlite")));
-    const QString runId = many.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+    const QString runId = many.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
     QSqlDatabase db = many.database();
     QVERIFY(db.transaction());
     QSqlQuery insert(db);
@@ -480,8 +460,8 @@ void tst_questions::olderJournalIsAnsweredOnceUpToDate() {
     const QString path = here.filePath(QStringLiteral("old.sqlite"));
     {
         results::journal old(path);
-        const QString runId = old.beginRun(test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
-        using namespace test_parts;
+        const QString runId = old.beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
+        using namespace judged_parts;
         old.record(runId, QStringLiteral("S1"), part("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2"), openPair("5-6")}));
         old.record(runId, QStringLiteral("S2"), part("2026-12-07T10:05:00.000Z", 3, {passedPair("1-2"), openPair("5-6")}));
         QSqlQuery query(old.database());

@@ -4,7 +4,7 @@
 
 #include "headless_chromium.h"
 #include "pg_cluster.h"
-#include "test_parts.h"
+#include "judged_parts.h"
 
 #include "results/connection.h"
 #include "results/forwarder.h"
@@ -29,7 +29,7 @@
 #include <map>
 #include <optional>
 
-using test_parts::at;
+using judged_parts::at;
 
 namespace {
 
@@ -120,6 +120,15 @@ QByteArray jsonText(results::report_figures f) {
     buffer.open(QIODevice::WriteOnly);
     results::writeReportJsonLines(f, buffer);
     return buffer.data();
+}
+
+// The named fields of a JSON record, "null" for a null.
+QString fields(const QJsonObject& record, const QStringList& names) {
+    QStringList out;
+    for (const QString& name : names)
+        out << name + QLatin1Char('=') +
+                   (record.value(name).isNull() ? QStringLiteral("null") : record.value(name).toVariant().toString());
+    return out.join(QLatin1Char(' '));
 }
 
 const results::drop_figures* dropOf(const results::report_figures& f, const char* direction) {
@@ -241,7 +250,7 @@ private:
 void tst_report::initTestCase() {
     QVERIFY(dir.isValid());
     journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
-    setup::run_info a = test_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
+    setup::run_info a = judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
     a.tolerance = 0.10;
     setup::run_info b = a;
     b.station = weirdStation;
@@ -303,22 +312,19 @@ void tst_report::yieldsByHourOnOneDay() {
 
 void tst_report::paretoOrderAndShares() {
     // 13 failed comparisons; the three drops out of tolerance are one mode, whatever they measured.
-    QCOMPARE(all.failures.size(), std::size_t(4));
-    QCOMPARE(all.failures[0].mode, QStringLiteral("pair 5-6: missing (open)"));
-    QCOMPARE(all.failures[0].count, 6L);
-    QVERIFY(!all.failures[0].measuredMin && !all.failures[0].measuredMax);
-    QCOMPARE(all.failures[1].mode, QStringLiteral("button 12 (common 14): reads OFF, expected ON"));
-    QCOMPARE(all.failures[1].count, 3L);
-    QCOMPARE(all.failures[2].mode, QStringLiteral("pair 1-2: drop 1->2 out of tolerance"));
-    QCOMPARE(all.failures[2].count, 3L);
-    QCOMPARE(all.failures[2].measuredMin.value_or(-1), 2.00);
-    QCOMPARE(all.failures[2].measuredMax.value_or(-1), 2.06);
-    QCOMPARE(all.failures[3].mode, QStringLiteral("touch 16: reads OFF, expected ON"));
+    QStringList found;
+    for (const results::failure_row& f : all.failures)
+        found << QStringLiteral("%1|%2|%3|%4")
+                     .arg(f.mode)
+                     .arg(f.count)
+                     .arg(f.measuredMin ? QString::number(*f.measuredMin) : QStringLiteral("none"),
+                          f.measuredMax ? QString::number(*f.measuredMax) : QStringLiteral("none"));
+    QCOMPARE(found, (QStringList{"pair 5-6: missing (open)|6|none|none", "button 12 (common 14): reads OFF, expected ON|3|none|none",
+                                 "pair 1-2: drop 1->2 out of tolerance|3|2|2.06", "touch 16: reads OFF, expected ON|1|none|none"}));
     const double shares[] = {600.0 / 13, 900.0 / 13, 1200.0 / 13, 100};
     for (std::size_t i = 0; i < 4; ++i)
         QCOMPARE(all.failures[i].cumulativePercent, shares[i]);
-    const QByteArray page = html(all);
-    QVERIFY(page.contains("2.000 .. 2.060 V"));
+    QVERIFY(html(all).contains("2.000 .. 2.060 V"));
 }
 
 void tst_report::paretoChartDrawsTheShares() {
@@ -448,37 +454,18 @@ void tst_report::jsonLines() {
     }
     QCOMPARE(kinds, QStringList({"period", "yield", "yield", "failure", "failure", "failure", "failure", "drop", "drop", "drop", "drop",
                                  "drop", "drop", "drift", "drift", "drift", "drift", "drift", "drift"}));
-    const QJsonObject period = records[0];
-    QCOMPARE(period.value(QStringLiteral("parts")).toInt(), 102);
-    QCOMPARE(period.value(QStringLiteral("first_pass_yield_percent")).toDouble(), 90.0);
-    QCOMPARE(period.value(QStringLiteral("final_yield_percent")).toDouble(), 92.0);
-    QCOMPARE(period.value(QStringLiteral("median_test_s")).toDouble(), 1.5);
-    QCOMPARE(period.value(QStringLiteral("median_cycle_s")).toDouble(), 3.0);
-    QVERIFY(period.value(QStringLiteral("since")).isNull());
-    QCOMPARE(records[1].value(QStringLiteral("day")).toString(), QStringLiteral("2026-12-07"));
-    QCOMPARE(records[1].value(QStringLiteral("first_pass_yield_percent")).toDouble(), 88.0);
-    QCOMPARE(records[4].value(QStringLiteral("cumulative_percent")).toDouble(), 69.230769);
-    QVERIFY(records[4].value(QStringLiteral("measured_min")).isNull());
-    QCOMPARE(records[5].value(QStringLiteral("mode")).toString(), QStringLiteral("pair 1-2: drop 1->2 out of tolerance"));
-    QCOMPARE(records[5].value(QStringLiteral("count")).toInt(), 3);
-    QCOMPARE(records[5].value(QStringLiteral("measured_min")).toDouble(), 2.0);
-    QCOMPARE(records[5].value(QStringLiteral("measured_max")).toDouble(), 2.06);
-    const QJsonObject d12 = records[7];
-    QCOMPARE(d12.value(QStringLiteral("program")).toString(), QStringLiteral("/parts/alpha.part"));
-    QCOMPARE(d12.value(QStringLiteral("pair")).toString(), QStringLiteral("1-2"));
-    QCOMPARE(d12.value(QStringLiteral("direction")).toString(), QStringLiteral("1->2"));
-    QCOMPARE(d12.value(QStringLiteral("n")).toInt(), 102);
-    QCOMPARE(d12.value(QStringLiteral("mean")).toDouble(), 1.83);
-    QCOMPARE(d12.value(QStringLiteral("sd")).toDouble(), 0.030148);
-    QCOMPARE(d12.value(QStringLiteral("cpk")).toDouble(), 0.773956);
-    QCOMPARE(d12.value(QStringLiteral("expected")).toDouble(), 1.8);
-    QCOMPARE(d12.value(QStringLiteral("tolerance")).toDouble(), 0.1);
-    QVERIFY(records[11].value(QStringLiteral("cpk")).isNull());  // 5->6: no spread
-    QCOMPARE(records[13].value(QStringLiteral("direction")).toString(), QStringLiteral("1->2"));
-    QCOMPARE(records[13].value(QStringLiteral("flagged")).toBool(), true);
-    QCOMPARE(records[13].value(QStringLiteral("first_mean")).toDouble(), 1.8);
-    QCOMPARE(records[13].value(QStringLiteral("last_mean")).toDouble(), 1.86);
-    QCOMPARE(records[15].value(QStringLiteral("flagged")).toBool(), false);
+    QCOMPARE(fields(records[0], {"parts", "first_pass_yield_percent", "final_yield_percent", "median_test_s", "median_cycle_s", "since"}),
+             "parts=102 first_pass_yield_percent=90 final_yield_percent=92 median_test_s=1.5 median_cycle_s=3 since=null");
+    QCOMPARE(fields(records[1], {"day", "first_pass_yield_percent"}), "day=2026-12-07 first_pass_yield_percent=88");
+    QCOMPARE(fields(records[4], {"cumulative_percent", "measured_min"}), "cumulative_percent=69.230769 measured_min=null");
+    QCOMPARE(fields(records[5], {"mode", "count", "measured_min", "measured_max"}),
+             "mode=pair 1-2: drop 1->2 out of tolerance count=3 measured_min=2 measured_max=2.06");
+    QCOMPARE(fields(records[7], {"program", "pair", "direction", "n", "mean", "sd", "cpk", "expected", "tolerance"}),
+             "program=/parts/alpha.part pair=1-2 direction=1->2 n=102 mean=1.83 sd=0.030148 cpk=0.773956 expected=1.8 tolerance=0.1");
+    QCOMPARE(fields(records[11], {"direction", "cpk"}), "direction=5->6 cpk=null");  // no spread
+    QCOMPARE(fields(records[13], {"direction", "flagged", "first_mean", "last_mean"}),
+             "direction=1->2 flagged=true first_mean=1.8 last_mean=1.86");
+    QCOMPARE(fields(records[15], {"flagged"}), "flagged=false");
 }
 
 void tst_report::htmlIsWellFormedAndEscaped() {
@@ -610,23 +597,13 @@ void tst_report::postgresqlGivesTheSameFigures() {
     pg_cluster cluster;
     QVERIFY2(cluster.ok(), qPrintable(cluster.error()));
     QVERIFY2(cluster.createResultsDatabase(QStringLiteral("report")), qPrintable(cluster.error()));
-    setup::server_url url;
-    url.host = cluster.socketDir();
-    url.port = cluster.port();
-    url.user = cluster.user();
-    url.database = QStringLiteral("report");
-    const results::forward_report forwarded = results::forwarder(url).forward(*journal);
+    const results::forward_report forwarded = results::forwarder(cluster.url(QStringLiteral("report"))).forward(*journal);
     QVERIFY2(forwarded.complete() && forwarded.forwarded == 102, qPrintable(forwarded.error));
-
-    results::connection server(QStringLiteral("QPSQL"), QStringLiteral("test"));
-    server.db().setHostName(url.host);
-    server.db().setPort(url.port);
-    server.db().setUserName(url.user);
-    server.db().setDatabaseName(url.database);
-    QVERIFY(server.db().open());
+    const std::unique_ptr<results::connection> server = cluster.connect(QStringLiteral("report"));
+    QVERIFY(server->db().isOpen());
     const results::report_period day{at("2026-12-08T00:00:00.000Z"), at("2026-12-09T00:00:00.000Z")};
-    QCOMPARE(jsonText(results::computeReport(server.db(), {})), jsonText(all));
-    QCOMPARE(jsonText(results::computeReport(server.db(), day)),
+    QCOMPARE(jsonText(results::computeReport(server->db(), {})), jsonText(all));
+    QCOMPARE(jsonText(results::computeReport(server->db(), day)),
              jsonText(results::computeReport(journal->database(), day)));
 }
 

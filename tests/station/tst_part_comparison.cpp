@@ -44,6 +44,22 @@ station::comparison make(const char* kind, const char* item, bool passed, const 
             QString::fromUtf8(expected), QString::fromUtf8(measured), QString::fromUtf8(reason)};
 }
 
+QStringList pairTexts(const std::vector<pin_pair_record>& pairs) {
+    QStringList out;
+    for (const pin_pair_record& p : pairs)
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6").arg(p.pin_a).arg(p.type_a).arg(p.pin_b).arg(p.type_b).arg(p.vdrop_ab).arg(p.vdrop_ba);
+    return out;
+}
+
+// Each step of a part's measure plan as "command:payload", in hex.
+QString plan(const part_description& part) {
+    QStringList steps;
+    for (const station::measure_step& step : station::measurePlan(part))
+        steps << QStringLiteral("%1:").arg(int(step.command), 2, 16, QLatin1Char('0')) +
+                     QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(step.payload.data()), int(step.payload.size())).toHex());
+    return steps.join(QLatin1Char(' '));
+}
+
 // The pair that most tests expect: an LED from pin 1 to pin 2, 1.800 V forward, -0.020 V back.
 const pin_pair_record led12{1, LED_ANODE, 2, LED_CATHODE, 90, -1};
 const char* const led12Text = "Led anode to Led cathode, 1.800V / -0.020V";
@@ -107,65 +123,30 @@ private slots:
                            "Vdrop(1->2) = 0.000V, expected 1.800V within 0.100V; "
                            "Vdrop(2->1) = 0.400V, expected -0.020V within 0.100V"};
 
+        // Pair 1-2 as led12 expects it, measured in that order with these drops (in steps of 0.02 V).
+        const auto drops = [](const char* name, int ab, int ba, double tolerance, const char* measured, const char* reason) {
+            const QString verdict = QString::fromLatin1(*reason ? "FAIL" : "PASS");
+            QTest::newRow(name) << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, std::int8_t(ab), std::int8_t(ba)}}
+                                << tolerance
+                                << QStringList{QStringLiteral("pair 1-2 %1 | %2 | Led anode to Led cathode, %3 | %4")
+                                                   .arg(verdict, QLatin1String(led12Text), QLatin1String(measured), QLatin1String(reason))};
+        };
         // 0.100 V is five steps of 0.02 V: five off passes, six off fails, on either side.
-        QTest::newRow("forward drop 2.000V is out")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 100, -1}} << 0.1
-            << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 2.000V / -0.020V | "
-                           "Vdrop(1->2) = 2.000V, expected 1.800V within 0.100V"};
-        QTest::newRow("forward drop exactly the tolerance above")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 95, -1}} << 0.1
-            << QStringList{"pair 1-2 PASS | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.900V / -0.020V | "};
-        QTest::newRow("forward drop one step beyond above")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 96, -1}} << 0.1
-            << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.920V / -0.020V | "
-                           "Vdrop(1->2) = 1.920V, expected 1.800V within 0.100V"};
-        QTest::newRow("forward drop exactly the tolerance below")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 85, -1}} << 0.1
-            << QStringList{"pair 1-2 PASS | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.700V / -0.020V | "};
-        QTest::newRow("forward drop one step beyond below")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 84, -1}} << 0.1
-            << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.680V / -0.020V | "
-                           "Vdrop(1->2) = 1.680V, expected 1.800V within 0.100V"};
-        QTest::newRow("backward drop exactly the tolerance above")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 90, 4}} << 0.1
-            << QStringList{"pair 1-2 PASS | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.800V / 0.080V | "};
-        QTest::newRow("backward drop one step beyond above")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 90, 5}} << 0.1
-            << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.800V / 0.100V | "
-                           "Vdrop(2->1) = 0.100V, expected -0.020V within 0.100V"};
-        QTest::newRow("backward drop exactly the tolerance below")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 90, -6}} << 0.1
-            << QStringList{"pair 1-2 PASS | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.800V / -0.120V | "};
-        QTest::newRow("backward drop one step beyond below")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 90, -7}} << 0.1
-            << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.800V / -0.140V | "
-                           "Vdrop(2->1) = -0.140V, expected -0.020V within 0.100V"};
+        drops("forward drop 2.000V is out", 100, -1, 0.1, "2.000V / -0.020V", "Vdrop(1->2) = 2.000V, expected 1.800V within 0.100V");
+        drops("forward drop exactly the tolerance above", 95, -1, 0.1, "1.900V / -0.020V", "");
+        drops("forward drop one step beyond above", 96, -1, 0.1, "1.920V / -0.020V", "Vdrop(1->2) = 1.920V, expected 1.800V within 0.100V");
+        drops("forward drop exactly the tolerance below", 85, -1, 0.1, "1.700V / -0.020V", "");
+        drops("forward drop one step beyond below", 84, -1, 0.1, "1.680V / -0.020V", "Vdrop(1->2) = 1.680V, expected 1.800V within 0.100V");
+        drops("backward drop exactly the tolerance above", 90, 4, 0.1, "1.800V / 0.080V", "");
+        drops("backward drop one step beyond above", 90, 5, 0.1, "1.800V / 0.100V", "Vdrop(2->1) = 0.100V, expected -0.020V within 0.100V");
+        drops("backward drop exactly the tolerance below", 90, -6, 0.1, "1.800V / -0.120V", "");
+        drops("backward drop one step beyond below", 90, -7, 0.1, "1.800V / -0.140V",
+              "Vdrop(2->1) = -0.140V, expected -0.020V within 0.100V");
         // 1.86 - 1.80 is a hair above 0.06 in binary: three steps must still pass a 0.06 V tolerance.
-        QTest::newRow("three steps off within 0.060V")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 93, -1}} << 0.06
-            << QStringList{"pair 1-2 PASS | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.860V / -0.020V | "};
-        QTest::newRow("four steps off beyond 0.060V")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 94, -1}} << 0.06
-            << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.880V / -0.020V | "
-                           "Vdrop(1->2) = 1.880V, expected 1.800V within 0.060V"};
-        QTest::newRow("tolerance 0: equal drops pass")
-            << pair_list{led12} << pair_list{led12} << 0.0 << QStringList{pass12};
-        QTest::newRow("tolerance 0: one step off fails")
-            << pair_list{led12} << pair_list{{1, LED_ANODE, 2, LED_CATHODE, 91, -1}} << 0.0
-            << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
-                           "Led anode to Led cathode, 1.820V / -0.020V | "
-                           "Vdrop(1->2) = 1.820V, expected 1.800V within 0.000V"};
+        drops("three steps off within 0.060V", 93, -1, 0.06, "1.860V / -0.020V", "");
+        drops("four steps off beyond 0.060V", 94, -1, 0.06, "1.880V / -0.020V", "Vdrop(1->2) = 1.880V, expected 1.800V within 0.060V");
+        drops("tolerance 0: equal drops pass", 90, -1, 0.0, "1.800V / -0.020V", "");
+        drops("tolerance 0: one step off fails", 91, -1, 0.0, "1.820V / -0.020V", "Vdrop(1->2) = 1.820V, expected 1.800V within 0.000V");
         QTest::newRow("swapped record out of tolerance: drops named in the expected order")
             << pair_list{led12} << pair_list{{2, LED_CATHODE, 1, LED_ANODE, -1, 100}} << 0.1
             << QStringList{"pair 1-2 FAIL | Led anode to Led cathode, 1.800V / -0.020V | "
@@ -482,49 +463,28 @@ private slots:
 
     // ---- what a part calls for ----
     void measurePlan() {
+        const QString nothing = QStringLiteral("the part lists nothing to check (no pair, button or touch pad, no check line)");
         part_description part;
-        QCOMPARE(station::uncheckable(part),
-                 "the part lists nothing to check (no pair, button or touch pad, no check line)");
-        QVERIFY(station::measurePlan(part).empty());
-
+        QCOMPARE(station::uncheckable(part), nothing);
+        QCOMPARE(plan(part), QString());
         part.pairs = {led12};
         QCOMPARE(station::uncheckable(part), QString());
-        std::vector<station::measure_step> plan = station::measurePlan(part);
-        QCOMPARE(int(plan.size()), 1);
-        QCOMPARE(int(plan[0].command), 0x04);
-        QVERIFY(plan[0].payload.empty());
-
+        QCOMPARE(plan(part), QStringLiteral("04:"));
         part.buttons = {{12, 14, true}};
         part.pads = {{16, true}, {3, false}, {16, true}};
         QCOMPARE(station::uncheckable(part), QString());
-        plan = station::measurePlan(part);
-        QCOMPARE(int(plan.size()), 3);
-        QCOMPARE(int(plan[0].command), 0x04);
-        QVERIFY(plan[0].payload.empty());
-        QCOMPARE(int(plan[1].command), 0x06);
-        QVERIFY(plan[1].payload.empty());
-        QCOMPARE(int(plan[2].command), 0x08);
-        QCOMPARE(plan[2].payload, (std::vector<std::uint8_t>{3, 16}));
-
+        QCOMPARE(plan(part), QStringLiteral("04: 06: 08:0310"));
         // The part's own check line wins over what it lists.
         part.check = check_set{false, false, true};
-        plan = station::measurePlan(part);
-        QCOMPARE(int(plan.size()), 1);
-        QCOMPARE(int(plan[0].command), 0x08);
-        QCOMPARE(plan[0].payload, (std::vector<std::uint8_t>{3, 16}));
-
+        QCOMPARE(plan(part), QStringLiteral("08:0310"));
+        part.check = check_set{false, false, false};
+        QCOMPARE(station::uncheckable(part), nothing);
+        QCOMPARE(plan(part), QString());
         // A static measure of a part with no pairs still finds shorts.
         part_description bare;
         bare.check = check_set{true, false, false};
         QCOMPARE(station::uncheckable(bare), QString());
-        plan = station::measurePlan(bare);
-        QCOMPARE(int(plan.size()), 1);
-        QCOMPARE(int(plan[0].command), 0x04);
-
-        part.check = check_set{false, false, false};
-        QCOMPARE(station::uncheckable(part),
-                 "the part lists nothing to check (no pair, button or touch pad, no check line)");
-        QVERIFY(station::measurePlan(part).empty());
+        QCOMPARE(plan(bare), QStringLiteral("04:"));
     }
 
     void uncheckablePads_data() {
@@ -557,46 +517,20 @@ private slots:
     void storeMeasure() {
         station::measured_part m;
         station::storeMeasure(m, MES_STATIC, {2, 3, 1, 4, 2, 0x5a, 0xff, 0xff, 4, 0x0a, 4, 0x00, 0x80});
-        QVERIFY(m.pairs.has_value());
-        QVERIFY(!m.buttons.has_value());
-        QVERIFY(!m.pads.has_value());
-        QCOMPARE(int(m.pairs->size()), 2);
-        const pin_pair_record& a = m.pairs->at(0);
-        QCOMPARE(int(a.pin_a), 3);
-        QCOMPARE(int(a.type_a), 1);
-        QCOMPARE(int(a.pin_b), 4);
-        QCOMPARE(int(a.type_b), 2);
-        QCOMPARE(int(a.vdrop_ab), 90);
-        QCOMPARE(int(a.vdrop_ba), -1);
-        const pin_pair_record& b = m.pairs->at(1);
-        QCOMPARE(int(b.pin_a), -1);
-        QCOMPARE(int(b.type_a), 4);
-        QCOMPARE(int(b.pin_b), 10);
-        QCOMPARE(int(b.type_b), 4);
-        QCOMPARE(int(b.vdrop_ab), 0);
-        QCOMPARE(int(b.vdrop_ba), -128);
-
+        QVERIFY(m.pairs && !m.buttons && !m.pads);
+        QCOMPARE(pairTexts(*m.pairs), (QStringList{"3 1 4 2 90 -1", "-1 4 10 4 0 -128"}));
         station::storeMeasure(m, MES_BUTTON_MECH, {1, 14, 0x05, 12, 0x11, 0, 0});
-        QVERIFY(m.buttons.has_value());
-        QCOMPARE(int(m.buttons->size()), 1);
-        QCOMPARE(int(m.buttons->at(0).pin_a), 14);
-        QCOMPARE(int(m.buttons->at(0).type_a), 0x05);
-        QCOMPARE(int(m.buttons->at(0).pin_b), 12);
-        QCOMPARE(int(m.buttons->at(0).type_b), 0x11);
+        QVERIFY(m.buttons);
+        QCOMPARE(pairTexts(*m.buttons), QStringList{"14 5 12 17 0 0"});
         QCOMPARE(int(m.pairs->size()), 2);  // the static result stays
-
         station::storeMeasure(m, MES_BUTTON_CAP, {2, 3, 0x21, 16, 0x20});
-        QVERIFY(m.pads.has_value());
+        QVERIFY(m.pads);
         QCOMPARE(int(m.pads->size()), 2);
-        QCOMPARE(int(m.pads->at(0).pin), 3);
-        QCOMPARE(int(m.pads->at(0).type), 0x21);
-        QCOMPARE(int(m.pads->at(1).pin), 16);
-        QCOMPARE(int(m.pads->at(1).type), 0x20);
-
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(m.pads->at(0).pin).arg(m.pads->at(0).type).arg(m.pads->at(1).pin).arg(m.pads->at(1).type),
+                 QStringLiteral("3 33 16 32"));
         // A later static result replaces the earlier one; an empty one is a measure that found nothing.
         station::storeMeasure(m, MES_STATIC, {0});
-        QVERIFY(m.pairs.has_value());
-        QVERIFY(m.pairs->empty());
+        QVERIFY(m.pairs && m.pairs->empty());
     }
 
     void storeMeasureIgnoresOtherCommands() {

@@ -1,7 +1,8 @@
 // The station engine and its board client in-process, against rx48p-board-sim over its pseudo-terminal:
 // the order of a run's steps, and how each kind of trouble, stop and abort ends it.
 
-#include "board_sim_process.h"
+#include "board_sim.h"
+#include "test_parts.h"
 
 #include "station/board_client.h"
 #include "station/measure_plan.h"
@@ -20,8 +21,7 @@ using end_reason = station_engine::end_reason;
 
 namespace {
 
-const QString parts = QStringLiteral(RX48P_TEST_PARTS);
-QString partFile(const QString& name) { return parts + QLatin1Char('/') + name + QStringLiteral(".device"); }
+using test_support::partFile;
 
 QString hex(const std::vector<std::uint8_t>& bytes) {
     QStringList out;
@@ -79,9 +79,9 @@ struct Bench {
     }
     bool waitForFinish(int ms = 10000) { return QTest::qWaitFor([&] { return trace->finishes > 0; }, ms); }
     // The last frame the board read, by its log's decoding ("IDLE", "MES_STATIC", ...).
-    QString lastCommand() { return sim.log(QStringLiteral("recv ")).last().section(QLatin1Char(' '), -1); }
+    QString lastCommand() { return sim.commandsReceived().last(); }
 
-    BoardSimProcess sim{QStringLiteral(RX48P_BOARD_SIM)};
+    test_support::BoardSim sim;
     QString port;
     board_client client;
     std::unique_ptr<station_engine> engine;
@@ -151,7 +151,7 @@ void StationEngineTest::aJudgedPartSurvivesTrouble() {
     QVERIFY(!b.port.isEmpty());
     b.engine->start();
     if (!killWhenSeen.isEmpty()) {
-        QVERIFY(QTest::qWaitFor([&] { return !b.sim.log(QStringLiteral("recv ")).filter(killWhenSeen).isEmpty(); }, 10000));
+        QVERIFY(b.sim.waitForReceived(killWhenSeen, 1, 10000));
         QTest::qWait(100);
         b.sim.stop();
     }
@@ -195,7 +195,7 @@ void StationEngineTest::stopAndAbort() {
     Bench b(QStringList{"--device", partFile("good")} + simArgs, partFile("good"), 0);
     QVERIFY(!b.port.isEmpty());
     b.engine->start();
-    QVERIFY(QTest::qWaitFor([&] { return !b.sim.log(QStringLiteral("recv ")).filter(when).isEmpty(); }, 10000));
+    QVERIFY(b.sim.waitForReceived(when, 1, 10000));
     QTest::qWait(50);
     if (abort)
         b.engine->abort();
@@ -238,7 +238,7 @@ void StationEngineTest::openFailures() {
 }
 
 void StationEngineTest::framesAreTheBytesOnTheLine() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    test_support::BoardSim sim;
     // Noise before every reply and replies in pieces: a frame's bytes are only those between its header
     // and its CRC, wherever the chunks ended.
     const QString port = sim.start({"--event-delay", "0", "--noise", "4", "--chunk", "3", "--chunk-pause", "2"});
@@ -274,7 +274,7 @@ void StationEngineTest::framesAreTheBytesOnTheLine() {
 }
 
 void StationEngineTest::aRequestTimesOutOnceAndTheNextOneWorks() {
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    test_support::BoardSim sim;
     const QString port = sim.start({"--event-delay", "0", "--no-reply", "MES_STATIC"});
     QVERIFY(!port.isEmpty());
     board_client client;
@@ -309,7 +309,7 @@ void StationEngineTest::aLongReplyByteByByteIsAnsweredOnce() {
             for (int b = a + 1; b < 128 && written < 99; b += 37, ++written)
                 file.write(QStringLiteral("pair %1 anode %2 cathode 1.80 -0.02\n").arg(a).arg(b).toUtf8());
     }
-    BoardSimProcess sim(QStringLiteral(RX48P_BOARD_SIM));
+    test_support::BoardSim sim;
     const QString port = sim.start({"--pace", "9600", "--event-delay", "0", "--device", device});
     QVERIFY(!port.isEmpty());
     board_client client;

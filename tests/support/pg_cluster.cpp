@@ -54,48 +54,73 @@ int freePort() {
 
 }  // namespace
 
-pg_cluster::pg_cluster(listen how) : tls(how == listen::socket_and_tls), bin(serverBin()) {
-    if (!folder.isValid()) {
+pg_cluster::pg_cluster(listen how) : temporary(std::in_place), tls(how == listen::socket_and_tls), bin(serverBin()) {
+    if (!temporary->isValid()) {
         problem = QStringLiteral("cannot create a temporary folder");
         return;
     }
+    root = temporary->path();
+    initAndStart(QString());
+}
+
+// Index builds after a bench's bulk load want more than the default.
+pg_cluster::pg_cluster(const kept_in& kept)
+    : root(QDir(kept.folder).absolutePath()), bin(serverBin()) {
+    initAndStart(QStringLiteral(" -c maintenance_work_mem=512MB"));
+}
+
+bool pg_cluster::initAndStart(const QString& extraOptions) {
     if (bin.isEmpty()) {
         problem = QStringLiteral("no PostgreSQL server under /usr/lib/postgresql (scripts/setup installs it)");
-        return;
+        return false;
     }
     QDir().mkpath(socketDir());
     if (tls) {
         serverPort = freePort();
         if (serverPort == 0) {
             problem = QStringLiteral("no free TCP port on 127.0.0.1");
-            return;
+            return false;
         }
         if (!makeCertificates())
-            return;
+            return false;
     }
     if (::geteuid() == 0) {
         const passwd* nobody = ::getpwnam("nobody");
         if (!nobody) {
             problem = QStringLiteral("no user 'nobody' to run the server as");
-            return;
+            return false;
         }
         runAs = QStringLiteral("nobody");
-        QStringList owned{folder.path(), socketDir()};
+        QStringList owned{root, socketDir()};
         if (tls)  // the server refuses a key that others can read, or that is not its own
             owned << tlsDir() + QStringLiteral("/server.key") << tlsDir() + QStringLiteral("/server.crt");
         for (const QString& path : owned)
             if (::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
                 problem = QStringLiteral("cannot hand %1 to nobody").arg(path);
-                return;
+                return false;
             }
     }
-    if (!run(bin + QStringLiteral("/initdb"),
-             {QStringLiteral("-D"), folder.path() + QStringLiteral("/data"), QStringLiteral("-A"), QStringLiteral("trust"),
-              QStringLiteral("-U"), user(), QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C"),
-              QStringLiteral("--no-sync")},
-             60000))
-        return;
-    start();
+    const QString data = root + QStringLiteral("/data");
+    if (QFileInfo::exists(data + QStringLiteral("/PG_VERSION"))) {
+        // A kept cluster: a server an earlier run left running is stopped first.
+        stop();
+        problem.clear();
+    } else if (!run(bin + QStringLiteral("/initdb"),
+                    {QStringLiteral("-D"), data, QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-U"), user(),
+                     QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C"), QStringLiteral("--no-sync")},
+                    120000)) {
+        return false;
+    }
+    // No TCP at all: the socket in our own folder is the only way in, so nothing clashes with another
+    // server on the machine. fsync off: the data need not survive a power cut.
+    options = QStringLiteral("-k %1 -p %2 -c fsync=off").arg(socketDir()).arg(port()) + extraOptions;
+    if (tls)  // 127.0.0.1 alone, at a port nothing else held a moment ago
+        options += QStringLiteral(" -c listen_addresses=127.0.0.1 -c ssl=on -c ssl_cert_file=%1/server.crt"
+                                  " -c ssl_key_file=%1/server.key")
+                       .arg(tlsDir());
+    else
+        options += QStringLiteral(" -c listen_addresses=''");
+    return start();
 }
 
 pg_cluster::~pg_cluster() {
@@ -106,19 +131,10 @@ pg_cluster::~pg_cluster() {
 bool pg_cluster::start() {
     if (running)
         return true;
-    // No TCP at all: the socket in our own folder is the only way in, so nothing clashes with another
-    // server on the machine. fsync off: a test's data need not survive a power cut.
-    QString options = QStringLiteral("-k %1 -p %2 -c fsync=off").arg(socketDir()).arg(port());
-    if (tls)  // 127.0.0.1 alone, at a port nothing else held a moment ago
-        options += QStringLiteral(" -c listen_addresses=127.0.0.1 -c ssl=on -c ssl_cert_file=%1/server.crt"
-                                  " -c ssl_key_file=%1/server.key")
-                       .arg(tlsDir());
-    else
-        options += QStringLiteral(" -c listen_addresses=''");
     running = run(bin + QStringLiteral("/pg_ctl"),
-                  {QStringLiteral("-D"), folder.path() + QStringLiteral("/data"), QStringLiteral("-l"),
-                   folder.path() + QStringLiteral("/server.log"), QStringLiteral("-o"), options, QStringLiteral("-w"),
-                   QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("start")},
+                  {QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-l"), root + QStringLiteral("/server.log"),
+                   QStringLiteral("-o"), options, QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
+                   QStringLiteral("start")},
                   70000);
     if (running)
         problem.clear();
@@ -127,35 +143,82 @@ bool pg_cluster::start() {
 
 bool pg_cluster::stop() {
     const bool stopped = run(bin + QStringLiteral("/pg_ctl"),
-                             {QStringLiteral("-D"), folder.path() + QStringLiteral("/data"), QStringLiteral("-m"),
+                             {QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-m"),
                               QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")},
                              60000);
     running = running && !stopped;
     return stopped;
 }
 
+setup::server_url pg_cluster::url(const QString& database) const {
+    setup::server_url url;
+    url.host = socketDir();
+    url.port = port();
+    url.user = user();
+    url.database = database;
+    return url;
+}
+
+setup::server_url pg_cluster::stationUrl(const QString& database) const {
+    setup::server_url url = this->url(database);
+    url.user = stationUser();
+    return url;
+}
+
+std::unique_ptr<results::connection> pg_cluster::connect(const QString& database) const {
+    auto conn = std::make_unique<results::connection>(QStringLiteral("QPSQL"), QStringLiteral("pg-cluster"));
+    conn->db().setHostName(socketDir());
+    conn->db().setPort(port());
+    conn->db().setUserName(user());
+    conn->db().setDatabaseName(database);
+    conn->db().open();
+    return conn;
+}
+
 bool pg_cluster::execute(const QString& database, const std::function<void(QSqlDatabase&)>& work) {
-    const QString connection = QStringLiteral("pg-cluster-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool done = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
-        db.setHostName(socketDir());
-        db.setPort(port());
-        db.setUserName(user());
-        db.setDatabaseName(database);
-        if (db.open()) {
-            try {
-                work(db);
-                done = true;
-            } catch (const results::error& e) {
-                problem = e.message();
-            }
-        } else {
-            problem = db.lastError().text();
+    try {
+        const std::unique_ptr<results::connection> conn = connect(database);
+        if (!conn->db().isOpen()) {
+            problem = conn->db().lastError().text();
+            return false;
         }
+        work(conn->db());
+        return true;
+    } catch (const results::error& e) {
+        problem = e.message();
+    } catch (const std::exception& e) {
+        problem = QString::fromLocal8Bit(e.what());
     }
-    QSqlDatabase::removeDatabase(connection);
-    return done;
+    return false;
+}
+
+QStringList pg_cluster::psql(const QString& database) const {
+    return {bin + QStringLiteral("/psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+            QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"), socketDir(), QStringLiteral("-p"), QString::number(port()),
+            QStringLiteral("-U"), user(), QStringLiteral("-d"), database};
+}
+
+bool pg_cluster::psqlFile(const QString& database, const QString& file) {
+    const QStringList command = psql(database);
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(command.first(), command.mid(1) + QStringList{QStringLiteral("-f"), file});
+    const bool finished = process.waitForFinished(60000);
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        return true;
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    problem = QStringLiteral("psql -f %1 failed: %2").arg(file, QString::fromLocal8Bit(process.readAll()));
+    return false;
+}
+
+pg_cluster::table_lock::table_lock(const pg_cluster& cluster, const QString& database, const QString& table)
+    : conn(cluster.connect(database)) {
+    QSqlQuery query(conn->db());
+    // The table is the test's own constant; LOCK takes no bound name.
+    holding = conn->db().transaction() && query.exec(QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(table));
 }
 
 bool pg_cluster::createDatabase(const QString& name) {
@@ -231,7 +294,7 @@ bool pg_cluster::openssl(const QStringList& arguments) {
 
 bool pg_cluster::run(const QString& program, const QStringList& arguments, int timeoutMs) {
     QProcess process;
-    process.setWorkingDirectory(folder.path());
+    process.setWorkingDirectory(root);
     process.setProcessChannelMode(QProcess::MergedChannels);
     if (runAs.isEmpty())
         process.start(program, arguments);

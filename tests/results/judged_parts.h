@@ -10,7 +10,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace test_parts {
+namespace judged_parts {
 
 inline QDateTime at(const char* utc) { return QDateTime::fromString(QString::fromLatin1(utc), Qt::ISODateWithMs); }
 
@@ -71,4 +71,4 @@ inline station::part_result part(const char* started, double cycle, std::vector<
     return p;
 }
 
-}  // namespace test_parts
+}  // namespace judged_parts
