@@ -313,6 +313,11 @@ void CtlTest::endsCleanly() {
         if (!logging.isEmpty())
             c.env(QStringLiteral("QT_LOGGING_RULES"), logging);
         QVERIFY(c.start() && c.waitForOutputLine(5000));
+        // The board has the command: a line opened and closed again within the simulator's nap would go
+        // unseen by it, and so would its close.
+        QVERIFY(sim.waitForReceived(command == QLatin1String("detect-insert") ? QStringLiteral("DETECT_INSERT")
+                                                                               : QStringLiteral("MES_STATIC"),
+                                    1, 5000));
         sinceStop.start();
         if (how == QLatin1String("board gone"))
             sim.stop();
