@@ -6,8 +6,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
 
@@ -15,21 +13,11 @@ using namespace optest;
 
 namespace {
 
-// Another program's connection to the station's database, holding its write lock when asked.
-class lock_holder {
-public:
-    explicit lock_holder(const QString& file) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        opened = db.open();
-    }
-    ~lock_holder() { QSqlDatabase::removeDatabase(name); }
-    bool take() { return opened && QSqlQuery(QSqlDatabase::database(name)).exec(QStringLiteral("BEGIN IMMEDIATE")); }
-    bool release() { return QSqlQuery(QSqlDatabase::database(name)).exec(QStringLiteral("ROLLBACK")); }
-
-private:
-    const QString name = QStringLiteral("holder");
-    bool opened = false;
+// Another program's connection to the station's database; take() holds its write lock, release() lets go.
+struct lock_holder : SqlConnection {
+    using SqlConnection::SqlConnection;
+    bool take() const { return rows(QStringLiteral("BEGIN IMMEDIATE")).isEmpty(); }
+    bool release() const { return rows(QStringLiteral("ROLLBACK")).isEmpty(); }
 };
 
 // The longest time between two turns of a 20 ms timer on the window's thread.
@@ -69,12 +57,7 @@ private slots:
 void OperatorRecordsTest::aLockedDatabaseNeverStopsTheWindow() {
     fixture st;
     BoardSim sim;
-    const QString port = sim.start(simParts({"good"}, 300));
-    QVERIFY(!port.isEmpty());
-    setup::station_setup setup = st.setupFor(port);
-    setup.count = 1;
-    st.session->setSetup(setup);
-    QVERIFY(st.show());
+    QVERIFY(!st.showOn(sim, simParts({"good"}, 300), 1).isEmpty());
     lock_holder holder(st.resultsFile());
     QVERIFY(holder.take());
 
@@ -119,12 +102,7 @@ void OperatorRecordsTest::closingWhileTheDatabaseStaysLocked() {
     const QString results = kept.filePath(QStringLiteral("results.sqlite"));
     auto st = std::make_unique<fixture>();
     BoardSim sim;
-    const QString port = sim.start(simParts({"good"}, 300));
-    QVERIFY(!port.isEmpty());
-    setup::station_setup setup = st->setupFor(port);
-    setup.results = results;
-    st->session->setSetup(setup);
-    QVERIFY(st->show());
+    QVERIFY(!st->showOn(sim, simParts({"good"}, 300), 0, [&](setup::station_setup& s) { s.results = results; }).isEmpty());
     st->window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return st->session->tile() == op::tile_state::waiting; }, 10000));
 
