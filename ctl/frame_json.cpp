@@ -74,7 +74,7 @@ QJsonObject receivedFrameJson(const station::received_frame& frame) {
                                   {QStringLiteral("minor"), fw.minor},
                                   {QStringLiteral("patch"), fw.patch},
                                   {QStringLiteral("version"),
-                                   QString::fromStdString(tarnwell::firmwareText(fw))}});
+                                   tarnwell::firmwareName(fw)}});
         break;
     }
     case tarnwell::ON_STATIC_MES:

@@ -10,7 +10,7 @@ Drives the RX48P test board from scripts, through the same serial link, frame pa
 as RX48P-Term. Each command sends its frame, waits for the board's answer and, where the board sends
 one, its event, prints what came back, and exits.
 
-General options (before the command):
+General options (before the command, or among its own options):
   -p, --port PORT   the board's port: a name that 'rx48p-ctl ports' lists (ttyUSB0, COM3) or a device
                     path (a serial device under /dev, or the pseudo-terminal rx48p-board-sim prints)
   --json            print JSON Lines instead of reports: one object per frame sent or received (time,
@@ -18,8 +18,8 @@ General options (before the command):
                     decoded content); see docs/ctl-json.md
   --raw             print the frames too, as the terminal's log does: "=> " and the bytes of each frame
                     sent, "<= " and the bytes of each chunk received, above the reports
-  --timeout MS      how long to wait for the board's answer (default 3000); an event after the
-                    answer gets the same again
+  --timeout MS      how long to wait for the board's answer, 1 to 3600000 (default 3000); an event
+                    after the answer gets the same again
   --results FILE    the results database (SQLite) where check and station record every part they
                     judge; default: $RX48P_RESULTS, else results.sqlite in the data folder
                     (~/.local/share/rx48p/ on Linux)
@@ -54,7 +54,7 @@ Commands:
                             part's serial (1 to 64 printable characters, white space around it
                             dropped)
   station EXPECTED [--count N] [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--junit FILE]
-          [--serial scan|auto:PREFIX] [--no-record]
+          [--serial none|scan|auto:PREFIX] [--no-record]
                             run the test station: for each part, detect the insertion, check it, put
                             it on record, sound OK or error, detect the removal. --serial scan reads
                             each part's serial as a line from standard input first (a barcode
@@ -108,7 +108,8 @@ Commands:
                             questions ask --server when it is given, else the results file, which
                             they only read: a file of an older version must first be opened by a
                             station or `results push` of this version
-A command's own options and arguments come after it, in any order.
+A command's own options and arguments come after it, in any order. A mistyped option or command is
+named with the nearest one: "unknown option '--prot'; did you mean --port?".
 
 Standard output carries the reports exactly as RX48P-Term's log console shows them (tabs included).
 Frames with a bad CRC are dropped; an unknown endpoint or a reply too short to decode is named on

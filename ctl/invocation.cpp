@@ -82,6 +82,15 @@ QStringList takeGeneralOptions(QStringList& words) {
     return taken;
 }
 
+// "; did you mean check?" when `typed` is a slip of one of `words`, else empty.
+QString nearestWord(const QString& typed, const QStringList& words) {
+    std::vector<std::string> names;
+    for (const QString& word : words)
+        names.push_back(word.toStdString());
+    const std::string nearest = proc::closestName(typed.toStdString(), names);
+    return nearest.empty() ? QString() : QStringLiteral("; did you mean %1?").arg(QString::fromStdString(nearest));
+}
+
 QCommandLineOption valueOption(const char* name, const char* valueName) {
     return QCommandLineOption(QString::fromLatin1(name), QString(), QString::fromLatin1(valueName));
 }
@@ -286,8 +295,12 @@ void parseResults(invocation& inv, const QStringList& rest) {
         if (inv.setup.server.isEmpty())
             throw usage_error("results server-init needs --server URL: it creates the tables there");
     } else {
-        throw usage_error(QStringLiteral("results: unknown question '%1' (summary, failures, part, export, report, push, server-init)")
-                              .arg(inv.question)
+        const QStringList questions{"summary", "failures", "part", "export", "report", "push", "server-init"};
+        const QString nearest = nearestWord(inv.question, questions);
+        throw usage_error(QStringLiteral("results: unknown question '%1'%2")
+                              .arg(inv.question,
+                                   nearest.isEmpty() ? QStringLiteral(" (%1)").arg(questions.join(QStringLiteral(", ")))
+                                                     : nearest)
                               .toStdString());
     }
 }
@@ -343,17 +356,6 @@ void parseLearn(invocation& inv, const QStringList& rest) {
     inv.force = line.isSet("force");
     if (inv.raw && inv.outputFile.isEmpty())
         throw usage_error("learn --raw needs --output FILE: the frames would be mixed into the part on standard output");
-}
-
-QString unknownCommand(const QString& typed, const QStringList& commands) {
-    std::vector<std::string> names;
-    for (const QString& command : commands)
-        names.push_back(command.toStdString());
-    const std::string nearest = proc::closestName(typed.toStdString(), names);
-    QString text = QStringLiteral("unknown command '%1'").arg(typed);
-    if (!nearest.empty())
-        text += QStringLiteral("; did you mean %1?").arg(QString::fromStdString(nearest));
-    return text;
 }
 
 }  // namespace
@@ -437,7 +439,7 @@ invocation parseInvocation(const QStringList& arguments) {
                 found = &entry;
         }
         if (!found)
-            throw usage_error(unknownCommand(inv.commandName, commands).toStdString());
+            throw usage_error((QStringLiteral("unknown command '%1'").arg(inv.commandName) + nearestWord(inv.commandName, commands)).toStdString());
         parseExchange(inv, *found, rest);
     }
     if (inv.setup.port.isEmpty())

@@ -45,7 +45,7 @@ QString contents(const tarnwell::part_description& part) {
 }
 
 QString versionText(const tarnwell::firmware& fw) {
-    return QString::fromStdString(tarnwell::firmwareText(fw));
+    return tarnwell::firmwareName(fw);
 }
 
 QJsonObject pinType(std::uint8_t code) {

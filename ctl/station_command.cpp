@@ -11,6 +11,7 @@
 #include "ctl/trouble_exit.h"
 
 #include "station/station_engine.h"
+#include "device/reports.h"
 
 #include <QJsonObject>
 
@@ -111,7 +112,7 @@ proc::run_end runStation(const invocation& inv, output& out, proc::stop_signals&
     station::station_engine::end_reason reason = station::station_engine::end_reason::completed;
 
     QObject::connect(&engine, &station::station_engine::boardIdentified, loop.context(), [&](const tarnwell::firmware& fw) {
-        const QString version = QString::fromStdString(tarnwell::firmwareText(fw));
+        const QString version = tarnwell::firmwareName(fw);
         if (inv.json)
             out.record({{QStringLiteral("record"), QStringLiteral("board")}, {QStringLiteral("firmware"), version}});
         else

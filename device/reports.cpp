@@ -47,6 +47,10 @@ QString pinTypeName(std::uint8_t code) {
     }
 }
 
+QString firmwareName(const firmware& version) {
+    return QString::fromStdString(firmwareText(version));
+}
+
 QString fixedReport(endpoints endpoint) {
     switch (endpoint) {
     case IDLE: return QStringLiteral("\tACK IDLE");

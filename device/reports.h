@@ -14,6 +14,8 @@ namespace tarnwell {
 
 // "Led anode", "Touch ON", ...; empty for a code that names no pin type.
 QString pinTypeName(std::uint8_t code);
+// "1.4.2", as firmwareText writes it, for the Qt side.
+QString firmwareName(const firmware& version);
 
 // The fixed line of an acknowledgement or a payload-less event (ACK IDLE, ON_INSERT, ...).
 QString fixedReport(endpoints endpoint);

@@ -8,6 +8,7 @@
 
 #include "station/measure_plan.h"
 #include "station/part_file_reader.h"
+#include "device/reports.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -139,7 +140,7 @@ void station_session::onOpened(const QString& problem) {
     records.attach(engine, request->info, request->autoPrefix);
 
     connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
-        head.firmware = QString::fromStdString(tarnwell::firmwareText(fw));
+        head.firmware = tarnwell::firmwareName(fw);
         emit changed();
     });
     connect(&engine, &station::station_engine::serialNeeded, this, [this](long n) {

@@ -5,6 +5,7 @@
 #include "results/journal.h"
 #include "setup/server_url.h"
 #include "recording/station_recorder.h"
+#include "device/reports.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -193,7 +194,7 @@ void station_records::attach(station::station_engine& engine, const setup::run_i
     connect(&engine, &station::station_engine::boardIdentified, this, [this, w, number](const tarnwell::firmware& fw) {
         if (number != runNumber || !runOpen)
             return;
-        w->post([w, version = QString::fromStdString(tarnwell::firmwareText(fw))](int) {
+        w->post([w, version = tarnwell::firmwareName(fw)](int) {
             if (w->recorder)
                 w->recorder->setFirmware(version);
         });

@@ -4,6 +4,7 @@
 #include "setup/server_url.h"
 
 #include <cmath>
+#include <type_traits>
 
 namespace setup {
 
@@ -78,60 +79,49 @@ QString readVolts(const QString& text, double min, double max, const QString& wh
 
 QString readSetting(station_setup& setup, setting which, const QString& text) {
     const QString name = optionName(which);
-    const auto notEmpty = [&](const char* what) {
-        return text.isEmpty() ? QStringLiteral("%1 is empty: give %2").arg(name, QString::fromLatin1(what)) : QString();
+    const auto path = [&](QString& field, const char* what) {
+        if (text.isEmpty())
+            return QStringLiteral("%1 is empty: give %2").arg(name, QString::fromLatin1(what));
+        field = text;
+        return QString();
     };
-    long whole = 0;
-    QString why;
+    const auto whole = [&](auto& field, long min, long max) {
+        long value = 0;
+        const QString why = readWhole(text, min, max, name, value);
+        if (why.isEmpty())
+            field = static_cast<std::decay_t<decltype(field)>>(value);
+        return why;
+    };
+    const auto named = [&](const QString& why) { return why.isEmpty() ? why : name + QStringLiteral(": ") + why; };
     switch (which) {
     case setting::port:
-        why = notEmpty("a port name or a device path");
-        if (why.isEmpty())
-            setup.port = text;
-        return why;
+        return path(setup.port, "a port name or a device path");
     case setting::results:
-        why = notEmpty("the results database's file");
+        return path(setup.results, "the results database's file");
+    case setting::server: {
+        const QString why = server_url::problem(text);
         if (why.isEmpty())
-            setup.results = text;
-        return why;
-    case setting::server:
-        why = server_url::problem(text);
-        if (!why.isEmpty())
-            return name + QStringLiteral(": ") + why;
-        setup.server = text;
-        return QString();
+            setup.server = text;
+        return named(why);
+    }
     case setting::station: {
         const checked_text checked = checkStationName(text);
-        if (!checked.problem.isEmpty())
-            return name + QStringLiteral(": ") + checked.problem;
-        setup.station = checked.text;
-        return QString();
+        if (checked.problem.isEmpty())
+            setup.station = checked.text;
+        return named(checked.problem);
     }
     case setting::serials:
-        why = setSerialMode(setup, text);
-        return why.isEmpty() ? why : name + QStringLiteral(": ") + why;
+        return named(setSerialMode(setup, text));
     case setting::sensitivity:
-        why = readWhole(text, 0, tarnwell::sensitivityMax, name, whole);
-        if (why.isEmpty())
-            setup.sensitivity = static_cast<int>(whole);
-        return why;
+        return whole(setup.sensitivity, 0, tarnwell::sensitivityMax);
     case setting::buzzer:
-        why = readWhole(text, 0, tarnwell::buzzerMax, name, whole);
-        if (why.isEmpty())
-            setup.buzzer = static_cast<int>(whole);
-        return why;
+        return whole(setup.buzzer, 0, tarnwell::buzzerMax);
     case setting::tolerance:
         return readVolts(text, 0.0, maxTolerance, name, setup.tolerance);
     case setting::count:
-        why = readWhole(text, 1, maxCount, name, whole);
-        if (why.isEmpty())
-            setup.count = whole;
-        return why;
+        return whole(setup.count, 1, maxCount);
     case setting::timeout:
-        why = readWhole(text, 1, maxTimeoutMs, name, whole);
-        if (why.isEmpty())
-            setup.timeoutMs = static_cast<int>(whole);
-        return why;
+        return whole(setup.timeoutMs, 1, maxTimeoutMs);
     }
     return QString();
 }

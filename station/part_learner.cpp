@@ -39,7 +39,7 @@ QString volts(int steps) {
 }
 
 QString versionText(const tarnwell::firmware& fw) {
-    return QString::fromStdString(tarnwell::firmwareText(fw));
+    return tarnwell::firmwareName(fw);
 }
 
 bool samePins(const pin_pair_record& p, std::int8_t a, std::int8_t b) {

@@ -1,6 +1,7 @@
 #include "station/station_engine.h"
 
 #include "device/payloads.h"
+#include "device/reports.h"
 
 #include <utility>
 
@@ -99,8 +100,8 @@ QString station_engine::firmwareMismatch(const tarnwell::firmware& board) const 
     if (!settings.expected || !settings.expected->firmwareStated || settings.expected->firmware == board)
         return QString();
     return QStringLiteral("the board runs firmware %1, the part file is for firmware %2")
-        .arg(QString::fromStdString(tarnwell::firmwareText(board)),
-             QString::fromStdString(tarnwell::firmwareText(settings.expected->firmware)));
+        .arg(tarnwell::firmwareName(board),
+             tarnwell::firmwareName(settings.expected->firmware));
 }
 
 void station_engine::onAnswered(tarnwell::endpoints command, const std::vector<std::uint8_t>& payload) {

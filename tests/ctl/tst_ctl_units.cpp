@@ -344,6 +344,7 @@ private slots:
                                              << "station: unknown option '--cuont'; did you mean --count?";
         QTest::newRow("general option mistyped after the command")
             << "--port P station p.json --reslts r.sqlite" << "station: unknown option '--reslts'; did you mean --results?";
+        QTest::newRow("question mistyped") << "results summray" << "results: unknown question 'summray'; did you mean summary?";
         QTest::newRow("command mistyped") << "--port P chek p.json" << "unknown command 'chek'; did you mean check?";
         QTest::newRow("far from every option") << "--port P station p.json --frobnicate"
                                                << "station: unknown option '--frobnicate'";

@@ -1,5 +1,7 @@
 #include "board_sim.h"
 
+#include <csignal>
+
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
@@ -33,6 +35,9 @@ int BoardSim::stop() {
         process.kill();  // and a crash exit below
     process.waitForFinished(1000);
     log();
+    // Ended by the SIGTERM it was sent, after its clean stop: as asked.
+    if (process.exitStatus() == QProcess::CrashExit && process.exitCode() == SIGTERM)
+        return 0;
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 

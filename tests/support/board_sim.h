@@ -21,7 +21,8 @@ public:
 
     // Starts the simulator; the path of its pseudo-terminal, or empty on failure.
     QString start(const QStringList& args);
-    // SIGTERM, then the exit code (-1 when it did not end normally).
+    // SIGTERM, then 0 when it ended by that signal after its clean stop, the exit code when it exited on
+    // its own, -1 when it had to be killed.
     int stop();
 
     // The log lines after "listening on" that start with `prefix`, without it.

@@ -483,7 +483,7 @@ TEST(Pace, EveryByteOfAReplyGoesOutOnItsOwnAtTheLineRate) {
         sent = sim.readLine();
     EXPECT_EQ(sent.substr(0, sizeof ping_reply_log - 1), ping_reply_log);
     sim.signal();
-    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_EQ(sim.wait(), 128 + SIGTERM);
 }
 
 TEST(Link, NamesTheLineWhileItIsServedAndGoesWithTheBoard) {
@@ -494,7 +494,7 @@ TEST(Link, NamesTheLineWhileItIsServedAndGoesWithTheBoard) {
     ASSERT_EQ(listening.rfind("listening on /dev/pts/", 0), 0u) << listening;
     EXPECT_EQ(linkTarget(link), listening.substr(13));
     sim.signal(SIGINT);
-    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_EQ(sim.wait(), 128 + SIGINT);
     EXPECT_FALSE(exists(link));
 }
 
@@ -508,7 +508,7 @@ TEST(Link, ALinkThatNoLongerPointsAtTheLineIsLeftAlone) {
     ASSERT_EQ(::symlink("/dev/null", (dir / "other").c_str()), 0);
     ASSERT_EQ(::rename((dir / "other").c_str(), link.c_str()), 0);
     sim.signal(SIGHUP);
-    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_EQ(sim.wait(), 128 + SIGHUP);
     EXPECT_EQ(linkTarget(link), "/dev/null");
 }
 
@@ -544,7 +544,7 @@ TEST(Detach, ReturnsTheIdOnceTheLineAndItsLinkAreReady) {
         EXPECT_EQ(terminal.read(ping_reply.size(), milliseconds(2000)), ping_reply);
     }
 
-    EXPECT_EQ(board.stop(), 0);
+    EXPECT_EQ(board.stop(), 128 + SIGTERM);
     EXPECT_FALSE(exists(link));
 }
 
@@ -613,7 +613,7 @@ TEST(Link, TheLinkOfARunningSimulatorIsRefusedAndItsBoardKeepsAnswering) {
         EXPECT_EQ(terminal.read(ping_reply.size(), milliseconds(2000)), ping_reply);
     }
     first.signal();
-    EXPECT_EQ(first.wait(), 0);
+    EXPECT_EQ(first.wait(), 128 + SIGTERM);
     EXPECT_FALSE(exists(link));
     EXPECT_FALSE(exists(link + ".lock"));
 }
@@ -626,7 +626,7 @@ TEST(Link, TheLinkOfAKilledSimulatorIsTakenOver) {
         SimChild killed({"--link", link});
         ASSERT_EQ(killed.readLine().rfind("listening on ", 0), 0u);
         killed.signal(SIGKILL);
-        EXPECT_EQ(killed.wait(), std::nullopt);
+        EXPECT_EQ(killed.wait(), 128 + SIGKILL);
     }
     ASSERT_TRUE(exists(link));
     ASSERT_TRUE(exists(link + ".lock"));
@@ -642,7 +642,7 @@ TEST(Link, TheLinkOfAKilledSimulatorIsTakenOver) {
         EXPECT_EQ(terminal.read(ping_reply.size(), milliseconds(2000)), ping_reply);
     }
     next.signal();
-    EXPECT_EQ(next.wait(), 0);
+    EXPECT_EQ(next.wait(), 128 + SIGTERM);
     EXPECT_FALSE(exists(link));
     EXPECT_FALSE(exists(link + ".lock"));
 }
@@ -667,7 +667,7 @@ TEST(Detach, TheBackgroundBoardHoldsItsLinkAgainstASecondOne) {
     EXPECT_EQ(second.wait(), proc::exit_port);
     EXPECT_EQ(linkTarget(link), target);
 
-    EXPECT_EQ(board.stop(), 0);
+    EXPECT_EQ(board.stop(), 128 + SIGTERM);
     EXPECT_FALSE(exists(link));
     EXPECT_FALSE(exists(link + ".lock"));
 }

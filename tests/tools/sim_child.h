@@ -85,7 +85,7 @@ public:
     // SIGTERM, or another signal.
     void signal(int sig = SIGTERM) { ::kill(child, sig); }
 
-    // The exit code, or nothing when the child did not exit normally within `timeout`.
+    // The exit status as a shell shows it, or nothing when the child did not end within `timeout`.
     std::optional<int> wait(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
         return waitFor(child, timeout, status);
     }
@@ -103,8 +103,9 @@ public:
             else
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        if (!WIFEXITED(*status))
-            return std::nullopt;
+        // As a shell shows it: 128 and the signal for a child a signal ended.
+        if (WIFSIGNALED(*status))
+            return 128 + WTERMSIG(*status);
         return WEXITSTATUS(*status);
     }
 

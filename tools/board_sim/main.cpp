@@ -22,8 +22,17 @@ namespace {
 
 volatile std::sig_atomic_t stop_requested = 0;
 
-extern "C" void request_stop(int) {
-    stop_requested = 1;
+extern "C" void request_stop(int signal) {
+    stop_requested = signal;
+}
+
+// As rx48p-ctl does: once everything is cleaned up, the end by the signal that asked for it, so a shell
+// sees an interrupted program (130, 143).
+[[noreturn]] void end_by(int signal) {
+    std::fflush(nullptr);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
 }
 
 void install_signal_handlers() {
@@ -39,7 +48,7 @@ void install_signal_handlers() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     using namespace board_sim;
     try {
         const options opts = parse_options(argc, argv);
@@ -97,4 +106,11 @@ int main(int argc, char** argv) {
             std::fputs("Try 'rx48p-board-sim --help'.\n", stderr);
         return e.exit_code;
     }
+}
+
+int main(int argc, char** argv) {
+    const int code = run(argc, argv);  // the line, its link and lock are gone once it returns
+    if (stop_requested)
+        end_by(stop_requested);
+    return code;
 }

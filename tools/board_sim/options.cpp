@@ -350,13 +350,15 @@ Log, one line per event:
   terminal opened the line / terminal closed the line (pseudo-terminal only; what was not yet sent
   is dropped then)
 
-Exit status:
-  0    after SIGINT, SIGTERM or SIGHUP, and with --detach once the background process runs
+Exit status (as rx48p-ctl's):
+  0    --detach: the background process runs; --help, --version, --print-device
   2    bad usage: unknown option or one out of range, a --device file that cannot be read or is not a
        device description, a --log FILE that cannot be written
   4    the line cannot be opened or set up (--port, the pseudo-terminal), the --link cannot be made
        or belongs to a simulator still running, or --detach cannot start the background process
   141  --detach: standard output is closed, so the process id cannot be printed
+SIGINT, SIGTERM and SIGHUP stop the board cleanly (the line closed, the link and its lock removed); the
+program then ends by that signal, so a shell sees 130 or 143.
 
 The end-to-end tests of RX48P-Term run the real main window against this simulator. In every case
 the blue "=> " lines are exactly the frames logged here as "recv", the red "<= " lines carry exactly
