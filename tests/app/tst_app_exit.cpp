@@ -3,27 +3,16 @@
 // (WM_DELETE_WINDOW), since main() carries nothing for tests.
 
 #include "main_window_probe.h"
+#include "program_run.h"
 
 #include "app/about_dialog.h"
 
 #include <QPointer>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
-namespace {
-
-// Runs the window helper; returns its output, or "" when it fails.
-QString xwin(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(RX48P_XWIN), args);
-    const bool ok = p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return ok ? QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed() : QString();
-}
-
-}  // namespace
+using namespace test_support;
 
 class TestAppExit : public QObject {
     Q_OBJECT
@@ -65,32 +54,22 @@ void TestAppExit::programExitsZeroWhenClosed() {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty())
         QSKIP("Xvfb is not installed");
-    QProcess server, app;  // declared first, so ended last; QProcess kills what still runs
+    ProgramRun server(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    ProgramRun app(QStringLiteral(RX48P_TERM), {});  // declared last, so ended first
     // -displayfd picks a free display and names it once the server accepts clients.
-    server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    QByteArray display;
-    while (!display.contains('\n') && server.waitForReadyRead(10000))
-        display += server.readAllStandardOutput();
-    QVERIFY2(display.contains('\n'), "Xvfb did not start");
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display.trimmed()));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    app.setProcessEnvironment(env);
-    app.start(QStringLiteral(RX48P_TERM), QStringList());
-    const QString window = xwin(env, {"find", QString::number(app.processId()), "RX48P-Term", "15000"})
-                               .section(QLatin1Char(' '), 0, 0);
+    QVERIFY2(server.start() && server.waitForOutputLine(10000), "Xvfb did not start");
+    qputenv("DISPLAY", ':' + server.peekOut().trimmed());  // for the program and the window helper alike
+    QVERIFY(app.env(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")).start());
+    const QString window =
+        run(QStringLiteral(RX48P_XWIN), {"find", QString::number(app.pid()), "RX48P-Term", "15000"}).out.section(' ', 0, 0);
     QVERIFY2(!window.isEmpty(), "the main window did not appear");
-    QCOMPARE(xwin(env, {"icon", window}), QStringLiteral("256 256"));
+    QCOMPARE(run(QStringLiteral(RX48P_XWIN), {"icon", window}).out.trimmed(), QStringLiteral("256 256"));
 
-    xwin(env, {"close", window});
-    QVERIFY2(app.waitForFinished(15000), "the program did not end when its window was closed");
-    const QByteArray warnings = app.readAllStandardError();
-    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(app.exitCode() == 0, warnings.constData());
-    QVERIFY2(!warnings.contains("QObject::connect"), warnings.constData());
-    server.terminate();
-    server.waitForFinished(5000);
+    QCOMPARE(run(QStringLiteral(RX48P_XWIN), {"close", window}).code, 0);
+    const Finished ended = app.finish();
+    QVERIFY2(ended.exited(), "the program did not end when its window was closed");
+    QVERIFY2(ended.code == 0, qPrintable(ended.err));
+    QVERIFY2(!ended.err.contains(QLatin1String("QObject::connect")), qPrintable(ended.err));
 #endif
 }
 

@@ -88,15 +88,11 @@ private slots:
         QTest::mouseClick(&b, Qt::LeftButton);
         QTRY_COMPARE(enabledStates(w), connectedStates);
         QCOMPARE(DiagnosticLog::lines(), QStringList{"Connected and open port \"" + portName(board) + "\""});
-        QCOMPARE(b.text(), QStringLiteral("Disconnected"));  // pointer elsewhere: unchanged
 
-        b.setAttribute(Qt::WA_UnderMouse, true);
         b.click();
         QTRY_COMPARE(enabledStates(w), disconnectedStates);
-        QCOMPARE(b.text(), QStringLiteral("Connect"));
         b.click();
         QTRY_COMPARE(enabledStates(w), connectedStates);
-        QCOMPARE(b.text(), QStringLiteral("Disconnect"));
         QVERIFY(board.write({0x55, 0x00, 0x04, 0x0e, 0x01, 0x2e, 0x21}));  // ACK BUZ_OK, on the line picked
         QTRY_VERIFY(MainWindowProbe::console(w).toPlainText().endsWith(QLatin1String("\tACK BUZ_OK")));
     }

@@ -30,6 +30,19 @@ Bytes frame(uint8_t endpoint, const Bytes& payload = {}) {
 
 QString path(const PtyPair& pty) { return QString::fromStdString(pty.slavePath()); }
 
+// Ten frames of growing length queued on the link; the bytes they make on the wire.
+Bytes queueTen(rx48p_serialport& link, QStringList* texts = nullptr) {
+    Bytes wire;
+    for (uint8_t i = 0; i < 10; ++i) {
+        link.sendCommand(0x04, Bytes(i, i));
+        const Bytes f = frame(0x04, Bytes(i, i));
+        wire.insert(wire.end(), f.begin(), f.end());
+        if (texts)
+            *texts << hexText(f.data(), f.size());
+    }
+    return wire;
+}
+
 // Ends the run unless re-armed within `seconds`: a hang becomes a failure, not a stall.
 void watchdog(unsigned seconds) {
     std::signal(SIGALRM, [](int) {
@@ -100,14 +113,8 @@ private slots:
         Record rec(link);
         watchdog(10);
         QVERIFY_EXCEPTION_THROWN(link.sendCommand(0x04, Bytes(65532)), std::length_error);
-        Bytes wire;
         QStringList texts;
-        for (uint8_t i = 0; i < 10; ++i) {
-            link.sendCommand(0x04, Bytes(i, i));
-            const Bytes f = frame(0x04, Bytes(i, i));
-            wire.insert(wire.end(), f.begin(), f.end());
-            texts << hexText(f.data(), f.size());
-        }
+        const Bytes wire = queueTen(link, &texts);
         QElapsedTimer clock;
         clock.start();
         link.connectPort(path(pty));
@@ -193,12 +200,7 @@ private slots:
 
         // Queued frames leave one per cycle as ever, but a cycle with a silent board is a couple of
         // milliseconds: ten frames in well under the half second the terminal's cycle gives them.
-        Bytes wire;
-        for (uint8_t i = 0; i < 10; ++i) {
-            link.sendCommand(0x04, Bytes(i, i));
-            const Bytes f = frame(0x04, Bytes(i, i));
-            wire.insert(wire.end(), f.begin(), f.end());
-        }
+        const Bytes wire = queueTen(link);
         link.connectPort(path(pty));
         QCOMPARE(pty.read(wire.size(), 250ms), wire);
     }

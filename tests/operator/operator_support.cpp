@@ -46,6 +46,17 @@ bool fixture::show() {
     return QTest::qWaitForWindowExposed(window.get()) && QTest::qWaitForWindowActive(window.get());
 }
 
+QString fixture::showOn(BoardSim& sim, const QStringList& simArgs, long count,
+                        const std::function<void(setup::station_setup&)>& change) {
+    const QString port = sim.start(simArgs);
+    setup::station_setup s = setupFor(port);
+    s.count = count;
+    if (change)
+        change(s);
+    session->setSetup(s);
+    return !port.isEmpty() && show() ? port : QString();
+}
+
 QStringList tableRows(op::station_window& w) {
     const QAbstractItemModel* m = w.history().model();
     QStringList rows;
@@ -58,8 +69,11 @@ QStringList tableRows(op::station_window& w) {
     return rows;
 }
 
-QString counter(op::station_window& w, op::counters_panel::item which) {
-    return w.counters().value(which);
+QStringList counters(op::station_window& w) {
+    QStringList shown;
+    for (int i = 0; i < op::counters_panel::items; ++i)
+        shown << w.counters().value(static_cast<op::counters_panel::item>(i));
+    return shown;
 }
 
 }  // namespace optest

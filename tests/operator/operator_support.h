@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace optest {
@@ -43,6 +44,10 @@ struct fixture {
     // The setup for `port` and the good part as the program, parts recorded in results.sqlite.
     setup::station_setup setupFor(const QString& port) const;
     bool show();
+    // The board started with `simArgs`, and the window shown on it with setupFor() for `count` parts
+    // (0: until stopped), changed by `change`; the board's line, or empty on failure.
+    QString showOn(BoardSim& sim, const QStringList& simArgs, long count = 0,
+                   const std::function<void(setup::station_setup&)>& change = {});
 
     QTemporaryDir dir;
     QSettings remembered;
@@ -53,6 +58,8 @@ struct fixture {
 
 // The history table's rows, each column's text joined by '|', newest first.
 QStringList tableRows(op::station_window& w);
-QString counter(op::station_window& w, op::counters_panel::item which);
+// The counters shown, in the panel's order: parts, passed, failed, not recorded, first-pass yield,
+// median test and cycle times.
+QStringList counters(op::station_window& w);
 
 }  // namespace optest

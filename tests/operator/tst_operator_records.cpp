@@ -6,8 +6,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
 
@@ -15,21 +13,11 @@ using namespace optest;
 
 namespace {
 
-// Another program's connection to the station's database, holding its write lock when asked.
-class lock_holder {
-public:
-    explicit lock_holder(const QString& file) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        opened = db.open();
-    }
-    ~lock_holder() { QSqlDatabase::removeDatabase(name); }
-    bool take() { return opened && QSqlQuery(QSqlDatabase::database(name)).exec(QStringLiteral("BEGIN IMMEDIATE")); }
-    bool release() { return QSqlQuery(QSqlDatabase::database(name)).exec(QStringLiteral("ROLLBACK")); }
-
-private:
-    const QString name = QStringLiteral("holder");
-    bool opened = false;
+// Another program's connection to the station's database; take() holds its write lock, release() lets go.
+struct lock_holder : SqlConnection {
+    using SqlConnection::SqlConnection;
+    bool take() const { return rows(QStringLiteral("BEGIN IMMEDIATE")).isEmpty(); }
+    bool release() const { return rows(QStringLiteral("ROLLBACK")).isEmpty(); }
 };
 
 // The longest time between two turns of a 20 ms timer on the window's thread.
@@ -51,10 +39,6 @@ private:
     qint64 longest = 0;
 };
 
-int count(const QStringList& commands, const char* name) {
-    return static_cast<int>(commands.count(QLatin1String(name)));
-}
-
 }  // namespace
 
 class OperatorRecordsTest : public QObject {
@@ -69,12 +53,7 @@ private slots:
 void OperatorRecordsTest::aLockedDatabaseNeverStopsTheWindow() {
     fixture st;
     BoardSim sim;
-    const QString port = sim.start(simParts({"good"}, 300));
-    QVERIFY(!port.isEmpty());
-    setup::station_setup setup = st.setupFor(port);
-    setup.count = 1;
-    st.session->setSetup(setup);
-    QVERIFY(st.show());
+    QVERIFY(!st.showOn(sim, simParts({"good"}, 300), 1).isEmpty());
     lock_holder holder(st.resultsFile());
     QVERIFY(holder.take());
 
@@ -95,9 +74,9 @@ void OperatorRecordsTest::aLockedDatabaseNeverStopsTheWindow() {
 
     // Locked again before the part comes: measured and judged, it waits for its commit, no buzzer yet.
     QVERIFY(holder.take());
-    QVERIFY(QTest::qWaitFor([&] { return sim.commandsReceived().contains(QStringLiteral("MES_BUTTON_CAP")); }, 10000));
+    QVERIFY(sim.waitForReceived(QStringLiteral("MES_BUTTON_CAP"), 1, 10000));
     QTest::qWait(1500);
-    QCOMPARE(count(sim.commandsReceived(), "BUZ_OK") + count(sim.commandsReceived(), "BUZ_ER"), 0);
+    QCOMPARE(sim.buzzers(), QStringList());
     QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("TESTING"));
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"0"});
     QVERIFY(holder.release());
@@ -108,9 +87,7 @@ void OperatorRecordsTest::aLockedDatabaseNeverStopsTheWindow() {
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT verdict, attempt FROM parts")), QStringList{"PASS|1"});
     // The run's end is written in the records' thread once the run is over.
     QTRY_COMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT ended_utc IS NOT NULL FROM runs")), QStringList{"1"});
-    const QStringList commands = sim.commandsReceived();
-    QCOMPARE(count(commands, "BUZ_OK"), 1);
-    QCOMPARE(count(commands, "BUZ_ER"), 0);
+    QCOMPARE(sim.buzzers(), QStringList{"BUZ_OK"});
     QVERIFY2(ticks.longestGapMs() < 100, qPrintable(QString::number(ticks.longestGapMs())));
 }
 
@@ -119,20 +96,15 @@ void OperatorRecordsTest::closingWhileTheDatabaseStaysLocked() {
     const QString results = kept.filePath(QStringLiteral("results.sqlite"));
     auto st = std::make_unique<fixture>();
     BoardSim sim;
-    const QString port = sim.start(simParts({"good"}, 300));
-    QVERIFY(!port.isEmpty());
-    setup::station_setup setup = st->setupFor(port);
-    setup.results = results;
-    st->session->setSetup(setup);
-    QVERIFY(st->show());
+    QVERIFY(!st->showOn(sim, simParts({"good"}, 300), 0, [&](setup::station_setup& s) { s.results = results; }).isEmpty());
     st->window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return st->session->tile() == op::tile_state::waiting; }, 10000));
 
     // A first part on record, so that the run has an end to write too; then the file is held.
-    QVERIFY(QTest::qWaitFor([&] { return count(sim.commandsReceived(), "BUZ_OK") == 1; }, 10000));
+    QVERIFY(sim.waitForReceived(QStringLiteral("BUZ_OK"), 1, 10000));
     lock_holder holder(results);
     QVERIFY(holder.take());
-    QVERIFY(QTest::qWaitFor([&] { return count(sim.commandsReceived(), "MES_BUTTON_CAP") == 2; }, 10000));
+    QVERIFY(sim.waitForReceived(QStringLiteral("MES_BUTTON_CAP"), 2, 10000));
     QTest::qWait(200);  // the second part judged; its commit waits for the lock
 
     QElapsedTimer closing;
@@ -147,10 +119,9 @@ void OperatorRecordsTest::closingWhileTheDatabaseStaysLocked() {
     // Nothing could be committed while the file stayed locked, so no second PASS was sounded: the error
     // buzzer when the commit gave up before the window's own wait ended, none when the window abandoned
     // the part first (the two end at about the same time). The board was sent to idle either way.
-    const QStringList commands = sim.commandsReceived();
-    QCOMPARE(count(commands, "BUZ_OK"), 1);
-    QVERIFY(count(commands, "BUZ_ER") <= 1);
-    QCOMPARE(commands.constLast(), QStringLiteral("IDLE"));
+    QVERIFY2(sim.buzzers() == QStringList{"BUZ_OK"} || sim.buzzers() == (QStringList{"BUZ_OK", "BUZ_ER"}),
+             qPrintable(sim.buzzers().join(' ')));
+    QCOMPARE(sim.commandsReceived().constLast(), QStringLiteral("IDLE"));
     QVERIFY(holder.release());
     QCOMPARE(sqlRows(results, QStringLiteral("SELECT count(*) FROM parts")), QStringList{"1"});
 }

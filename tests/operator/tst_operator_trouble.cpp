@@ -8,36 +8,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QtTest>
 
 using namespace optest;
-
-namespace {
-
-QString serverUrl(const pg_cluster& pg, const QString& database) {
-    return QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(pg.user()).arg(pg.port()).arg(database, pg.socketDir());
-}
-
-int serverParts(const pg_cluster& pg, const QString& database) {
-    int n = -1;
-    const QString name = QStringLiteral("server-check");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(pg.socketDir());
-        db.setPort(pg.port());
-        db.setUserName(pg.user());
-        db.setDatabaseName(database);
-        QSqlQuery q(db);
-        if (db.open() && q.exec(QStringLiteral("SELECT count(*) FROM parts")) && q.next())
-            n = q.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return n;
-}
-
-}  // namespace
 
 class OperatorTroubleTest : public QObject {
     Q_OBJECT
@@ -56,11 +29,8 @@ void OperatorTroubleTest::boardGoneThenReconnect() {
     const QString link = st.dir.filePath(QStringLiteral("board"));
     auto sim = std::make_unique<BoardSim>();
     // The board answers but never sees a part: the station waits for one when the board goes.
-    QVERIFY(!sim->start(simParts({"good"}) + QStringList{"--link", link, "--no-event", "DETECT_INSERT"}).isEmpty());
-    setup::station_setup setup = st.setupFor(link);
-    setup.count = 1;
-    st.session->setSetup(setup);
-    QVERIFY(st.show());
+    QVERIFY(!st.showOn(*sim, simParts({"good"}) + QStringList{"--link", link, "--no-event", "DETECT_INSERT"}, 1,
+                       [&](setup::station_setup& s) { s.port = link; }).isEmpty());
     st.window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return st.session->tile() == op::tile_state::waiting; }, 10000));
     QVERIFY(!st.window->stationBanner().isVisible());
@@ -95,24 +65,17 @@ void OperatorTroubleTest::boardGoneThenReconnect() {
 void OperatorTroubleTest::aPartThatCannotBeRecordedStopsTheStation() {
     fixture st;
     BoardSim sim;
-    const QString port = sim.start(simParts({"good"}, 300));
-    QVERIFY(!port.isEmpty());
-    st.session->setSetup(st.setupFor(port));
-    QVERIFY(st.show());
+    QVERIFY(!st.showOn(sim, simParts({"good"}, 300)).isEmpty());
     st.window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return st.session->tile() == op::tile_state::waiting; }, 10000));
 
     // Another program holds the database for longer than a record waits.
-    const QString holder = QStringLiteral("holder");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), holder);
-        db.setDatabaseName(st.resultsFile());
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        const SqlConnection holder(st.resultsFile());
+        QCOMPARE(holder.rows(QStringLiteral("BEGIN EXCLUSIVE")), QStringList());
         QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("ROLLBACK")));
+        QCOMPARE(holder.rows(QStringLiteral("ROLLBACK")), QStringList());
     }
-    QSqlDatabase::removeDatabase(holder);
 
     QVERIFY(st.window->stationBanner().isVisible());
     QVERIFY2(st.window->stationBanner().text().startsWith(
@@ -121,8 +84,7 @@ void OperatorTroubleTest::aPartThatCannotBeRecordedStopsTheStation() {
     QVERIFY(!st.window->stationBanner().reconnectButton().isVisible());
     QVERIFY(st.window->startButton().isEnabled());
     // The operator heard the error buzzer, and nothing is on record.
-    QVERIFY(sim.commandsReceived().contains(QStringLiteral("BUZ_ER")));
-    QVERIFY(!sim.commandsReceived().contains(QStringLiteral("BUZ_OK")));
+    QCOMPARE(sim.buzzers(), QStringList{"BUZ_ER"});
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"0"});
 }
 
@@ -134,13 +96,8 @@ void OperatorTroubleTest::serverOutOfReachThenBack() {
 
     fixture st;
     BoardSim sim;
-    const QString port = sim.start(simParts({"good", "missing-pair"}));
-    QVERIFY(!port.isEmpty());
-    setup::station_setup setup = st.setupFor(port);
-    setup.server = serverUrl(pg, QStringLiteral("line"));
-    setup.count = 4;
-    st.session->setSetup(setup);
-    QVERIFY(st.show());
+    const QString server = pg.url(QStringLiteral("line")).display();
+    QVERIFY(!st.showOn(sim, simParts({"good", "missing-pair"}), 4, [&](setup::station_setup& s) { s.server = server; }).isEmpty());
     st.window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return st.window->serverBanner().isVisible(); }, 10000));
     QVERIFY2(st.window->serverBanner().text().startsWith(QLatin1String("The results server is out of reach (")),
@@ -149,13 +106,14 @@ void OperatorTroubleTest::serverOutOfReachThenBack() {
 
     // The station goes on and records every part here.
     QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
-    QCOMPARE(counter(*st.window, op::counters_panel::parts), QStringLiteral("4"));
+    QCOMPARE(counters(*st.window).first(), QStringLiteral("4"));
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"4"});
     QVERIFY(st.window->serverBanner().isVisible());
 
     QVERIFY(pg.start());
     QVERIFY(QTest::qWaitFor([&] { return !st.window->serverBanner().isVisible(); }, 30000));
-    QCOMPARE(serverParts(pg, QStringLiteral("line")), 4);
+    QCOMPARE(sqlRows(pg.connect(QStringLiteral("line"))->db(), QStringLiteral("SELECT count(*) FROM parts")),
+             QStringList{"4"});
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts WHERE forwarded = 0")), QStringList{"0"});
 }
 
@@ -163,30 +121,15 @@ void OperatorTroubleTest::closedWhileTheServerIsLocked() {
     pg_cluster pg;
     QVERIFY2(pg.ok() && pg.start(), qPrintable(pg.error()));
     QVERIFY2(pg.createResultsDatabase(QStringLiteral("line")), qPrintable(pg.error()));
-    const QString name = QStringLiteral("locker");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(pg.socketDir());
-        db.setPort(pg.port());
-        db.setUserName(pg.user());
-        db.setDatabaseName(QStringLiteral("line"));
-        QVERIFY(db.open());
-        QSqlQuery lock(db);
-        QVERIFY(lock.exec(QStringLiteral("BEGIN")));
-        QVERIFY(lock.exec(QStringLiteral("LOCK TABLE parts IN ACCESS EXCLUSIVE MODE")));
-    }
+    const pg_cluster::table_lock lock(pg, QStringLiteral("line"), QStringLiteral("parts"));
+    QVERIFY(lock.held());
 
     auto st = std::make_unique<fixture>();
     BoardSim sim;
-    const QString port = sim.start(simParts({"good"}));
-    QVERIFY(!port.isEmpty());
-    setup::station_setup setup = st->setupFor(port);
-    setup.server = serverUrl(pg, QStringLiteral("line"));
-    setup.count = 3;
-    st->session->setSetup(setup);
-    QVERIFY(st->show());
+    const QString server = pg.url(QStringLiteral("line")).display();
+    QVERIFY(!st->showOn(sim, simParts({"good"}), 3, [&](setup::station_setup& s) { s.server = server; }).isEmpty());
     st->window->startRun();
-    QVERIFY(QTest::qWaitFor([&] { return !st->session->running() && counter(*st->window, op::counters_panel::parts) == "3"; },
+    QVERIFY(QTest::qWaitFor([&] { return !st->session->running() && counters(*st->window).first() == "3"; },
                             20000));
     QCOMPARE(sqlRows(st->resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"3"});
 
@@ -196,8 +139,6 @@ void OperatorTroubleTest::closedWhileTheServerIsLocked() {
     st->window->close();
     st.reset();
     QVERIFY2(closing.elapsed() < 3000, qPrintable(QString::number(closing.elapsed())));
-    QSqlDatabase::database(name).rollback();
-    QSqlDatabase::removeDatabase(name);
 }
 
 void OperatorTroubleTest::serverWithoutTablesIsNamed() {
@@ -206,13 +147,8 @@ void OperatorTroubleTest::serverWithoutTablesIsNamed() {
     QVERIFY2(pg.createDatabase(QStringLiteral("bare")), qPrintable(pg.error()));
     fixture st;
     BoardSim sim;
-    const QString port = sim.start(simParts({"good"}));
-    QVERIFY(!port.isEmpty());
-    setup::station_setup setup = st.setupFor(port);
-    setup.server = serverUrl(pg, QStringLiteral("bare"));
-    setup.count = 1;
-    st.session->setSetup(setup);
-    QVERIFY(st.show());
+    const QString server = pg.url(QStringLiteral("bare")).display();
+    QVERIFY(!st.showOn(sim, simParts({"good"}), 1, [&](setup::station_setup& s) { s.server = server; }).isEmpty());
     st.window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return st.window->serverBanner().isVisible(); }, 10000));
     const QString text = st.window->serverBanner().text();

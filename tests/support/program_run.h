@@ -39,6 +39,7 @@ public:
     // To the running program only: never to pid 0, this test's own process group, once it has ended.
     void signal(int sig);
     bool running() const { return process.state() != QProcess::NotRunning; }
+    qint64 pid() const { return process.processId(); }
     // What it has written to standard output so far, left to be read by finish().
     QByteArray peekOut() { return process.peek(1 << 20); }
     bool waitForOutputLine(int ms);
