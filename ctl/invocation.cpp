@@ -1,6 +1,5 @@
 #include "ctl/invocation.h"
 
-#include "process/closest_name.h"
 #include "process/option_problem.h"
 #include "results/utc_text.h"
 #include "setup/serial_number.h"
@@ -12,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 
@@ -47,11 +47,28 @@ long number(const QString& text, long min, long max, const QString& what) {
 }
 
 // The general options: they may come before the command or among its own options.
-const QStringList generalOptions{QStringLiteral("p"),       QStringLiteral("port"),    QStringLiteral("json"),
-                                 QStringLiteral("raw"),     QStringLiteral("timeout"), QStringLiteral("results"),
-                                 QStringLiteral("server"),  QStringLiteral("station")};
-const QStringList generalWithValue{QStringLiteral("p"), QStringLiteral("port"), QStringLiteral("timeout"),
-                                   QStringLiteral("results"), QStringLiteral("server"), QStringLiteral("station")};
+const auto generalSettings = {setup::setting::port, setup::setting::timeout, setup::setting::results,
+                              setup::setting::server, setup::setting::station};
+
+QList<QCommandLineOption> settingOptions(std::initializer_list<setup::setting> which) {
+    QList<QCommandLineOption> options;
+    for (const setup::setting setting : which)
+        options << setup::optionFor(setting);
+    return options;
+}
+
+QList<QCommandLineOption> generalOptions() {
+    return QList<QCommandLineOption>{QCommandLineOption(QStringLiteral("json"), QString()),
+                                     QCommandLineOption(QStringLiteral("raw"), QString())} +
+           settingOptions(generalSettings);
+}
+
+QStringList namesOf(const QList<QCommandLineOption>& options) {
+    QStringList names;
+    for (const QCommandLineOption& option : options)
+        names += option.names();
+    return names;
+}
 
 // "port" for "--port", "-p" and "--port=X"; empty for what is no option.
 QString optionName(const QString& word) {
@@ -64,17 +81,21 @@ QString optionName(const QString& word) {
 
 // The general options among the command's words, taken out of them.
 QStringList takeGeneralOptions(QStringList& words) {
+    const QList<QCommandLineOption> options = generalOptions();
     QStringList taken;
     for (int i = 0; i < words.size();) {
         const QString& word = words.at(i);
         if (word == QLatin1String("--"))
             break;
         const QString name = optionName(word);
-        if (!generalOptions.contains(name)) {
+        const auto general = std::find_if(options.cbegin(), options.cend(), [&](const QCommandLineOption& option) {
+            return option.names().contains(name);
+        });
+        if (name.isEmpty() || general == options.cend()) {
             ++i;
             continue;
         }
-        const bool valueFollows = generalWithValue.contains(name) && !word.contains(QLatin1Char('='));
+        const bool valueFollows = !general->valueName().isEmpty() && !word.contains(QLatin1Char('='));
         taken << words.takeAt(i);
         if (valueFollows && i < words.size())
             taken << words.takeAt(i);
@@ -84,11 +105,8 @@ QStringList takeGeneralOptions(QStringList& words) {
 
 // "; did you mean check?" when `typed` is a slip of one of `words`, else empty.
 QString nearestWord(const QString& typed, const QStringList& words) {
-    std::vector<std::string> names;
-    for (const QString& word : words)
-        names.push_back(word.toStdString());
-    const std::string nearest = proc::closestName(typed.toStdString(), names);
-    return nearest.empty() ? QString() : QStringLiteral("; did you mean %1?").arg(QString::fromStdString(nearest));
+    const QString nearest = proc::closestOf(typed, words);
+    return nearest.isEmpty() ? QString() : QStringLiteral("; did you mean %1?").arg(nearest);
 }
 
 QCommandLineOption valueOption(const char* name, const char* valueName) {
@@ -101,9 +119,7 @@ public:
     command_line(const QString& command, const QStringList& rest, const QList<QCommandLineOption>& options) {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addOptions(options);
-        QStringList known = generalOptions;
-        for (const QCommandLineOption& option : options)
-            known += option.names();
+        const QStringList known = namesOf(generalOptions() + options);
         if (!parser.parse(QStringList{command} + rest))
             throw usage_error((command + QStringLiteral(": ") + proc::optionProblem(parser, known)).toStdString());
     }
@@ -153,13 +169,6 @@ void readSettings(invocation& inv, const command_line& line, std::initializer_li
         if (line.isSet(name))
             readSetting(inv, setting, line.value(name));
     }
-}
-
-QList<QCommandLineOption> settingOptions(std::initializer_list<setup::setting> which) {
-    QList<QCommandLineOption> options;
-    for (const setup::setting setting : which)
-        options << setup::optionFor(setting);
-    return options;
 }
 
 void parseExchange(invocation& inv, const command_entry& entry, const QStringList& rest) {
@@ -362,17 +371,14 @@ void parseLearn(invocation& inv, const QStringList& rest) {
 
 invocation parseInvocation(const QStringList& arguments) {
     using setup::setting;
-    const auto settings = {setting::port, setting::timeout, setting::results, setting::server, setting::station};
     QCommandLineParser parser;
     // Everything after the command belongs to the command, so `config --buzzer 5` is not read here.
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
-    const QCommandLineOption json(QStringLiteral("json"), QString());
-    const QCommandLineOption raw(QStringLiteral("raw"), QString());
     const QCommandLineOption version(QStringLiteral("version"), QString());
-    parser.addOptions(QList<QCommandLineOption>{help, version, json, raw} + settingOptions(settings));
-    QStringList known = generalOptions;
-    known << QStringLiteral("help") << QStringLiteral("version");
+    const QList<QCommandLineOption> options = QList<QCommandLineOption>{help, version} + generalOptions();
+    parser.addOptions(options);
+    const QStringList known = namesOf(options);
     if (!parser.parse(arguments))
         throw usage_error(proc::optionProblem(parser, known).toStdString());
     QStringList rest = parser.positionalArguments();
@@ -399,11 +405,11 @@ invocation parseInvocation(const QStringList& arguments) {
             throw usage_error("no command given");
         return inv;
     }
-    inv.json = parser.isSet(json);
-    inv.raw = parser.isSet(raw);
+    inv.json = parser.isSet(QStringLiteral("json"));
+    inv.raw = parser.isSet(QStringLiteral("raw"));
     if (inv.json && inv.raw)
         throw usage_error("--json and --raw exclude each other: the JSON records carry the bytes already");
-    for (const setting which : settings) {
+    for (const setting which : generalSettings) {
         const QCommandLineOption option = setup::optionFor(which);
         if (parser.isSet(option))
             readSetting(inv, which, parser.value(option));

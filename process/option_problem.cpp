@@ -7,19 +7,25 @@
 
 namespace proc {
 
+QString closestOf(const QString& typed, const QStringList& known) {
+    std::vector<std::string> names;
+    for (const QString& name : known)
+        names.push_back(name.toStdString());
+    return QString::fromStdString(closestName(typed.toStdString(), names));
+}
+
 QString unknownOption(const QString& typed, const QStringList& knownOptions) {
     QString text = QStringLiteral("unknown option '%1'").arg(typed);
     QString bare = typed;
     while (bare.startsWith(QLatin1Char('-')))
         bare.remove(0, 1);
-    bare = bare.section(QLatin1Char('='), 0, 0);
-    std::vector<std::string> names;
+    QStringList names;
     for (const QString& name : knownOptions)
         if (name.size() > 1)  // a one-letter option is no likely meaning of a longer slip
-            names.push_back(name.toStdString());
-    const std::string nearest = closestName(bare.toStdString(), names);
-    if (!nearest.empty())
-        text += QStringLiteral("; did you mean --%1?").arg(QString::fromStdString(nearest));
+            names << name;
+    const QString nearest = closestOf(bare.section(QLatin1Char('='), 0, 0), names);
+    if (!nearest.isEmpty())
+        text += QStringLiteral("; did you mean --%1?").arg(nearest);
     return text;
 }
 
