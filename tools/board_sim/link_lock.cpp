@@ -78,8 +78,8 @@ link_lock::~link_lock() {
 void link_lock::name_holder(pid_t pid) {
     // Only for the refusal's message: the lock itself is what counts, so a failed write is no failure.
     const std::string text = std::to_string(pid) + "\n";
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
-        return;
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::pwrite(fd, text.data(), text.size(), 0);
 }
 
 void link_lock::release() {
