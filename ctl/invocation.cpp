@@ -126,6 +126,7 @@ public:
     QStringList arguments() const { return parser.positionalArguments(); }
     bool isSet(const QString& name) const { return parser.isSet(name); }
     QString value(const QString& name) const { return parser.value(name); }
+    QStringList values(const QString& name) const { return parser.values(name); }
     bool isSet(const char* name) const { return isSet(QString::fromLatin1(name)); }
     QString value(const char* name) const { return value(QString::fromLatin1(name)); }
 
@@ -165,9 +166,10 @@ void readSetting(invocation& inv, setup::setting which, const QString& text) {
 
 void readSettings(invocation& inv, const command_line& line, std::initializer_list<setup::setting> which) {
     for (const setup::setting setting : which) {
+        // Each one given is checked; the last counts, and every fixture is added.
         const QString name = setup::optionFor(setting).names().constLast();
-        if (line.isSet(name))
-            readSetting(inv, setting, line.value(name));
+        for (const QString& text : line.values(name))
+            readSetting(inv, setting, text);
     }
 }
 
@@ -317,7 +319,8 @@ void parseResults(invocation& inv, const QStringList& rest) {
 void parseStation(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::station;
     using setup::setting;
-    const auto settings = {setting::tolerance, setting::count, setting::sensitivity, setting::buzzer, setting::serials};
+    const auto settings = {setting::fixture, setting::tolerance, setting::count, setting::sensitivity, setting::buzzer,
+                           setting::serials};
     const command_line line(inv.commandName, rest,
                             settingOptions(settings) +
                                 QList<QCommandLineOption>{valueOption("junit", "FILE"), flagOption("no-record")});
@@ -448,7 +451,9 @@ invocation parseInvocation(const QStringList& arguments) {
             throw usage_error((QStringLiteral("unknown command '%1'").arg(inv.commandName) + nearestWord(inv.commandName, commands)).toStdString());
         parseExchange(inv, *found, rest);
     }
-    if (inv.setup.port.isEmpty())
+    if (!inv.setup.fixtures.isEmpty() && !inv.setup.port.isEmpty())
+        throw usage_error("--port and --fixture exclude each other: give every board as --fixture NAME=PORT");
+    if (inv.setup.port.isEmpty() && inv.setup.fixtures.isEmpty())
         throw usage_error(QStringLiteral("%1 needs --port PORT (rx48p-ctl ports lists the serial ports)")
                               .arg(inv.commandName)
                               .toStdString());

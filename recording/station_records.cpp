@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -73,7 +74,11 @@ struct station_records::writer {
     }
 
     std::unique_ptr<journal> book;
-    std::unique_ptr<station_recorder> recorder;  // of the run in hand
+    std::map<unsigned, std::unique_ptr<station_recorder>> recorders;  // of the runs in hand, by number
+    station_recorder* recorder(unsigned number) {
+        const auto found = recorders.find(number);
+        return found == recorders.end() ? nullptr : found->second.get();
+    }
 
 private:
     struct task {
@@ -101,7 +106,7 @@ private:
             }
             idle.notify_all();
         }
-        recorder.reset();
+        recorders.clear();
         book.reset();
     }
 
@@ -135,7 +140,7 @@ void station_records::open(const QString& file, const QString& server) {
         QString why;
         try {
             if (!w->book || w->book->path() != QFileInfo(file).absoluteFilePath()) {
-                w->recorder.reset();
+                w->recorders.clear();
                 w->book.reset();
                 w->book = std::make_unique<journal>(file, journal_options{waitMs, createFolder});
             }
@@ -181,32 +186,36 @@ void station_records::onOpened(const QString& file, const QString& server, const
     emit opened(QString());
 }
 
+bool station_records::isOpen(unsigned number) const {
+    return std::any_of(runs.begin(), runs.end(), [number](const attached_run& r) { return r.number == number; });
+}
+
 void station_records::attach(station::station_engine& engine, const setup::run_info& run, const QString& autoPrefix) {
-    finishRun();
-    runOpen = true;
+    finishRun(engine);
     const unsigned number = ++runNumber;
-    this->engine = &engine;
+    runs.push_back({number, &engine});
     writer* w = writes.get();
-    w->post([w, run, autoPrefix](int) {
+    w->post([w, number, run, autoPrefix](int) {
         if (w->book)
-            w->recorder = std::make_unique<recording::station_recorder>(*w->book, run, autoPrefix);
+            w->recorders[number] = std::make_unique<recording::station_recorder>(*w->book, run, autoPrefix);
     });
     connect(&engine, &station::station_engine::boardIdentified, this, [this, w, number](const tarnwell::firmware& fw) {
-        if (number != runNumber || !runOpen)
+        if (!isOpen(number))
             return;
-        w->post([w, version = tarnwell::firmwareName(fw)](int) {
-            if (w->recorder)
-                w->recorder->setFirmware(version);
+        w->post([w, number, version = tarnwell::firmwareName(fw)](int) {
+            if (station_recorder* recorder = w->recorder(number))
+                recorder->setFirmware(version);
         });
     });
     connect(&engine, &station::station_engine::partCompleted, this, [this, w, number](const station::part_result& part) {
-        if (number != runNumber || !runOpen || part.recordId.isEmpty() || !part.cycleSeconds)
+        if (!isOpen(number) || part.recordId.isEmpty() || !part.cycleSeconds)
             return;
-        w->post([this, w, part](int waitMs) {
-            if (!w->recorder)
+        w->post([this, w, number, part](int waitMs) {
+            station_recorder* recorder = w->recorder(number);
+            if (!recorder)
                 return;
             w->allowWait(waitMs);
-            const QString why = w->recorder->recordCycle(part);
+            const QString why = recorder->recordCycle(part);
             QMetaObject::invokeMethod(this, [this, why] {
                 if (!why.isEmpty())
                     emit problem(why);
@@ -218,32 +227,44 @@ void station_records::attach(station::station_engine& engine, const setup::run_i
     engine.setRecorder([this, w, number](const station::part_result& part) {
         w->post([this, w, number, part](int waitMs) {
             station::part_result recorded = part;
-            if (!w->recorder) {
-                recorded.recordProblem = QStringLiteral("no run is on record");
-            } else {
+            if (station_recorder* recorder = w->recorder(number)) {
                 w->allowWait(waitMs);
-                recorded.recordProblem = w->recorder->record(recorded);
+                recorded.recordProblem = recorder->record(recorded);
+            } else {
+                recorded.recordProblem = QStringLiteral("no run is on record");
             }
             QMetaObject::invokeMethod(this, [this, number, recorded] {
                 if (recorded.recordProblem.isEmpty() && forward)
                     forward->forwardNow();
-                if (number == runNumber && this->engine)
-                    this->engine->recorded(recorded);
+                for (const attached_run& r : runs) {
+                    if (r.number == number && r.engine)
+                        r.engine->recorded(recorded);
+                }
             }, Qt::QueuedConnection);
         });
     });
 }
 
+void station_records::finishRun(const station::station_engine& engine) {
+    const auto found = std::find_if(runs.begin(), runs.end(), [&engine](const attached_run& r) { return r.engine == &engine; });
+    if (found != runs.end())
+        finish(found->number);
+}
+
 void station_records::finishRun() {
-    if (!runOpen)
-        return;
-    runOpen = false;
-    writes->post([this, w = writes.get()](int waitMs) {
+    while (!runs.empty())
+        finish(runs.front().number);
+}
+
+void station_records::finish(unsigned number) {
+    runs.erase(std::remove_if(runs.begin(), runs.end(), [number](const attached_run& r) { return r.number == number; }),
+               runs.end());
+    writes->post([this, w = writes.get(), number](int waitMs) {
         QString why;
-        if (w->recorder) {
+        if (const auto found = w->recorders.find(number); found != w->recorders.end()) {
             w->allowWait(waitMs);
-            why = w->recorder->finish();
-            w->recorder.reset();
+            why = found->second->finish();
+            w->recorders.erase(found);
         }
         QMetaObject::invokeMethod(this, [this, why] {
             if (forward)

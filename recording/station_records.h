@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 namespace recording {
 
@@ -32,9 +33,12 @@ public:
     // opened() says whether the journal can be used.
     void open(const QString& file, const QString& server);
     // A new run on record, once opened() said yes; the engine records every judged part before its
-    // buzzer through it, and the part's cycle goes on record after its removal.
+    // buzzer through it, and the part's cycle goes on record after its removal. Several engines (one
+    // per fixture) may each have their run at once; their writes share the one writer, in order.
     void attach(station::station_engine& engine, const setup::run_info& run, const QString& autoPrefix);
-    // Ends the run on record; runEnded() tells how, when a run was attached.
+    // Ends the run of `engine` on record; runEnded() tells how.
+    void finishRun(const station::station_engine& engine);
+    // Ends every run on record; runEnded() tells how, once for each run attached.
     void finishRun();
     // Every write asked so far or later is done or given up within `limit` from now: for a station on its
     // way out, so that its end is near. The next open() lifts it.
@@ -70,15 +74,21 @@ signals:
 private:
     struct writer;
 
+    struct attached_run {
+        unsigned number;
+        QPointer<station::station_engine> engine;
+    };
+
     void onOpened(const QString& file, const QString& server, const QString& problem);
+    bool isOpen(unsigned number) const;
+    void finish(unsigned number);
 
     std::chrono::milliseconds busyTimeout;
     std::unique_ptr<results::forward_worker> forward;
     QString serverText;
     QString openFile;
-    bool runOpen = false;
     unsigned runNumber = 0;  // which attach() a late outcome belongs to
-    QPointer<station::station_engine> engine;  // of the run in hand
+    std::vector<attached_run> runs;  // open
     std::unique_ptr<writer> writes;  // last: joined before anything its outcomes reach goes
 };
 

@@ -6,9 +6,10 @@
 
 namespace setup {
 
-run_info runInfoOf(const station_setup& setup, const QString& programVersion) {
+run_info runInfoOf(const station_setup& setup, const QString& programVersion, const QString& fixture) {
     run_info run;
     run.station = stationNameOf(setup);
+    run.fixture = fixture;
     run.programPath = QFileInfo(setup.program).absoluteFilePath();
     run.programSha256 = fileSha256(setup.program);
     run.sensitivity = setup.sensitivity;

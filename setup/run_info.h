@@ -10,6 +10,7 @@ namespace setup {
 // What a run of the station was: where, with which part program and board settings.
 struct run_info {
     QString station;         // the station's name, e.g. its host name
+    QString fixture;         // which of its fixtures; empty: a station's single unnamed one
     QString programPath;     // the part file
     QString programSha256;   // of the part file's bytes, hex; empty: the file could not be read
     QString firmware;        // "1.4.2"
@@ -21,7 +22,7 @@ struct run_info {
 };
 
 // The run a station with `setup` records, every front end alike; the firmware comes once the board says it.
-run_info runInfoOf(const station_setup& setup, const QString& programVersion);
+run_info runInfoOf(const station_setup& setup, const QString& programVersion, const QString& fixture = QString());
 
 // The SHA-256 of a file's bytes, hex; empty when it cannot be read whole (never the hash of nothing).
 QString fileSha256(const QString& path);

@@ -20,6 +20,9 @@ option_text textOf(setting which) {
     switch (which) {
     case setting::port:
         return {"p,port", "PORT", "The board's serial port: a listed name (ttyUSB0, COM3) or a device path."};
+    case setting::fixture:
+        return {"fixture", "NAME=PORT",
+                "A fixture's name and its board's port, instead of --port; repeated, up to 4 boards tested side by side."};
     case setting::results:
         return {"results", "FILE", "The results database (SQLite); default: $RX48P_RESULTS, else results.sqlite in the data folder."};
     case setting::server:
@@ -96,6 +99,17 @@ QString readSetting(station_setup& setup, setting which, const QString& text) {
     switch (which) {
     case setting::port:
         return path(setup.port, "a port name or a device path");
+    case setting::fixture: {
+        fixture read;
+        if (const QString why = readFixture(text, read); !why.isEmpty())
+            return named(why);
+        QList<fixture> all = setup.fixtures;
+        all.append(read);
+        if (const QString why = fixturesProblem(all); !why.isEmpty())
+            return named(why);
+        setup.fixtures = all;
+        return QString();
+    }
     case setting::results:
         return path(setup.results, "the results database's file");
     case setting::server: {

@@ -9,10 +9,10 @@ namespace setup {
 
 // The settings both command lines take (rx48p-ctl's and the station window's), under one spelling, with
 // one help text and one check each.
-enum class setting { port, results, server, station, serials, sensitivity, buzzer, tolerance, count, timeout };
+enum class setting { port, fixture, results, server, station, serials, sensitivity, buzzer, tolerance, count, timeout };
 
 QCommandLineOption optionFor(setting which);
-// Sets `which` from the option's text: the message that refuses it ("--buzzer: 101 is out of range (0
+// Sets `which` from the option's text (a fixture is added to those already set): the message that refuses it ("--buzzer: 101 is out of range (0
 // to 100)"), or empty.
 QString readSetting(station_setup& setup, setting which, const QString& text);
 
