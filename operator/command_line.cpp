@@ -21,7 +21,7 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
                        "start; Setup in the window changes what is remembered."));
     using setup::setting;
     std::vector<std::pair<setting, QCommandLineOption>> settings;
-    for (const setting which : {setting::port, setting::results, setting::server, setting::station, setting::serials,
+    for (const setting which : {setting::port, setting::fixture, setting::results, setting::server, setting::station, setting::serials,
                                 setting::sensitivity, setting::buzzer, setting::tolerance, setting::timeout,
                                 setting::count})
         settings.emplace_back(which, setup::optionFor(which));
@@ -43,12 +43,32 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
     }
     l.help = parser.isSet(help);
     l.version = parser.isSet(version);
+    // Boards named here replace the remembered ones, and so does a port.
+    const auto given = [&](setting which) {
+        for (const auto& option : settings) {
+            if (option.first == which)
+                return parser.isSet(option.second);
+        }
+        return false;
+    };
+    const bool fixturesGiven = given(setting::fixture);
+    if (fixturesGiven && given(setting::port)) {
+        l.error = QStringLiteral("--port and --fixture exclude each other: give every board as --fixture NAME=PORT");
+        return l;
+    }
+    if (fixturesGiven || given(setting::port))
+        l.setup.fixtures.clear();
     for (const auto& option : settings) {
+        // A fixture is repeated; every other setting counts once, the last given.
+        const QStringList values =
+            option.first == setting::fixture ? parser.values(option.second) : QStringList{parser.value(option.second)};
         if (!parser.isSet(option.second))
             continue;
-        l.error = setup::readSetting(l.setup, option.first, parser.value(option.second));
-        if (!l.error.isEmpty())
-            return l;
+        for (const QString& value : values) {
+            l.error = setup::readSetting(l.setup, option.first, value);
+            if (!l.error.isEmpty())
+                return l;
+        }
     }
     l.start = parser.isSet(start);
     const QStringList rest = parser.positionalArguments();

@@ -17,7 +17,7 @@ struct launch {
 };
 
 // Reads `arguments` (the program's name first) over `remembered`:
-// rx48p-station [-p|--port PORT] [--results FILE] [--server URL] [--station NAME]
+// rx48p-station [-p|--port PORT | --fixture NAME=PORT...] [--results FILE] [--server URL] [--station NAME]
 //               [--serial none|scan|auto:PREFIX] [--sensitivity N] [--buzzer N] [--tolerance VOLTS]
 //               [--timeout MS] [--count N] [--start] [PROGRAM]
 launch parseLaunch(const QStringList& arguments, const setup::station_setup& remembered);

@@ -10,7 +10,7 @@ QString secondsText(std::optional<double> seconds) {
 
 part_history::part_history(QObject* parent) : QAbstractTableModel(parent) {}
 
-void part_history::add(const station::part_result& part) {
+void part_history::add(const station::part_result& part, const QString& fixture) {
     if (static_cast<int>(parts.size()) >= kept) {
         beginRemoveRows(QModelIndex(), kept - 1, static_cast<int>(parts.size()) - 1);
         parts.resize(kept - 1);
@@ -19,7 +19,7 @@ void part_history::add(const station::part_result& part) {
     beginInsertRows(QModelIndex(), 0, 0);
     parts.push_front({part.ended.isValid() ? part.ended : QDateTime::currentDateTimeUtc(), part.number, part.serial,
                       station::verdictOf(part), part.testSeconds,
-                      part.cycleSeconds, partReasons(part)});
+                      part.cycleSeconds, partReasons(part), fixture});
     endInsertRows();
 }
 
@@ -55,6 +55,8 @@ QVariant part_history::data(const QModelIndex& index, int role) const {
         return secondsText(r.cycleSeconds);
     case reasons:
         return r.reasons.join(QStringLiteral("; "));
+    case fixture:
+        return r.fixture;
     default:
         return {};
     }
@@ -76,6 +78,8 @@ QVariant part_history::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("Cycle");
     case reasons:
         return QStringLiteral("Reasons");
+    case fixture:
+        return QStringLiteral("Fixture");
     default:
         return {};
     }

@@ -11,12 +11,13 @@
 
 namespace op {
 
-// The last parts of the line, newest first: time, serial, verdict, test time, cycle and reasons. Qt Core
-// only; the view colours the verdicts.
+// The last parts of the line, newest first: time, serial, verdict, test time, cycle, reasons and the
+// fixture that tested it (the view shows that one second, and only with several). Qt Core only; the view
+// colours the verdicts.
 class part_history : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum column { time, serial, verdict, test, cycle, reasons, columns };
+    enum column { time, serial, verdict, test, cycle, reasons, fixture, columns };
     static constexpr int kept = 50;
     // The part's station::verdict as an int, on every column, for the view.
     static constexpr int verdictRole = Qt::UserRole + 1;
@@ -29,11 +30,12 @@ public:
         double testSeconds = 0;
         std::optional<double> cycleSeconds;  // none: not removed
         QStringList reasons;
+        QString fixture;  // empty: the station's single one
     };
 
     explicit part_history(QObject* parent = nullptr);
 
-    void add(const station::part_result& part);
+    void add(const station::part_result& part, const QString& fixture = QString());
     const std::deque<row>& rows() const { return parts; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -8,10 +8,13 @@
 #include <QSerialPortInfo>
 #include <QSysInfo>
 
+#include <algorithm>
+
 namespace op {
 
 setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
-    : QDialog(parent), passedThrough(s), outer(this), programBrowse(QStringLiteral("&Browse…")),
+    : QDialog(parent), passedThrough(s), outer(this), addFixture(QStringLiteral("Add f&ixture")),
+      removeFixture(QStringLiteral("Remo&ve fixture")), programBrowse(QStringLiteral("&Browse…")),
       resultsBrowse(QStringLiteral("B&rowse…")), buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel) {
     setWindowTitle(QStringLiteral("RX48P Station - Setup"));
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
@@ -22,6 +25,45 @@ setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
     else
         path.setText(s.port);
     path.setPlaceholderText(QStringLiteral("a device path, e.g. /dev/pts/3 or /tmp/rx48p-board"));
+
+    for (std::size_t i = 0; i < fixtureRows.size(); ++i) {
+        fixture_row& r = fixtureRows[i];
+        r.name.setPlaceholderText(QStringLiteral("name"));
+        r.name.setMaximumWidth(140);
+        r.name.setMaxLength(setup::maxFixtureName);
+        r.port.setPlaceholderText(QStringLiteral("its port or device path"));
+        r.row.addWidget(&r.name);
+        r.row.addWidget(&r.port, 1);
+        fixtureBox.addLayout(&r.row);
+        if (static_cast<int>(i) < s.fixtures.size()) {
+            r.name.setText(s.fixtures[static_cast<int>(i)].name);
+            r.port.setText(s.fixtures[static_cast<int>(i)].port);
+        }
+    }
+    addFixture.setToolTip(QStringLiteral("Up to %1 boards tested side by side, each named and on its port; none: the "
+                                         "one board on the port above")
+                              .arg(setup::maxFixtures));
+    // Enter confirms the dialog, also right after a fixture was added or removed.
+    addFixture.setAutoDefault(false);
+    removeFixture.setAutoDefault(false);
+    fixtureButtons.addWidget(&addFixture);
+    fixtureButtons.addWidget(&removeFixture);
+    fixtureButtons.addStretch(1);
+    fixtureBox.addLayout(&fixtureButtons);
+    connect(&addFixture, &QPushButton::clicked, this, [this] {
+        fixture_row& r = fixtureRows[static_cast<std::size_t>(shownFixtures)];
+        if (r.name.text().isEmpty())
+            r.name.setText(QString(QChar(QLatin1Char('A').unicode() + shownFixtures)));
+        showFixtureRows(shownFixtures + 1);
+        r.port.setFocus();
+    });
+    connect(&removeFixture, &QPushButton::clicked, this, [this] {
+        fixture_row& r = fixtureRows[static_cast<std::size_t>(shownFixtures - 1)];
+        r.name.clear();
+        r.port.clear();
+        showFixtureRows(shownFixtures - 1);
+    });
+    showFixtureRows(std::min<int>(s.fixtures.size(), setup::maxFixtures));
 
     program.setText(s.program);
     program.setPlaceholderText(QStringLiteral("the expected part's file"));
@@ -61,6 +103,7 @@ setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
 
     form.addRow(QStringLiteral("&Port"), &ports);
     form.addRow(QStringLiteral("or &device path"), &path);
+    form.addRow(QStringLiteral("or fixtures"), &fixtureBox);
     form.addRow(QStringLiteral("Part &program"), &programRow);
     form.addRow(QStringLiteral("&Sensitivity"), &sensitivity);
     form.addRow(QStringLiteral("B&uzzer"), &buzzer);
@@ -87,6 +130,11 @@ setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
 setup::station_setup setup_dialog::setup() const {
     setup::station_setup s = passedThrough;  // what the dialog does not show stays as it was
     s.port = path.text().trimmed().isEmpty() ? ports.currentText() : path.text().trimmed();
+    s.fixtures.clear();
+    for (int i = 0; i < shownFixtures; ++i) {
+        const fixture_row& r = fixtureRows[static_cast<std::size_t>(i)];
+        s.fixtures.append({r.name.text().trimmed(), r.port.text().trimmed()});
+    }
     s.program = program.text().trimmed();
     s.sensitivity = sensitivity.value();
     s.buzzer = buzzer.value();
@@ -105,6 +153,17 @@ void setup_dialog::accept() {
     error.setText(why);
     if (why.isEmpty())
         QDialog::accept();
+}
+
+void setup_dialog::showFixtureRows(int count) {
+    shownFixtures = count;
+    for (int i = 0; i < setup::maxFixtures; ++i) {
+        fixture_row& r = fixtureRows[static_cast<std::size_t>(i)];
+        r.name.setVisible(i < count);
+        r.port.setVisible(i < count);
+    }
+    addFixture.setEnabled(count < setup::maxFixtures);
+    removeFixture.setEnabled(count > 0);
 }
 
 void setup_dialog::browseProgram() {

@@ -12,12 +12,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+
+#include <array>
 #include <QVBoxLayout>
 
 namespace op {
 
 // The station's setup: the port (a listed one, or any device path, such as the simulator's
-// pseudo-terminal), the part program, the board's settings, serials and where parts are recorded.
+// pseudo-terminal) or up to four named fixtures each on its port, the part program, the board's settings, serials and where parts are recorded.
 // OK takes it only when it will do; the window remembers it.
 class setup_dialog : public QDialog {
     Q_OBJECT
@@ -29,6 +31,13 @@ public:
     // For tests and keyboard users alike: the fields by what they hold.
     QComboBox& portList() { return ports; }
     QLineEdit& portPath() { return path; }
+    // The fixtures, a row each (name, port), the first `fixtureCount()` shown; none: the one board on the
+    // port above.
+    int fixtureCount() const { return shownFixtures; }
+    QLineEdit& fixtureName(int row) { return fixtureRows.at(static_cast<std::size_t>(row)).name; }
+    QLineEdit& fixturePort(int row) { return fixtureRows.at(static_cast<std::size_t>(row)).port; }
+    QPushButton& addFixtureButton() { return addFixture; }
+    QPushButton& removeFixtureButton() { return removeFixture; }
     QLineEdit& programFile() { return program; }
     QSpinBox& sensitivityBox() { return sensitivity; }
     QSpinBox& buzzerBox() { return buzzer; }
@@ -45,12 +54,24 @@ public:
 private:
     void browseProgram();
     void browseResults();
+    void showFixtureRows(int count);
 
     setup::station_setup passedThrough;  // the count of the start in hand and the time-out
     QVBoxLayout outer;
     QFormLayout form;
     QComboBox ports;
     QLineEdit path;
+    struct fixture_row {
+        QHBoxLayout row;
+        QLineEdit name;
+        QLineEdit port;
+    };
+    QVBoxLayout fixtureBox;
+    std::array<fixture_row, setup::maxFixtures> fixtureRows;
+    int shownFixtures = 0;
+    QHBoxLayout fixtureButtons;
+    QPushButton addFixture;
+    QPushButton removeFixture;
     QHBoxLayout programRow;
     QLineEdit program;
     QPushButton programBrowse;

@@ -1,12 +1,14 @@
 #include "operator/setup_store.h"
 
 #include <QSettings>
+#include <QStringList>
 
 namespace op {
 
 namespace {
 
 const QString portKey = QStringLiteral("line/port");
+const QString fixturesKey = QStringLiteral("line/fixtures");
 const QString programKey = QStringLiteral("line/program");
 const QString sensitivityKey = QStringLiteral("board/sensitivity");
 const QString buzzerKey = QStringLiteral("board/buzzer");
@@ -21,6 +23,16 @@ const QString stationKey = QStringLiteral("records/station");
 setup::station_setup loadSetup(const QSettings& settings) {
     setup::station_setup setup;
     setup.port = settings.value(portKey).toString();
+    // The fixtures as NAME=PORT; a garbled list is dropped whole rather than driving part of the line.
+    QList<setup::fixture> fixtures;
+    bool garbled = false;
+    for (const QString& text : settings.value(fixturesKey).toStringList()) {
+        setup::fixture f;
+        garbled = garbled || !setup::readFixture(text, f).isEmpty();
+        fixtures.append(f);
+    }
+    if (!garbled && setup::fixturesProblem(fixtures).isEmpty())
+        setup.fixtures = fixtures;
     setup.program = settings.value(programKey).toString();
     setup.sensitivity = settings.value(sensitivityKey, setup.sensitivity).toInt();
     setup.buzzer = settings.value(buzzerKey, setup.buzzer).toInt();
@@ -36,6 +48,10 @@ setup::station_setup loadSetup(const QSettings& settings) {
 
 void saveSetup(QSettings& settings, const setup::station_setup& setup) {
     settings.setValue(portKey, setup.port);
+    QStringList fixtures;
+    for (const setup::fixture& f : setup.fixtures)
+        fixtures << setup::fixtureText(f);
+    settings.setValue(fixturesKey, fixtures);
     settings.setValue(programKey, setup.program);
     settings.setValue(sensitivityKey, setup.sensitivity);
     settings.setValue(buzzerKey, setup.buzzer);

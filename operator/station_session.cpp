@@ -13,18 +13,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
 namespace op {
 
-namespace {
-
-QString partName(long number, const QString& serial) {
-    return serial.isEmpty() ? QStringLiteral("part %1").arg(number) : QStringLiteral("part %1  %2").arg(number).arg(serial);
-}
-
-}  // namespace
 
 tile_state tileOf(station::verdict verdict) {
     switch (verdict) {
@@ -37,14 +31,7 @@ tile_state tileOf(station::verdict verdict) {
 
 struct station_session::start_request {
     station::station_settings settings;
-    setup::run_info info;
     QString autoPrefix;
-};
-
-struct station_session::run {
-    explicit run(station::station_settings settings) : engine(client, std::move(settings)) {}
-    station::board_client client;
-    station::station_engine engine;  // after the client it drives, so it goes first
 };
 
 station_session::station_session(QObject* parent) : QObject(parent) {
@@ -55,14 +42,20 @@ station_session::station_session(QObject* parent) : QObject(parent) {
     connect(&records, &recording::station_records::forwarded, this, &station_session::onForwarded);
     connect(&records, &recording::station_records::opened, this, &station_session::onOpened);
     connect(&records, &recording::station_records::runEnded, this, &station_session::onRunEnded);
+    connect(&serials, &station::serial_queue::assigned, this, [this](int index, const QString& serial) {
+        if (index >= 0 && index < fixtureCount())
+            fixtureList[static_cast<std::size_t>(index)]->provideSerial(serial);
+        emit changed();
+    });
+    rebuildFixtures();
 }
 
 station_session::~station_session() {
     records.hurry(records.busyTime());
     opening.reset();
-    if (running())
-        current->engine.abort();
-    current.reset();  // the link's threads are joined here
+    for (const auto& f : fixtureList)
+        f->abort();
+    fixtureList.clear();  // the links' threads are joined here
     records.finishRun();  // the records join their writer within the busy time-out
     // The last part a second to reach the server; what is left goes at the next start, or by a push. A
     // forward still waiting on the server is then cancelled, not waited for.
@@ -70,11 +63,55 @@ station_session::~station_session() {
         records.drain(std::chrono::seconds(1));
 }
 
+void station_session::rebuildFixtures() {
+    const QList<setup::fixture> wanted = setup::fixturesOf(config);
+    bool same = static_cast<int>(fixtureList.size()) == wanted.size();
+    for (int i = 0; same && i < wanted.size(); ++i)
+        same = fixtureList[static_cast<std::size_t>(i)]->where() == wanted[i];
+    if (same || running())
+        return;
+    fixtureList.clear();
+    serials.clear();
+    for (int i = 0; i < wanted.size(); ++i) {
+        auto f = std::make_unique<fixture_session>(i, wanted[i]);
+        if (wanted.size() > 1)
+            f->setReconnectHint(QStringLiteral("press Ctrl+%1 twice").arg(i + 1));
+        connect(f.get(), &fixture_session::changed, this, [this] {
+            head.firmware.clear();
+            for (const auto& each : fixtureList) {
+                if (!each->firmware().isEmpty()) {
+                    head.firmware = each->firmware();
+                    break;
+                }
+            }
+            emit changed();
+        });
+        connect(f.get(), &fixture_session::serialNeeded, this, [this](int index, long number) {
+            serials.request(index);  // a held serial is handed over from within
+            if (fixtureList[static_cast<std::size_t>(index)]->serialWanted()) {
+                emit changed();
+                emit serialRequested(number);
+            }
+        });
+        connect(f.get(), &fixture_session::partCompleted, this, &station_session::onCompleted);
+        connect(f.get(), &fixture_session::finished, this, [this](int index) { onFixtureFinished(index); });
+        fixtureList.push_back(std::move(f));
+    }
+}
+
 void station_session::setSetup(const setup::station_setup& setup) {
     config = setup;
+    rebuildFixtures();
     head.programName = QFileInfo(setup.program).fileName();
     head.programHash = setup::fileSha256(setup.program).left(8);
-    head.port = setup.port;
+    if (setup.fixtures.isEmpty()) {
+        head.port = setup.port;
+    } else {
+        QStringList ports;
+        for (const setup::fixture& f : setup.fixtures)
+            ports << f.name + QLatin1Char(' ') + f.port;
+        head.port = ports.join(QStringLiteral(", "));
+    }
     head.station = setup::stationNameOf(setup);
     head.database = setup::resultsFileOf(setup);
     head.server.clear();
@@ -100,6 +137,8 @@ bool station_session::start() {
     const QString problem = setup::setupProblem(config);
     if (!problem.isEmpty())
         return refuse(problem);
+    if (std::none_of(fixtureList.begin(), fixtureList.end(), [](const auto& f) { return f->inService(); }))
+        return refuse(QStringLiteral("every fixture is out of service: Ctrl+1 puts the first back"));
     tarnwell::part_description part;
     try {
         part = station::readPartFile(config.program);
@@ -111,85 +150,55 @@ bool station_session::start() {
         return refuse(config.program + QStringLiteral(": ") + uncheckable);
     auto request = std::make_unique<start_request>();
     request->settings = station::settingsFor(config, std::move(part));
-    request->info = setup::runInfoOf(config, QCoreApplication::applicationVersion());
     request->autoPrefix = config.serials == setup::serial_mode::numbered ? config.serialPrefix : QString();
 
     // The database is opened (and brought up to date) in the records' thread: another program holding
-    // it must not freeze the window. The run starts when it is open.
+    // it must not freeze the window. The runs start when it is open.
     opening = std::move(request);
+    started.reset();
     trouble = {};
-    step = phase::opening;
+    for (const auto& f : fixtureList) {
+        f->clearTrouble();
+        if (f->inService())
+            f->setPending(true);
+    }
+    stopping = false;
     ended.clear();
+    serials.clear();
     records.open(setup::resultsFileOf(config), config.server);
     emit changed();
     return true;
 }
 
+void station_session::startFixture(fixture_session& f) {
+    f.start(started->settings, records,
+            setup::runInfoOf(config, QCoreApplication::applicationVersion(), f.where().name), started->autoPrefix);
+}
+
 void station_session::onOpened(const QString& problem) {
     if (!opening)
         return;  // the start was cancelled meanwhile
-    const std::unique_ptr<start_request> request = std::move(opening);
+    std::unique_ptr<start_request> request = std::move(opening);
     if (!problem.isEmpty()) {
-        step = phase::idle;
+        for (const auto& f : fixtureList)
+            f->setPending(false);
         refuse(problem);
         return;
     }
-    current.reset();
-    current = std::make_unique<run>(std::move(request->settings));
-    station::station_engine& engine = current->engine;
-    records.attach(engine, request->info, request->autoPrefix);
-
-    connect(&engine, &station::station_engine::boardIdentified, this, [this](const tarnwell::firmware& fw) {
-        head.firmware = tarnwell::firmwareName(fw);
-        emit changed();
-    });
-    connect(&engine, &station::station_engine::serialNeeded, this, [this](long n) {
-        number = n;
-        step = phase::serial;
-        if (!queuedSerial.isEmpty()) {
-            const QString serial = std::exchange(queuedSerial, QString());
-            current->engine.provideSerial(serial);  // straight on to the wait for the part
-            return;
-        }
-        emit changed();
-        emit serialRequested(n);
-    });
-    connect(&engine, &station::station_engine::waitingForPart, this, [this](long n) {
-        number = n;
-        step = phase::insert;
-        emit changed();
-    });
-    connect(&engine, &station::station_engine::partInserted, this, [this](long n) {
-        number = n;
-        step = phase::testing;
-        lastVerdict.reset();
-        lastReasons.clear();
-        lastDetail = QStringLiteral("part %1").arg(n);
-        emit changed();
-    });
-    connect(&engine, &station::station_engine::partJudged, this, [this](const station::part_result& part) {
-        step = phase::removal;
-        lastVerdict = station::verdictOf(part);
-        lastReasons = partReasons(part);
-        lastDetail = partName(part.number, part.serial);
-        emit changed();
-    });
-    connect(&engine, &station::station_engine::partCompleted, this, &station_session::onCompleted);
-    connect(&engine, &station::station_engine::trouble, this, &station_session::onTrouble);
-    connect(&engine, &station::station_engine::finished, this, &station_session::onFinished);
-
+    started = std::move(request);
     head.firmware.clear();
-    step = phase::starting;
-    number = 0;
-    queuedSerial.clear();
-    engine.start();
+    for (const auto& f : fixtureList) {
+        if (f->inService())
+            startFixture(*f);
+    }
     emit changed();
 }
 
 void station_session::cancelOpening() {
     opening.reset();
-    step = phase::idle;
-    queuedSerial.clear();
+    for (const auto& f : fixtureList)
+        f->setPending(false);
+    serials.clear();
     ended = QStringLiteral("Stopped");
     emit changed();
     emit runFinished(station::station_engine::end_reason::stopped);
@@ -199,9 +208,11 @@ void station_session::stop() {
     if (!running())
         return;
     records.hurry(records.busyTime());
+    stopping = true;
     if (opening)
         return cancelOpening();
-    current->engine.stop();
+    for (const auto& f : fixtureList)
+        f->stop();
     emit changed();
 }
 
@@ -209,9 +220,28 @@ void station_session::abort() {
     if (!running())
         return;
     records.hurry(records.busyTime());
+    stopping = true;
     if (opening)
         return cancelOpening();
-    current->engine.abort();
+    for (const auto& f : fixtureList)
+        f->abort();
+    emit changed();
+}
+
+void station_session::toggleService(int index) {
+    if (index < 0 || index >= fixtureCount())
+        return;
+    fixture_session& f = *fixtureList[static_cast<std::size_t>(index)];
+    if (f.inService()) {
+        f.setInService(false);
+        serials.withdraw(index);
+        f.stop();  // the part in hand is finished first
+    } else {
+        f.setInService(true);
+        f.clearTrouble();
+        if (started && !opening && !stopping && running() && !f.running())
+            startFixture(f);
+    }
     emit changed();
 }
 
@@ -221,89 +251,54 @@ QString station_session::provideSerial(const QString& text) {
     const setup::checked_text checked = setup::checkSerial(text);
     if (!checked.problem.isEmpty())
         return checked.problem;
-    const QString& serial = checked.text;
-    if (step == phase::serial)
-        current->engine.provideSerial(serial);
-    else
-        queuedSerial = serial;
+    serials.scan(checked.text);
     emit changed();
     return QString();
 }
 
 bool station_session::running() const {
-    return opening || (current && current->engine.running());
+    return opening || std::any_of(fixtureList.begin(), fixtureList.end(), [](const auto& f) { return f->running(); });
 }
 
 bool station_session::stopRequested() const {
-    return current && current->engine.running() && current->engine.stopRequested();
-}
-
-tile_state station_session::tile() const {
-    if (step == phase::testing)
-        return tile_state::testing;
-    if (lastVerdict)
-        return tileOf(*lastVerdict);
-    switch (step) {
-    case phase::serial:
-    case phase::insert:
-        return tile_state::waiting;
-    case phase::opening:
-    case phase::starting:
-        return tile_state::starting;
-    default:
-        return tile_state::stopped;
+    bool any = false;
+    for (const auto& f : fixtureList) {
+        if (!f->running())
+            continue;
+        if (!f->stopRequested())
+            return false;
+        any = true;
     }
+    return any && stopping;
 }
 
-QString station_session::tileWord() const {
-    switch (tile()) {
-    case tile_state::stopped:
-        return QStringLiteral("STOPPED");
-    case tile_state::starting:
-        return QStringLiteral("STARTING");
-    case tile_state::waiting:
-        return QStringLiteral("WAITING FOR PART");
-    case tile_state::testing:
-        return QStringLiteral("TESTING");
-    case tile_state::passed:
-        return QStringLiteral("PASS");
-    case tile_state::failed:
-        return QStringLiteral("FAIL");
-    case tile_state::not_recorded:
-        return QStringLiteral("NOT RECORDED");
-    }
-    return QString();
+bool station_session::serialWanted() const {
+    return std::any_of(fixtureList.begin(), fixtureList.end(), [](const auto& f) { return f->serialWanted(); });
 }
 
-QString station_session::tileDetail() const {
-    return step == phase::testing || lastVerdict ? lastDetail : QString();
+banner station_session::stationTrouble() const {
+    if (trouble.what != banner::kind::none || fixtureList.size() != 1)
+        return trouble;
+    return fixtureList.front()->trouble();
 }
 
 QString station_session::prompt() const {
     if (stopRequested())
         return QStringLiteral("Stopping after this part");
-    QString next;
-    switch (step) {
-    case phase::idle:
+    if (!running())
         return (ended.isEmpty() ? QString() : ended + QStringLiteral(". ")) + QStringLiteral("Press Enter to start.");
-    case phase::opening:
+    if (opening)
         return QStringLiteral("Opening the database %1").arg(head.database);
-    case phase::starting:
-        return QStringLiteral("Connecting to the board on %1").arg(config.port);
-    case phase::serial:
-        return QStringLiteral("Scan the serial of the next part");
-    case phase::insert:
-        next = lastVerdict ? QStringLiteral("Insert the next part") : QStringLiteral("Insert a part");
-        break;
-    case phase::testing:
-        next = QStringLiteral("Testing: leave the part in the fixture");
-        break;
-    case phase::removal:
-        next = QStringLiteral("Remove the part");
-        break;
+    QString next;
+    if (fixtureList.size() == 1) {
+        next = fixtureList.front()->nextStep();
+    } else if (config.serials == setup::serial_mode::scan && serials.next()) {
+        return QStringLiteral("Scan the serial for fixture %1").arg(fixture(*serials.next()).where().name);
+    } else {
+        next.clear();  // each tile says what to do at its fixture
     }
-    if (!queuedSerial.isEmpty())
-        next += QStringLiteral("  (next serial: %1)").arg(queuedSerial);
+    if (!serials.held().isEmpty())
+        next += (next.isEmpty() ? QString() : QStringLiteral("  ")) + QStringLiteral("(next serial: %1)").arg(serials.held());
     return next;
 }
 
@@ -313,79 +308,54 @@ std::optional<double> station_session::firstPassYield() const {
     return 100.0 * static_cast<double>(firstPassed) / static_cast<double>(firstAttempts);
 }
 
-void station_session::onCompleted(const station::part_result& part) {
+void station_session::onCompleted(int index, const station::part_result& part) {
     counted.add(part);
     // A retested serial is not a first pass; a part without a serial is its own first attempt.
     if (part.attempt <= 1) {
         ++firstAttempts;
         firstPassed += station::verdictOf(part) == station::verdict::pass ? 1 : 0;
     }
-    parts.add(part);
+    parts.add(part, fixture(index).where().name);
     emit changed();
     emit partCompleted(part);
 }
 
-void station_session::onTrouble(station::trouble_kind kind, const QString& message) {
-    using station::trouble_kind;
-    switch (kind) {
-    case trouble_kind::not_recorded:
-        trouble = {banner::kind::not_recorded,
-                   QStringLiteral("Part %1 could not be recorded, so the station stopped: %2. Check the database "
-                                  "%3 (free space, access), then press Start.")
-                       .arg(number)
-                       .arg(message, head.database),
-                   false};
-        break;
-    case trouble_kind::wrong_firmware:
-        trouble = {banner::kind::wrong_firmware,
-                   QStringLiteral("This part file is not for this board: %1. Choose the program for this board in "
-                                  "Setup, or use a board with that firmware.")
-                       .arg(message),
-                   false};
-        break;
-    case trouble_kind::timed_out:
-        trouble = {banner::kind::board_gone,
-                   QStringLiteral("The board stopped answering (%1). Check its power and cable, then press "
-                                  "Reconnect.")
-                       .arg(message),
-                   true};
-        break;
-    case trouble_kind::no_such_port:
-    case trouble_kind::open_failed:
-    case trouble_kind::line_lost:
-        trouble = {banner::kind::board_gone,
-                   QStringLiteral("The board is gone (%1). Check its cable and power, then press Reconnect.")
-                       .arg(message),
-                   true};
-        break;
-    }
-    emit changed();
-}
-
-void station_session::onFinished(station::station_engine::end_reason reason) {
+void station_session::onFixtureFinished(int index) {
     using end = station::station_engine::end_reason;
-    step = phase::idle;
-    queuedSerial.clear();
-    records.finishRun();
-    const long tested = current ? current->engine.tally().parts() : 0;
-    switch (reason) {
-    case end::completed:
-        ended = tested == 1 ? QStringLiteral("Done: 1 part tested") : QStringLiteral("Done: %1 parts tested").arg(tested);
-        break;
-    case end::stopped:
-    case end::aborted:
-        ended = QStringLiteral("Stopped");
-        break;
-    case end::trouble:
-        ended = QStringLiteral("Stopped by trouble");
-        break;
+    serials.withdraw(index);
+    if (running()) {
+        emit changed();
+        return;
+    }
+    serials.clear();
+    // The station's end: one fixture's words when it is alone; else done only when each that ran was done.
+    std::optional<end> reason;
+    long tested = 0;
+    bool allDone = true;
+    bool trouble = false;
+    for (const auto& f : fixtureList) {
+        if (!f->endReason())
+            continue;
+        tested += f->runParts();
+        allDone = allDone && *f->endReason() == end::completed;
+        trouble = trouble || *f->endReason() == end::trouble;
+    }
+    if (fixtureList.size() == 1) {
+        ended = fixtureList.front()->endedText();
+        reason = fixtureList.front()->endReason();
+    } else if (allDone) {
+        ended = QStringLiteral("Done: %1 parts tested").arg(tested);
+        reason = end::completed;
+    } else {
+        ended = trouble ? QStringLiteral("Stopped by trouble") : QStringLiteral("Stopped");
+        reason = trouble ? end::trouble : end::stopped;
     }
     emit changed();
-    emit runFinished(reason);
+    emit runFinished(reason.value_or(end::stopped));
 }
 
 void station_session::onRunEnded(const QString& problem) {
-    if (problem.isEmpty() || trouble.what != banner::kind::none)
+    if (problem.isEmpty() || stationTrouble().what != banner::kind::none)
         return;
     trouble = {banner::kind::not_recorded,
                QStringLiteral("The end of the run could not be recorded: %1. Check the database %2.")

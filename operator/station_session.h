@@ -1,11 +1,14 @@
 #pragma once
 
+#include "operator/fixture_session.h"
+#include "operator/station_state.h"
 #include "recording/station_records.h"
 #include "setup/station_setup.h"
 #include "operator/part_history.h"
 
 #include "station/board_client.h"
 #include "station/run_tally.h"
+#include "station/serial_queue.h"
 #include "station/station_engine.h"
 
 #include <QObject>
@@ -13,22 +16,9 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace op {
-
-// What the verdict tile says.
-enum class tile_state { stopped, starting, waiting, testing, passed, failed, not_recorded };
-// The tile of a judged part, also the colour of its verdict in the table.
-tile_state tileOf(station::verdict verdict);
-
-// Trouble the operator must act on, in the words of what to do.
-struct banner {
-    enum class kind { none, cannot_start, board_gone, wrong_firmware, not_recorded, server_out_of_reach, server_trouble,
-                      part_refused };
-    kind what = kind::none;
-    QString text;
-    bool offersReconnect = false;
-};
 
 // The top line: what runs where.
 struct station_header {
@@ -41,48 +31,62 @@ struct station_header {
     QString firmware;  // once the board said it
 };
 
-// The operator window's model on Qt Core: it runs the station engine on the board and records every
-// part as rx48p-ctl station does, and keeps what the window shows. The widgets only draw it and pass
-// on the operator's keys; one engine loop, one writer of parts.
+// The operator window's model on Qt Core: it runs a station engine on each fixture's board and records
+// every part as rx48p-ctl station does, and keeps what the window shows. The widgets only draw it and
+// pass on the operator's keys; one engine loop, one writer of parts. Trouble on a fixture stops that
+// fixture alone; the others go on.
 class station_session : public QObject {
     Q_OBJECT
 public:
     explicit station_session(QObject* parent = nullptr);
     ~station_session() override;
 
-    // The setup the next start uses; the header follows it.
+    // The setup the next start uses; the header and the fixtures follow it.
     void setSetup(const setup::station_setup& setup);
     const setup::station_setup& setup() const { return config; }
 
-    // A new run with the setup: false, with a cannot_start banner, when the setup or the part file will
-    // not do. The run starts once the database is open, in the records' own thread; a database that will
-    // not do ends the start with a cannot_start banner then. Also what Reconnect does.
+    // A new run on every fixture in service: false, with a cannot_start banner, when the setup or the part
+    // file will not do. The runs start once the database is open, in the records' own thread; a database
+    // that will not do ends the start with a cannot_start banner then. Also what Reconnect does.
     bool start();
-    // Finishes the part in hand (or ends the wait for the next one, or the start), then the run ends.
-    // From then on every write of the journal ends within its busy time-out: a window closing is gone by
-    // then, whoever holds the file, and a part whose commit is still waiting is not dropped but written
-    // if the file frees within that time (counted NOT RECORDED if the run is abandoned before).
+    // Each fixture finishes the part in hand (or ends the wait for the next one, or the start), then the
+    // runs end. From then on every write of the journal ends within its busy time-out: a window closing is
+    // gone by then, whoever holds the file, and a part whose commit is still waiting is not dropped but
+    // written if the file frees within that time (counted NOT RECORDED if the run is abandoned before).
     void stop();
-    // Abandons the part in hand; for a window that must close now.
+    // Abandons the parts in hand; for a window that must close now.
     void abort();
-    // A serial as the scanner typed it: handed to the station now or when it asks for the next one.
-    // Why it is refused, or empty.
+    // A serial as the scanner typed it: handed to the fixture that has waited longest for one, or held for
+    // the first that asks. Why it is refused, or empty.
     QString provideSerial(const QString& text);
+    // Takes fixture `index` out of service (it finishes the part in hand) or puts it back (it starts again
+    // while the station runs).
+    void toggleService(int index);
 
     bool running() const;
     bool stopRequested() const;
     bool scansSerials() const { return running() && config.serials == setup::serial_mode::scan; }
-    bool serialWanted() const { return step == phase::serial; }
+    // A fixture waits for a serial.
+    bool serialWanted() const;
+    // The fixture the next scanned serial goes to; none while none waits.
+    std::optional<int> nextSerialFixture() const { return serials.next(); }
+    // A serial scanned while no fixture waited, for the first that asks.
+    QString heldSerial() const { return serials.held(); }
 
-    tile_state tile() const;
-    QString tileWord() const;
-    QStringList tileReasons() const { return lastReasons; }
-    // The part the tile speaks of: "part 3  SN-1002  1.014 s"; empty before the first.
-    QString tileDetail() const;
-    // What to do next: "Insert the next part", "Scan the serial", "Press Enter to start".
+    int fixtureCount() const { return static_cast<int>(fixtureList.size()); }
+    const fixture_session& fixture(int index) const { return *fixtureList.at(static_cast<std::size_t>(index)); }
+
+    // The first fixture's tile: the station's only one with a single board.
+    tile_state tile() const { return fixture(0).tile(); }
+    QString tileWord() const { return fixture(0).tileWord(); }
+    QStringList tileReasons() const { return fixture(0).tileReasons(); }
+    // The part the tile speaks of: "part 3  SN-1002"; empty before the first.
+    QString tileDetail() const { return fixture(0).tileDetail(); }
+    // What to do next: "Insert the next part", "Scan the serial for fixture B", "Press Enter to start".
     QString prompt() const;
 
-    const banner& stationTrouble() const { return trouble; }
+    // Trouble of the whole station (and of its single fixture's board); a fixture's own is on its tile.
+    banner stationTrouble() const;
     const banner& serverTrouble() const { return server; }
     const station_header& header() const { return head; }
     const station::run_tally& tally() const { return counted; }
@@ -93,25 +97,25 @@ public:
 signals:
     // Anything above changed.
     void changed();
-    // The station waits for a serial: the window puts the scanner's field in focus.
+    // A fixture waits for a serial: the window puts the scanner's field in focus.
     void serialRequested(long number);
     // A part's cycle is over.
     void partCompleted(station::part_result part);
+    // The last fixture's run has ended.
     void runFinished(station::station_engine::end_reason reason);
 
 private:
-    enum class phase { idle, opening, starting, serial, insert, testing, removal };
-    struct run;
     struct start_request;
 
+    void rebuildFixtures();
+    void startFixture(fixture_session& f);
     void onOpened(const QString& problem);
     void onRunEnded(const QString& problem);
     // Ends a start still waiting for the database, as a run that stopped.
     void cancelOpening();
     bool refuse(const QString& why);
-    void onTrouble(station::trouble_kind kind, const QString& message);
-    void onFinished(station::station_engine::end_reason reason);
-    void onCompleted(const station::part_result& completed);
+    void onFixtureFinished(int index);
+    void onCompleted(int index, const station::part_result& part);
     void onServer(bool reachable, const QString& reason);
     void onServerTrouble(const QString& reason);
     void onRefused(const QString& part, const QString& reason);
@@ -119,15 +123,12 @@ private:
 
     setup::station_setup config;
     station_header head;
-    recording::station_records records;  // before the run: its recorder is the engine's
-    std::unique_ptr<run> current;
+    recording::station_records records;  // before the fixtures: its recorders are their engines'
+    std::vector<std::unique_ptr<fixture_session>> fixtureList;
     std::unique_ptr<start_request> opening;  // waits for the database
-    phase step = phase::idle;
-    long number = 0;  // the part in hand or awaited
-    QString queuedSerial;  // scanned ahead of the station's question
-    std::optional<station::verdict> lastVerdict;
-    QStringList lastReasons;
-    QString lastDetail;
+    std::unique_ptr<start_request> started;  // of the runs in hand: a fixture back in service starts with it
+    station::serial_queue serials;
+    bool stopping = false;
     QString ended;  // why the last run ended, for the prompt
     banner trouble;
     banner server;

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QSettings>
 
 namespace op {
@@ -89,7 +90,8 @@ station_window::station_window(station_session& session, QSettings& remembered, 
     serialRow.addWidget(&serial);
     serialRow.addWidget(&serialHint);
     serialRow.addStretch(1);
-    column.addWidget(&verdict, 3);
+    tileGrid.setSpacing(8);
+    column.addLayout(&tileGrid, 3);
     column.addWidget(&prompt);
     column.addLayout(&serialRow);
     column.addWidget(&counts);
@@ -112,6 +114,8 @@ station_window::station_window(station_session& session, QSettings& remembered, 
     table.setColumnWidth(part_history::verdict, 100);
     table.setColumnWidth(part_history::cycle, 110);
     table.setMinimumHeight(150);
+    table.horizontalHeader()->moveSection(part_history::fixture, 1);
+    table.setColumnWidth(part_history::fixture, 90);
     column.addWidget(&table, 2);
 
     for (QPushButton* b : {&setupButton, &start, &stop}) {
@@ -122,7 +126,10 @@ station_window::station_window(station_session& session, QSettings& remembered, 
     }
     setupButton.setShortcut(QKeySequence(Qt::Key_F2));
     buttons.addWidget(&setupButton);
-    buttons.addStretch(1);
+    keys.setFont(points(11));
+    keys.setWordWrap(true);
+    keys.setAlignment(Qt::AlignCenter);
+    buttons.addWidget(&keys, 1);
     buttons.addWidget(&start);
     buttons.addWidget(&stop);
     column.addLayout(&buttons);
@@ -140,6 +147,10 @@ station_window::station_window(station_session& session, QSettings& remembered, 
         if (closing)
             close();
     });
+    for (int i = 0; i < setup::maxFixtures; ++i) {
+        serviceKeys.push_back(std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this));
+        connect(serviceKeys.back().get(), &QShortcut::activated, this, [this, i] { this->session.toggleService(i); });
+    }
     resize(1180, 780);
     refresh();
 }
@@ -167,8 +178,11 @@ void station_window::refresh() {
     if (windowTitle() != title)
         setWindowTitle(title);
 
-    verdict.display(session.tile(), session.tileWord(), session.tileDetail(), session.tileReasons());
+    if (tileCount() != session.fixtureCount())
+        layTiles();
+    showFixtures();
     setIfChanged(prompt, session.prompt());
+    prompt.setVisible(!prompt.text().isEmpty());
     counts.display(session);
     stationTrouble.display(session.stationTrouble());
     serverTrouble.display(session.serverTrouble());
@@ -182,6 +196,64 @@ void station_window::refresh() {
     start.setEnabled(!running);
     stop.setEnabled(running && !session.stopRequested());
     setupButton.setEnabled(!running);
+}
+
+void station_window::layTiles() {
+    for (const auto& t : tiles)
+        tileGrid.removeWidget(t.get());
+    tiles.clear();
+    const int count = session.fixtureCount();
+    // Side by side for two; a 2 x 2 grid for three or four.
+    const int across = count == 1 ? 1 : 2;
+    for (int i = 0; i < count; ++i) {
+        tiles.push_back(std::make_unique<verdict_tile>());
+        tiles.back()->setCompact(count > 1);
+        tileGrid.addWidget(tiles.back().get(), i / across, i % across);
+    }
+    for (int r = 0; r < 2; ++r)
+        tileGrid.setRowStretch(r, r < (count + across - 1) / across ? 1 : 0);
+    for (int c = 0; c < 2; ++c)
+        tileGrid.setColumnStretch(c, c < across ? 1 : 0);
+    const bool several = count > 1;
+    table.setColumnHidden(part_history::fixture, !several);
+    // Several tiles take the height; the table keeps room for the last few parts.
+    table.setMinimumHeight(several ? 130 : 150);
+    table.setMaximumHeight(several ? 160 : QWIDGETSIZE_MAX);
+    column.setStretchFactor(&table, several ? 0 : 2);
+    keys.setText(several ? QStringLiteral("Enter starts all, Esc stops all; Ctrl+1..Ctrl+%1 takes fixture 1..%1 out of "
+                                          "service after its part, and back")
+                               .arg(count)
+                         : QString());
+    keys.setVisible(several);
+    // Several tiles want the room a line's 1280 x 800 screen has, where the screen has it.
+    if (several && screen()) {
+        const QSize room = screen()->availableSize().boundedTo(QSize(1280, 800));
+        if (width() < room.width() || height() < room.height())
+            resize(size().expandedTo(room));
+    }
+}
+
+void station_window::showFixtures() {
+    const bool several = session.fixtureCount() > 1;
+    const std::optional<int> nextSerial = session.nextSerialFixture();
+    for (int i = 0; i < session.fixtureCount(); ++i) {
+        const fixture_session& f = session.fixture(i);
+        verdict_tile& t = *tiles[static_cast<std::size_t>(i)];
+        t.display(f.tile(), f.tileWord(), f.tileDetail(), f.tileReasons());
+        if (!several)
+            continue;
+        QString next = f.nextStep();
+        if (f.serialWanted())
+            next = nextSerial == i ? QStringLiteral("Scan its serial: the next scan goes here")
+                                   : QStringLiteral("Waits for a serial after the others");
+        const station::run_tally& tally = f.tally();
+        const std::optional<double> fpy = f.firstPassYield();
+        const QString counts = QStringLiteral("passed %1   failed %2   yield %3")
+                                   .arg(tally.passed())
+                                   .arg(tally.failed())
+                                   .arg(fpy ? QString::number(*fpy, 'f', 1) + QStringLiteral(" %") : QStringLiteral("–"));
+        t.displayFixture(QStringLiteral("%1.  %2").arg(i + 1).arg(f.where().name), next, f.trouble().text, counts);
+    }
 }
 
 void station_window::startRun() {
@@ -206,9 +278,13 @@ bool station_window::editSetup() {
 }
 
 void station_window::onSerialEntered() {
+    const std::optional<int> to = session.nextSerialFixture();
     const QString why = session.provideSerial(serial.text());
     if (why.isEmpty()) {
-        serialHint.setText(QStringLiteral("✓ ") + setup::checkSerial(serial.text()).text);
+        QString where;
+        if (session.fixtureCount() > 1)
+            where = to ? QStringLiteral("  → ") + session.fixture(*to).where().name : QStringLiteral("  held for the next");
+        serialHint.setText(QStringLiteral("✓ ") + setup::checkSerial(serial.text()).text + where);
         serial.clear();
     } else {
         serialHint.setText(why);

@@ -12,18 +12,24 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <memory>
+#include <vector>
+
 class QSettings;
 
 namespace op {
 
-// The operator's window: the verdict tile, the serial field, the counters, the last parts, Start and
-// Stop, and trouble as banners. It draws the session and passes on the operator's keys: Enter starts,
-// Escape stops, a scanner's line and Enter give the serial. Closing it stops the link cleanly first.
+// The operator's window: a verdict tile per fixture (one alone, two side by side, three or four in a 2 x 2
+// grid), the serial field, the counters, the last parts, Start and Stop, and trouble as banners. It draws
+// the session and passes on the operator's keys: Enter starts every fixture in service, Escape stops them
+// all, Ctrl+1..Ctrl+4 takes a fixture out of service or puts it back, a scanner's line and Enter give the
+// serial. Closing it stops the links cleanly first.
 class station_window : public QMainWindow {
     Q_OBJECT
 public:
@@ -36,7 +42,10 @@ public:
     void startRun();
 
     // For tests: the parts the operator sees.
-    const verdict_tile& tile() const { return verdict; }
+    const verdict_tile& tile() const { return *tiles.front(); }
+    const verdict_tile& tile(int fixture) const { return *tiles.at(static_cast<std::size_t>(fixture)); }
+    int tileCount() const { return static_cast<int>(tiles.size()); }
+    QString keysHint() const { return keys.text(); }
     const counters_panel& counters() const { return counts; }
     const trouble_banner& stationBanner() const { return stationTrouble; }
     const trouble_banner& serverBanner() const { return serverTrouble; }
@@ -55,6 +64,8 @@ protected:
 
 private:
     void refresh();
+    void layTiles();
+    void showFixtures();
     void onSerialEntered();
 
     station_session& session;
@@ -69,7 +80,10 @@ private:
         databaseValue, serverCaption, serverValue;
     trouble_banner stationTrouble;
     trouble_banner serverTrouble;
-    verdict_tile verdict;
+    QGridLayout tileGrid;
+    std::vector<std::unique_ptr<verdict_tile>> tiles;
+    std::vector<std::unique_ptr<QShortcut>> serviceKeys;
+    QLabel keys;
     QLabel prompt;
     QHBoxLayout serialRow;
     QLabel serialCaption;

@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace op {
 
 namespace {
@@ -21,23 +23,60 @@ verdict_tile::verdict_tile(QWidget* parent) : QFrame(parent), layout(this) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout.setContentsMargins(24, 12, 24, 16);
     layout.setSpacing(4);
+    name.setFont(sized(20, true));
     word.setFont(sized(wordPoints, true));
     detail.setFont(sized(16, false));
     reasons.setFont(sized(reasonPoints, true));
     reasons.setWordWrap(true);
+    next.setFont(sized(16, true));
+    counts.setFont(sized(13, false));
+    trouble.setFont(sized(13, true));
+    trouble.setWordWrap(true);
+    trouble.setAutoFillBackground(true);
+    trouble.setMargin(6);
+    QPalette amber = trouble.palette();
+    amber.setColor(QPalette::Window, QColor(0xff, 0xe0, 0x82));
+    amber.setColor(QPalette::WindowText, Qt::black);
+    trouble.setPalette(amber);
     // The word fits itself to the tile rather than widening the window.
     word.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    for (QLabel* l : {&word, &detail, &reasons}) {
+    for (QLabel* l : {&name, &word, &detail, &reasons, &next, &trouble, &counts}) {
         l->setAlignment(Qt::AlignCenter);
         l->setTextInteractionFlags(Qt::NoTextInteraction);
-        l->setTextFormat(Qt::PlainText);  // serials and reasons come from outside
+        l->setTextFormat(Qt::PlainText);  // names, serials and reasons come from outside
     }
+    // The fixture's name and its counts share the top line.
+    name.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    counts.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    top.addWidget(&name);
+    top.addStretch(1);
+    top.addWidget(&counts);
+    layout.addLayout(&top);
     layout.addStretch(1);
     layout.addWidget(&word);
     layout.addWidget(&detail);
     layout.addWidget(&reasons);
     layout.addStretch(1);
+    layout.addWidget(&next);
+    layout.addWidget(&trouble);
+    displayFixture(QString(), QString(), QString(), QString());
     display(tile_state::stopped, QStringLiteral("STOPPED"), QString(), {});
+}
+
+void verdict_tile::setCompact(bool on) {
+    compact = on;
+    setMinimumHeight(on ? 150 : 260);
+    layout.setContentsMargins(on ? 12 : 24, on ? 6 : 12, on ? 12 : 24, on ? 6 : 16);
+    layout.setSpacing(on ? 2 : 4);
+    reasons.setFont(sized(on ? 13 : reasonPoints, true));
+    detail.setFont(sized(on ? 14 : 16, false));
+    // Ports, serials and reasons from outside wrap within the tile rather than widening the window.
+    for (QLabel* l : {&detail, &reasons, &next, &trouble}) {
+        l->setWordWrap(true);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    showReasons();
+    fitWord();
 }
 
 QColor verdict_tile::colourOf(tile_state state) {
@@ -50,6 +89,8 @@ QColor verdict_tile::colourOf(tile_state state) {
         return QColor(0xc6, 0x28, 0x28);
     case tile_state::not_recorded:
         return QColor(0x6a, 0x1b, 0x9a);
+    case tile_state::out_of_service:
+        return QColor(0x26, 0x32, 0x38);
     case tile_state::stopped:
     case tile_state::starting:
     case tile_state::waiting:
@@ -58,8 +99,14 @@ QColor verdict_tile::colourOf(tile_state state) {
     return QColor(0x61, 0x61, 0x61);
 }
 
+void verdict_tile::setShown(QLabel& label, const QString& text) {
+    if (label.text() != text)
+        label.setText(text);
+    label.setVisible(!text.isEmpty());
+}
+
 void verdict_tile::display(tile_state state, const QString& wordText, const QString& detailText,
-                        const QStringList& reasonLines) {
+                        const QStringList& lines) {
     if (state != shown || !autoFillBackground()) {
         QPalette p = palette();
         p.setColor(QPalette::Window, colourOf(state));
@@ -71,18 +118,33 @@ void verdict_tile::display(tile_state state, const QString& wordText, const QStr
         word.setText(wordText);
         fitWord();
     }
-    if (detail.text() != detailText)
-        detail.setText(detailText);
-    detail.setVisible(!detailText.isEmpty());
-    const QString lines = reasonLines.join(QLatin1Char('\n'));
-    if (reasons.text() != lines)
-        reasons.setText(lines);
-    reasons.setVisible(!lines.isEmpty());
+    setShown(detail, detailText);
+    reasonLines = lines;
+    showReasons();
+    if (compact)
+        fitWord();  // its other lines share its height
 }
 
-}  // namespace op
+void verdict_tile::showReasons() {
+    if (!compact)
+        return setShown(reasons, reasonLines.join(QLatin1Char('\n')));
+    if (!trouble.isHidden() || reasonLines.isEmpty())
+        return setShown(reasons, QString());
+    setShown(reasons, reasonLines.size() == 1 ? reasonLines.first()
+                                              : reasonLines.first() + QStringLiteral("  (more in the table)"));
+}
 
-namespace op {
+void verdict_tile::displayFixture(const QString& nameText, const QString& nextText, const QString& troubleText,
+                                  const QString& countsText) {
+    const bool before = !name.isHidden() || !next.isHidden() || !trouble.isHidden() || !counts.isHidden();
+    setShown(name, nameText);
+    setShown(next, nextText);
+    setShown(trouble, troubleText);
+    setShown(counts, countsText);
+    showReasons();
+    if (before != (!name.isHidden() || !next.isHidden() || !trouble.isHidden() || !counts.isHidden()) || compact)
+        fitWord();
+}
 
 void verdict_tile::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
@@ -90,12 +152,26 @@ void verdict_tile::resizeEvent(QResizeEvent* event) {
 }
 
 void verdict_tile::fitWord() {
-    const int room = contentsRect().width() - layout.contentsMargins().left() - layout.contentsMargins().right();
+    const QMargins margins = layout.contentsMargins();
+    const int room = contentsRect().width() - margins.left() - margins.right();
+    // A compact tile shares its height with its other lines: the word takes what they leave.
+    int height = contentsRect().height() - margins.top() - margins.bottom();
+    if (compact) {
+        const auto used = [room](const QLabel& l) {
+            if (l.isHidden())
+                return 0;
+            return l.hasHeightForWidth() ? l.heightForWidth(room) : l.sizeHint().height();
+        };
+        height -= std::max(used(name), used(counts)) + used(detail) + used(reasons) + used(next) + used(trouble);
+        height -= 5 * layout.spacing();
+    }
     QFont f = word.font();
     int points = wordPoints;
-    for (; points > leastWordPoints; points -= 4) {
+    const int least = leastPoints();
+    for (; points > least; points -= 4) {
         f.setPointSize(points);
-        if (QFontMetrics(f).boundingRect(word.text()).width() <= room)
+        const QFontMetrics metrics(f);
+        if (metrics.boundingRect(word.text()).width() <= room && (!compact || metrics.height() <= height))
             break;
     }
     if (word.font().pointSize() != points) {

@@ -57,6 +57,44 @@ QString fixture::showOn(BoardSim& sim, const QStringList& simArgs, long count,
     return !port.isEmpty() && show() ? port : QString();
 }
 
+bool fixture::showOnBoards(std::vector<std::unique_ptr<BoardSim>>& sims, const QList<QStringList>& simArgs, long count,
+                           const std::function<void(setup::station_setup&)>& change) {
+    setup::station_setup s = setupFor(QString());
+    s.count = count;
+    for (int i = 0; i < simArgs.size(); ++i) {
+        sims.push_back(std::make_unique<BoardSim>());
+        const QString port = sims.back()->start(simArgs[i]);
+        if (port.isEmpty())
+            return false;
+        s.fixtures.append({QString(QChar(QLatin1Char('A').unicode() + i)), port});
+    }
+    if (change)
+        change(s);
+    session->setSetup(s);
+    return show();
+}
+
+QStringList partsOn(op::station_window& w, const QString& fixture) {
+    const QAbstractItemModel* m = w.history().model();
+    QStringList rows;
+    for (int r = m->rowCount() - 1; r >= 0; --r) {
+        const auto cell = [&](int column) { return m->index(r, column).data().toString(); };
+        if (cell(op::part_history::fixture) == fixture)
+            rows << QStringList{cell(op::part_history::serial), cell(op::part_history::verdict),
+                                cell(op::part_history::reasons)}
+                        .join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QStringList recordedRuns(const QString& results) {
+    QStringList runs = sqlRows(results, QStringLiteral("SELECT group_concat(part, ', ') FROM (SELECT p.run_id AS run, "
+                                                       "coalesce(p.serial, '') || '|' || p.verdict AS part FROM parts p "
+                                                       "ORDER BY p.started_utc) GROUP BY run"));
+    runs.sort();
+    return runs;
+}
+
 QStringList tableRows(op::station_window& w) {
     const QAbstractItemModel* m = w.history().model();
     QStringList rows;

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace optest {
 
@@ -49,6 +50,11 @@ struct fixture {
     QString showOn(BoardSim& sim, const QStringList& simArgs, long count = 0,
                    const std::function<void(setup::station_setup&)>& change = {});
 
+    // A board for each of `simArgs`, started on its own, as fixtures A, B, C and D, and the window shown
+    // on them with setupFor() for `count` parts on each; false on failure.
+    bool showOnBoards(std::vector<std::unique_ptr<BoardSim>>& sims, const QList<QStringList>& simArgs, long count = 0,
+                      const std::function<void(setup::station_setup&)>& change = {});
+
     QTemporaryDir dir;
     QSettings remembered;
     std::unique_ptr<op::station_session> session;
@@ -58,6 +64,10 @@ struct fixture {
 
 // The history table's rows, each column's text joined by '|', newest first.
 QStringList tableRows(op::station_window& w);
+// The history's rows of one fixture, oldest first: "serial|verdict|reasons".
+QStringList partsOn(op::station_window& w, const QString& fixture);
+// The parts on record, a line per run, sorted: its parts' "serial|verdict" joined by ", ", oldest first.
+QStringList recordedRuns(const QString& results);
 // The counters shown, in the panel's order: parts, passed, failed, not recorded, first-pass yield,
 // median test and cycle times.
 QStringList counters(op::station_window& w);

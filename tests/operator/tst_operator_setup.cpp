@@ -26,7 +26,10 @@ void typeInto(QWidget& field, const QString& text) {
 }
 
 QString describe(const setup::station_setup& s) {
-    return QStringList{s.port, s.program, QString::number(s.sensitivity), QString::number(s.buzzer),
+    QStringList fixtures;
+    for (const setup::fixture& f : s.fixtures)
+        fixtures << setup::fixtureText(f);
+    return QStringList{fixtures.join(QLatin1Char(',')), s.port, s.program, QString::number(s.sensitivity), QString::number(s.buzzer),
                        QString::number(s.tolerance, 'f', 2), setup::serialModeText(s), s.results, s.server, s.station,
                        QString::number(s.count)}
         .join(QLatin1Char('|'));
@@ -41,7 +44,10 @@ private slots:
     // Filled in from the keyboard, confirmed with Enter, remembered, and read back by a later start.
     void setupRoundTrip();
     void setupThatWillNotDoIsRefused();
+    // Fixtures added, named and removed in the dialog, checked, remembered and read back.
+    void fixturesInTheDialog();
     void commandLineOverRemembered();
+    void fixturesOnTheCommandLine();
     void badCommandLines_data();
     void badCommandLines();
 
@@ -149,6 +155,67 @@ void OperatorSetupTest::setupThatWillNotDoIsRefused() {
     QCOMPARE(describe(op::loadSetup(QSettings(st.remembered.fileName(), QSettings::IniFormat))), describe(before));
 }
 
+void OperatorSetupTest::fixturesInTheDialog() {
+    fixture st;
+    QVERIFY(st.show());
+    setup::station_setup before = st.setupFor(QStringLiteral("/dev/pts/one"));
+    st.session->setSetup(before);
+    QStringList problems;
+    bool addAtFour = true;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<op::setup_dialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        QApplication::setActiveWindow(dialog);  // its keys reach it only then
+        // Alt+I adds a fixture named by its place, the cursor in its port.
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(dialog, Qt::Key_I, Qt::AltModifier);
+            if (!QTest::qWaitFor([&] { return dialog->fixtureCount() == i + 1; }, 2000)) {  // a mnemonic's click is animated
+                return dialog->reject();
+            }
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/dev/pts/f%1").arg(i));
+        }
+        addAtFour = dialog->addFixtureButton().isEnabled();
+        // The same name twice will not do, nor the same port.
+        typeInto(dialog->fixtureName(1), QStringLiteral("A"));
+        QTest::keyClick(dialog, Qt::Key_Return);
+        problems << dialog->problem();
+        typeInto(dialog->fixtureName(1), QStringLiteral("left"));
+        typeInto(dialog->fixturePort(3), QStringLiteral("/dev/pts/f0"));
+        QTest::keyClick(dialog, Qt::Key_Return);
+        problems << dialog->problem();
+        // Alt+V removes the last; three are left.
+        QTest::keyClick(dialog, Qt::Key_V, Qt::AltModifier);
+        if (!QTest::qWaitFor([&] { return dialog->fixtureCount() == 3; }, 2000))
+            return dialog->reject();
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    QVERIFY(st.window->editSetup());
+    QVERIFY(!addAtFour);
+    QCOMPARE(problems, (QStringList{"two fixtures are named A", "fixtures A and D are both on /dev/pts/f0"}));
+    setup::station_setup expected = before;
+    expected.fixtures = {{"A", "/dev/pts/f0"}, {"left", "/dev/pts/f1"}, {"C", "/dev/pts/f2"}};
+    QCOMPARE(describe(st.session->setup()), describe(expected));
+    QCOMPARE(st.window->tileCount(), 3);
+
+    // Remembered, and shown again by a later dialog; all removed, the port alone is back.
+    const setup::station_setup read = op::loadSetup(QSettings(st.remembered.fileName(), QSettings::IniFormat));
+    QCOMPARE(describe(read), describe(expected));
+    op::setup_dialog again(read);
+    QCOMPARE(again.fixtureCount(), 3);
+    QCOMPARE(again.fixtureName(1).text(), QStringLiteral("left"));
+    for (int i = 0; i < 3; ++i)
+        again.removeFixtureButton().click();
+    QVERIFY(!again.removeFixtureButton().isEnabled());
+    QCOMPARE(describe(again.setup()), describe(before));
+
+    // A remembered list that a hand garbled is dropped whole, never half used.
+    QSettings garbled(st.remembered.fileName(), QSettings::IniFormat);
+    garbled.setValue(QStringLiteral("line/fixtures"), QStringList{"A=/dev/pts/f0", "B C=/dev/pts/f1"});
+    garbled.sync();
+    QCOMPARE(op::loadSetup(garbled).fixtures, QList<setup::fixture>());
+}
+
 void OperatorSetupTest::commandLineOverRemembered() {
     setup::station_setup remembered;
     remembered.port = QStringLiteral("ttyUSB0");
@@ -169,7 +236,7 @@ void OperatorSetupTest::commandLineOverRemembered() {
     QCOMPARE(full.error, QString());
     QVERIFY(full.start);
     QCOMPARE(describe(full.setup),
-             QStringLiteral("/tmp/rx48p-board|/parts/b.device|128|0|0.30|auto:L9-|/tmp/r.sqlite|postgresql://u@h/db|line-9|12"));
+             QStringLiteral("|/tmp/rx48p-board|/parts/b.device|128|0|0.30|auto:L9-|/tmp/r.sqlite|postgresql://u@h/db|line-9|12"));
 
     const op::launch scan = op::parseLaunch({"rx48p-station", "--serial", "scan"}, remembered);
     QCOMPARE(setup::serialModeText(scan.setup), QStringLiteral("scan"));
@@ -182,6 +249,40 @@ void OperatorSetupTest::commandLineOverRemembered() {
     QCOMPARE(none.setup.serials, setup::serial_mode::none);
     QCOMPARE(none.setup.port, QStringLiteral("/dev/pts/9"));
     QCOMPARE(none.setup.timeoutMs, 500);
+}
+
+void OperatorSetupTest::fixturesOnTheCommandLine() {
+    setup::station_setup remembered;
+    remembered.port = QStringLiteral("ttyUSB0");
+    remembered.fixtures = {{"old", "/dev/pts/7"}};
+    remembered.program = QStringLiteral("/parts/a.device");
+
+    const op::launch kept = op::parseLaunch({"rx48p-station", "--count", "2"}, remembered);
+    QCOMPARE(kept.setup.fixtures, remembered.fixtures);
+
+    // Named here, they replace the remembered ones, in the order given.
+    const op::launch named =
+        op::parseLaunch({"rx48p-station", "--fixture", "L=/dev/pts/1", "--fixture", "R=/tmp/board-r"}, remembered);
+    QCOMPARE(named.error, QString());
+    QCOMPARE(named.setup.fixtures, (QList<setup::fixture>{{"L", "/dev/pts/1"}, {"R", "/tmp/board-r"}}));
+
+    // A port given here is the one board again.
+    const op::launch port = op::parseLaunch({"rx48p-station", "--port", "/dev/pts/9"}, remembered);
+    QCOMPARE(port.error, QString());
+    QCOMPARE(port.setup.fixtures, QList<setup::fixture>());
+    QCOMPARE(setup::fixturesOf(port.setup), (QList<setup::fixture>{{QString(), "/dev/pts/9"}}));
+
+    const QList<std::pair<QStringList, QString>> refused{
+        {{"--port", "/dev/pts/9", "--fixture", "A=/dev/pts/1"}, "--port and --fixture exclude each other"},
+        {{"--fixture", "A"}, "--fixture: a fixture is NAME=PORT, not 'A'"},
+        {{"--fixture", "A=/dev/pts/1", "--fixture", "A=/dev/pts/2"}, "--fixture: two fixtures are named A"},
+        {{"--fixture", "a=1", "--fixture", "b=2", "--fixture", "c=3", "--fixture", "d=4", "--fixture", "e=5"},
+         "--fixture: a station drives at most 4 fixtures, not 5"},
+    };
+    for (const auto& [args, error] : refused) {
+        const op::launch l = op::parseLaunch(QStringList{"rx48p-station"} + args, remembered);
+        QVERIFY2(l.error.startsWith(error), qPrintable(l.error));
+    }
 }
 
 void OperatorSetupTest::badCommandLines_data() {
