@@ -96,6 +96,9 @@ void fixture_session::setPending(bool pending) {
     if (running())
         return;
     step = pending ? phase::starting : phase::idle;
+    // How its last run ended belongs to that run, not to the start in hand.
+    endedBy.reset();
+    tested = 0;
     emit changed();
 }
 
@@ -217,9 +220,10 @@ void fixture_session::onTrouble(station::trouble_kind kind, const QString& messa
     case trouble_kind::not_recorded:
         problem = {banner::kind::not_recorded,
                    QStringLiteral("Part %1 could not be recorded, so %2 stopped: %3. Check the database "
-                                  "%4 (free space, access), then press Start.")
+                                  "%4 (free space, access), then %5.")
                        .arg(number)
-                       .arg(title(), message, records ? records->file() : QString()),
+                       .arg(title(), message, records ? records->file() : QString(),
+                            place.name.isEmpty() ? QStringLiteral("press Start") : reconnectHint),
                    false};
         break;
     case trouble_kind::wrong_firmware:

@@ -34,7 +34,8 @@ public:
     // A new run on the board with `settings` (the port is this fixture's), recorded through `records`.
     void start(station::station_settings settings, recording::station_records& records, const setup::run_info& info,
                const QString& autoPrefix);
-    // The station is opening its database for a start that includes this fixture (or gave it up).
+    // The station is opening its database for a start that includes this fixture, or one without it, or
+    // gave the start up.
     void setPending(bool pending);
     void stop();
     void abort();

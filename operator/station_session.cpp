@@ -159,8 +159,7 @@ bool station_session::start() {
     trouble = {};
     for (const auto& f : fixtureList) {
         f->clearTrouble();
-        if (f->inService())
-            f->setPending(true);
+        f->setPending(f->inService());
     }
     stopping = false;
     ended.clear();
@@ -332,13 +331,13 @@ void station_session::onFixtureFinished(int index) {
     std::optional<end> reason;
     long tested = 0;
     bool allDone = true;
-    bool trouble = false;
+    bool troubled = false;
     for (const auto& f : fixtureList) {
         if (!f->endReason())
             continue;
         tested += f->runParts();
         allDone = allDone && *f->endReason() == end::completed;
-        trouble = trouble || *f->endReason() == end::trouble;
+        troubled = troubled || *f->endReason() == end::trouble;
     }
     if (fixtureList.size() == 1) {
         ended = fixtureList.front()->endedText();
@@ -347,8 +346,8 @@ void station_session::onFixtureFinished(int index) {
         ended = QStringLiteral("Done: %1 parts tested").arg(tested);
         reason = end::completed;
     } else {
-        ended = trouble ? QStringLiteral("Stopped by trouble") : QStringLiteral("Stopped");
-        reason = trouble ? end::trouble : end::stopped;
+        ended = troubled ? QStringLiteral("Stopped by trouble") : QStringLiteral("Stopped");
+        reason = troubled ? end::trouble : end::stopped;
     }
     emit changed();
     emit runFinished(reason.value_or(end::stopped));
