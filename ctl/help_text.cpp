@@ -54,7 +54,7 @@ Commands:
                             part's serial (1 to 64 printable characters, white space around it
                             dropped)
   station EXPECTED [--count N] [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--junit FILE]
-          [--serial none|scan|auto:PREFIX] [--no-record]
+          [--serial none|scan|auto:PREFIX] [--fixture NAME=PORT ...] [--no-record]
                             run the test station: for each part, detect the insertion, check it, put
                             it on record, sound OK or error, detect the removal. --serial scan reads
                             each part's serial as a line from standard input first (a barcode
@@ -62,7 +62,15 @@ Commands:
                             parts PREFIX000001, ... after the highest the database holds. Testing a
                             serial again is its next attempt. Each part's line gives its test time
                             (insertion to verdict) and its cycle (wait for the part to its removal);
-                            a part that could not be recorded is NOT RECORDED, never PASS
+                            a part that could not be recorded is NOT RECORDED, never PASS.
+                            --fixture (repeated, up to 4, instead of --port) runs several boards at
+                            once, each with its own parts: every line starts with its fixture's name
+                            (1 to 16 of A-Z a-z 0-9 . _ -), every JSON record has "fixture", --count
+                            counts on each fixture, the summary comes per fixture and for all. Trouble
+                            on one board stops that fixture alone; the exit status is the worst over
+                            the fixtures (the first fixture's trouble, in the order given, before a
+                            failed part). A scanned serial goes to the fixture that has waited longest
+                            for one
   learn [--samples N] [--measure LIST] [--output FILE] [--force] [--sensitivity N] [--buzzer N]
                             learn the expected part from N good samples (1 to 1000, default 1): for
                             each, detect the insertion, measure, sound OK, detect the removal, with a

@@ -64,9 +64,11 @@ bool part_records::open(const invocation& inv) {
     return true;
 }
 
-void part_records::attach(station::station_engine& engine) {
+void part_records::attach(station::station_engine& engine, const QString& fixture) {
     if (recording) {
-        records.attach(engine, run, autoPrefix);
+        setup::run_info fixtureRun = run;
+        fixtureRun.fixture = fixture;
+        records.attach(engine, fixtureRun, autoPrefix);
         return;
     }
     if (!autoPrefix.isEmpty())

@@ -22,8 +22,9 @@ public:
     // Opens the journal (unless --no-record) and starts the forward; false, with the reason on standard
     // error, when the journal cannot be used.
     bool open(const invocation& inv);
-    // Makes the engine record every judged part before its buzzer, and number parts for --serial auto.
-    void attach(station::station_engine& engine);
+    // Makes the engine record every judged part before its buzzer, as a run of `fixture` (empty: the
+    // station's single unnamed one), and number parts for --serial auto.
+    void attach(station::station_engine& engine, const QString& fixture = QString());
     // Ends the run on record and gives the forward up to drainLimit to send what is left, then names the
     // parts not on the server; false when the end could not be recorded. Ctrl-C or SIGTERM during that
     // wait ends it at once: interruptedBy() then says by which signal.

@@ -4,27 +4,31 @@
 
 #include "link/hex_text.h"
 
+#include <utility>
+
 namespace ctl {
 
-traffic_printer::traffic_printer(station::board_client& client, format how, output& out) : how(how), out(out) {
-    connect(&client, &station::board_client::incident, this, [](const QString& text) { diagnose(text.trimmed()); });
+traffic_printer::traffic_printer(station::board_client& client, format how, output& out, QString label)
+    : how(how), out(out), label(std::move(label)) {
+    connect(&client, &station::board_client::incident, this,
+            [this](const QString& text) { diagnose(this->label + text.trimmed()); });
     if (how == format::quiet)
         return;
     connect(&client, &station::board_client::frameSent, this, [this](const station::sent_frame& frame) {
         if (this->how == format::raw)
-            this->out.line(QStringLiteral("=> ") + hexText(frame.bytes.data(), frame.bytes.size()));
+            this->line(QStringLiteral("=> ") + hexText(frame.bytes.data(), frame.bytes.size()));
         else if (this->how == format::json)
             this->out.record(sentFrameJson(frame));
     });
     connect(&client, &station::board_client::chunkReceived, this, [this](const std::vector<std::uint8_t>& chunk) {
         if (this->how == format::raw)
-            this->out.line(QStringLiteral("<= ") + hexText(chunk.data(), chunk.size()));
+            this->line(QStringLiteral("<= ") + hexText(chunk.data(), chunk.size()));
     });
     connect(&client, &station::board_client::frameReceived, this, [this](const station::received_frame& frame) {
         if (this->how == format::json)
             this->out.record(receivedFrameJson(frame));
         else
-            this->out.line(frame.report);
+            this->line(frame.report);
     });
 }
 

@@ -15,11 +15,15 @@ class traffic_printer : public QObject {
     Q_OBJECT
 public:
     enum class format { reports, raw, json, quiet };
-    traffic_printer(station::board_client& client, format how, output& out);
+    // `label` starts every line, its board's fixture when a station has several ("a: ").
+    traffic_printer(station::board_client& client, format how, output& out, QString label = QString());
 
 private:
+    void line(const QString& text) { out.line(label + text); }
+
     format how;
     output& out;
+    QString label;
 };
 
 // "rx48p-ctl --raw" shows the frames on top of what the command prints otherwise.

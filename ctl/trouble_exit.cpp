@@ -5,7 +5,8 @@
 
 namespace ctl {
 
-int exitForTrouble(station::trouble_kind kind, const QString& message) {
+int exitForTrouble(station::trouble_kind kind, const QString& message, const QString& label) {
+    const auto diagnose = [&label](const QString& text) { ctl::diagnose(label + text); };
     switch (kind) {
     case station::trouble_kind::timed_out:
         diagnose(QStringLiteral("the board did not answer: %1").arg(message));

@@ -354,6 +354,23 @@ private slots:
                                                << "--serial: serials are 'none', 'scan' or 'auto:PREFIX', not 'scanner'";
         QTest::newRow("station's serial prefix") << "--port P station p.json --serial auto:"
                                                  << "--serial: numbered serials need a prefix: auto:PREFIX";
+        QTest::newRow("fixture without its port") << "station p.json --fixture a"
+                                                  << "--fixture: a fixture is NAME=PORT, not 'a'";
+        QTest::newRow("fixture with an empty port") << "station p.json --fixture a=" << "--fixture: fixture a has no port";
+        QTest::newRow("fixture named with a slash") << "station p.json --fixture a/b=P"
+                                                    << "--fixture: a fixture's name is 1 to 16 of A-Z a-z 0-9 . _ -, not 'a/b'";
+        QTest::newRow("fixture name too long") << "station p.json --fixture abcdefghijklmnopq=P"
+                                               << "--fixture: a fixture's name is 1 to 16 of A-Z a-z 0-9 . _ -, not 'abcdefghijklmnopq'";
+        QTest::newRow("two fixtures of one name") << "station p.json --fixture a=P --fixture a=Q"
+                                                  << "--fixture: two fixtures are named a";
+        QTest::newRow("two fixtures on one port") << "station p.json --fixture a=P --fixture b=P"
+                                                  << "--fixture: fixtures a and b are both on P";
+        QTest::newRow("five fixtures")
+            << "station p.json --fixture a=P --fixture b=Q --fixture c=R --fixture d=S --fixture e=T"
+            << "--fixture: a station drives at most 4 fixtures, not 5";
+        QTest::newRow("port and fixture") << "--port P station p.json --fixture a=Q"
+                                          << "--port and --fixture exclude each other: give every board as --fixture NAME=PORT";
+        QTest::newRow("fixtures are the station's") << "check p.json --fixture a=P" << "check: unknown option '--fixture'";
         QTest::newRow("json and raw") << "--json --raw --port P ping"
                                       << "--json and --raw exclude each other: the JSON records carry the bytes "
                                          "already";
@@ -417,6 +434,19 @@ private slots:
         } catch (const ctl::usage_error& e) {
             QCOMPARE(QString::fromStdString(e.what()), message);
         }
+    }
+
+    // Fixtures keep the order given; a port may itself hold '='.
+    void fixtures() {
+        const ctl::invocation inv =
+            ctl::parseInvocation(command("station p.json --fixture left=/dev/pts/7 --count 2 --fixture R-2=/tmp/x=y"));
+        QCOMPARE(inv.setup.fixtures.size(), 2);
+        QCOMPARE(inv.setup.fixtures[0].name, QStringLiteral("left"));
+        QCOMPARE(inv.setup.fixtures[0].port, QStringLiteral("/dev/pts/7"));
+        QCOMPARE(inv.setup.fixtures[1].name, QStringLiteral("R-2"));
+        QCOMPARE(inv.setup.fixtures[1].port, QStringLiteral("/tmp/x=y"));
+        QCOMPARE(inv.setup.port, QString());
+        QCOMPARE(inv.setup.count, 2L);
     }
 
     // ---- the JUnit report ----
