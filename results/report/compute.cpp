@@ -45,6 +45,10 @@ bool fixture_drop::flagged() const {
     return std::any_of(fixtures.begin(), fixtures.end(), [](const fixture_mean& m) { return m.flagged; });
 }
 
+bool fixture_drop::compared() const {
+    return std::any_of(fixtures.begin(), fixtures.end(), [](const fixture_mean& m) { return m.siblingsMean.has_value(); });
+}
+
 std::vector<const drop_figures*> dropsByCpk(const report_figures& figures) {
     std::vector<const drop_figures*> drops;
     for (const drop_figures& d : figures.drops)

@@ -387,7 +387,9 @@ void writeFixtureMeans(QXmlStreamWriter& w, const report_figures& f, const stati
                 flagged << fixtureName(mean->fixture);
         }
         open(w, "td", QStringLiteral("num"));
-        if (flagged.isEmpty())
+        if (!d.compared())
+            element(w, "span", QStringLiteral("too few"), QStringLiteral("badge none"));
+        else if (flagged.isEmpty())
             element(w, "span", QStringLiteral("no"), QStringLiteral("badge good"));
         else
             element(w, "span", flagged.join(QStringLiteral(", ")), QStringLiteral("badge bad"));
@@ -423,10 +425,11 @@ void writeFixtures(QXmlStreamWriter& w, const report_figures& f) {
                 open(w, "figcaption");
                 element(w, "b", QStringLiteral("Pair %1 \u00b7 %2")
                                     .arg(d.pair, QString(d.direction).replace(QStringLiteral("->"), QStringLiteral("\u2192"))));
+                const QString limit = volts(d.tolerance / 2, 3);
                 element(w, "div",
-                        d.flagged() ? QStringLiteral("red: further than %1 V from its siblings' mean (the grey tick)")
-                                          .arg(volts(d.tolerance / 2, 3))
-                                    : QStringLiteral("every fixture within %1 V of its siblings").arg(volts(d.tolerance / 2, 3)),
+                        d.flagged()    ? QStringLiteral("red: further than %1 V from its siblings' mean (the grey tick)").arg(limit)
+                        : d.compared() ? QStringLiteral("every fixture compared within %1 V of its siblings").arg(limit)
+                                       : QStringLiteral("too few parts to compare (%1 a fixture)").arg(fixtureMinimumParts),
                         QStringLiteral("stat"));
                 close(w);
                 close(w);

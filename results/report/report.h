@@ -82,6 +82,7 @@ struct fixture_drop {
     double tolerance = 0;            // volts, the runs'
     std::vector<fixture_mean> fixtures;  // those that measured it, by name
     bool flagged() const;
+    bool compared() const;  // some fixture had a sibling to be compared with
 };
 
 // A station with more than one fixture in the period.
