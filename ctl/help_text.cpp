@@ -84,11 +84,12 @@ Commands:
                             buttons and pads, or nothing is written and the first difference is
                             named; a drop that spread over more than 0.05 V is warned of. With
                             --json: a record per sample and one for the part (docs/ctl-json.md)
-  results summary [--since DATE] [--until DATE] [--by day|hour|station|program]
+  results summary [--since DATE] [--until DATE] [--by day|hour|station|program|fixture]
                             parts, passed, failed, first-pass yield (serials that passed at their
                             first attempt), final yield (serials whose last attempt passed), median
                             test (insertion to verdict) and median cycle (wait for the part to its
-                            removal); "-" where the set is empty
+                            removal); "-" where the set is empty. --by fixture: a row per station
+                            and fixture, STATION/FIXTURE, or STATION alone for a single unnamed one
   results failures [--top N] [--since DATE] [--until DATE]
                             the failure modes, most frequent first, with the cumulative share and
                             the range of values measured

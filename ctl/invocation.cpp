@@ -265,8 +265,9 @@ void parseResults(invocation& inv, const QStringList& rest) {
         expectArguments(name, line.arguments(), 0, "");
         readWindow(line);
         inv.by = line.value("by");
-        if (line.isSet("by") && !QStringList{"day", "hour", "station", "program"}.contains(inv.by))
-            throw usage_error(QStringLiteral("--by: '%1' is not day, hour, station or program").arg(inv.by).toStdString());
+        if (line.isSet("by") && !QStringList{"day", "hour", "station", "program", "fixture"}.contains(inv.by))
+            throw usage_error(
+                QStringLiteral("--by: '%1' is not day, hour, station, program or fixture").arg(inv.by).toStdString());
     } else if (inv.question == QLatin1String("failures")) {
         const command_line line(name, args, window + QList<QCommandLineOption>{valueOption("top", "N")});
         expectArguments(name, line.arguments(), 0, "");

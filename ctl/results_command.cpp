@@ -47,7 +47,8 @@ void summary(const results::questions& ask, const invocation& inv, output& out) 
     static const std::map<QString, results::grouping> groupings{{QStringLiteral("day"), results::grouping::day},
                                                                  {QStringLiteral("hour"), results::grouping::hour},
                                                                  {QStringLiteral("station"), results::grouping::station},
-                                                                 {QStringLiteral("program"), results::grouping::program}};
+                                                                 {QStringLiteral("program"), results::grouping::program},
+                                                                 {QStringLiteral("fixture"), results::grouping::fixture}};
     const auto by = inv.by.isEmpty() ? results::grouping::none : groupings.at(inv.by);
     std::vector<QStringList> rows;
     for (const results::summary_row& r : ask.summary(when(inv.since), when(inv.until), by)) {

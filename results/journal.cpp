@@ -153,7 +153,8 @@ QString journal::beginRun(const setup::run_info& run) {
                      {"tolerance", run.tolerance},
                      {"started_utc", utcText(started)},
                      {"ended_utc", sql::nullText()},
-                     {"program_version", sql::text(run.programVersion)}}},
+                     {"program_version", sql::text(run.programVersion)},
+                     {"fixture", sql::textOrNull(run.fixture)}}},
                    QStringLiteral("cannot record the run in %1").arg(file));
     return id;
 }

@@ -45,6 +45,8 @@ QString groupSql(grouping by) {
     case grouping::hour: return QStringLiteral("substr(p.started_utc, 1, 13) || ':00'");
     case grouping::station: return QStringLiteral("r.station");
     case grouping::program: return QStringLiteral("r.program_path");
+    // fixtureGroup() in SQL: '/' || NULL is NULL on both databases.
+    case grouping::fixture: return QStringLiteral("r.station || coalesce('/' || r.fixture, '')");
     }
     return QString();
 }
@@ -52,8 +54,8 @@ QString groupSql(grouping by) {
 // Every part has its run (a foreign key on both databases), so the runs are joined only when the group
 // needs them: the join costs a look-up per part.
 QString partsSql(grouping by) {
-    return by == grouping::station || by == grouping::program ? QStringLiteral(" FROM parts p JOIN runs r ON r.id = p.run_id")
-                                                              : QStringLiteral(" FROM parts p");
+    const bool runs = by == grouping::station || by == grouping::program || by == grouping::fixture;
+    return runs ? QStringLiteral(" FROM parts p JOIN runs r ON r.id = p.run_id") : QStringLiteral(" FROM parts p");
 }
 
 std::optional<double> percent(long part, long whole) {
@@ -159,6 +161,10 @@ const char* const retestedSerials =
     "p.serial IN (SELECT q.serial FROM parts q WHERE q.serial > ''%1 GROUP BY q.serial HAVING count(*) > 1)";
 
 }  // namespace
+
+QString fixtureGroup(const QString& station, const QString& fixture) {
+    return fixture.isEmpty() ? station : station + QLatin1Char('/') + fixture;
+}
 
 QString measuredRange(const failure_row& row) {
     if (!row.measuredMin || !row.measuredMax)

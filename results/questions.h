@@ -11,11 +11,16 @@
 
 namespace results {
 
-enum class grouping { none, day, hour, station, program };
+enum class grouping { none, day, hour, station, program, fixture };
+
+// A fixture's group: "STATION/FIXTURE", or "STATION" alone for a station's single unnamed fixture. A
+// fixture's name is unique only within its station, and holds no '/'.
+QString fixtureGroup(const QString& station, const QString& fixture);
 
 // Yields count units: a serial, or a part recorded without one.
 struct summary_row {
-    QString group;  // none: empty; day: "2026-12-07"; hour: "2026-12-07T10:00" (UTC); station; program path
+    // none: empty; day: "2026-12-07"; hour: "2026-12-07T10:00" (UTC); station; program path; fixtureGroup()
+    QString group;
     long parts = 0;
     long passed = 0;
     long failed = 0;

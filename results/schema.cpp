@@ -88,6 +88,12 @@ void toVersion4(const QSqlDatabase& db) {
     recordId(db, 4);
 }
 
+// A station drives several fixtures side by side: each run names its own, none for a station's single
+// unnamed fixture, which is what every run before this version was.
+void toVersion5(const QSqlDatabase& db) {
+    runAll(db, {QStringLiteral("ALTER TABLE runs ADD COLUMN fixture TEXT")}, 5);
+}
+
 struct migration {
     int to;
     void (*apply)(const QSqlDatabase&);
@@ -98,6 +104,7 @@ constexpr migration migrations[] = {
     {2, toVersion2},
     {3, toVersion3},
     {4, toVersion4},
+    {5, toVersion5},
 };
 static_assert(migrations[std::size(migrations) - 1].to == version, "the last migration reaches the version");
 

@@ -20,6 +20,8 @@ const table runs{"runs",
                      {"ended_utc", "TEXT"},
                      {"program_version", "TEXT NOT NULL"},
                      {"forwarded", "INTEGER NOT NULL DEFAULT 0", false},
+                     // Last, where the migration to version 5 adds it. NULL: the station's single unnamed one.
+                     {"fixture", "TEXT"},
                  }};
 
 const table parts{"parts",

@@ -51,6 +51,10 @@ Row pushBacklog(const Settings& s);
 Row forwardLoad(const Settings& s);
 // The results questions over a year of generated parts, on the journal and on a local PostgreSQL.
 std::vector<Row> resultsQuestions(const Settings& s);
+// rx48p-ctl station over four simulated fixtures: parts a second against one fixture, and the CPU while
+// all four wait for parts.
+Row stationFixturesRate(const Settings& s);
+Row stationFixturesWaitingCpu(const Settings& s);
 // rx48p-station: launch to painted window, and its GUI thread during a run at the board's pace.
 std::vector<Row> operatorStation(const Settings& s);
 

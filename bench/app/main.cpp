@@ -20,7 +20,7 @@ const char* const usage =
     "Measures RX48P-Term and prints a Markdown table of every figure against its goal.\n"
     "  --quick   fewer samples and shorter runs: checks the bench, not the program\n"
     "  --only    run only these figures: reply, command, sustained, sustained90, session, idle, start,\n"
-    "            ctl, memory, line, records, results, push, forward, operator\n"
+    "            ctl, memory, line, records, results, push, forward, operator, fixtures\n"
     "Run it with QT_QPA_PLATFORM=offscreen on a quiet machine; scripts/bench does both.\n";
 
 std::set<std::string> splitNames(const std::string& text) {
@@ -81,6 +81,9 @@ int main(int argc, char* argv[]) {
         {"forward", [&] { return std::vector<bench::Row>{bench::forwardLoad(settings)}; }},
         {"results", [&] { return bench::resultsQuestions(settings); }},
         {"operator", [&] { return bench::operatorStation(settings); }},
+        {"fixtures", [&] {
+             return std::vector<Row>{bench::stationFixturesRate(settings), bench::stationFixturesWaitingCpu(settings)};
+         }},
     };
     const std::string loadBefore = bench::loadAverage();
     std::vector<Row> rows;

@@ -195,4 +195,55 @@ void writeDropHistogram(QXmlStreamWriter& w, const QString& id, const drop_figur
     svg.text(left + pw, top + ph + 14, QStringLiteral("V"), 10, colour::muted, anchor::end);
 }
 
+void writeFixtureMeans(QXmlStreamWriter& w, const QString& id, const QString& station, const fixture_drop& d) {
+    const int rowHeight = 22;
+    const int rows = int(d.fixtures.size());
+    const int width = 340, height = 34 + rowHeight * rows;
+    const double left = 86, right = 14, top = 8;
+    const double pw = width - left - right, ph = rowHeight * rows;
+    svg_writer svg(w, id, width, height,
+                   QStringLiteral("Drop %1 of pair %2 per fixture of %3, %4").arg(d.direction, d.pair, station, d.program.path));
+
+    // The band, every mean and every siblings' mean in view, with a margin.
+    std::vector<double> shown;
+    if (d.expected) {
+        shown.push_back(*d.expected - d.tolerance);
+        shown.push_back(*d.expected + d.tolerance);
+    }
+    for (const fixture_mean& f : d.fixtures) {
+        shown.push_back(f.mean);
+        if (f.siblingsMean)
+            shown.push_back(*f.siblingsMean);
+    }
+    double lo = *std::min_element(shown.begin(), shown.end()), hi = *std::max_element(shown.begin(), shown.end());
+    const double margin = std::max((hi - lo) * 0.08, voltsPerStep);
+    lo -= margin;
+    hi += margin;
+    const auto x = [&](double v) { return left + (v - lo) / (hi - lo) * pw; };
+
+    if (d.expected) {
+        const double lower = *d.expected - d.tolerance, upper = *d.expected + d.tolerance;
+        svg.rect(x(lower), top, x(upper) - x(lower), ph, colour::band);
+        svg.line(x(*d.expected), top, x(*d.expected), top + ph, colour::good, 1.5);
+        svg.text(x(lower), top + ph + 14, voltText(lower), 10, colour::muted, anchor::middle);
+        svg.text(x(*d.expected), top + ph + 14, voltText(*d.expected), 10, colour::good, anchor::middle, true);
+        svg.text(x(upper), top + ph + 14, voltText(upper), 10, colour::muted, anchor::middle);
+    }
+    for (int i = 0; i < rows; ++i) {
+        const fixture_mean& f = d.fixtures[std::size_t(i)];
+        const double y = top + rowHeight * (i + 0.5);
+        svg.line(left, y, left + pw, y, colour::grid);
+        svg.text(left - 6, y + 4, f.fixture.isEmpty() ? QStringLiteral("(unnamed)") : f.fixture, 11,
+                 f.flagged ? colour::bad : colour::ink, anchor::end, f.flagged);
+        if (f.flagged && f.siblingsMean) {
+            // How far it moved from where its siblings are.
+            svg.line(x(*f.siblingsMean), y, x(f.mean), y, colour::bad, 2);
+            svg.line(x(*f.siblingsMean), y - 6, x(*f.siblingsMean), y + 6, colour::muted, 1.5);
+        }
+        svg.circle(x(f.mean), y, f.flagged ? 6 : 4.5, f.flagged ? colour::bad : colour::primary, f.flagged ? colour::ink : QString());
+    }
+    svg.line(left, top + ph, left + pw, top + ph, colour::axis);
+    svg.text(left + pw, top + ph + 14, QStringLiteral("V"), 10, colour::muted, anchor::end);
+}
+
 }  // namespace results::report_detail

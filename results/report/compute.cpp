@@ -4,6 +4,7 @@
 #include "results/sql.h"
 
 #include <algorithm>
+#include <map>
 
 namespace results {
 
@@ -28,8 +29,24 @@ report_figures computeReport(const QSqlDatabase& db, const report_period& period
     }
     f.failures = q.failures(-1, period.since, period.until);
     report_detail::readCoverage(db, period, f);
-    f.drops = report_detail::readDrops(db, period);
+    if (!f.fixtures.empty()) {
+        std::map<QString, summary_row> byFixture;
+        for (summary_row& row : q.summary(period.since, period.until, grouping::fixture))
+            byFixture[row.group] = row;
+        for (station_fixtures& station : f.fixtures)
+            for (fixture_yield& fixture : station.fixtures)
+                fixture.yield = byFixture[fixtureGroup(station.station, fixture.name)];
+    }
+    f.drops = report_detail::readDrops(db, period, f.fixtures);
     return f;
+}
+
+bool fixture_drop::flagged() const {
+    return std::any_of(fixtures.begin(), fixtures.end(), [](const fixture_mean& m) { return m.flagged; });
+}
+
+bool fixture_drop::compared() const {
+    return std::any_of(fixtures.begin(), fixtures.end(), [](const fixture_mean& m) { return m.siblingsMean.has_value(); });
 }
 
 std::vector<const drop_figures*> dropsByCpk(const report_figures& figures) {

@@ -41,6 +41,8 @@ bool drifted(double firstMean, double lastMean, double tolerance) {
     return std::fabs(lastMean - firstMean) > 2 * tolerance / 4 + 1e-9;
 }
 
+bool apartFromSiblings(double mean, double siblingsMean, double tolerance) { return drifted(siblingsMean, mean, tolerance); }
+
 std::optional<std::pair<double, double>> expectedDrops(const QString& words) {
     static const QRegularExpression drops(QStringLiteral("(-?\\d+(?:\\.\\d+)?)V\\s*/\\s*(-?\\d+(?:\\.\\d+)?)V\\s*$"));
     const QRegularExpressionMatch match = drops.match(words);

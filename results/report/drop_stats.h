@@ -32,6 +32,8 @@ std::optional<double> cpkOf(const drop_moments& m, std::optional<double> expecte
 // A mean moved by more than a quarter of the band (2 x tolerance). The slack keeps a shift of exactly a
 // quarter unflagged despite rounding.
 bool drifted(double firstMean, double lastMean, double tolerance);
+// A fixture's mean further from its siblings' than a quarter of the band, the same rule.
+bool apartFromSiblings(double mean, double siblingsMean, double tolerance);
 
 // The expected A->B and B->A drops in the comparison's words, "Led anode to Led cathode, 1.800V / -0.020V".
 std::optional<std::pair<double, double>> expectedDrops(const QString& words);

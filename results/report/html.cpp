@@ -5,6 +5,8 @@
 
 #include <QXmlStreamWriter>
 
+#include <algorithm>
+
 namespace results {
 
 namespace {
@@ -334,6 +336,111 @@ void writeDrift(QXmlStreamWriter& w, const report_figures& f) {
     close(w);
 }
 
+QString fixtureName(const QString& name) { return name.isEmpty() ? QStringLiteral("(unnamed)") : name; }
+
+void writeFixtureYields(QXmlStreamWriter& w, const station_fixtures& s) {
+    open(w, "table", QStringLiteral("fixture-yield"));
+    headRow(w, {QStringLiteral("Fixture"), QStringLiteral("Parts"), QStringLiteral("Passed"), QStringLiteral("Failed"),
+                QStringLiteral("First-pass yield"), QStringLiteral("Final yield")}, 1);
+    open(w, "tbody");
+    for (const fixture_yield& f : s.fixtures) {
+        open(w, "tr");
+        element(w, "td", fixtureName(f.name));
+        numberCell(w, QString::number(f.yield.parts));
+        numberCell(w, QString::number(f.yield.passed));
+        numberCell(w, QString::number(f.yield.failed));
+        numberCell(w, percent(f.yield.firstPassYield));
+        numberCell(w, percent(f.yield.finalYield));
+        close(w);
+    }
+    close(w);
+    close(w);
+}
+
+void writeFixtureMeans(QXmlStreamWriter& w, const report_figures& f, const station_fixtures& s) {
+    QStringList columns{QStringLiteral("Pair"), QStringLiteral("Drop"), QStringLiteral("Limit \u00b1V")};
+    for (const fixture_yield& fixture : s.fixtures)
+        columns << fixtureName(fixture.name) + QStringLiteral(" mean V");
+    columns << QStringLiteral("Worn contacts?");
+    open(w, "table", QStringLiteral("fixture-means"));
+    headRow(w, withProgram(f, columns), numericFrom(f, 2));
+    open(w, "tbody");
+    for (const fixture_drop& d : s.drops) {
+        open(w, "tr", d.flagged() ? QStringLiteral("flag") : QString());
+        programCell(w, f, d.program);
+        element(w, "td", d.pair);
+        element(w, "td", QString(d.direction).replace(QStringLiteral("->"), QStringLiteral("\u2192")));
+        numberCell(w, volts(d.tolerance / 2, 3));
+        QStringList flagged;
+        for (const fixture_yield& fixture : s.fixtures) {
+            const auto mean = std::find_if(d.fixtures.begin(), d.fixtures.end(),
+                                           [&](const fixture_mean& m) { return m.fixture == fixture.name; });
+            if (mean == d.fixtures.end()) {
+                numberCell(w, none);
+                continue;
+            }
+            open(w, "td", mean->flagged ? QStringLiteral("num worn") : QStringLiteral("num"));
+            w.writeCharacters(volts(mean->mean, 3));
+            element(w, "span", QStringLiteral(" n %1").arg(mean->n), QStringLiteral("n"));
+            close(w);
+            if (mean->flagged)
+                flagged << fixtureName(mean->fixture);
+        }
+        open(w, "td", QStringLiteral("num"));
+        if (!d.compared())
+            element(w, "span", QStringLiteral("too few"), QStringLiteral("badge none"));
+        else if (flagged.isEmpty())
+            element(w, "span", QStringLiteral("no"), QStringLiteral("badge good"));
+        else
+            element(w, "span", flagged.join(QStringLiteral(", ")), QStringLiteral("badge bad"));
+        close(w);
+        close(w);
+    }
+    close(w);
+    close(w);
+}
+
+void writeFixtures(QXmlStreamWriter& w, const report_figures& f) {
+    open(w, "section", QString(), QStringLiteral("fixtures"));
+    element(w, "h2", QStringLiteral("Fixtures"));
+    element(w, "p",
+            QStringLiteral("Each station that tested on more than one fixture in this period, its fixtures side by side. A "
+                           "fixture's mean of a drop is compared with the mean of its sibling fixtures' means (same "
+                           "station, same program): further from it than a quarter of the drop's tolerance band (the band "
+                           "is expected \u00b1 tolerance, twice the tolerance wide, so by more than tolerance / 2), it is "
+                           "flagged \u2014 worn contacts? A fixture needs %1 parts that measured the drop to be compared.")
+                .arg(fixtureMinimumParts),
+            QStringLiteral("legend"));
+    int chart = 0;
+    for (const station_fixtures& s : f.fixtures) {
+        open(w, "div", QStringLiteral("station-fixtures"));
+        element(w, "h3", s.station);
+        writeFixtureYields(w, s);
+        if (!s.drops.empty()) {
+            writeFixtureMeans(w, f, s);
+            open(w, "div", QStringLiteral("drops"));
+            for (const fixture_drop& d : s.drops) {
+                open(w, "figure");
+                report_detail::writeFixtureMeans(w, QStringLiteral("chart-fixtures-%1").arg(chart++), s.station, d);
+                open(w, "figcaption");
+                element(w, "b", QStringLiteral("Pair %1 \u00b7 %2")
+                                    .arg(d.pair, QString(d.direction).replace(QStringLiteral("->"), QStringLiteral("\u2192"))));
+                const QString limit = volts(d.tolerance / 2, 3);
+                element(w, "div",
+                        d.flagged()    ? QStringLiteral("red: further than %1 V from its siblings' mean (the grey tick)").arg(limit)
+                        : d.compared() ? QStringLiteral("every fixture compared within %1 V of its siblings").arg(limit)
+                                       : QStringLiteral("too few parts to compare (%1 a fixture)").arg(fixtureMinimumParts),
+                        QStringLiteral("stat"));
+                close(w);
+                close(w);
+            }
+            close(w);
+        }
+        close(w);
+    }
+    close(w);
+}
+
 }  // namespace
 
 void writeReportHtml(const report_figures& f, QIODevice& out) {
@@ -365,6 +472,8 @@ void writeReportHtml(const report_figures& f, QIODevice& out) {
         writeFailures(w, f);
         writeCpkTable(w, f);
         writeDrift(w, f);
+        if (!f.fixtures.empty())
+            writeFixtures(w, f);
         writeDrops(w, f);
     }
     close(w);

@@ -50,6 +50,9 @@ tbody tr:nth-child(even) td { background: #f9fafb; }
 .bad { background: #fbe4e0; color: #a3301f; }
 .none { background: #f0f2f5; color: #616e7c; font-weight: 400; }
 tr.flag td { background: #fdf3f1; }
+td.worn { color: #a3301f; font-weight: 700; }
+.station-fixtures table { margin-bottom: 14px; }
+td .n { color: #7b8794; font-weight: 400; font-size: 11px; }
 .empty { font-size: 16px; color: #3e4c59; padding: 24px 18px; text-align: center; }
 .legend { font-size: 12px; color: #616e7c; margin: 6px 0 0; }
 @media print {

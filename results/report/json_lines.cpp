@@ -102,6 +102,35 @@ void writeReportJsonLines(const report_figures& f, QIODevice& out) {
         drift.insert(QStringLiteral("flagged"), d.drift.flagged);
         line(out, "drift", drift);
     }
+
+    // The fixtures of the stations that had several: null names the single unnamed one.
+    const auto fixtureName = [](const QString& name) { return name.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(name); };
+    for (const station_fixtures& s : f.fixtures) {
+        for (const fixture_yield& y : s.fixtures)
+            line(out, "fixture",
+                 {{QStringLiteral("station"), s.station},
+                  {QStringLiteral("fixture"), fixtureName(y.name)},
+                  {QStringLiteral("parts"), qint64(y.yield.parts)},
+                  {QStringLiteral("passed"), qint64(y.yield.passed)},
+                  {QStringLiteral("failed"), qint64(y.yield.failed)},
+                  {QStringLiteral("units"), qint64(y.yield.units)},
+                  {QStringLiteral("first_pass_yield_percent"), number(y.yield.firstPassYield)},
+                  {QStringLiteral("final_yield_percent"), number(y.yield.finalYield)}});
+        for (const fixture_drop& d : s.drops)
+            for (const fixture_mean& m : d.fixtures)
+                line(out, "fixture_drop",
+                     {{QStringLiteral("station"), s.station},
+                      {QStringLiteral("fixture"), fixtureName(m.fixture)},
+                      {QStringLiteral("program"), d.program.path},
+                      {QStringLiteral("sha256_8"), d.program.sha8},
+                      {QStringLiteral("pair"), d.pair},
+                      {QStringLiteral("direction"), d.direction},
+                      {QStringLiteral("n"), qint64(m.n)},
+                      {QStringLiteral("mean"), number(m.mean)},
+                      {QStringLiteral("siblings_mean"), number(m.siblingsMean)},
+                      {QStringLiteral("limit"), number(d.tolerance / 2)},
+                      {QStringLiteral("flagged"), m.flagged}});
+    }
 }
 
 }  // namespace results

@@ -52,6 +52,46 @@ struct drop_figures {
     drop_drift drift;
 };
 
+// A station's fixtures are compared only from this many parts measuring a drop each, so that one odd
+// part does not flag a fixture.
+constexpr long fixtureMinimumParts = 10;
+
+// One fixture of a station that had several in the period.
+struct fixture_yield {
+    QString name;       // empty: the station's single unnamed fixture, before it had several
+    summary_row yield;  // its parts and yields; group: results::fixtureGroup()
+};
+
+// One fixture's mean of one drop.
+struct fixture_mean {
+    QString fixture;  // as fixture_yield::name
+    long n = 0;
+    double mean = 0;  // volts
+    // The mean of its sibling fixtures' means (same station, same program, each with enough parts);
+    // none when it or every sibling has too few parts.
+    std::optional<double> siblingsMean;
+    bool flagged = false;  // |mean - siblingsMean| > tolerance / 2, a quarter of the band: worn contacts?
+};
+
+// One drop of a program that ran on several fixtures of one station.
+struct fixture_drop {
+    report_program program;
+    QString pair;       // "1-2", as expected
+    QString direction;  // "1->2"
+    std::optional<double> expected;  // volts
+    double tolerance = 0;            // volts, the runs'
+    std::vector<fixture_mean> fixtures;  // those that measured it, by name
+    bool flagged() const;
+    bool compared() const;  // some fixture had a sibling to be compared with
+};
+
+// A station with more than one fixture in the period.
+struct station_fixtures {
+    QString station;
+    std::vector<fixture_yield> fixtures;  // by name, the unnamed one first
+    std::vector<fixture_drop> drops;      // by program, then pin pair, A->B before B->A
+};
+
 // Everything the report shows.
 struct report_figures {
     report_period period;
@@ -64,6 +104,7 @@ struct report_figures {
     std::vector<summary_row> yields;  // by day, or by hour
     std::vector<failure_row> failures;  // most frequent first
     std::vector<drop_figures> drops;    // by program, then pin pair, A->B before B->A
+    std::vector<station_fixtures> fixtures;  // only the stations with several fixtures, by name
 
     bool empty() const { return total.parts == 0; }
 };

@@ -30,9 +30,15 @@ struct expected_pair {
     std::map<int, long> ab, ba;  // parts per 0.02 V step
 };
 
+// A station's fixture: (station, fixture name), the name empty for a single unnamed one.
+using fixture_key = std::pair<QString, QString>;
+
 struct program_runs {
     QStringList runIds;
     std::vector<expected_pair> pairs;
+    std::map<QString, fixture_key> fixtureOf;  // by run id
+    // The same pairs counted per fixture, for the stations whose fixtures are compared.
+    std::map<fixture_key, std::vector<expected_pair>> byFixture;
 };
 
 std::pair<int, int> pinNumbers(const QString& pins) {
@@ -44,14 +50,18 @@ std::pair<int, int> pinNumbers(const QString& pins) {
 std::map<program_key, program_runs> runsInPeriod(const QSqlDatabase& db, const report_period& period) {
     const auto [where, values] = periodClause(period);
     QSqlQuery query = sql::run(db,
-                               QStringLiteral("SELECT r.id, r.program_path, r.program_sha256, r.tolerance FROM runs r"
-                                              " WHERE EXISTS (SELECT 1 FROM parts p%1 AND p.run_id = r.id)")
+                               QStringLiteral("SELECT r.id, r.program_path, r.program_sha256, r.tolerance, r.station, r.fixture"
+                                              " FROM runs r WHERE EXISTS (SELECT 1 FROM parts p%1 AND p.run_id = r.id)")
                                    .arg(where),
                                values, QStringLiteral("cannot read the runs"));
     std::map<program_key, program_runs> programs;
-    while (query.next())
-        programs[{query.value(1).toString(), query.value(2).toString(), query.value(3).toDouble()}].runIds
-            << query.value(0).toString();
+    while (query.next()) {
+        program_runs& runs = programs[{query.value(1).toString(), query.value(2).toString(), query.value(3).toDouble()}];
+        const QString id = query.value(0).toString();
+        runs.runIds << id;
+        // A NULL fixture reads as an empty text.
+        runs.fixtureOf[id] = {query.value(4).toString(), query.value(5).toString()};
+    }
     return programs;
 }
 
@@ -171,29 +181,68 @@ bool packedDrops(const QSqlDatabase& db, const report_period& period,
     return true;
 }
 
-// Both drops' parts per step over the period, by run: one pass over the static measurements.
-void countDrops(const QSqlDatabase& db, const report_period& period, std::map<program_key, program_runs>& programs) {
+void addCounted(std::vector<expected_pair>& pairs, const counted_drop& d) {
+    const auto [pair, reversed] = match(pairs, d.pinA, d.pinB);
+    if (!pair)
+        return;  // a pair the program does not expect: a short, judged elsewhere
+    pair->ab[reversed ? d.ba : d.ab] += d.count;
+    pair->ba[reversed ? d.ab : d.ba] += d.count;
+}
+
+// Both drops' parts per step over the period, by run: one pass over the static measurements. The
+// fixtures in `compared` get their own counts too.
+void countDrops(const QSqlDatabase& db, const report_period& period, std::map<program_key, program_runs>& programs,
+                const std::set<fixture_key>& compared) {
     std::map<QString, program_runs*> byRun;
     for (auto& [key, runs] : programs)
-        for (const QString& id : runs.runIds)
+        for (const QString& id : runs.runIds) {
             byRun[id] = &runs;
-    std::vector<std::pair<program_runs*, counted_drop>> found;
+            const fixture_key& fixture = runs.fixtureOf[id];
+            if (compared.count(fixture) && !runs.byFixture.count(fixture))
+                runs.byFixture[fixture] = runs.pairs;
+        }
+    std::vector<std::tuple<program_runs*, QString, counted_drop>> found;
     const auto add = [&](const QString& runId, const counted_drop& d) {
         const auto run = byRun.find(runId);
         if (run != byRun.end())
-            found.emplace_back(run->second, d);
+            found.emplace_back(run->second, runId, d);
     };
     if (!sql::isSqlite(db) || !packedDrops(db, period, add)) {
         found.clear();
         groupedDrops(db, period, add);
     }
-    for (const auto& [runs, d] : found) {
-        const auto [pair, reversed] = match(runs->pairs, d.pinA, d.pinB);
-        if (!pair)
-            continue;  // a pair the program does not expect: a short, judged elsewhere
-        pair->ab[reversed ? d.ba : d.ab] += d.count;
-        pair->ba[reversed ? d.ab : d.ba] += d.count;
+    for (const auto& [runs, runId, d] : found) {
+        addCounted(runs->pairs, d);
+        const auto fixture = runs->byFixture.find(runs->fixtureOf[runId]);
+        if (fixture != runs->byFixture.end())
+            addCounted(fixture->second, d);
     }
+}
+
+// Each fixture's mean of one drop against its siblings' of the same station and program.
+fixture_drop fixtureDrop(const drop_figures& whole, const std::vector<std::pair<QString, drop_moments>>& measured) {
+    fixture_drop d{whole.program, whole.pair, whole.direction, whole.expected, whole.tolerance, {}};
+    for (const auto& [name, m] : measured) {
+        fixture_mean f;
+        f.fixture = name;
+        f.n = m.n;
+        f.mean = m.mean;
+        if (m.n >= fixtureMinimumParts) {
+            double sum = 0;
+            int siblings = 0;
+            for (const auto& [other, o] : measured)
+                if (other != name && o.n >= fixtureMinimumParts) {
+                    sum += o.mean;
+                    ++siblings;
+                }
+            if (siblings > 0) {
+                f.siblingsMean = sum / siblings;
+                f.flagged = apartFromSiblings(f.mean, *f.siblingsMean, whole.tolerance);
+            }
+        }
+        d.fixtures.push_back(f);
+    }
+    return d;
 }
 
 // The mean of both drops over the first or last `driftParts` parts of the period that measured the pair.
@@ -263,22 +312,30 @@ std::pair<QString, QVariantList> periodClause(const report_period& period) {
 void readCoverage(const QSqlDatabase& db, const report_period& period, report_figures& figures) {
     const auto [where, values] = periodClause(period);
     const QString what = QStringLiteral("cannot read the stations and programs");
-    std::set<QString> stations;
+    std::map<QString, std::set<QString>> stations;  // and their fixtures
     std::set<std::pair<QString, QString>> programs;
     {
         QSqlQuery query = sql::run(db,
-                                   QStringLiteral("SELECT DISTINCT r.station, r.program_path, r.program_sha256 FROM runs r"
+                                   QStringLiteral("SELECT DISTINCT r.station, r.program_path, r.program_sha256, r.fixture FROM runs r"
                                                   " WHERE EXISTS (SELECT 1 FROM parts p%1 AND p.run_id = r.id)")
                                        .arg(where),
                                    values, what);
         while (query.next()) {
-            stations.insert(query.value(0).toString());
+            stations[query.value(0).toString()].insert(query.value(3).toString());
             programs.insert({query.value(1).toString(), query.value(2).toString().left(8)});
         }
     }
     figures.stations.clear();
-    for (const QString& s : stations)
+    figures.fixtures.clear();
+    for (const auto& [s, fixtures] : stations) {
         figures.stations << s;
+        if (fixtures.size() < 2)
+            continue;
+        station_fixtures compared{s, {}, {}};
+        for (const QString& name : fixtures)
+            compared.fixtures.push_back({name, {}});
+        figures.fixtures.push_back(std::move(compared));
+    }
     figures.programs.clear();
     for (const auto& [path, sha8] : programs)
         figures.programs.push_back({path, sha8});
@@ -291,11 +348,16 @@ void readCoverage(const QSqlDatabase& db, const report_period& period, report_fi
         figures.lastPart = fromUtcText(last.value(0).toString());
 }
 
-std::vector<drop_figures> readDrops(const QSqlDatabase& db, const report_period& period) {
+std::vector<drop_figures> readDrops(const QSqlDatabase& db, const report_period& period,
+                                    std::vector<station_fixtures>& fixtures) {
     std::map<program_key, program_runs> programs = runsInPeriod(db, period);
     for (auto& [key, runs] : programs)
         runs.pairs = expectedPairs(db, runs.runIds);
-    countDrops(db, period, programs);
+    std::set<fixture_key> compared;
+    for (const station_fixtures& station : fixtures)
+        for (const fixture_yield& f : station.fixtures)
+            compared.insert({station.station, f.name});
+    countDrops(db, period, programs, compared);
 
     std::vector<drop_figures> drops;
     for (const auto& [key, runs] : programs)
@@ -312,6 +374,29 @@ std::vector<drop_figures> readDrops(const QSqlDatabase& db, const report_period&
             drops.push_back(std::move(ab));
             drops.push_back(std::move(ba));
         }
+
+    for (station_fixtures& station : fixtures)
+        for (const auto& [key, runs] : programs)
+            for (std::size_t i = 0; i < runs.pairs.size(); ++i) {
+                const auto expected = expectedDrops(runs.pairs[i].words);
+                for (const bool reversed : {false, true}) {
+                    std::vector<std::pair<QString, drop_moments>> measured;
+                    for (const auto& [fixture, pairs] : runs.byFixture) {
+                        if (fixture.first != station.station)
+                            continue;
+                        const std::map<int, long>& counts = reversed ? pairs[i].ba : pairs[i].ab;
+                        const drop_moments m = momentsOf(std::vector<std::pair<int, long>>(counts.begin(), counts.end()));
+                        if (m.n > 0)
+                            measured.emplace_back(fixture.second, m);
+                    }
+                    // A drop one fixture alone measured has nothing to be compared with.
+                    if (measured.size() < 2)
+                        continue;
+                    const std::optional<double> wanted =
+                        expected ? std::optional<double>(reversed ? expected->second : expected->first) : std::nullopt;
+                    station.drops.push_back(fixtureDrop(dropOf(key, runs.pairs[i], reversed, wanted), measured));
+                }
+            }
     return drops;
 }
 

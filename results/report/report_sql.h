@@ -16,10 +16,13 @@ namespace results::report_detail {
 // The period as constant SQL on p.started_utc, and its bound values.
 std::pair<QString, QVariantList> periodClause(const report_period& period);
 
-// Stations, programs, and the first and last parts' start times.
+// Stations, programs, the first and last parts' start times, and the stations with several fixtures
+// (their fixtures named, without figures yet).
 void readCoverage(const QSqlDatabase& db, const report_period& period, report_figures& figures);
 
-// Every expected pin pair's two drops, with histogram, moments, Cpk and drift.
-std::vector<drop_figures> readDrops(const QSqlDatabase& db, const report_period& period);
+// Every expected pin pair's two drops, with histogram, moments, Cpk and drift; and each drop's means
+// per fixture of the stations in `fixtures`.
+std::vector<drop_figures> readDrops(const QSqlDatabase& db, const report_period& period,
+                                    std::vector<station_fixtures>& fixtures);
 
 }  // namespace results::report_detail

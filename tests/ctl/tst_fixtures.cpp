@@ -65,6 +65,7 @@ private slots:
     void partsStayOnTheirFixture_data();
     void partsStayOnTheirFixture();
     void aBoardGoneStopsItsFixtureAlone();
+    void aPartOneFixtureCannotRecordStopsItAlone();
     void aSignalFinishesEveryPartInHand();
     void serialsGoToTheFixtureThatAsksFirst();
 };
@@ -125,9 +126,13 @@ void FixturesTest::partsStayOnTheirFixture() {
              qPrintable(out.last()));
     QCOMPARE(run.code, failedAll > 0 ? 1 : 0);
     // A run on record for each fixture, each with its own parts.
-    QCOMPARE(sqlRows(results, "SELECT count(*) FROM runs"), QStringList{QString::number(boards.size())});
-    for (const QString& count : sqlRows(results, "SELECT count(*) FROM parts GROUP BY run_id"))
-        QCOMPARE(count, QStringLiteral("2"));
+    QStringList perFixture;
+    for (const Board& b : boards)
+        perFixture << b.name + QStringLiteral("|2");
+    perFixture.sort();
+    QCOMPARE(sqlRows(results, "SELECT r.fixture, count(*) FROM runs r JOIN parts p ON p.run_id = r.id GROUP BY r.id "
+                              "ORDER BY r.fixture"),
+             perFixture);
     // Every JUnit suite names its fixture.
     QFile file(junit);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -163,6 +168,38 @@ void FixturesTest::aBoardGoneStopsItsFixtureAlone() {
     QVERIFY2(matching(out, "b: part 1  PASS  test ").first().endsWith(QLatin1String("cycle -")), qPrintable(run.out));
     QCOMPARE(matching(out, "summary c: 4 parts, 0 passed, 4 failed").size(), 1);
     QCOMPARE(sqlRows(results, "SELECT count(*) FROM parts"), QStringList{"9"});
+}
+
+// The journal refuses fixture b's second part: b ends with it NOT RECORDED and the error buzzer, a goes
+// on to its count, and the exit status is the record's.
+void FixturesTest::aPartOneFixtureCannotRecordStopsItAlone() {
+    QTemporaryDir dir;
+    const QString results = dir.filePath(QStringLiteral("r.sqlite"));
+    // A journal made by a first run, then a trigger that fails b's parts after its first.
+    {
+        std::vector<Board> first;
+        first.push_back(Board("a", {"good"}, {"--calib-delay", "0", "--event-delay", "0"}));
+        QVERIFY(startAll(first));
+        QCOMPARE(Ctl(QStringList{"--results", results, "station", good, "--count", "1"} + fixtureOptions(first)).finish().code, 0);
+    }
+    const SqlConnection db(results);
+    QCOMPARE(db.rows("CREATE TRIGGER b_full BEFORE INSERT ON parts WHEN (SELECT fixture FROM runs WHERE id = NEW.run_id) = 'b'"
+            " AND (SELECT count(*) FROM parts WHERE run_id = NEW.run_id) >= 1 BEGIN SELECT RAISE(ABORT, 'disk full'); END"), QStringList{});
+    std::vector<Board> boards;
+    boards.push_back(Board("a", {"good"}, {"--calib-delay", "0", "--event-delay", "50"}));
+    boards.push_back(Board("b", {"good"}, {"--calib-delay", "0", "--event-delay", "50"}));
+    QVERIFY(startAll(boards));
+    const Finished run = Ctl(QStringList{"--results", results, "station", good, "--count", "4"} + fixtureOptions(boards)).finish();
+    QCOMPARE(run.code, 5);
+    QVERIFY2(run.err.contains(QLatin1String("b: the part cannot be recorded, the station stops: ")), qPrintable(run.err));
+    const QStringList out = lines(run.out);
+    QCOMPARE(matching(out, "a: part ").size(), 4);
+    QCOMPARE(matching(out, "b: part ").size(), 2);
+    QCOMPARE(matching(out, "b: part 2  NOT RECORDED").size(), 1);
+    QTRY_COMPARE(boards[1].sim->buzzers(), (QStringList{"BUZ_OK", "BUZ_ER"}));
+    QTRY_COMPARE(boards[0].sim->buzzers().size(), 4);
+    QCOMPARE(db.rows("SELECT r.fixture, count(*) FROM parts p JOIN runs r ON r.id = p.run_id GROUP BY r.fixture ORDER BY 1"),
+             (QStringList{"a|5", "b|1"}));
 }
 
 // SIGTERM with a part in hand on every fixture: each is finished, judged, buzzed, its board set idle;

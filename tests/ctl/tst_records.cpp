@@ -245,6 +245,7 @@ void RecordsTest::questionsAsText() {
         results::journal journal(file);
         setup::run_info run;
         run.station = QStringLiteral("st-1");
+        run.fixture = QStringLiteral("left");
         run.programPath = QStringLiteral("/parts/good.device");
         run.programSha256 = QString(64, QLatin1Char('a'));
         run.firmware = QStringLiteral("1.4.2");
@@ -284,6 +285,10 @@ void RecordsTest::questionsAsText() {
     QCOMPARE(ask({"summary", "--by", "day", "--since", "2026-12-07", "--until", "2026-12-07T09:03"}),
              QStringLiteral("day         parts  passed  failed  first-pass yield  final yield  median test  median cycle\n"
                             "2026-12-07  3      2       1       50.0 %            100.0 %      0.500 s      1.500 s\n"));
+    // A fixture's name is unique within its station alone.
+    QCOMPARE(ask({"summary", "--by", "fixture"}),
+             QStringLiteral("fixture    parts  passed  failed  first-pass yield  final yield  median test  median cycle\n"
+                            "st-1/left  5      2       3       33.3 %            66.7 %       0.500 s      1.550 s\n"));
     QCOMPARE(ask({"failures"}),
              QStringLiteral("count  cumulative  mode                             measured\n"
                             "3      75.0 %      pair 5-6: missing (open)\n"

@@ -76,6 +76,8 @@ private slots:
     void unreachableServerLeavesJournal();
     // A row the server refuses is set aside; the parts after it go on.
     void refusedPartSetAside();
+    // Each run goes with its fixture, NULL for a station's single unnamed one.
+    void fixtureForwarded();
     // A journal sends each server it is pointed at what that server lacks.
     void oneJournalTwoServers();
     // The tables are their owner's: created or brought up by server-init, never by a forward.
@@ -315,15 +317,30 @@ void tst_forward::serverTablesNotSetUp() {
     QCOMPARE(onServer().rows(QStringLiteral("SELECT count(*) FROM parts")).value(0), QStringLiteral("0"));
 
     test_support::SqlConnection pg = onServer();
-    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 3")), QStringList());
+    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 4")), QStringList());
     const results::forward_report older = results::forwarder(server()).forward(journal);
     QVERIFY(older.trouble == results::forward_trouble::server);
-    QVERIFY2(older.error.contains(QStringLiteral("are of schema 3, this program writes 4")), qPrintable(older.error));
-    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 5")), QStringList());
+    QVERIFY2(older.error.contains(QStringLiteral("are of schema 4, this program writes 5")), qPrintable(older.error));
+    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 6")), QStringList());
     const results::forward_report newer = results::forwarder(server()).forward(journal);
     QCOMPARE(newer.error,
-             server().display() + QStringLiteral(" was written by a newer version (schema 5, this program knows 4)"));
+             server().display() + QStringLiteral(" was written by a newer version (schema 6, this program knows 5)"));
     QCOMPARE(newer.forwarded, 0L);
+}
+
+void tst_forward::fixtureForwarded() {
+    results::journal journal(dir->filePath(QStringLiteral("fixtures.sqlite")));
+    setup::run_info left = judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
+    left.fixture = QStringLiteral("left");
+    const QString leftRun = journal.beginRun(left);
+    journal.record(leftRun, QStringLiteral("L1"), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
+    recordParts(journal, QStringLiteral("ST-B"), 1, QStringLiteral("U"));
+    const results::forward_report report = results::forwarder(server()).forward(journal);
+    QVERIFY2(report.complete(), qPrintable(report.error));
+    QCOMPARE(report.forwarded, 2L);
+    QCOMPARE(onServer().rows(QStringLiteral("SELECT r.station, coalesce(r.fixture, '(null)'), p.serial FROM runs r"
+                                            " JOIN parts p ON p.run_id = r.id ORDER BY r.station")),
+             (QStringList{"ST-A|left|L1", "ST-B|(null)|U0"}));
 }
 
 void tst_forward::serverInitTwiceAtOnce() {
@@ -428,6 +445,9 @@ void tst_forward::earlierVersionMigrated() {
     QCOMPARE(report.alreadyThere, 5L);
     test_support::SqlConnection pg(url.host, url.port, url.user, url.database);
     QCOMPARE(pg.rows(counts).value(0), local.rows(counts).value(0));
+    // Every run before this version was a station's single unnamed fixture, here and on the server.
+    QCOMPARE(local.rows(QStringLiteral("SELECT count(*), count(fixture) FROM runs")), QStringList{"3|0"});
+    QCOMPARE(pg.rows(QStringLiteral("SELECT count(*), count(fixture) FROM runs")), QStringList{"3|0"});
 
     // Migrated and new databases have the same tables, columns and indexes.
     const QString freshPath = dir->filePath(QStringLiteral("new.sqlite"));

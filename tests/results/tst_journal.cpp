@@ -90,6 +90,10 @@ private slots:
     void attemptsCountRetests();
     void unknownRunRefused();
     void sqlInSerialStoredLiterally();
+    // Each run names its fixture, NULL for a station's single unnamed one; a journal of version 4 gains
+    // the column and keeps its rows.
+    void fixtureOfEachRun();
+    void version4JournalGainsFixture();
 
     void nextAutoSerial_data();
     void nextAutoSerial();
@@ -111,7 +115,7 @@ void tst_journal::createsTablesAndVersion() {
     { results::journal journal(path, createFolder); }
     QVERIFY(QFile::exists(path));
     test_support::SqlConnection db(path);
-    QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("4"));
+    QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("5"));
     QCOMPARE(db.rows(QStringLiteral("PRAGMA journal_mode")).value(0), QStringLiteral("wal"));
     QCOMPARE(
         db.rows(QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"
@@ -138,7 +142,7 @@ void tst_journal::tableColumns_data() {
                           << "id TEXT 0 NULL|station TEXT 1 NULL|program_path TEXT 1 NULL|program_sha256 TEXT 1 NULL|"
                              "firmware TEXT 1 NULL|sensitivity INTEGER 1 NULL|buzzer INTEGER 1 NULL|"
                              "tolerance DOUBLE PRECISION 1 NULL|started_utc TEXT 1 NULL|ended_utc TEXT 0 NULL|"
-                             "program_version TEXT 1 NULL|forwarded INTEGER 1 0";
+                             "program_version TEXT 1 NULL|forwarded INTEGER 1 0|fixture TEXT 0 NULL";
     QTest::newRow("parts") << "parts"
                            << "id TEXT 0 NULL|run_id TEXT 1 NULL|serial TEXT 0 NULL|attempt INTEGER 1 NULL|"
                               "started_utc TEXT 1 NULL|ended_utc TEXT 1 NULL|verdict TEXT 1 NULL|"
@@ -230,7 +234,7 @@ void tst_journal::refusesNewerVersion() {
         QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version = 7")), QStringList());
     }
     QCOMPARE(errorOf([&] { results::journal journal(path); }),
-             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 4)"));
+             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 5)"));
     test_support::SqlConnection db(path);
     QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("7"));
     QCOMPARE(db.rows(QStringLiteral("SELECT count(*) FROM runs")).value(0), QStringLiteral("1"));
@@ -502,8 +506,62 @@ void tst_journal::programsOpeningANewFileTogether() {
         QCOMPARE(failures[0], QString());
         QCOMPARE(failures[1], QString());
         test_support::SqlConnection db(path);
-        QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("4"));
+        QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("5"));
     }
+}
+
+void tst_journal::fixtureOfEachRun() {
+    const QString path = file("fixtures.sqlite");
+    results::journal journal(path);
+    setup::run_info left = judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
+    left.fixture = QStringLiteral("left");
+    setup::run_info hostile = left;
+    hostile.fixture = QStringLiteral("x'); DROP TABLE runs; --");
+    const QString leftRun = journal.beginRun(left);
+    const QString hostileRun = journal.beginRun(hostile);
+    const QString unnamedRun = journal.beginRun(judged_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/alpha.part")));
+    test_support::SqlConnection db(path);
+    QCOMPARE(db.rows(QStringLiteral("SELECT station, coalesce(fixture, '(null)') FROM runs WHERE id = ?"), {leftRun}),
+             QStringList{"ST-A|left"});
+    QCOMPARE(db.rows(QStringLiteral("SELECT fixture FROM runs WHERE id = ?"), {hostileRun}),
+             QStringList{"x'); DROP TABLE runs; --"});
+    // Empty is no name at all: NULL, not ''.
+    QCOMPARE(db.rows(QStringLiteral("SELECT station, fixture IS NULL FROM runs WHERE id = ?"), {unnamedRun}),
+             QStringList{"ST-B|1"});
+}
+
+void tst_journal::version4JournalGainsFixture() {
+    const QString path = file("v4.sqlite");
+    {
+        // The journal as version 4's tables were declared, with a run and two parts.
+        QFile sql(QStringLiteral(RESULTS_TEST_DATA "/journal-v4.sql"));
+        QVERIFY(sql.open(QIODevice::ReadOnly | QIODevice::Text));
+        test_support::SqlConnection db(path);
+        // One statement a line; SQLite skips the comments before the first.
+        for (const QString& statement : QString::fromUtf8(sql.readAll()).split(QStringLiteral(";\n"), Qt::SkipEmptyParts))
+            QCOMPARE(db.rows(statement), QStringList());
+        QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")), QStringList{"4"});
+        QCOMPARE(db.rows(QStringLiteral("SELECT count(*) FROM pragma_table_info('runs') WHERE name = 'fixture'")), QStringList{"0"});
+    }
+    {
+        results::journal journal(path);
+        setup::run_info right = judged_parts::run(QStringLiteral("bench-1"), QStringLiteral("/parts/good.device"));
+        right.fixture = QStringLiteral("right");
+        const QString run = journal.beginRun(right);
+        journal.record(run, QStringLiteral("SN-0003"), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
+    }
+    test_support::SqlConnection db(path);
+    QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")), QStringList{"5"});
+    QCOMPARE(db.rows(QStringLiteral("SELECT r.station, r.started_utc, r.ended_utc, coalesce(r.fixture, '(null)'), count(p.id)"
+                                    " FROM runs r JOIN parts p ON p.run_id = r.id GROUP BY r.id ORDER BY r.started_utc")),
+             (QStringList{"bench-1|2026-12-01T08:00:00.000Z|2026-12-01T09:00:00.000Z|(null)|2",
+                          "bench-1|2026-12-07T08:00:00.000Z||right|1"}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT serial, verdict, forwarded FROM parts ORDER BY started_utc")),
+             (QStringList{"SN-0001|PASS|0", "SN-0002|FAIL|0", "SN-0003|PASS|0"}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT value FROM database_info WHERE name = 'id'")),
+             QStringList{"5b1d6c1e-3f0a-4d7e-9a51-0c2f8e4b7d93"});
+    // And the questions read it now that it is up to date.
+    results::journal_reader reader(path);
 }
 
 void tst_journal::lockedPastBusyTimeout_data() {

@@ -117,13 +117,14 @@ private:
     std::unique_ptr<results::connection> server;
 };
 
-// Nine parts on two stations and two part programs, over two days; each test takes half the cycle, and
-// #7 and #9 were never removed, so they have a test time and no cycle:
+// Nine parts on two stations, three fixtures (ST-A's L and R, ST-B's single unnamed one) and two part
+// programs, over two days; each test takes half the cycle, and #7 and #9 were never removed, so they
+// have a test time and no cycle:
 //   #  serial  station program  started (UTC)      cycle  verdict  failed comparisons
-//   1  S1      ST-A    alpha    2026-12-07 10:00   2      FAIL     pair 1-2 drop 2.00 V, pair 5-6 open
-//   2  S1      ST-A    alpha    2026-12-07 10:05   3      PASS
-//   3  S2      ST-A    alpha    2026-12-07 10:10   4      PASS
-//   4  S3      ST-A    beta     2026-12-07 11:00   5      FAIL     pair 1-2 drop 2.04 V, pair 5-6 open
+//   1  S1      ST-A/L  alpha    2026-12-07 10:00   2      FAIL     pair 1-2 drop 2.00 V, pair 5-6 open
+//   2  S1      ST-A/L  alpha    2026-12-07 10:05   3      PASS
+//   3  S2      ST-A/L  alpha    2026-12-07 10:10   4      PASS
+//   4  S3      ST-A/R  beta     2026-12-07 11:00   5      FAIL     pair 1-2 drop 2.04 V, pair 5-6 open
 //   5  S3      ST-B    beta     2026-12-07 11:30   6      PASS
 //   6  -       ST-B    beta     2026-12-08 09:00   7      PASS
 //   7  -       ST-B    beta     2026-12-08 09:10   -      FAIL     button 12 stuck
@@ -137,8 +138,12 @@ void tst_questions::initTestCase() {
     QVERIFY2(cluster.createResultsDatabase(QStringLiteral("questions")), qPrintable(cluster.error()));
 
     journal.emplace(dir.filePath(QStringLiteral("station.sqlite")));
-    const QString a1 = journal->beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part")));
-    const QString a2 = journal->beginRun(judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/beta.part")));
+    setup::run_info left = judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/alpha.part"));
+    left.fixture = QStringLiteral("L");
+    setup::run_info right = judged_parts::run(QStringLiteral("ST-A"), QStringLiteral("/parts/beta.part"));
+    right.fixture = QStringLiteral("R");
+    const QString a1 = journal->beginRun(left);
+    const QString a2 = journal->beginRun(right);
     const QString b = journal->beginRun(judged_parts::run(QStringLiteral("ST-B"), QStringLiteral("/parts/beta.part")));
     using namespace judged_parts;
     journal->record(a1, QStringLiteral("S1"), timedPart("2026-12-07T10:00:00.000Z", 2, {lowDropPair("1-2", 2.0), openPair("5-6")}));
@@ -196,6 +201,14 @@ void tst_questions::summary_data() {
                            "2026-12-08T10:00 1 0 1 1 0 0 0.00 0.00 5 none"};
         row("by station") << QDateTime() << QDateTime() << int(results::grouping::station)
                           << QStringList{"ST-A 4 2 2 3 1 2 33.33 66.67 1.75 3.5", "ST-B 5 3 2 5 2 3 40.00 60.00 4 7"};
+        // A unit is counted within its fixture: S3 on ST-A/R and again on ST-B.
+        row("by fixture") << QDateTime() << QDateTime() << int(results::grouping::fixture)
+                          << QStringList{"ST-A/L 3 2 1 2 1 2 50.00 100.00 1.5 3", "ST-A/R 1 0 1 1 0 0 0.00 0.00 2.5 5",
+                                         "ST-B 5 3 2 5 2 3 40.00 60.00 4 7"};
+        row("by fixture, the first day") << QDateTime() << at("2026-12-08T00:00:00.000Z") << int(results::grouping::fixture)
+                                         << QStringList{"ST-A/L 3 2 1 2 1 2 50.00 100.00 1.5 3",
+                                                        "ST-A/R 1 0 1 1 0 0 0.00 0.00 2.5 5",
+                                                        "ST-B 1 1 0 1 0 1 0.00 100.00 3 6"};
         row("by program") << QDateTime() << QDateTime() << int(results::grouping::program)
                           << QStringList{"/parts/alpha.part 3 2 1 2 1 2 50.00 100.00 1.5 3",
                                          "/parts/beta.part 6 3 3 5 2 3 40.00 60.00 3.75 6.5"};
@@ -473,7 +486,7 @@ void tst_questions::olderJournalIsAnsweredOnceUpToDate() {
               "ALTER TABLE parts DROP COLUMN test_s", "ALTER TABLE parts DROP COLUMN cycle_s",
               "ALTER TABLE parts ADD COLUMN cycle_s DOUBLE PRECISION NOT NULL DEFAULT 1",
               "CREATE INDEX comparisons_failed ON comparisons (part_id, kind, pins, reason) WHERE passed = 0",
-              "PRAGMA user_version = 2"})
+              "ALTER TABLE runs DROP COLUMN fixture", "PRAGMA user_version = 2"})
             QVERIFY2(query.exec(QLatin1String(statement)), qPrintable(query.lastError().text()));
     }
     const auto bytes = [&path] {

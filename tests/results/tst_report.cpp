@@ -101,6 +101,18 @@ station::part_result partNumber(int i) {
     return p;
 }
 
+// A part of the fixtures' record: pair 1-2 measured at `d12` and `d21` steps of 0.02 V, pair 5-6 open
+// when it failed.
+station::part_result fixturePart(int minute, std::int8_t d12, std::int8_t d21, bool passed) {
+    station::part_result p = judged_parts::part("2026-12-09T08:00:00.000Z", 2,
+                                                {judged_parts::passedPair("1-2"),
+                                                 passed ? judged_parts::passedPair("5-6") : judged_parts::openPair("5-6")});
+    p.started = p.started.addSecs(60 * minute);
+    p.ended = p.started.addSecs(2);
+    p.measured.pairs = std::vector<tarnwell::pin_pair_record>{{1, tarnwell::LED_ANODE, 2, tarnwell::LED_CATHODE, d12, d21}};
+    return p;
+}
+
 QString serialOf(int i) {
     // Parts 4 and 62 retest the units of parts 3 and 61.
     const int unit = i == 4 ? 3 : i == 62 ? 61 : i;
@@ -237,11 +249,23 @@ private slots:
     void emptyPeriod();
     void postgresqlGivesTheSameFigures();
 
+    // A station's fixtures side by side: yields, each drop's mean, and the one far from its siblings.
+    void fixturesComparedWithTheirSiblings();
+    void fixtureSectionOnlyForSeveralFixtures();
+    void browserShowsTheFixtures();
+    void postgresqlGivesTheSameFixtures();
+
 private:
+    void recordFixtures();
+
     QTemporaryDir dir;
     std::optional<results::journal> journal;
     results::report_figures all;  // the whole journal
+    std::optional<results::journal> fixtureJournal;
+    results::report_figures fixtures;  // the fixtures' journal
 };
+
+const QString hostileFixture = QStringLiteral("R<i>&\"x\"");
 
 // 102 parts of one program (tolerance 0.10 V), 51 a day on two stations, one of them named with
 // markup. 100 units: parts 4 and 62 retest the failed parts 3 and 61.
@@ -259,9 +283,46 @@ void tst_report::initTestCase() {
     for (int i = 1; i <= 102; ++i)
         journal->record(i <= 51 ? runA : runB, serialOf(i), partNumber(i));
     all = results::computeReport(journal->database(), {});
+    recordFixtures();
 }
 
-void tst_report::cleanupTestCase() { journal.reset(); }
+// Station ST-F tests one program (tolerance 0.10 V: a flag beyond 0.05 V) on three fixtures, ten parts
+// each; ST-S on its single unnamed fixture, five parts. Pair 1-2's drops, in volts:
+//   fixture  1->2                      2->1                      failed (5-6 open)
+//   L        10 x 1.80                 10 x -0.02                -
+//   M        10 x 1.80                 10 x -0.02                1
+//   R...     6 x 1.86, 4 x 1.84: 1.852  7 x 0.04, 3 x 0.00: 0.028  2
+//   (ST-S)   5 x 1.90                  5 x 0.10                  -
+// 1->2 on R: 1.852 - (1.80 + 1.80) / 2 = 0.052 > 0.05, flagged; on L and M: 1.80 - (1.80 + 1.852) / 2 =
+// -0.026, not. 2->1 on R: 0.028 - (-0.02) = 0.048 < 0.05, not flagged; on L and M: -0.024, not.
+void tst_report::recordFixtures() {
+    fixtureJournal.emplace(dir.filePath(QStringLiteral("fixtures.sqlite")));
+    setup::run_info run = judged_parts::run(QStringLiteral("ST-F"), QStringLiteral("/parts/alpha.part"));
+    run.tolerance = 0.10;
+    int minute = 0;
+    for (const QString& name : {QStringLiteral("L"), QStringLiteral("M"), hostileFixture}) {
+        run.fixture = name;
+        const QString id = fixtureJournal->beginRun(run);
+        for (int i = 0; i < 10; ++i) {
+            const bool r = name == hostileFixture;
+            const bool passed = r ? i >= 2 : !(name == QLatin1String("M") && i == 0);
+            fixtureJournal->record(id, QStringLiteral("F%1").arg(minute),
+                                   fixturePart(minute, r ? (i < 6 ? 93 : 92) : 90, r ? (i < 7 ? 2 : 0) : -1, passed));
+            ++minute;
+        }
+    }
+    setup::run_info single = judged_parts::run(QStringLiteral("ST-S"), QStringLiteral("/parts/alpha.part"));
+    single.tolerance = 0.10;
+    const QString id = fixtureJournal->beginRun(single);
+    for (int i = 0; i < 5; ++i, ++minute)
+        fixtureJournal->record(id, QStringLiteral("F%1").arg(minute), fixturePart(minute, 95, 5, true));
+    fixtures = results::computeReport(fixtureJournal->database(), {});
+}
+
+void tst_report::cleanupTestCase() {
+    fixtureJournal.reset();
+    journal.reset();
+}
 
 void tst_report::totals() {
     QCOMPARE(all.total.parts, 102L);
@@ -481,7 +542,7 @@ void tst_report::htmlIsWellFormedAndEscaped() {
 void tst_report::everyChartRenders() {
     const QList<QByteArray> svgs = svgsOf(html(all));
     QCOMPARE(svgs.size(), 2 + 6);  // yield, Pareto, six drops
-    for (const QByteArray& svg : svgs) {
+    for (const QByteArray& svg : svgs + svgsOf(html(fixtures))) {
         QSvgRenderer renderer(svg);
         QVERIFY2(renderer.isValid(), svg.left(200).constData());
         QVERIFY(!renderer.defaultSize().isEmpty());
@@ -605,6 +666,117 @@ void tst_report::postgresqlGivesTheSameFigures() {
     QCOMPARE(jsonText(results::computeReport(server->db(), {})), jsonText(all));
     QCOMPARE(jsonText(results::computeReport(server->db(), day)),
              jsonText(results::computeReport(journal->database(), day)));
+}
+
+void tst_report::fixturesComparedWithTheirSiblings() {
+    QCOMPARE(fixtures.fixtures.size(), std::size_t(1));
+    const results::station_fixtures& f = fixtures.fixtures.front();
+    QCOMPARE(f.station, QStringLiteral("ST-F"));
+    QStringList yields;
+    for (const results::fixture_yield& y : f.fixtures)
+        yields << QStringLiteral("%1 %2 %3 %4").arg(y.name).arg(y.yield.parts).arg(y.yield.passed).arg(*y.yield.firstPassYield);
+    QCOMPARE(yields, (QStringList{"L 10 10 100", "M 10 9 90", hostileFixture + " 10 8 80"}));
+
+    QCOMPARE(f.drops.size(), std::size_t(2));
+    QStringList means;
+    for (const results::fixture_drop& d : f.drops) {
+        QCOMPARE(d.tolerance, 0.10);
+        for (const results::fixture_mean& m : d.fixtures)
+            means << QStringLiteral("%1 %2 n%3 %4 siblings %5 %6")
+                         .arg(d.direction, m.fixture)
+                         .arg(m.n)
+                         .arg(m.mean, 0, 'f', 4)
+                         .arg(m.siblingsMean ? QString::number(*m.siblingsMean, 'f', 4) : QStringLiteral("none"))
+                         .arg(m.flagged ? QStringLiteral("flagged") : QStringLiteral("-"));
+    }
+    QCOMPARE(means, (QStringList{"1->2 L n10 1.8000 siblings 1.8260 -", "1->2 M n10 1.8000 siblings 1.8260 -",
+                                 "1->2 " + hostileFixture + " n10 1.8520 siblings 1.8000 flagged",
+                                 "2->1 L n10 -0.0200 siblings 0.0040 -", "2->1 M n10 -0.0200 siblings 0.0040 -",
+                                 "2->1 " + hostileFixture + " n10 0.0280 siblings -0.0200 -"}));
+    QVERIFY(f.drops[0].flagged());
+    QVERIFY(!f.drops[1].flagged());
+
+    // The same figures as JSON Lines, after the drift records.
+    QStringList flagged;
+    for (const QByteArray& line : jsonText(fixtures).split('\n')) {
+        const QJsonObject record = QJsonDocument::fromJson(line).object();
+        if (record.value(QStringLiteral("record")) == QLatin1String("fixture_drop"))
+            flagged << fields(record, {"station", "fixture", "direction", "flagged", "siblings_mean", "limit"});
+    }
+    QCOMPARE(flagged.size(), 6);
+    QCOMPARE(flagged[2], "station=ST-F fixture=" + hostileFixture + " direction=1->2 flagged=true siblings_mean=1.8 limit=0.05");
+}
+
+void tst_report::fixtureSectionOnlyForSeveralFixtures() {
+    // Two stations on their single unnamed fixture each: no section.
+    QVERIFY(all.fixtures.empty());
+    QVERIFY(!html(all).contains("id=\"fixtures\""));
+    // A period in which ST-F tested on its fixture L alone: none either.
+    const results::report_figures onlyL = results::computeReport(
+        fixtureJournal->database(), {at("2026-12-09T08:00:00.000Z"), at("2026-12-09T08:10:00.000Z")});
+    QCOMPARE(onlyL.total.parts, 10L);
+    QVERIFY(onlyL.fixtures.empty());
+    // L's ten parts and M's first five: side by side, but M has too few to compare either with.
+    const results::report_figures fewOnM = results::computeReport(
+        fixtureJournal->database(), {at("2026-12-09T08:00:00.000Z"), at("2026-12-09T08:15:00.000Z")});
+    QCOMPARE(fewOnM.fixtures.size(), std::size_t(1));
+    QVERIFY(!fewOnM.fixtures.front().drops.front().compared() && !fewOnM.fixtures.front().drops.front().flagged());
+    const QByteArray fewPage = html(fewOnM);
+    const int section = fewPage.indexOf("id=\"fixtures\"");
+    QCOMPARE(fewPage.mid(section, fewPage.indexOf("</section>", section) - section).count("<span class=\"badge none\">too few</span>"), 2);
+
+    const QByteArray page = html(fixtures);
+    const page_reading r = readPage(page);
+    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+    QVERIFY(page.contains("R&lt;i&gt;&amp;"));
+    QVERIFY(!page.contains(hostileFixture.toUtf8()));
+    // Yield, Pareto, a fixture chart for each drop of pair 1-2 (5-6, never measured, has none), and the
+    // four histograms.
+    QCOMPARE(r.chartIds, (QStringList{"chart-yield", "chart-pareto", "chart-fixtures-0", "chart-fixtures-1", "chart-drop-0",
+                                      "chart-drop-1", "chart-drop-2", "chart-drop-3"}));
+    // One dot a fixture; the flagged one alone in red, and only on 1->2.
+    const QList<QByteArray> svgs = svgsOf(page);
+    for (int i : {2, 3}) {
+        QCOMPARE(svgs[i].count("<circle"), 3);
+        QCOMPARE(QString::fromUtf8(svgs[i]).count(QRegularExpression(QStringLiteral("<circle[^>]*fill=\"#c2412d\""))), i == 2 ? 1 : 0);
+    }
+}
+
+void tst_report::browserShowsTheFixtures() {
+    const QString file = dir.filePath(QStringLiteral("fixtures.html"));
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(html(fixtures));
+    }
+    const chromium_result browser = dumpDom(file);
+    QVERIFY2(browser.problem.isEmpty(), qPrintable(browser.problem));
+    const QString dom = QString::fromUtf8(browser.output);
+    const int section = dom.indexOf(QStringLiteral("<section id=\"fixtures\">"));
+    const int end = dom.indexOf(QStringLiteral("</section>"), section);
+    QVERIFY2(section > 0 && end > section, "the fixtures' section");
+    const QString shown = dom.mid(section, end - section);
+    QVERIFY(shown.contains(QStringLiteral("<h3>ST-F</h3>")));
+    QVERIFY(!shown.contains(QStringLiteral("ST-S")));
+    QVERIFY(shown.contains(QStringLiteral("chart-fixtures-0")) && shown.contains(QStringLiteral("chart-fixtures-1")));
+    QVERIFY(shown.contains(QStringLiteral("tolerance / 2")));
+    // The flagged fixture named in its drop's row, as text.
+    QVERIFY2(shown.contains(QStringLiteral("<span class=\"badge bad\">R&lt;i&gt;&amp;\"x\"</span>")), qPrintable(shown));
+    QCOMPARE(shown.count(QStringLiteral("class=\"badge bad\"")), 1);
+    QCOMPARE(shown.count(QStringLiteral("<tr class=\"flag\">")), 1);
+}
+
+void tst_report::postgresqlGivesTheSameFixtures() {
+    pg_cluster cluster;
+    QVERIFY2(cluster.ok(), qPrintable(cluster.error()));
+    QVERIFY2(cluster.createResultsDatabase(QStringLiteral("fixtures")), qPrintable(cluster.error()));
+    const results::forward_report forwarded = results::forwarder(cluster.url(QStringLiteral("fixtures"))).forward(*fixtureJournal);
+    QVERIFY2(forwarded.complete() && forwarded.forwarded == 35, qPrintable(forwarded.error));
+    const std::unique_ptr<results::connection> server = cluster.connect(QStringLiteral("fixtures"));
+    QVERIFY(server->db().isOpen());
+    const QByteArray onServer = jsonText(results::computeReport(server->db(), {}));
+    QVERIFY(onServer.contains("\"record\":\"fixture_drop\""));
+    QCOMPARE(onServer, jsonText(fixtures));
 }
 
 QTEST_MAIN(tst_report)

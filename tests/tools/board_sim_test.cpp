@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 #include <utility>
@@ -421,7 +422,12 @@ TEST(Program, RefusesBadPaceLinkLogAndDetach) {
         {"--pace 9600 --chunk 3", "--pace and --chunk exclude each other"},
         {"--chunk 3 --pace=9600", "--pace and --chunk exclude each other"},
         {"--link", "--link needs a value"},
-        {"--detach=yes", "--detach takes no value"}};
+        {"--detach=yes", "--detach takes no value"},
+        {"--drop-shift 2.56", "--drop-shift: a voltage drop must be in volts from -2.56 to 2.54, not '2.56'"},
+        {"--drop-shift=-2.58", "--drop-shift: a voltage drop must be in volts from -2.56 to 2.54, not '-2.58'"},
+        {"--drop-shift 0.03", "--drop-shift: a voltage drop is a whole number of the board's 0.02 V steps (0.02 or "
+                              "0.04), not '0.03'"},
+        {"--drop-shift", "--drop-shift needs a value"}};
     for (const auto& [args, message] : cases)
         EXPECT_EQ(run(args), "rx48p-board-sim: " + message + "\nTry 'rx48p-board-sim --help'.\nexit 2\n");
 
@@ -670,6 +676,49 @@ TEST(Detach, TheBackgroundBoardHoldsItsLinkAgainstASecondOne) {
     EXPECT_EQ(board.stop(), 128 + SIGTERM);
     EXPECT_FALSE(exists(link));
     EXPECT_FALSE(exists(link + ".lock"));
+}
+
+// A station's four fixtures: four boards at once, each on its own pseudo-terminal and link, each
+// reading its drops with its own shift. Every board is asked before any answers, so a board that
+// answered on a sibling's line, or with a sibling's shift, would show.
+TEST(Fixtures, FourBoardsAtOnceEachReportTheirOwnShiftedDrops) {
+    const ScratchDir dir("fixtures");
+    const std::string device = dir / "edge.device";
+    std::ofstream(device) << "pair 1 anode 2 cathode 2.50 -2.56\npair 7 shortcut 8 shortcut 0.00 0.00\nbutton 12 14 on\n";
+    struct fixture {
+        std::string shift;
+        bytes drops;  // both pairs' drops as the board's bytes, worked out by hand, clamped at the ends
+    };
+    const fixture fixtures[] = {{"0", {0x7D, 0x80, 0x00, 0x00}},
+                                {"0.06", {0x7F, 0x83, 0x03, 0x03}},
+                                {"-0.04", {0x7B, 0x80, 0xFE, 0xFE}},
+                                {"+0.02V", {0x7E, 0x81, 0x01, 0x01}}};
+    std::vector<std::unique_ptr<SimChild>> boards;
+    std::vector<std::unique_ptr<TerminalEnd>> terminals;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::string link = dir / ("fixture" + std::to_string(i));
+        boards.push_back(std::make_unique<SimChild>(std::vector<std::string>{
+            "--link", link, "--device", device, "--event-delay", "50", "--drop-shift", fixtures[i].shift}));
+        ASSERT_EQ(boards.back()->readLine().rfind("listening on /dev/pts/", 0), 0u) << fixtures[i].shift;
+        terminals.push_back(std::make_unique<TerminalEnd>(link));
+        ASSERT_TRUE(terminals.back()->isOpen());
+    }
+    const bytes ask = frame_bytes(MES_STATIC, 1, {}) + frame_bytes(MES_BUTTON_MECH, 1, {});
+    for (auto& terminal : terminals)
+        ASSERT_TRUE(terminal->write(ask));
+    for (std::size_t i = 0; i < 4; ++i) {
+        const bytes& d = fixtures[i].drops;
+        const bytes expected = frame_bytes(MES_STATIC, 1, {}) + frame_bytes(MES_BUTTON_MECH, 1, {}) +
+            frame_bytes(ON_STATIC_MES, 1, {2, 1, LED_ANODE, 2, LED_CATHODE, d[0], d[1], 7, SHORTCUT, 8, SHORTCUT, d[2], d[3]}) +
+            frame_bytes(ON_BUTTON_MECH, 1, {1, 12, BUTTON_ON, 14, COMMON, 0, 0});
+        EXPECT_EQ(terminals[i]->read(expected.size(), milliseconds(3000)), expected) << "--drop-shift " << fixtures[i].shift;
+    }
+    for (auto& board : boards) {
+        board->signal();
+        EXPECT_EQ(board->wait(), 128 + SIGTERM);
+    }
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_FALSE(exists(dir / ("fixture" + std::to_string(i))));
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 namespace board_sim {
 
 board::board(part_sequence parts, board_timing timing, std::set<std::uint8_t> silent,
-             std::set<std::uint8_t> eventless)
-    : parts(std::move(parts)), timing(timing), silent(std::move(silent)), eventless(std::move(eventless)) {}
+             std::set<std::uint8_t> eventless, int drop_shift)
+    : parts(std::move(parts)), timing(timing), silent(std::move(silent)), eventless(std::move(eventless)),
+      drop_shift(drop_shift) {}
 
 bool board::has_event(std::uint8_t endpoint) {
     return tarnwell::eventAfter(static_cast<tarnwell::endpoints>(endpoint)).has_value();
@@ -50,7 +51,7 @@ answer board::on_command(std::uint8_t endpoint, const std::vector<std::uint8_t>&
         a.replies.push_back({later, ON_REMOVE, {}, true});
         break;
     case MES_STATIC:
-        a.replies.push_back({later, ON_STATIC_MES, static_measure_payload(device), true});
+        a.replies.push_back({later, ON_STATIC_MES, static_measure_payload(device, drop_shift), true});
         break;
     case MES_BUTTON_MECH:
         a.replies.push_back({later, ON_BUTTON_MECH, button_measure_payload(device), true});

@@ -35,9 +35,10 @@ struct answer {
 
 class board {
 public:
-    // `silent`: commands never answered; `eventless`: commands acknowledged but without their event.
+    // `silent`: commands never answered; `eventless`: commands acknowledged but without their event;
+    // `drop_shift`: steps of 0.02 V added to every drop of the static measure.
     board(part_sequence parts, board_timing timing, std::set<std::uint8_t> silent,
-          std::set<std::uint8_t> eventless);
+          std::set<std::uint8_t> eventless, int drop_shift = 0);
 
     // Measures measure the current part, as it is when the command arrives.
     answer on_command(std::uint8_t endpoint, const std::vector<std::uint8_t>& payload) const;
@@ -54,6 +55,7 @@ private:
     board_timing timing;
     std::set<std::uint8_t> silent;
     std::set<std::uint8_t> eventless;
+    int drop_shift;
 };
 
 }  // namespace board_sim

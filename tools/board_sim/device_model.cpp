@@ -20,6 +20,10 @@ void append_pair(std::vector<std::uint8_t>& out, const tarnwell::pin_pair_record
     out.insert(out.end(), {byte(p.pin_a), p.type_a, byte(p.pin_b), p.type_b, byte(p.vdrop_ab), byte(p.vdrop_ba)});
 }
 
+std::int8_t shifted(std::int8_t drop, int steps) {
+    return static_cast<std::int8_t>(std::clamp(drop + steps, -128, 127));
+}
+
 std::vector<std::uint8_t> pair_payload(const std::vector<tarnwell::pin_pair_record>& pairs) {
     const std::size_t count = std::min(pairs.size(), max_records);
     std::vector<std::uint8_t> out{static_cast<std::uint8_t>(count)};
@@ -52,8 +56,13 @@ std::vector<std::uint8_t> id_reply_payload(const device_model& device) {
     return out;
 }
 
-std::vector<std::uint8_t> static_measure_payload(const device_model& device) {
-    return pair_payload(device.pairs);
+std::vector<std::uint8_t> static_measure_payload(const device_model& device, int drop_shift) {
+    std::vector<tarnwell::pin_pair_record> pairs = device.pairs;
+    for (tarnwell::pin_pair_record& p : pairs) {
+        p.vdrop_ab = shifted(p.vdrop_ab, drop_shift);
+        p.vdrop_ba = shifted(p.vdrop_ba, drop_shift);
+    }
+    return pair_payload(pairs);
 }
 
 std::vector<std::uint8_t> button_measure_payload(const device_model& device) {

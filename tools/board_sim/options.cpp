@@ -54,7 +54,7 @@ std::set<std::uint8_t> parse_commands(const std::string& text, const std::string
 // Every option the parser below takes, for the suggestion after a slip.
 const std::vector<std::string> option_names = {
     "--help", "--version", "--pty", "--port", "--baud", "--pace", "--link", "--device", "--pair", "--button",
-    "--touch", "--firmware", "--print-device", "--reply-delay", "--event-delay", "--calib-delay", "--chunk",
+    "--touch", "--firmware", "--drop-shift", "--print-device", "--reply-delay", "--event-delay", "--calib-delay", "--chunk",
     "--chunk-pause", "--noise", "--bad-crc", "--stray", "--truncate", "--no-reply", "--no-event", "--seed",
     "--stream", "--stream-count", "--log", "--detach", "--raw", "--timestamps"};
 
@@ -126,6 +126,13 @@ private:
         } else if (name == "--firmware") {
             firmware = value();
             first_edit = first_edit.empty() ? name : first_edit;
+        } else if (name == "--drop-shift") {
+            const std::string volts = value();
+            try {
+                opts.drop_shift = tarnwell::parseVolts(volts);
+            } catch (const std::invalid_argument& e) {
+                throw std::invalid_argument(name + ": " + e.what());
+            }
         } else if (name == "--print-device") {
             flag(opts.print_device);
         } else if (name == "--reply-delay") {
@@ -273,6 +280,12 @@ pin, a pressed and a released button and three touch pads):
   --firmware X.Y.Z      the firmware version of the ping reply (default 1.4.2)
   --print-device        print the device in the file format and exit; with several --device files,
                         the first
+  --drop-shift VOLTS    add VOLTS to every voltage drop the static measure reports, both directions
+                        of every pair, as a fixture whose contacts read high or low does: e.g. 0.06
+                        or -0.04; -2.56 to 2.54 in steps of 0.02. A drop shifted past what the
+                        board's byte carries reads -2.56 or 2.54. The device itself (--print-device,
+                        the button and touch measures) is unchanged. To tell fixtures apart, give
+                        each simulator of a station its own shift
   --pair, --button and --touch add to the device of --device; without --device they replace the
   built-in device as a whole. They and --firmware edit a single device: with several --device files
   they are refused.

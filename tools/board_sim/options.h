@@ -21,6 +21,7 @@ struct options {
     unsigned baud = 9600;
     std::vector<run_part> parts;  // in the order of the run; the built-in device when none is given
     board_timing timing;
+    int drop_shift = 0;                // steps of 0.02 V added to every drop the static measure reports
     std::size_t chunk = 0;
     std::chrono::milliseconds chunk_pause{20};
     unsigned pace = 0;                 // baud: every byte on its own at that line's rate; 0: as fast as it goes

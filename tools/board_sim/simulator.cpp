@@ -27,7 +27,7 @@ constexpr auto max_poll = std::chrono::milliseconds(100);
 simulator::simulator(const options& opts, serial_line& line)
     : line(line),
       log_raw(opts.raw),
-      dut_board(part_sequence(opts.parts), opts.timing, opts.no_reply, opts.no_event),
+      dut_board(part_sequence(opts.parts), opts.timing, opts.no_reply, opts.no_event, opts.drop_shift),
       encoder(opts.faults),
       tx(opts.pace > 0 ? transmitter::paced(opts.pace) : transmitter(opts.chunk, opts.chunk_pause)),
       parser(tarnwell::protocolConfig()),
