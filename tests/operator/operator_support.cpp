@@ -88,9 +88,10 @@ QStringList partsOn(op::station_window& w, const QString& fixture) {
 }
 
 QStringList recordedRuns(const QString& results) {
-    QStringList runs = sqlRows(results, QStringLiteral("SELECT group_concat(part, ', ') FROM (SELECT p.run_id AS run, "
+    QStringList runs = sqlRows(results, QStringLiteral("SELECT fixture || ': ' || group_concat(part, ', ') FROM (SELECT "
+                                                       "p.run_id AS run, coalesce(r.fixture, '') AS fixture, "
                                                        "coalesce(p.serial, '') || '|' || p.verdict AS part FROM parts p "
-                                                       "ORDER BY p.started_utc) GROUP BY run"));
+                                                       "JOIN runs r ON r.id = p.run_id ORDER BY p.started_utc) GROUP BY run"));
     runs.sort();
     return runs;
 }

@@ -66,7 +66,8 @@ struct fixture {
 QStringList tableRows(op::station_window& w);
 // The history's rows of one fixture, oldest first: "serial|verdict|reasons".
 QStringList partsOn(op::station_window& w, const QString& fixture);
-// The parts on record, a line per run, sorted: its parts' "serial|verdict" joined by ", ", oldest first.
+// The parts on record, a line per run, sorted: "FIXTURE: " and its parts' "serial|verdict" joined by ", ",
+// oldest first.
 QStringList recordedRuns(const QString& results);
 // The counters shown, in the panel's order: parts, passed, failed, not recorded, first-pass yield,
 // median test and cycle times.

@@ -64,7 +64,7 @@ void OperatorFixturesTest::twoFixturesEachTheirOwnParts() {
 
     QCOMPARE(partsOn(*st.window, "A"), (QStringList{row(1, "PASS"), row(2, "FAIL", missing), row(3, "PASS")}));
     QCOMPARE(partsOn(*st.window, "B"), (QStringList{row(1, "FAIL", swapped), row(2, "PASS"), row(3, "PASS")}));
-    QCOMPARE(recordedRuns(st.resultsFile()), (QStringList{"|FAIL, |PASS, |PASS", "|PASS, |FAIL, |PASS"}));
+    QCOMPARE(recordedRuns(st.resultsFile()), (QStringList{"A: |PASS, |FAIL, |PASS", "B: |FAIL, |PASS, |PASS"}));
     QCOMPARE(lookAt(st.window->tile(0)).word, QStringLiteral("PASS"));
     QCOMPARE(lookAt(st.window->tile(1)).word, QStringLiteral("PASS"));
     QCOMPARE(st.window->tile(0).nameLabel().text(), QStringLiteral("1.  A"));
@@ -98,7 +98,7 @@ void OperatorFixturesTest::fourFixturesEachTheirOwnParts() {
     QCOMPARE(partsOn(*st.window, "C"), (QStringList{row(1, "FAIL", missing), row(2, "FAIL", swapped)}));
     QCOMPARE(partsOn(*st.window, "D"), (QStringList{row(1, "PASS"), row(2, "PASS")}));
     QCOMPARE(recordedRuns(st.resultsFile()),
-             (QStringList{"|FAIL, |FAIL", "|FAIL, |PASS", "|PASS, |FAIL", "|PASS, |PASS"}));
+             (QStringList{"A: |PASS, |FAIL", "B: |FAIL, |PASS", "C: |FAIL, |FAIL", "D: |PASS, |PASS"}));
     const QStringList words{"FAIL", "PASS", "FAIL", "PASS"};
     for (int i = 0; i < 4; ++i)
         QCOMPARE(lookAt(st.window->tile(i)).word, words[i]);
@@ -135,7 +135,7 @@ void OperatorFixturesTest::boardLostOnOneFixture() {
     QCOMPARE(partsOn(*st.window, "A"), (QStringList{row(1, "PASS"), row(2, "FAIL", missing), row(3, "PASS")}));
     // B's judged part stays, on screen and on record, though it never left the fixture.
     QCOMPARE(partsOn(*st.window, "B"), (QStringList{row(1, "FAIL", swapped)}));
-    QCOMPARE(recordedRuns(st.resultsFile()), (QStringList{"|FAIL", "|PASS, |FAIL, |PASS"}));
+    QCOMPARE(recordedRuns(st.resultsFile()), (QStringList{"A: |PASS, |FAIL, |PASS", "B: |FAIL"}));
     QCOMPARE(st.window->promptText(), QStringLiteral("Stopped by trouble. Press Enter to start."));
     QVERIFY(st.window->tile(1).troubleLabel().isVisible());
 }
@@ -207,9 +207,8 @@ void OperatorFixturesTest::scannedSerialsGoWhereTheRuleSays() {
     QCOMPARE(serials[0].size(), 2);
     QCOMPARE(partsOn(*st.window, "A"), (QStringList{serials[0][0] + '|' + partsA[0], serials[0][1] + '|' + partsA[1]}));
     QCOMPARE(partsOn(*st.window, "B"), (QStringList{serials[1][0] + '|' + partsB[0], serials[1][1] + '|' + partsB[1]}));
-    QStringList runs{serials[0][0] + "|PASS, " + serials[0][1] + "|FAIL", serials[1][0] + "|FAIL, " + serials[1][1] + "|PASS"};
-    runs.sort();
-    QCOMPARE(recordedRuns(st.resultsFile()), runs);
+    QCOMPARE(recordedRuns(st.resultsFile()), (QStringList{"A: " + serials[0][0] + "|PASS, " + serials[0][1] + "|FAIL",
+                                                          "B: " + serials[1][0] + "|FAIL, " + serials[1][1] + "|PASS"}));
 }
 
 void OperatorFixturesTest::outOfServiceFromTheKeyboard() {
@@ -247,7 +246,9 @@ void OperatorFixturesTest::outOfServiceFromTheKeyboard() {
     QVERIFY(reason.has_value());
     QCOMPARE(*reason, end_reason::stopped);
     QVERIFY(!a.running() && !b.running());
-    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM runs")), QStringList{"3"});
+    // B out of service and back is two runs on record.
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT fixture, count(*) FROM runs GROUP BY fixture ORDER BY fixture")),
+             (QStringList{"A|1", "B|2"}));
     QCOMPARE(partsOn(*st.window, "B").size(), static_cast<int>(b.tally().parts()));
     for (const QString& part : partsOn(*st.window, "B"))
         QVERIFY2(part.endsWith(QLatin1String("|FAIL|") + missing), qPrintable(part));
