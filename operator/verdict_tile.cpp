@@ -99,10 +99,12 @@ QColor verdict_tile::colourOf(tile_state state) {
     return QColor(0x61, 0x61, 0x61);
 }
 
-void verdict_tile::setShown(QLabel& label, const QString& text) {
+bool verdict_tile::setShown(QLabel& label, const QString& text) {
+    const bool changed = label.text() != text || label.isHidden() != text.isEmpty();
     if (label.text() != text)
         label.setText(text);
     label.setVisible(!text.isEmpty());
+    return changed;
 }
 
 void verdict_tile::display(tile_state state, const QString& wordText, const QString& detailText,
@@ -114,35 +116,37 @@ void verdict_tile::display(tile_state state, const QString& wordText, const QStr
         setPalette(p);
         shown = state;
     }
+    bool changed = false;
     if (word.text() != wordText) {
         word.setText(wordText);
-        fitWord();
+        changed = true;
     }
-    setShown(detail, detailText);
+    changed |= setShown(detail, detailText);
     reasonLines = lines;
-    showReasons();
-    if (compact)
-        fitWord();  // its other lines share its height
+    // A compact tile's other lines share the word's height; fitting is measuring, done only on a change.
+    if ((showReasons() && compact) || changed)
+        fitWord();
 }
 
-void verdict_tile::showReasons() {
+bool verdict_tile::showReasons() {
     if (!compact)
         return setShown(reasons, reasonLines.join(QLatin1Char('\n')));
     if (!trouble.isHidden() || reasonLines.isEmpty())
         return setShown(reasons, QString());
-    setShown(reasons, reasonLines.size() == 1 ? reasonLines.first()
-                                              : reasonLines.first() + QStringLiteral("  (more in the table)"));
+    return setShown(reasons, reasonLines.size() == 1 ? reasonLines.first()
+                                                     : reasonLines.first() + QStringLiteral("  (more in the table)"));
 }
 
 void verdict_tile::displayFixture(const QString& nameText, const QString& nextText, const QString& troubleText,
                                   const QString& countsText) {
     const bool before = !name.isHidden() || !next.isHidden() || !trouble.isHidden() || !counts.isHidden();
-    setShown(name, nameText);
-    setShown(next, nextText);
-    setShown(trouble, troubleText);
-    setShown(counts, countsText);
-    showReasons();
-    if (before != (!name.isHidden() || !next.isHidden() || !trouble.isHidden() || !counts.isHidden()) || compact)
+    bool changed = setShown(name, nameText);
+    changed |= setShown(next, nextText);
+    changed |= setShown(trouble, troubleText);
+    changed |= setShown(counts, countsText);
+    changed |= showReasons();
+    if (before != (!name.isHidden() || !next.isHidden() || !trouble.isHidden() || !counts.isHidden()) ||
+        (compact && changed))
         fitWord();
 }
 

@@ -45,7 +45,8 @@ protected:
 
 private:
     void fitWord();
-    static void setShown(QLabel& label, const QString& text);
+    // True when the label changed (its text or whether it shows).
+    static bool setShown(QLabel& label, const QString& text);
 
     QVBoxLayout layout;
     QHBoxLayout top;
@@ -56,7 +57,7 @@ private:
     QLabel next;
     QLabel trouble;
     QLabel counts;
-    void showReasons();
+    bool showReasons();
 
     QStringList reasonLines;
     tile_state shown = tile_state::stopped;
