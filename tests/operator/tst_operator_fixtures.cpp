@@ -111,7 +111,7 @@ void OperatorFixturesTest::boardLostOnOneFixture() {
     fixture st;
     std::vector<std::unique_ptr<BoardSim>> sims;
     // B's part waits long for its removal, so its board goes with the judged part in the fixture.
-    QVERIFY(st.showOnBoards(sims, {simParts({"good", "missing-pair", "good"}, 1200), simParts({"swapped-type"}, 2500)}, 3));
+    QVERIFY(st.showOnBoards(sims, {simParts({"good", "missing-pair", "good"}, 400), simParts({"swapped-type"}, 600)}, 3));
     st.window->startRun();
     // Judged, on record, the error buzzer heard: the part waits to be taken out.
     QVERIFY(QTest::qWaitFor([&] { return sims[1]->buzzers() == QStringList{"BUZ_ER"}; }, 15000));
@@ -143,8 +143,8 @@ void OperatorFixturesTest::boardLostOnOneFixture() {
 void OperatorFixturesTest::scannedSerialsGoWhereTheRuleSays() {
     fixture st;
     std::vector<std::unique_ptr<BoardSim>> sims;
-    // Parts come and go a second after the board is asked: time to read a tile before its part goes in.
-    QVERIFY(st.showOnBoards(sims, {simParts({"good", "missing-pair"}, 1000), simParts({"swapped-type", "good"}, 1300)}, 2,
+    // Parts come and go 0.4 s after the board is asked: time to read a tile before its part goes in.
+    QVERIFY(st.showOnBoards(sims, {simParts({"good", "missing-pair"}, 400), simParts({"swapped-type", "good"}, 520)}, 2,
                             [](setup::station_setup& s) { s.serials = setup::serial_mode::scan; }));
     // Which fixture asks for a serial, in the order they ask.
     QList<int> asked;
