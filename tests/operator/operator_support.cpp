@@ -115,4 +115,13 @@ QStringList counters(op::station_window& w) {
     return shown;
 }
 
+std::optional<station::station_engine::end_reason> waitForEnd(op::station_session& session, int ms) {
+    std::optional<station::station_engine::end_reason> reason;
+    const auto c = QObject::connect(&session, &op::station_session::runFinished,
+                                    [&](station::station_engine::end_reason r) { reason = r; });
+    const bool ended = QTest::qWaitFor([&] { return reason.has_value(); }, ms);
+    QObject::disconnect(c);
+    return ended ? reason : std::nullopt;
+}
+
 }  // namespace optest

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace optest {
@@ -72,5 +73,8 @@ QStringList recordedRuns(const QString& results);
 // The counters shown, in the panel's order: parts, passed, failed, not recorded, first-pass yield,
 // median test and cycle times.
 QStringList counters(op::station_window& w);
+
+// Waits up to `ms` for the end of the run in hand; its reason, none when it did not end.
+std::optional<station::station_engine::end_reason> waitForEnd(op::station_session& session, int ms);
 
 }  // namespace optest

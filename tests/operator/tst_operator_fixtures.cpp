@@ -24,14 +24,6 @@ const QString missing = QStringLiteral("pair 5-6: missing (open)");
 const QString swapped =
     QStringLiteral("pair 3-4: pin 3 is Led cathode, expected Led anode; pin 4 is Led anode, expected Led cathode");
 
-std::optional<end_reason> waitForEnd(op::station_session& session, int ms) {
-    std::optional<end_reason> reason;
-    const auto c = QObject::connect(&session, &op::station_session::runFinished, [&](end_reason r) { reason = r; });
-    const bool ended = QTest::qWaitFor([&] { return reason.has_value(); }, ms);
-    QObject::disconnect(c);
-    Q_UNUSED(ended)
-    return reason;
-}
 
 void ctrl(QWidget& window, int fixture) {
     QTest::keyClick(&window, static_cast<Qt::Key>(Qt::Key_0 + fixture), Qt::ControlModifier);

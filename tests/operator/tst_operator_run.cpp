@@ -45,15 +45,6 @@ QString sha8(const QString& path) {
     return QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex().left(8));
 }
 
-// Waits for the end of the run in hand; its reason.
-std::optional<end_reason> waitForEnd(op::station_session& session, int ms) {
-    std::optional<end_reason> reason;
-    const auto c = QObject::connect(&session, &op::station_session::runFinished, [&](end_reason r) { reason = r; });
-    const bool ended = QTest::qWaitFor([&] { return reason.has_value(); }, ms);
-    QObject::disconnect(c);
-    Q_UNUSED(ended)
-    return reason;
-}
 
 QString seconds3(double s) { return QString::number(s, 'f', 3) + QStringLiteral(" s"); }
 
