@@ -566,8 +566,10 @@ void RecordsTest::lockedServerHoldsNothingUp() {
     const Finished run = ctl(args);
     const qint64 ms = took.elapsed();
     QCOMPARE(run.code, 0);
-    // The drain's 5 s, and the statement in hand cancelled rather than waited for.
-    QVERIFY2(ms < 9000, qPrintable(QString::number(ms)));
+    // The drain's 5 s, and the statement in hand cancelled rather than waited for: the lock is never let
+    // go, so a station that waited on it would run into the runner's time-out. The margin is for the
+    // sanitizers on a loaded machine (10.7 s seen).
+    QVERIFY2(ms < 20000, qPrintable(QString::number(ms)));
     QVERIFY2(run.err.contains(QLatin1String("3 parts are not on the results server yet (LK-000001, LK-000002, LK-000003)")),
              qPrintable(run.err));
     QCOMPARE(sqlRows(file, "SELECT count(*) FROM parts"), QStringList{"3"});
