@@ -452,8 +452,9 @@ invocation parseInvocation(const QStringList& arguments) {
             throw usage_error((QStringLiteral("unknown command '%1'").arg(inv.commandName) + nearestWord(inv.commandName, commands)).toStdString());
         parseExchange(inv, *found, rest);
     }
-    if (!inv.setup.fixtures.isEmpty() && !inv.setup.port.isEmpty())
-        throw usage_error("--port and --fixture exclude each other: give every board as --fixture NAME=PORT");
+    if (const QString why = setup::portAndFixturesProblem(!inv.setup.port.isEmpty(), !inv.setup.fixtures.isEmpty());
+        !why.isEmpty())
+        throw usage_error(why.toStdString());
     if (inv.setup.port.isEmpty() && inv.setup.fixtures.isEmpty())
         throw usage_error(QStringLiteral("%1 needs --port PORT (rx48p-ctl ports lists the serial ports)")
                               .arg(inv.commandName)

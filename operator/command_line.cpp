@@ -51,20 +51,14 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
         }
         return false;
     };
-    const bool fixturesGiven = given(setting::fixture);
-    if (fixturesGiven && given(setting::port)) {
-        l.error = QStringLiteral("--port and --fixture exclude each other: give every board as --fixture NAME=PORT");
+    l.error = setup::portAndFixturesProblem(given(setting::port), given(setting::fixture));
+    if (!l.error.isEmpty())
         return l;
-    }
-    if (fixturesGiven || given(setting::port))
+    if (given(setting::fixture) || given(setting::port))
         l.setup.fixtures.clear();
     for (const auto& option : settings) {
-        // A fixture is repeated; every other setting counts once, the last given.
-        const QStringList values =
-            option.first == setting::fixture ? parser.values(option.second) : QStringList{parser.value(option.second)};
-        if (!parser.isSet(option.second))
-            continue;
-        for (const QString& value : values) {
+        // Each one given is checked; the last counts, and every fixture is added.
+        for (const QString& value : parser.values(option.second)) {
             l.error = setup::readSetting(l.setup, option.first, value);
             if (!l.error.isEmpty())
                 return l;

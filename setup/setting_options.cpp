@@ -57,6 +57,12 @@ QCommandLineOption optionFor(setting which) {
                               QString::fromLatin1(text.valueName));
 }
 
+QString portAndFixturesProblem(bool portGiven, bool fixturesGiven) {
+    if (portGiven && fixturesGiven)
+        return QStringLiteral("--port and --fixture exclude each other: give every board as --fixture NAME=PORT");
+    return QString();
+}
+
 QString readWhole(const QString& text, long min, long max, const QString& what, long& value) {
     bool ok = false;
     const long read = text.toLong(&ok, 10);

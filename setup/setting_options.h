@@ -16,6 +16,10 @@ QCommandLineOption optionFor(setting which);
 // to 100)"), or empty.
 QString readSetting(station_setup& setup, setting which, const QString& text);
 
+// A command line names its boards by --port or by --fixture, never both: the message that refuses both,
+// or empty.
+QString portAndFixturesProblem(bool portGiven, bool fixturesGiven);
+
 // A whole number from `min` to `max`, and volts: the message that refuses `text` names `what` (the
 // option), or is empty and `value` holds it.
 QString readWhole(const QString& text, long min, long max, const QString& what, long& value);
