@@ -197,19 +197,8 @@ QString fixture_session::nextStep() const {
     return QString();
 }
 
-std::optional<double> fixture_session::firstPassYield() const {
-    if (first == 0)
-        return std::nullopt;
-    return 100.0 * static_cast<double>(firstPass) / static_cast<double>(first);
-}
-
 void fixture_session::onCompleted(const station::part_result& part) {
     counted.add(part);
-    // A retested serial is not a first pass; a part without a serial is its own first attempt.
-    if (part.attempt <= 1) {
-        ++first;
-        firstPass += station::verdictOf(part) == station::verdict::pass ? 1 : 0;
-    }
     emit changed();
     emit partCompleted(at, part);
 }

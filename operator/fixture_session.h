@@ -70,9 +70,7 @@ public:
     void setReconnectHint(const QString& hint) { reconnectHint = hint; }
 
     const station::run_tally& tally() const { return counted; }
-    std::optional<double> firstPassYield() const;
-    long firstAttempts() const { return first; }
-    long firstPassed() const { return firstPass; }
+    std::optional<double> firstPassYield() const { return counted.firstPassYield(); }
     // The board's firmware, once it said it.
     QString firmware() const { return fw; }
     // The number of the part in hand or awaited.
@@ -110,8 +108,6 @@ private:
     QString fw;
     bool service = true;
     station::run_tally counted;
-    long first = 0;
-    long firstPass = 0;
 };
 
 }  // namespace op

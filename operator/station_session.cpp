@@ -301,19 +301,8 @@ QString station_session::prompt() const {
     return next;
 }
 
-std::optional<double> station_session::firstPassYield() const {
-    if (firstAttempts == 0)
-        return std::nullopt;
-    return 100.0 * static_cast<double>(firstPassed) / static_cast<double>(firstAttempts);
-}
-
 void station_session::onCompleted(int index, const station::part_result& part) {
     counted.add(part);
-    // A retested serial is not a first pass; a part without a serial is its own first attempt.
-    if (part.attempt <= 1) {
-        ++firstAttempts;
-        firstPassed += station::verdictOf(part) == station::verdict::pass ? 1 : 0;
-    }
     parts.add(part, fixture(index).where().name);
     emit changed();
     emit partCompleted(part);

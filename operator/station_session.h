@@ -91,7 +91,7 @@ public:
     const station_header& header() const { return head; }
     const station::run_tally& tally() const { return counted; }
     // Percent of the parts at their first attempt that passed; none before the first such part.
-    std::optional<double> firstPassYield() const;
+    std::optional<double> firstPassYield() const { return counted.firstPassYield(); }
     part_history& history() { return parts; }
 
 signals:
@@ -134,8 +134,6 @@ private:
     banner server;
     bool serverUp = true;  // as the forward last said
     station::run_tally counted;
-    long firstAttempts = 0;
-    long firstPassed = 0;
     part_history parts;
 };
 

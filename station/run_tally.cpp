@@ -13,6 +13,16 @@ void run_tally::add(const part_result& part) {
     case verdict::fail: ++failedCount; break;
     case verdict::not_recorded: break;
     }
+    if (part.attempt <= 1) {
+        ++firstAttempts;
+        firstPassed += verdictOf(part) == verdict::pass ? 1 : 0;
+    }
+}
+
+std::optional<double> run_tally::firstPassYield() const {
+    if (firstAttempts == 0)
+        return std::nullopt;
+    return 100.0 * static_cast<double>(firstPassed) / static_cast<double>(firstAttempts);
 }
 
 std::optional<double> run_tally::yieldPercent() const {

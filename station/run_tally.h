@@ -18,6 +18,9 @@ public:
     long notRecorded() const { return parts() - passedCount - failedCount; }
     // Percent of the parts that passed.
     std::optional<double> yieldPercent() const;
+    // Percent of the parts at their first attempt that passed; a retested serial is not a first pass, a
+    // part without a serial is its own first attempt.
+    std::optional<double> firstPassYield() const;
     // Seconds; the cycle of the parts that were removed.
     std::optional<double> medianTest() const { return median(tests); }
     std::optional<double> medianCycle() const { return median(cycles); }
@@ -27,6 +30,8 @@ private:
 
     long passedCount = 0;
     long failedCount = 0;
+    long firstAttempts = 0;
+    long firstPassed = 0;
     std::vector<double> tests;  // eight bytes a part each: a long run stays small
     std::vector<double> cycles;
 };
