@@ -208,9 +208,6 @@ void ReleasesTest::auditTrailLocallyAndOnTheServer() {
 void ReleasesTest::releaseMistakes() {
     const QString db = newDatabase();
     QVERIFY(!db.isEmpty());
-    const Finished noServer = ctl({"results", "release", good});
-    QCOMPARE(noServer.code, 2);
-    QVERIFY2(noServer.err.contains(QLatin1String("results release needs --server URL")), qPrintable(noServer.err));
     const Finished missing = ctl({"--server", ownerUrl(db), "results", "release", dir.filePath("nothing.device")});
     QCOMPARE(missing.code, 2);
     QVERIFY2(missing.err.contains(QLatin1String("cannot read the part file")), qPrintable(missing.err));
@@ -222,9 +219,6 @@ void ReleasesTest::releaseMistakes() {
     const Finished asStation = ctl({"--server", stationUrl(db), "results", "release", good});
     QCOMPARE(asStation.code, 5);
     QVERIFY2(asStation.err.contains(QLatin1String("cannot release good.device")), qPrintable(asStation.err));
-    const Finished both = ctl({"--port", "/dev/null", "station", good, "--released-only", "--no-record"});
-    QCOMPARE(both.code, 2);
-    QVERIFY(both.err.contains(QLatin1String("--released-only and --no-record exclude each other")));
 }
 
 QTEST_GUILESS_MAIN(ReleasesTest)
