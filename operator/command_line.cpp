@@ -1,5 +1,6 @@
 #include "operator/command_line.h"
 
+#include "operator/language.h"
 #include "process/option_problem.h"
 #include "setup/setting_options.h"
 
@@ -26,11 +27,20 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
                                 setting::count})
         settings.emplace_back(which, setup::optionFor(which));
     const QCommandLineOption start(QStringLiteral("start"), QStringLiteral("Start the station at once."));
-    QStringList known{QStringLiteral("start"), QStringLiteral("help"), QStringLiteral("version")};
+    const QStringList languages = windowLanguages();
+    const QCommandLineOption language(
+        QStringLiteral("language"),
+        QStringLiteral("The window's language for this start: %1. Default: the one chosen in Setup, else the "
+                       "system's, else English.")
+            .arg(languages.join(QStringLiteral(", "))),
+        QStringLiteral("CODE"));
+    QStringList known{QStringLiteral("start"), QStringLiteral("language"), QStringLiteral("help"),
+                      QStringLiteral("version")};
     for (const auto& option : settings) {
         parser.addOption(option.second);
         known += option.second.names();
     }
+    parser.addOption(language);
     parser.addOption(start);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -62,6 +72,14 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
             l.error = setup::readSetting(l.setup, option.first, value);
             if (!l.error.isEmpty())
                 return l;
+        }
+    }
+    if (parser.isSet(language)) {
+        l.language = parser.value(language);
+        const QString why = languageProblem(l.language);
+        if (!why.isEmpty()) {
+            l.error = QStringLiteral("--language: ") + why;
+            return l;
         }
     }
     l.start = parser.isSet(start);

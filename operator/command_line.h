@@ -12,6 +12,7 @@ struct launch {
     bool start = false;
     bool help = false;
     bool version = false;
+    QString language;  // --language: one of windowLanguages(), or empty when not given
     QString error;  // a bad option or value: what is wrong
     QString helpText;
 };
@@ -19,7 +20,7 @@ struct launch {
 // Reads `arguments` (the program's name first) over `remembered`:
 // rx48p-station [-p|--port PORT | --fixture NAME=PORT...] [--results FILE] [--server URL] [--station NAME]
 //               [--serial none|scan|auto:PREFIX] [--sensitivity N] [--buzzer N] [--tolerance VOLTS]
-//               [--timeout MS] [--count N] [--start] [PROGRAM]
+//               [--timeout MS] [--count N] [--language CODE] [--start] [PROGRAM]
 launch parseLaunch(const QStringList& arguments, const setup::station_setup& remembered);
 
 }  // namespace op

@@ -1,6 +1,7 @@
 // rx48p-station: the test station's window for the production line.
 
 #include "operator/command_line.h"
+#include "operator/language.h"
 #include "process/stop_signals.h"
 #include "operator/setup_store.h"
 #include "operator/station_session.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLocale>
 #include <QSettings>
 #include <QTimer>
 
@@ -40,6 +42,10 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    // Before any widget, so that every text and number is made in the language.
+    const op::window_language language(
+        op::pickLanguage(launch.language, op::loadLanguage(remembered), QLocale::system().uiLanguages()),
+        QLocale::system());
 #ifndef Q_OS_WIN
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/rx48p-term.ico")));
     QGuiApplication::setDesktopFileName(QStringLiteral("rx48p-station"));

@@ -1,10 +1,12 @@
 #include "operator/setup_dialog.h"
 
+#include "operator/language.h"
 #include "setup/default_location.h"
 
 #include "device/payloads.h"
 
 #include <QFileDialog>
+#include <QLocale>
 #include <QSerialPortInfo>
 #include <QSysInfo>
 
@@ -112,6 +114,18 @@ setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
     form.addRow(QStringLiteral("D&atabase"), &resultsRow);
     form.addRow(QStringLiteral("S&erver"), &server);
     form.addRow(QStringLiteral("Statio&n name"), &station);
+    // Each language under its own name, so that an operator finds theirs whatever the window speaks.
+    languages.addItem(
+        tr("System (%1)").arg(languageName(pickLanguage(QString(), QString(), QLocale::system().uiLanguages()))),
+        QString());
+    for (const QString& code : windowLanguages())
+        languages.addItem(languageName(code), code);
+    languageNote.setText(tr("Applies at the next start of the window."));
+    languageRow.addWidget(&languages);
+    languageRow.addWidget(&languageNote, 1);
+    languageLabel.setText(tr("&Language"));
+    languageLabel.setBuddy(&languages);
+    form.addRow(&languageLabel, &languageRow);
     error.setWordWrap(true);
     error.setTextFormat(Qt::PlainText);
     QPalette red = error.palette();
@@ -153,6 +167,10 @@ void setup_dialog::accept() {
     error.setText(why);
     if (why.isEmpty())
         QDialog::accept();
+}
+
+void setup_dialog::setLanguage(const QString& code) {
+    languages.setCurrentIndex(std::max(0, languages.findData(code)));
 }
 
 void setup_dialog::showFixtureRows(int count) {

@@ -47,6 +47,11 @@ public:
     QLineEdit& resultsFile() { return results; }
     QLineEdit& serverUrl() { return server; }
     QLineEdit& stationName() { return station; }
+    // The window's language: a code of windowLanguages(), or empty for the system's. Applies at the next
+    // start; the window remembers it apart from the setup.
+    QComboBox& languageBox() { return languages; }
+    void setLanguage(const QString& code);
+    QString language() const { return languages.currentData().toString(); }
     QString problem() const { return error.text(); }
 
     void accept() override;
@@ -86,6 +91,10 @@ private:
     QPushButton resultsBrowse;
     QLineEdit server;
     QLineEdit station;
+    QHBoxLayout languageRow;
+    QLabel languageLabel;
+    QComboBox languages;
+    QLabel languageNote;
     QLabel error;
     QDialogButtonBox buttons;
 };

@@ -18,6 +18,7 @@ const QString resultsKey = QStringLiteral("records/results");
 const QString serverKey = QStringLiteral("records/server");
 const QString stationKey = QStringLiteral("records/station");
 const QString releasedOnlyKey = QStringLiteral("line/released_only");
+const QString languageKey = QStringLiteral("window/language");
 
 }  // namespace
 
@@ -63,6 +64,15 @@ void saveSetup(QSettings& settings, const setup::station_setup& setup) {
     settings.setValue(serverKey, setup.server);
     settings.setValue(stationKey, setup.station);
     settings.setValue(releasedOnlyKey, setup.releasedOnly);
+    settings.sync();
+}
+
+QString loadLanguage(const QSettings& settings) {
+    return settings.value(languageKey).toString();
+}
+
+void saveLanguage(QSettings& settings, const QString& code) {
+    settings.setValue(languageKey, code);
     settings.sync();
 }
 

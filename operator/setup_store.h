@@ -11,4 +11,8 @@ namespace op {
 setup::station_setup loadSetup(const QSettings& settings);
 void saveSetup(QSettings& settings, const setup::station_setup& setup);
 
+// The window's language chosen in Setup, a code such as "fr"; empty: the system's.
+QString loadLanguage(const QSettings& settings);
+void saveLanguage(QSettings& settings, const QString& code);
+
 }  // namespace op

@@ -270,10 +270,12 @@ bool station_window::editSetup() {
     if (session.running())
         return false;
     setup_dialog dialog(session.setup(), this);
+    dialog.setLanguage(loadLanguage(remembered));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     session.setSetup(dialog.setup());
     saveSetup(remembered, dialog.setup());
+    saveLanguage(remembered, dialog.language());
     return true;
 }
 
