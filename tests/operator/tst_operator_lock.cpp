@@ -62,9 +62,24 @@ private:
     QTimer poll;
 };
 
-op::password_dialog& asked(QWidget& w) {
-    return *qobject_cast<op::password_dialog*>(&w);
+using step = std::function<void(QWidget&)>;
+
+void cancel(QWidget& w) {
+    if (auto* d = qobject_cast<QDialog*>(&w))
+        d->reject();
 }
+
+// A step for a dialog of its kind; a dialog of another kind is cancelled instead, and `seen` tells.
+template <typename Dialog>
+step on(std::function<void(Dialog&)> answer) {
+    return [answer](QWidget& w) {
+        if (auto* d = qobject_cast<Dialog*>(&w))
+            answer(*d);
+        else
+            cancel(w);
+    };
+}
+using password = op::password_dialog;
 
 void typeAndEnter(QLineEdit& field, const QString& text) {
     field.setFocus();
@@ -307,7 +322,7 @@ void OperatorLockTest::setupBehindThePassword() {
     QVERIFY(st.show());
     // No password: Setup opens at once.
     {
-        modal_answers answers({[](QWidget& w) { qobject_cast<QDialog*>(&w)->reject(); }});
+        modal_answers answers({cancel});
         QVERIFY(!st.window->editSetup());
         QCOMPARE(answers.seen, QStringList{"op::setup_dialog"});
     }
@@ -316,11 +331,11 @@ void OperatorLockTest::setupBehindThePassword() {
     // A wrong one leaves Setup closed.
     QString said;
     {
-        modal_answers answers({[&](QWidget& w) {
-            typeAndEnter(asked(w).currentField(), QStringLiteral("not-it"));
-            said = asked(w).message();
-            asked(w).reject();
-        }});
+        modal_answers answers({on<password>([&](password& d) {
+            typeAndEnter(d.currentField(), QStringLiteral("not-it"));
+            said = d.message();
+            d.reject();
+        })});
         QVERIFY(!st.window->editSetup());
         QCOMPARE(answers.seen, QStringList{"op::password_dialog"});
     }
@@ -329,15 +344,14 @@ void OperatorLockTest::setupBehindThePassword() {
 
     // The right one opens it, and a change confirmed there is taken.
     {
-        modal_answers answers({[](QWidget& w) { typeAndEnter(asked(w).currentField(), secret); },
-                               [&](QWidget& w) {
-                                   auto& setup = *qobject_cast<op::setup_dialog*>(&w);
+        modal_answers answers({on<password>([](password& d) { typeAndEnter(d.currentField(), secret); }),
+                               on<op::setup_dialog>([&](op::setup_dialog& setup) {
                                    setup.stationName().setText(QStringLiteral("line-9"));
                                    setup.portPath().setText(QStringLiteral("/dev/pts/nowhere"));
                                    setup.programFile().setText(partFile(QStringLiteral("good")));
                                    setup.resultsFile().setText(st.resultsFile());
                                    setup.accept();
-                               }});
+                               })});
         QVERIFY(st.window->editSetup());
         QCOMPARE(answers.seen, (QStringList{"op::password_dialog", "op::setup_dialog"}));
     }
@@ -380,10 +394,8 @@ void OperatorLockTest::serviceKeysBehindThePassword() {
     {
         // Asked and cancelled: B stays; asked and given: B goes, and coming back asks again. Ctrl+3 has
         // no fixture to ask for.
-        modal_answers answers({[](QWidget& w) { qobject_cast<QDialog*>(&w)->reject(); },
-                               [](QWidget& w) { typeAndEnter(asked(w).currentField(), secret); },
-                               [](QWidget& w) { qobject_cast<QDialog*>(&w)->reject(); },
-                               [](QWidget& w) { typeAndEnter(asked(w).currentField(), secret); }});
+        const step give = on<password>([](password& d) { typeAndEnter(d.currentField(), secret); });
+        modal_answers answers({cancel, give, cancel, give});
         ctrl(2);
         QVERIFY(inService(1));
         ctrl(2);
@@ -433,8 +445,7 @@ void OperatorLockTest::passwordFromSetup() {
     };
     {
         // Too short, typed differently, then taken.
-        modal_answers answers({[&](QWidget& w) {
-            auto& d = asked(w);
+        modal_answers answers({on<password>([&](password& d) {
             for (QLineEdit* field : d.findChildren<QLineEdit*>())
                 QCOMPARE(field->echoMode(), QLineEdit::Password);
             fill(d, QString(), QStringLiteral("short"), QStringLiteral("short"));
@@ -442,7 +453,7 @@ void OperatorLockTest::passwordFromSetup() {
             fill(d, QString(), secret, secret);
             if (d.isVisible())
                 d.reject();
-        }});
+        })});
         setup.setPasswordButton().click();
         QCOMPARE(answers.seen, QStringList{"op::password_dialog"});
     }
@@ -456,15 +467,14 @@ void OperatorLockTest::passwordFromSetup() {
     const QString next = QStringLiteral("second-secret");
     said.clear();
     {
-        modal_answers answers({[&](QWidget& w) {
-            auto& d = asked(w);
+        modal_answers answers({on<password>([&](password& d) {
             fill(d, QStringLiteral("not-it"), next, next);
             if (!QTest::qWaitFor([&] { return d.okButton().isEnabled(); }, 3000))
                 return d.reject();
             fill(d, secret, next, next);
             if (d.isVisible())
                 d.reject();
-        }});
+        })});
         setup.changePasswordButton().click();
     }
     QCOMPARE(said, (QStringList{"Wrong password: wait 1 s", "(taken)"}));
@@ -473,7 +483,7 @@ void OperatorLockTest::passwordFromSetup() {
 
     // Removed with the current one.
     {
-        modal_answers answers({[&](QWidget& w) { fill(asked(w), next, QString(), QString()); }});
+        modal_answers answers({on<password>([&](password& d) { fill(d, next, QString(), QString()); })});
         setup.removePasswordButton().click();
         QCOMPARE(answers.seen, QStringList{"op::password_dialog"});
     }
