@@ -50,6 +50,8 @@ proc::run_end runCheck(const invocation& inv, output& out, proc::stop_signals& s
     part_records records;
     if (!records.open(inv))
         return {proc::exit_results, 0};
+    if (const proc::run_end judged = records.judgeStart(inv, stops); judged.code != proc::exit_done || judged.signal)
+        return judged;
     station::station_engine engine(client, settings);
     records.attach(engine);
     if (!inv.serial.isEmpty())

@@ -54,7 +54,7 @@ Commands:
                             part's serial (1 to 64 printable characters, white space around it
                             dropped)
   station EXPECTED [--count N] [--sensitivity N] [--buzzer N] [--tolerance VOLTS] [--junit FILE]
-          [--serial none|scan|auto:PREFIX] [--fixture NAME=PORT ...] [--no-record]
+          [--serial none|scan|auto:PREFIX] [--fixture NAME=PORT ...] [--no-record] [--released-only]
                             run the test station: for each part, detect the insertion, check it, put
                             it on record, sound OK or error, detect the removal. --serial scan reads
                             each part's serial as a line from standard input first (a barcode
@@ -70,7 +70,12 @@ Commands:
                             on one board stops that fixture alone; the exit status is the worst over
                             the fixtures (the first fixture's trouble, in the order given, before a
                             failed part). A scanned serial goes to the fixture that has waited longest
-                            for one
+                            for one. --released-only refuses, before any part (exit 9), a part file
+                            whose content (its SHA-256) is not released on --server, reading the list
+                            there first (out of reach: the list the journal read last; never read:
+                            refused). Every run records whether its program was released, and every
+                            start records in the audit trail what changed in the setup since the
+                            station's last start, and the start itself without --released-only
   learn [--samples N] [--measure LIST] [--output FILE] [--force] [--sensitivity N] [--buzzer N]
                             learn the expected part from N good samples (1 to 1000, default 1): for
                             each, detect the insertion, measure, sound OK, detect the removal, with a
@@ -112,6 +117,20 @@ Commands:
                             for the server's owner: create the results tables on --server, or bring
                             them to this version; with --grant, give ROLE a station's rights there
                             (read, insert, add a run's end and a part's cycle) and no more
+  results release FILE [--note TEXT]
+                            for an engineer: release the part file's content (its SHA-256) on --server
+                            under its name, by the database user, now, with its audit entry; a
+                            content released already is left as it is
+  results revoke FILE|SHA256
+                            for an engineer: withdraw the release of the file's content, or of the
+                            content whose SHA-256 begins so (8 digits at least; exit 7 when no release
+                            holds for it)
+  results releases          the released programs, newest first: name, SHA-256 (its beginning),
+                            released or revoked, by whom, when, the note (the journal's copy without
+                            --server)
+  results audit [--since DATE] [--until DATE]
+                            the audit trail, oldest first: setup changes of each station (the setting,
+                            old -> new), releases, revokes and starts that let any program run
                             DATE is ISO 8601 in UTC: 2026-12-07, or 2026-12-07T14:30; --since is
                             included, --until not, and --since must come before --until. The
                             questions ask --server when it is given, else the results file, which
@@ -140,6 +159,8 @@ Exit status:
        nothing is measured or recorded
   7    results part: nothing is on record with that serial
   8    results push: the server refused some parts (named on standard error); the others went
+  9    station --released-only: the part file's content is not released (or was revoked, or the
+       station never read the list of released programs); nothing is measured
   141  standard output was closed early (a pipe into head): the link was stopped cleanly
 Ctrl-C and SIGTERM stop the link cleanly; the program then ends by that signal, so a shell sees an
 interrupted program (status 130 or 143) and stops a loop around it. A station without --count that has

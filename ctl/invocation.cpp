@@ -244,7 +244,8 @@ bool sameFile(const QString& a, const QString& b) {
 void parseResults(invocation& inv, const QStringList& rest) {
     inv.what = invocation::action::results;
     if (rest.isEmpty())
-        throw usage_error("results: missing the question (summary, failures, part, export, report, push, server-init)");
+        throw usage_error("results: missing the question (summary, failures, part, export, report, push, server-init, "
+                          "release, releases, revoke, audit)");
     inv.question = rest.first();
     const QStringList args = rest.mid(1);
     const QString name = QStringLiteral("results ") + inv.question;
@@ -306,8 +307,26 @@ void parseResults(invocation& inv, const QStringList& rest) {
         inv.grantRole = line.value("grant");
         if (inv.setup.server.isEmpty())
             throw usage_error("results server-init needs --server URL: it creates the tables there");
+    } else if (inv.question == QLatin1String("release") || inv.question == QLatin1String("revoke")) {
+        const bool release = inv.question == QLatin1String("release");
+        const command_line line(name, args,
+                                release ? QList<QCommandLineOption>{valueOption("note", "TEXT")} : QList<QCommandLineOption>{});
+        expectArguments(name, line.arguments(), 1, release ? "the part file" : "the part file or its SHA-256");
+        inv.releaseTarget = line.arguments().at(0);
+        inv.note = line.value("note");
+        if (inv.note.size() > 500)
+            throw usage_error("--note: at most 500 characters");
+        if (inv.setup.server.isEmpty())
+            throw usage_error(QStringLiteral("%1 needs --server URL: the line's releases are kept there").arg(name).toStdString());
+    } else if (inv.question == QLatin1String("releases")) {
+        expectArguments(name, command_line(name, args, {}).arguments(), 0, "");
+    } else if (inv.question == QLatin1String("audit")) {
+        const command_line line(name, args, window);
+        expectArguments(name, line.arguments(), 0, "");
+        readWindow(line);
     } else {
-        const QStringList questions{"summary", "failures", "part", "export", "report", "push", "server-init"};
+        const QStringList questions{"summary", "failures", "part", "export", "report", "push", "server-init",
+                                    "release", "releases", "revoke", "audit"};
         const QString nearest = nearestWord(inv.question, questions);
         throw usage_error(QStringLiteral("results: unknown question '%1'%2")
                               .arg(inv.question,
@@ -323,13 +342,18 @@ void parseStation(invocation& inv, const QStringList& rest) {
     const auto settings = {setting::fixture, setting::tolerance, setting::count, setting::sensitivity, setting::buzzer,
                            setting::serials};
     const command_line line(inv.commandName, rest,
-                            settingOptions(settings) +
-                                QList<QCommandLineOption>{valueOption("junit", "FILE"), flagOption("no-record")});
+                            settingOptions(settings) + QList<QCommandLineOption>{valueOption("junit", "FILE"),
+                                                                                 flagOption("no-record"),
+                                                                                 setup::releasedOnlyOption()});
     readSettings(inv, line, settings);
     expectArguments(inv.commandName, line.arguments(), 1, "the file of the expected part");
     inv.setup.program = line.arguments().at(0);
     inv.junitFile = line.value("junit");
     inv.record = !line.isSet("no-record");
+    inv.setup.releasedOnly = line.isSet("released-only");
+    if (inv.setup.releasedOnly && !inv.record)
+        throw usage_error("--released-only and --no-record exclude each other: the journal keeps the released programs "
+                          "and the audit trail");
 }
 
 tarnwell::check_set parseMeasures(const QString& text) {

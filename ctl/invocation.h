@@ -36,12 +36,14 @@ struct invocation {
     QString serial;      // check: the part's own serial; results part: the serial asked about
 
     // results: a question to the results database.
-    QString question;  // summary, failures, part, export, report, push, server-init
+    QString question;  // summary, failures, part, export, report, push, server-init, release, releases, revoke, audit
     QString grantRole;  // server-init --grant ROLE
     QString since, until;  // ISO 8601 as given; checked
     QString by;            // summary: day, hour, station, program; empty: none
     int top = 10;          // failures
     QString reportFile;    // report: the HTML file
+    QString note;          // release: why, for whom
+    QString releaseTarget; // release: the part file; revoke: the part file or its SHA-256
 
     // learn: the expected part from good samples (also sensitivity and buzzer above).
     int samples = 1;

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <optional>
 
 namespace ctl {
 
@@ -62,6 +63,50 @@ bool part_records::open(const invocation& inv) {
     }
     recording = true;
     return true;
+}
+
+proc::run_end part_records::judgeStart(const invocation& inv, proc::stop_signals& stops) {
+    if (!recording)
+        return {proc::exit_done, 0};
+    recording::start_check check{run.station, setup::auditedSettings(inv.setup), run.programPath, run.programSha256,
+                                 inv.setup.releasedOnly};
+    std::optional<results::release_verdict> verdict;
+    QString why;
+    QEventLoop wait;
+    const QMetaObject::Connection judged = connect(
+        &records, &recording::station_records::startJudged, &wait, [&](const results::release_verdict& v, const QString& problem) {
+            verdict = v;
+            why = problem;
+            wait.quit();
+        });
+    // An event loop rather than a blocking wait, so that a signal is heard at once; the journal and the
+    // server's time-outs bound the wait.
+    const QMetaObject::Connection stop = connect(&stops, &proc::stop_signals::stopRequested, &wait, [&](int signal) {
+        interrupted = signal;
+        records.hurry(std::chrono::milliseconds(0));
+        wait.quit();
+    });
+    records.judgeStart(check);
+    wait.exec();
+    disconnect(judged);
+    disconnect(stop);
+    if (interrupted)
+        return {proc::exit_done, interrupted};
+    if (!why.isEmpty()) {
+        diagnose(why);
+        return {proc::exit_results, 0};
+    }
+    const QString refusal = verdict->refusal(run.programPath, run.programSha256);
+    if (inv.setup.releasedOnly && !refusal.isEmpty()) {
+        diagnose(refusal + QStringLiteral("; only released programs may run here (--released-only)"));
+        return {proc::exit_not_released, 0};
+    }
+    if (inv.setup.releasedOnly && !verdict->fresh)
+        diagnose(QStringLiteral("the results server is out of reach: %1 is released by the list read from it at %2")
+                     .arg(run.programPath, verdict->listRead.toString(Qt::ISODate)));
+    if (verdict->state != results::release_state::never_seen)
+        run.released = verdict->state == results::release_state::released;
+    return {proc::exit_done, 0};
 }
 
 void part_records::attach(station::station_engine& engine, const QString& fixture) {

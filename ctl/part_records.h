@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ctl/invocation.h"
+#include "process/exit_codes.h"
 #include "process/stop_signals.h"
 
 #include "recording/station_records.h"
@@ -22,6 +23,11 @@ public:
     // Opens the journal (unless --no-record) and starts the forward; false, with the reason on standard
     // error, when the journal cannot be used.
     bool open(const invocation& inv);
+    // Before any part: judges the program by the released programs and records the start in the audit
+    // trail. Exit 9 with the reason on standard error when only released programs may run and this one
+    // is not; 5 when the journal cannot record it; a signal during the wait (for the server's list) ends
+    // it at once, as the end by that signal.
+    proc::run_end judgeStart(const invocation& inv, proc::stop_signals& stops);
     // Makes the engine record every judged part before its buzzer, as a run of `fixture` (empty: the
     // station's single unnamed one), and number parts for --serial auto.
     void attach(station::station_engine& engine, const QString& fixture = QString());

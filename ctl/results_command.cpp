@@ -3,6 +3,9 @@
 #include "ctl/figures.h"
 
 #include "results/aligned_table.h"
+#include "results/audit.h"
+#include "results/releases.h"
+#include "setup/run_info.h"
 #include "results/csv.h"
 #include "setup/default_location.h"
 #include "results/error.h"
@@ -234,6 +237,107 @@ proc::run_end push(const invocation& inv, const QString& file, output& out) {
     return {report.refused.empty() ? proc::exit_done : proc::exit_refused, 0};
 }
 
+QString timeText(const QDateTime& when) { return when.isValid() ? when.toString(Qt::ISODate) : QString(); }
+
+QJsonObject releaseRecord(const results::release& r) {
+    return {{QStringLiteral("record"), QStringLiteral("release")},
+            {QStringLiteral("program"), r.program},
+            {QStringLiteral("sha256"), r.sha256},
+            {QStringLiteral("released_by"), r.releasedBy},
+            {QStringLiteral("released"), timeText(r.released)},
+            {QStringLiteral("note"), jsonOrNull(r.note)},
+            {QStringLiteral("revoked_by"), jsonOrNull(r.revokedBy)},
+            {QStringLiteral("revoked"), jsonOrNull(timeText(r.revoked))}};
+}
+
+// Release and revoke change the line's list on the server, each with its audit entry.
+proc::run_end changeRelease(const invocation& inv, output& out) {
+    const bool releasing = inv.question == QLatin1String("release");
+    QString sha;
+    if (releasing || QFileInfo(inv.releaseTarget).isFile()) {
+        sha = setup::fileSha256(inv.releaseTarget);
+        if (sha.isEmpty()) {
+            diagnose(QStringLiteral("cannot read the part file %1").arg(inv.releaseTarget));
+            return {proc::exit_usage, 0};
+        }
+    } else {
+        sha = inv.releaseTarget;  // a SHA-256 or its beginning, as `results releases` shows it
+    }
+    const setup::server_url server = setup::server_url::parse(inv.setup.server);
+    results::server_connection conn(server, 10, inv.question);
+    if (!conn.isOpen()) {
+        diagnose(conn.error());
+        return {proc::exit_results, 0};
+    }
+    if (releasing) {
+        const QString name = QFileInfo(inv.releaseTarget).fileName();
+        const results::release_outcome done = results::releaseProgram(conn.db(), name, sha, inv.note);
+        if (inv.json) {
+            QJsonObject record = releaseRecord(done.what);
+            record.insert(QStringLiteral("changed"), done.changed);
+            out.record(record);
+        } else if (done.changed) {
+            out.line(QStringLiteral("released %1 (SHA-256 %2) as %3 at %4")
+                         .arg(name, sha, done.what.releasedBy, timeText(done.what.released)));
+        } else {
+            out.line(QStringLiteral("%1 (SHA-256 %2) is released already: by %3 at %4")
+                         .arg(name, sha, done.what.releasedBy, timeText(done.what.released)));
+        }
+        return {proc::exit_done, 0};
+    }
+    results::release revoked;
+    try {
+        revoked = results::revokeProgram(conn.db(), sha);
+    } catch (const results::error& e) {
+        diagnose(e.message());
+        return {proc::exit_not_found, 0};
+    }
+    if (inv.json)
+        out.record(releaseRecord(revoked));
+    else
+        out.line(QStringLiteral("revoked the release of %1 (SHA-256 %2) as %3 at %4")
+                     .arg(revoked.program, revoked.sha256, revoked.revokedBy, timeText(revoked.revoked)));
+    return {proc::exit_done, 0};
+}
+
+void releases(const QSqlDatabase& db, const invocation& inv, output& out) {
+    std::vector<QStringList> rows;
+    for (const results::release& r : results::readReleases(db)) {
+        if (inv.json) {
+            out.record(releaseRecord(r));
+            continue;
+        }
+        const QString state = r.holds() ? QStringLiteral("released")
+                                        : QStringLiteral("revoked by %1 at %2").arg(r.revokedBy, timeText(r.revoked));
+        rows.push_back({r.program, r.sha256.left(12), state, r.releasedBy, timeText(r.released), r.note});
+    }
+    if (!inv.json)
+        table(out, {"program", "sha256", "state", "released by", "released", "note"}, rows);
+}
+
+void audit(const QSqlDatabase& db, const invocation& inv, output& out) {
+    std::vector<QStringList> rows;
+    for (const results::audit_entry& e : results::readAudit(db, when(inv.since), when(inv.until))) {
+        if (inv.json) {
+            out.record({{QStringLiteral("record"), QStringLiteral("audit")},
+                        {QStringLiteral("time"), results::utcText(e.at)},
+                        {QStringLiteral("station"), jsonOrNull(e.station)},
+                        {QStringLiteral("user"), jsonOrNull(e.byUser)},
+                        {QStringLiteral("event"), e.event},
+                        {QStringLiteral("what"), e.what},
+                        {QStringLiteral("old"), jsonOrNull(e.oldValue)},
+                        {QStringLiteral("new"), jsonOrNull(e.newValue)}});
+            continue;
+        }
+        const QString where = e.station.isEmpty() ? QStringLiteral("server (%1)").arg(e.byUser) : e.station;
+        const QString change = QStringLiteral("%1 -> %2").arg(e.oldValue.isEmpty() ? QStringLiteral("(none)") : e.oldValue,
+                                                             e.newValue.isEmpty() ? QStringLiteral("(none)") : e.newValue);
+        rows.push_back({timeText(e.at), where, e.event, e.what, change});
+    }
+    if (!inv.json)
+        table(out, {"time", "where", "event", "what", "change"}, rows);
+}
+
 proc::run_end serverInit(const invocation& inv, output& out) {
     const setup::server_url server = setup::server_url::parse(inv.setup.server);
     results::server_connection conn(server, 10, QStringLiteral("server-init"));
@@ -269,6 +373,8 @@ proc::run_end runResults(const invocation& inv, output& out) {
             return push(inv, file, out);
         if (inv.question == QLatin1String("server-init"))
             return serverInit(inv, out);
+        if (inv.question == QLatin1String("release") || inv.question == QLatin1String("revoke"))
+            return changeRelease(inv, out);
         std::unique_ptr<results::server_connection> server;
         std::unique_ptr<results::journal_reader> journal;
         QSqlDatabase db;
@@ -305,6 +411,10 @@ proc::run_end runResults(const invocation& inv, output& out) {
                 end = {proc::exit_not_found, 0};
             else if (inv.question == QLatin1String("export"))
                 exportRows(ask, inv, out);
+            else if (inv.question == QLatin1String("releases"))
+                releases(db, inv, out);
+            else if (inv.question == QLatin1String("audit"))
+                audit(db, inv, out);
         }
         db = QSqlDatabase();  // before the connection it copies is removed
         if (end.code == proc::exit_not_found) {

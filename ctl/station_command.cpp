@@ -118,6 +118,8 @@ proc::run_end runStation(const invocation& inv, output& out, proc::stop_signals&
     part_records records;
     if (!records.open(inv))
         return {proc::exit_results, 0};
+    if (const proc::run_end judged = records.judgeStart(inv, stops); judged.code != proc::exit_done || judged.signal)
+        return judged;
 
     // Every fixture runs its own engine on its own board, all in this one loop: trouble on one ends
     // that one alone, and the others go on.

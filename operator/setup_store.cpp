@@ -17,6 +17,7 @@ const QString serialsKey = QStringLiteral("line/serials");
 const QString resultsKey = QStringLiteral("records/results");
 const QString serverKey = QStringLiteral("records/server");
 const QString stationKey = QStringLiteral("records/station");
+const QString releasedOnlyKey = QStringLiteral("line/released_only");
 
 }  // namespace
 
@@ -43,6 +44,7 @@ setup::station_setup loadSetup(const QSettings& settings) {
     setup.results = settings.value(resultsKey).toString();
     setup.server = settings.value(serverKey).toString();
     setup.station = settings.value(stationKey).toString();
+    setup.releasedOnly = settings.value(releasedOnlyKey, false).toBool();
     return setup;
 }
 
@@ -60,6 +62,7 @@ void saveSetup(QSettings& settings, const setup::station_setup& setup) {
     settings.setValue(resultsKey, setup.results);
     settings.setValue(serverKey, setup.server);
     settings.setValue(stationKey, setup.station);
+    settings.setValue(releasedOnlyKey, setup.releasedOnly);
     settings.sync();
 }
 

@@ -32,6 +32,7 @@ tile_state tileOf(station::verdict verdict) {
 struct station_session::start_request {
     station::station_settings settings;
     QString autoPrefix;
+    setup::run_info run;  // of the station; each fixture's names it
 };
 
 station_session::station_session(QObject* parent) : QObject(parent) {
@@ -42,6 +43,7 @@ station_session::station_session(QObject* parent) : QObject(parent) {
     connect(&records, &recording::station_records::forwarded, this, &station_session::onForwarded);
     connect(&records, &recording::station_records::opened, this, &station_session::onOpened);
     connect(&records, &recording::station_records::runEnded, this, &station_session::onRunEnded);
+    connect(&records, &recording::station_records::startJudged, this, &station_session::onJudged);
     connect(&serials, &station::serial_queue::assigned, this, [this](int index, const QString& serial) {
         if (index >= 0 && index < fixtureCount())
             fixtureList[static_cast<std::size_t>(index)]->provideSerial(serial);
@@ -151,6 +153,7 @@ bool station_session::start() {
     auto request = std::make_unique<start_request>();
     request->settings = station::settingsFor(config, std::move(part));
     request->autoPrefix = config.serials == setup::serial_mode::numbered ? config.serialPrefix : QString();
+    request->run = setup::runInfoOf(config, QCoreApplication::applicationVersion());
 
     // The database is opened (and brought up to date) in the records' thread: another program holding
     // it must not freeze the window. The runs start when it is open.
@@ -170,20 +173,49 @@ bool station_session::start() {
 }
 
 void station_session::startFixture(fixture_session& f) {
-    f.start(started->settings, records,
-            setup::runInfoOf(config, QCoreApplication::applicationVersion(), f.where().name), started->autoPrefix);
+    setup::run_info run = started->run;
+    run.fixture = f.where().name;
+    f.start(started->settings, records, run, started->autoPrefix);
 }
 
 void station_session::onOpened(const QString& problem) {
     if (!opening)
         return;  // the start was cancelled meanwhile
-    std::unique_ptr<start_request> request = std::move(opening);
     if (!problem.isEmpty()) {
+        opening.reset();
         for (const auto& f : fixtureList)
             f->setPending(false);
         refuse(problem);
         return;
     }
+    // The program is judged, and the start put on the audit trail, before any part.
+    const setup::run_info& run = opening->run;
+    records.judgeStart({run.station, setup::auditedSettings(config) + auditExtras, run.programPath, run.programSha256,
+                        config.releasedOnly});
+}
+
+void station_session::onJudged(const results::release_verdict& verdict, const QString& problem) {
+    if (!opening)
+        return;  // the start was cancelled meanwhile
+    std::unique_ptr<start_request> request = std::move(opening);
+    const QString refusal = verdict.refusal(request->run.programPath, request->run.programSha256);
+    if (!problem.isEmpty() || (config.releasedOnly && !refusal.isEmpty())) {
+        for (const auto& f : fixtureList)
+            f->setPending(false);
+        if (!problem.isEmpty()) {
+            refuse(problem);
+        } else {
+            trouble = {banner::kind::not_released,
+                       QStringLiteral("Not released: %1. Only released programs run here: ask the engineer to release "
+                                      "it, or to set up a released one.")
+                           .arg(refusal),
+                       false};
+            emit changed();
+        }
+        return;
+    }
+    if (verdict.state != results::release_state::never_seen)
+        request->run.released = verdict.state == results::release_state::released;
     started = std::move(request);
     head.firmware.clear();
     for (const auto& f : fixtureList) {

@@ -44,6 +44,8 @@ public:
     // The setup the next start uses; the header and the fixtures follow it.
     void setSetup(const setup::station_setup& setup);
     const setup::station_setup& setup() const { return config; }
+    // What the window adds to the setup the audit trail records at each start (the lock's state).
+    void setAuditedExtras(const QList<setup::setting_value>& extras) { auditExtras = extras; }
 
     // A new run on every fixture in service: false, with a cannot_start banner, when the setup or the part
     // file will not do. The runs start once the database is open, in the records' own thread; a database
@@ -110,6 +112,7 @@ private:
     void rebuildFixtures();
     void startFixture(fixture_session& f);
     void onOpened(const QString& problem);
+    void onJudged(const results::release_verdict& verdict, const QString& problem);
     void onRunEnded(const QString& problem);
     // Ends a start still waiting for the database, as a run that stopped.
     void cancelOpening();
@@ -125,7 +128,8 @@ private:
     station_header head;
     recording::station_records records;  // before the fixtures: its recorders are their engines'
     std::vector<std::unique_ptr<fixture_session>> fixtureList;
-    std::unique_ptr<start_request> opening;  // waits for the database
+    QList<setup::setting_value> auditExtras;
+    std::unique_ptr<start_request> opening;  // waits for the database, then the program's judgement
     std::unique_ptr<start_request> started;  // of the runs in hand: a fixture back in service starts with it
     station::serial_queue serials;
     bool stopping = false;

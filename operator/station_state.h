@@ -13,7 +13,7 @@ tile_state tileOf(station::verdict verdict);
 
 // Trouble the operator must act on, in the words of what to do.
 struct banner {
-    enum class kind { none, cannot_start, board_gone, wrong_firmware, not_recorded, server_out_of_reach, server_trouble,
+    enum class kind { none, cannot_start, not_released, board_gone, wrong_firmware, not_recorded, server_out_of_reach, server_trouble,
                       part_refused };
     kind what = kind::none;
     QString text;

@@ -15,6 +15,7 @@ enum exit_code : int {
     exit_wrong_firmware = 6,   // check or station: the board runs another firmware than the part file names
     exit_not_found = 7,        // results part: nothing is on record for the serial
     exit_refused = 8,          // results push: the server refused some parts; the others went
+    exit_not_released = 9,     // station --released-only: the part program's content is not released
     exit_output_closed = 141,  // standard output closed early (128 + SIGPIPE, as shells report it)
 };
 

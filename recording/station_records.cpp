@@ -2,7 +2,9 @@
 
 #include "setup/default_location.h"
 #include "results/error.h"
+#include "results/audit.h"
 #include "results/journal.h"
+#include "results/server_connection.h"
 #include "setup/server_url.h"
 #include "recording/station_recorder.h"
 #include "device/reports.h"
@@ -17,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace recording {
@@ -50,6 +53,11 @@ struct station_records::writer {
         wake.notify_all();
     }
     void hurry(clock::time_point by) {
+        {
+            std::lock_guard<std::mutex> reading(serverLock);
+            if (server)
+                server->cancel();
+        }
         std::lock_guard<std::mutex> lock(mutex);
         hurryBy = std::min(hurryBy, by);
         for (task& t : tasks)
@@ -71,6 +79,25 @@ struct station_records::writer {
         // A PRAGMA takes no bound value; the number is ours.
         QSqlQuery query(book->database());
         query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(waitMs));
+    }
+
+    // The released programs from the server, in this thread; hurry() cancels the statement in hand.
+    std::optional<release_copy> readReleases(const setup::server_url& url) {
+        server_connection connection(url, server_limits{3, 5000, 2000}, QStringLiteral("releases"));
+        if (!connection.isOpen())
+            return std::nullopt;
+        {
+            std::lock_guard<std::mutex> reading(serverLock);
+            server = &connection;
+        }
+        std::optional<release_copy> copy;
+        try {
+            copy = readReleaseCopy(connection.db());
+        } catch (const error&) {
+        }
+        std::lock_guard<std::mutex> reading(serverLock);
+        server = nullptr;
+        return copy;
     }
 
     std::unique_ptr<journal> book;
@@ -112,6 +139,8 @@ private:
 
     const std::chrono::milliseconds busy;
     std::mutex mutex;
+    std::mutex serverLock;
+    server_connection* server = nullptr;
     std::condition_variable wake;
     std::condition_variable idle;
     std::deque<task> tasks;
@@ -188,6 +217,42 @@ void station_records::onOpened(const QString& file, const QString& server, const
 
 bool station_records::isOpen(unsigned number) const {
     return std::any_of(runs.begin(), runs.end(), [number](const attached_run& r) { return r.number == number; });
+}
+
+void station_records::judgeStart(const start_check& check) {
+    std::optional<setup::server_url> url;
+    if (check.releasedOnly && !serverText.isEmpty())
+        url = setup::server_url::parse(serverText);
+    writes->post([this, w = writes.get(), check, url](int waitMs) {
+        release_verdict verdict;
+        QString why;
+        try {
+            if (!w->book)
+                throw error(QStringLiteral("the results database is not open"));
+            w->allowWait(waitMs);
+            const QSqlDatabase db = w->book->database();
+            const std::optional<release_copy> copy = url ? w->readReleases(*url) : std::nullopt;
+            if (copy)
+                keepReleases(db, *copy);
+            verdict = judgeRelease(db, check.programSha256);
+            verdict.fresh = copy.has_value();
+            recordSetupChanges(db, check.station, check.settings);
+            if (!check.releasedOnly) {
+                recordAudit(db, {QString(), QDateTime(), check.station, QString(), audit_event::anyProgram,
+                                 check.programPath, QString(),
+                                 QStringLiteral("%1 (SHA-256 %2)")
+                                     .arg(releaseStateText(verdict.state), check.programSha256)});
+            }
+        } catch (const error& e) {
+            verdict = release_verdict{};
+            why = e.message();
+        }
+        QMetaObject::invokeMethod(this, [this, verdict, why] {
+            if (forward)
+                forward->forwardNow();  // the audit trail's new entries
+            emit startJudged(verdict, why);
+        }, Qt::QueuedConnection);
+    });
 }
 
 void station_records::attach(station::station_engine& engine, const setup::run_info& run, const QString& autoPrefix) {

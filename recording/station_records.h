@@ -1,6 +1,8 @@
 #pragma once
 
 #include "results/forward_worker.h"
+#include "results/releases.h"
+#include "setup/audited_settings.h"
 #include "setup/run_info.h"
 
 #include "station/station_engine.h"
@@ -13,6 +15,15 @@
 #include <vector>
 
 namespace recording {
+
+// What a station says of itself before its runs start, for the released programs and the audit trail.
+struct start_check {
+    QString station;
+    QList<setup::setting_value> settings;  // setup::auditedSettings(), and what the front end adds
+    QString programPath;
+    QString programSha256;
+    bool releasedOnly = false;
+};
 
 // Where a station front end puts each judged part: the journal on the station, one recorder per run as
 // the engine's recorder, and with a server the forward to it in a thread of its own. Every write of the
@@ -32,6 +43,11 @@ public:
     // Opens the journal at `file` (kept open when it is the same) and forwards to `server` (empty: none);
     // opened() says whether the journal can be used.
     void open(const QString& file, const QString& server);
+    // Before the runs, once opened() said yes: judges the program by the released programs (read from the
+    // server first, within its time-outs, when only released ones may run; else as last read), records
+    // in the audit trail what changed in the setup since the station last started and, when any program
+    // may run, the start; startJudged() tells. hurry() ends a read of the server at once.
+    void judgeStart(const start_check& check);
     // A new run on record, once opened() said yes; the engine records every judged part before its
     // buzzer through it, and the part's cycle goes on record after its removal. Several engines (one
     // per fixture) may each have their run at once; their writes share the one writer, in order.
@@ -59,6 +75,9 @@ public:
 signals:
     // Empty: the journal is ready; otherwise why it cannot be used.
     void opened(QString problem);
+    // The program's place among the released programs, once judgeStart() recorded the start; `problem`
+    // says why the audit trail or the list could not be read or written (the verdict is then never_seen).
+    void startJudged(results::release_verdict verdict, QString problem);
     // The run's end is on record (empty), or why it is not.
     void runEnded(QString problem);
     // The results server went out of reach (and why), or came back.

@@ -79,8 +79,12 @@ void forward_worker::run() {
             options.batchParts = 100;
             options.connectTimeoutS = 3;
             options.retryRefused = retryRefused;
+            // The list of released programs changes seldom: read now and then, not after every part.
+            options.copyReleases = !releasesRead.isValid() || releasesRead.hasExpired(releasesEveryMs);
             options.canceller = &canceller;
             report = forwarder(server, options).forward(source);
+            if (options.copyReleases && report.complete())
+                releasesRead.start();
             stillUnsent = unsentParts(source.database(), source.path());
             counted = true;
         } catch (const error& e) {

@@ -3,6 +3,7 @@
 #include "results/forwarder.h"
 #include "setup/server_url.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -62,6 +63,8 @@ private:
     bool busy = false;
     forward_trouble said = forward_trouble::none;  // as last said; a first failure is news
     bool firstPass = true;
+    static constexpr qint64 releasesEveryMs = 60000;
+    QElapsedTimer releasesRead;  // in the worker's thread only
     unsent_parts left;
     std::thread thread;
 };

@@ -3,6 +3,7 @@
 #include "results/bulk_insert.h"
 #include "results/error.h"
 #include "results/journal.h"
+#include "results/releases.h"
 #include "results/schema.h"
 #include "results/server_connection.h"
 #include "results/server_schema.h"
@@ -248,6 +249,15 @@ void followServer(const QSqlDatabase& local, const QString& serverId, bool retry
     transaction.commit();
 }
 
+// Marks the audit trail's entries the server took.
+void markAudit(const QSqlDatabase& local, const rows& entries, const QString& marking) {
+    sql::transaction transaction(local, marking);
+    sql::statement mark(local, QStringLiteral("UPDATE audit SET forwarded = ? WHERE id = ?"), marking);
+    for (const QVariantList& entry : entries)
+        mark.run({tables::sent, entry.at(0)});
+    transaction.commit();
+}
+
 refused_part describe(const batch& b, const QString& id, const QString& reason) {
     const int partId = b.parts.column("id");
     for (const QVariantList& part : b.parts.values)
@@ -364,6 +374,28 @@ forward_report forwarder::forward(journal& source, const std::function<void(long
 
     const QString sending = QStringLiteral("cannot forward the parts to %1").arg(where);
     bulk_insert writer(db, sending, onConflict);
+    // The released programs, and the audit trail's entries not yet on the server (a few a day, so one
+    // batch), before the parts.
+    release_copy releases;
+    const rows audit =
+        readRows(local, QStringLiteral("SELECT %1 FROM audit WHERE forwarded = ?").arg(tables::audit.sentNames()),
+                 {tables::pending}, reading);
+    try {
+        if (options.copyReleases)
+            releases = readReleaseCopy(db);
+        if (!audit.empty()) {
+            sql::transaction transaction(db, sending);
+            writer.write(tables::audit, audit);
+            transaction.commit();
+        }
+    } catch (const error& e) {
+        return stopped(e);
+    }
+    if (options.copyReleases)
+        keepReleases(local, releases);
+    if (!audit.empty())
+        markAudit(local, audit, marking);
+
     int unchanged = 0;  // batches in a row that marked nothing: changed under us each time, or a fault
     for (;;) {
         if (options.canceller && options.canceller->cancelled()) {

@@ -37,6 +37,7 @@ struct forward_options {
     int connectTimeoutS = 5;
     bool retryRefused = true;  // send again the parts the server refused before
     forward_canceller* canceller = nullptr;
+    bool copyReleases = true;  // read the server's released programs into the journal first
 };
 
 // Why a forward stopped short.

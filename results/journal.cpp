@@ -154,7 +154,8 @@ QString journal::beginRun(const setup::run_info& run) {
                      {"started_utc", utcText(started)},
                      {"ended_utc", sql::nullText()},
                      {"program_version", sql::text(run.programVersion)},
-                     {"fixture", sql::textOrNull(run.fixture)}}},
+                     {"fixture", sql::textOrNull(run.fixture)},
+                     {"released", run.released ? QVariant(*run.released ? 1 : 0) : sql::nullInteger()}}},
                    QStringLiteral("cannot record the run in %1").arg(file));
     return id;
 }

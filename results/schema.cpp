@@ -94,6 +94,24 @@ void toVersion5(const QSqlDatabase& db) {
     runAll(db, {QStringLiteral("ALTER TABLE runs ADD COLUMN fixture TEXT")}, 5);
 }
 
+// Who may change what on a line: released programs by content, the audit trail of setups, releases and
+// revokes, and whether each run's program was released.
+void toVersion6(const QSqlDatabase& db) {
+    runAll(db,
+           {
+               QStringLiteral("ALTER TABLE runs ADD COLUMN released INTEGER"),
+               QStringLiteral("CREATE TABLE releases (sha256 TEXT PRIMARY KEY, program TEXT NOT NULL, released_by TEXT NOT NULL,"
+                              " released_utc TEXT NOT NULL, note TEXT, revoked_by TEXT, revoked_utc TEXT)"),
+               QStringLiteral("CREATE TABLE audit (id TEXT PRIMARY KEY, at_utc TEXT NOT NULL, station TEXT, by_user TEXT,"
+                              " event TEXT NOT NULL, what TEXT NOT NULL, old_value TEXT, new_value TEXT,"
+                              " forwarded INTEGER NOT NULL DEFAULT 0)"),
+               QStringLiteral("CREATE INDEX audit_setting ON audit (station, what, at_utc)"),
+               QStringLiteral("CREATE INDEX audit_at ON audit (at_utc)"),
+               QStringLiteral("CREATE INDEX audit_pending ON audit (forwarded)"),
+           },
+           6);
+}
+
 struct migration {
     int to;
     void (*apply)(const QSqlDatabase&);
@@ -105,6 +123,7 @@ constexpr migration migrations[] = {
     {3, toVersion3},
     {4, toVersion4},
     {5, toVersion5},
+    {6, toVersion6},
 };
 static_assert(migrations[std::size(migrations) - 1].to == version, "the last migration reaches the version");
 

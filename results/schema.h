@@ -6,7 +6,7 @@ namespace results::schema {
 
 // The version of the tables this program writes: SQLite keeps it in PRAGMA user_version, the server in
 // the table results_schema.
-constexpr int version = 5;
+constexpr int version = 6;
 
 // Brings a database whose tables are at version `from` (0: none) up to `version`, inside the caller's
 // transaction: a new one is created from the tables' declaration, an older one migrated step by step.

@@ -84,7 +84,7 @@ QStringList stationGrants(const QString& role) {
     return {
         QStringLiteral("GRANT USAGE ON SCHEMA public TO %1").arg(who),
         QStringLiteral("GRANT SELECT ON %1 TO %2").arg(tablesRead.join(QStringLiteral(", ")), who),
-        QStringLiteral("GRANT INSERT ON runs, parts, comparisons, measurements TO %1").arg(who),
+        QStringLiteral("GRANT INSERT ON runs, parts, comparisons, measurements, audit TO %1").arg(who),
         QStringLiteral("GRANT UPDATE (ended_utc) ON runs TO %1").arg(who),
         QStringLiteral("GRANT UPDATE (cycle_s) ON parts TO %1").arg(who),
     };

@@ -22,6 +22,9 @@ const table runs{"runs",
                      {"forwarded", "INTEGER NOT NULL DEFAULT 0", false},
                      // Last, where the migration to version 5 adds it. NULL: the station's single unnamed one.
                      {"fixture", "TEXT"},
+                     // Whether the program's content was released when the run started: 1 or 0; NULL when the
+                     // station had never seen the list of releases (and every run before version 6).
+                     {"released", "INTEGER"},
                  }};
 
 const table parts{"parts",
@@ -79,8 +82,37 @@ const table databaseInfo{"database_info",
                              {"value", "TEXT NOT NULL"},
                          }};
 
+// The part programs an engineer released, by the SHA-256 of their content: a file edited by one byte is
+// another program. The server's is the line's list; a journal keeps the list it read last, so that a
+// station out of reach of the server still knows it.
+const table releases{"releases",
+                     {
+                         {"sha256", "TEXT PRIMARY KEY"},
+                         {"program", "TEXT NOT NULL"},  // the file's name when released
+                         {"released_by", "TEXT NOT NULL"},  // the database user
+                         {"released_utc", "TEXT NOT NULL"},
+                         {"note", "TEXT"},
+                         {"revoked_by", "TEXT"},  // both NULL while the release holds
+                         {"revoked_utc", "TEXT"},
+                     }};
+
+// Who changed what and when: a station's setup, a release, a revoke, a start that let unreleased programs
+// run. Written on the station (or the server, for releases) and never changed after.
+const table audit{"audit",
+                  {
+                      {"id", "TEXT PRIMARY KEY"},
+                      {"at_utc", "TEXT NOT NULL"},
+                      {"station", "TEXT"},  // NULL for what was done on the server (a release, a revoke)
+                      {"by_user", "TEXT"},  // the database user, for what was done on the server
+                      {"event", "TEXT NOT NULL"},
+                      {"what", "TEXT NOT NULL"},
+                      {"old_value", "TEXT"},
+                      {"new_value", "TEXT"},
+                      {"forwarded", "INTEGER NOT NULL DEFAULT 0", false},
+                  }};
+
 const std::vector<const table*>& all() {
-    static const std::vector<const table*> every{&runs, &parts, &comparisons, &measurements, &databaseInfo};
+    static const std::vector<const table*> every{&runs, &parts, &comparisons, &measurements, &databaseInfo, &releases, &audit};
     return every;
 }
 
@@ -99,6 +131,10 @@ const std::vector<index>& indexes() {
         // as covering only when it holds every column the query names, `measure` too).
         {"measurements_static", "ON measurements (part_id, measure, pin_a, pin_b, vdrop_ab_v, vdrop_ba_v) WHERE measure = 'static'"},
         {"parts_id_run", "ON parts (id, run_id, started_utc)"},
+        // A station's last value of each setting, and the rows still to forward.
+        {"audit_setting", "ON audit (station, what, at_utc)"},
+        {"audit_at", "ON audit (at_utc)"},
+        {"audit_pending", "ON audit (forwarded)"},
     };
     return every;
 }

@@ -46,6 +46,8 @@ extern const table parts;
 extern const table comparisons;
 extern const table measurements;
 extern const table databaseInfo;
+extern const table releases;
+extern const table audit;
 const std::vector<const table*>& all();
 const std::vector<index>& indexes();
 

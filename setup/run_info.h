@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 namespace setup {
 
 // What a run of the station was: where, with which part program and board settings.
@@ -19,6 +21,9 @@ struct run_info {
     double tolerance = defaultTolerance;  // volts
     QDateTime started;        // UTC; invalid: now
     QString programVersion;   // of the program that ran the station
+    // Whether the program's content was released when the run started; none: the station had never seen
+    // the list of releases.
+    std::optional<bool> released;
 };
 
 // The run a station with `setup` records, every front end alike; the firmware comes once the board says it.

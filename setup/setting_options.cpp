@@ -57,6 +57,12 @@ QCommandLineOption optionFor(setting which) {
                               QString::fromLatin1(text.valueName));
 }
 
+QCommandLineOption releasedOnlyOption() {
+    return QCommandLineOption(QStringLiteral("released-only"),
+                              QStringLiteral("Refuse a part program whose content is not released on the results server "
+                                             "(the list last read from it when it is out of reach)."));
+}
+
 QString portAndFixturesProblem(bool portGiven, bool fixturesGiven) {
     if (portGiven && fixturesGiven)
         return QStringLiteral("--port and --fixture exclude each other: give every board as --fixture NAME=PORT");

@@ -16,6 +16,9 @@ QCommandLineOption optionFor(setting which);
 // to 100)"), or empty.
 QString readSetting(station_setup& setup, setting which, const QString& text);
 
+// --released-only, a flag: refuse a program whose content is not released.
+QCommandLineOption releasedOnlyOption();
+
 // A command line names its boards by --port or by --fixture, never both: the message that refuses both,
 // or empty.
 QString portAndFixturesProblem(bool portGiven, bool fixturesGiven);

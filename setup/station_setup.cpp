@@ -85,7 +85,7 @@ bool station_setup::operator==(const station_setup& o) const {
     return port == o.port && fixtures == o.fixtures && program == o.program && sensitivity == o.sensitivity && buzzer == o.buzzer &&
            qFuzzyCompare(tolerance, o.tolerance) && serials == o.serials && serialPrefix == o.serialPrefix &&
            results == o.results && server == o.server && station == o.station && count == o.count &&
-           timeoutMs == o.timeoutMs;
+           timeoutMs == o.timeoutMs && releasedOnly == o.releasedOnly;
 }
 
 QString serialModeText(const station_setup& setup) {

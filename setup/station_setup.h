@@ -49,6 +49,7 @@ struct station_setup {
     QString station;       // the name on record; empty: the host name
     long count = 0;        // parts (on each fixture), then the run stops; 0: until stopped
     int timeoutMs = defaultTimeoutMs;
+    bool releasedOnly = false;  // refuse a program whose content is not released
 
     bool operator==(const station_setup& other) const;
     bool operator!=(const station_setup& other) const { return !(*this == other); }

@@ -320,11 +320,11 @@ void tst_forward::serverTablesNotSetUp() {
     QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 4")), QStringList());
     const results::forward_report older = results::forwarder(server()).forward(journal);
     QVERIFY(older.trouble == results::forward_trouble::server);
-    QVERIFY2(older.error.contains(QStringLiteral("are of schema 4, this program writes 5")), qPrintable(older.error));
-    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 6")), QStringList());
+    QVERIFY2(older.error.contains(QStringLiteral("are of schema 4, this program writes 6")), qPrintable(older.error));
+    QCOMPARE(pg.rows(QStringLiteral("UPDATE results_schema SET version = 7")), QStringList());
     const results::forward_report newer = results::forwarder(server()).forward(journal);
     QCOMPARE(newer.error,
-             server().display() + QStringLiteral(" was written by a newer version (schema 6, this program knows 5)"));
+             server().display() + QStringLiteral(" was written by a newer version (schema 7, this program knows 6)"));
     QCOMPARE(newer.forwarded, 0L);
 }
 

@@ -115,16 +115,17 @@ void tst_journal::createsTablesAndVersion() {
     { results::journal journal(path, createFolder); }
     QVERIFY(QFile::exists(path));
     test_support::SqlConnection db(path);
-    QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("5"));
+    QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("6"));
     QCOMPARE(db.rows(QStringLiteral("PRAGMA journal_mode")).value(0), QStringLiteral("wal"));
     QCOMPARE(
         db.rows(QStringLiteral("SELECT type, name, tbl_name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"
                                " ORDER BY type, name")),
-        (QStringList{"index|comparisons_failed|comparisons", "index|comparisons_part|comparisons",
+        (QStringList{"index|audit_at|audit", "index|audit_pending|audit", "index|audit_setting|audit",
+                     "index|comparisons_failed|comparisons", "index|comparisons_part|comparisons",
                      "index|measurements_part|measurements", "index|measurements_static|measurements", "index|parts_id_run|parts",
                      "index|parts_pending|parts", "index|parts_run|parts", "index|parts_serial|parts",
-                     "index|parts_started|parts", "table|comparisons|comparisons", "table|database_info|database_info",
-                     "table|measurements|measurements", "table|parts|parts", "table|runs|runs"}));
+                     "index|parts_started|parts", "table|audit|audit", "table|comparisons|comparisons", "table|database_info|database_info",
+                     "table|measurements|measurements", "table|parts|parts", "table|releases|releases", "table|runs|runs"}));
     QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_serial')")), (QStringList{"serial"}));
     QCOMPARE(db.rows(QStringLiteral("SELECT name FROM pragma_index_info('parts_started')")),
              (QStringList{"started_utc"}));
@@ -142,7 +143,7 @@ void tst_journal::tableColumns_data() {
                           << "id TEXT 0 NULL|station TEXT 1 NULL|program_path TEXT 1 NULL|program_sha256 TEXT 1 NULL|"
                              "firmware TEXT 1 NULL|sensitivity INTEGER 1 NULL|buzzer INTEGER 1 NULL|"
                              "tolerance DOUBLE PRECISION 1 NULL|started_utc TEXT 1 NULL|ended_utc TEXT 0 NULL|"
-                             "program_version TEXT 1 NULL|forwarded INTEGER 1 0|fixture TEXT 0 NULL";
+                             "program_version TEXT 1 NULL|forwarded INTEGER 1 0|fixture TEXT 0 NULL|released INTEGER 0 NULL";
     QTest::newRow("parts") << "parts"
                            << "id TEXT 0 NULL|run_id TEXT 1 NULL|serial TEXT 0 NULL|attempt INTEGER 1 NULL|"
                               "started_utc TEXT 1 NULL|ended_utc TEXT 1 NULL|verdict TEXT 1 NULL|"
@@ -158,6 +159,12 @@ void tst_journal::tableColumns_data() {
                                      "pin_a INTEGER 1 NULL|type_a INTEGER 1 NULL|type_a_name TEXT 0 NULL|"
                                      "pin_b INTEGER 0 NULL|type_b INTEGER 0 NULL|type_b_name TEXT 0 NULL|"
                                      "vdrop_ab_v DOUBLE PRECISION 0 NULL|vdrop_ba_v DOUBLE PRECISION 0 NULL";
+    QTest::newRow("releases") << "releases"
+                              << "sha256 TEXT 0 NULL|program TEXT 1 NULL|released_by TEXT 1 NULL|released_utc TEXT 1 NULL|"
+                                 "note TEXT 0 NULL|revoked_by TEXT 0 NULL|revoked_utc TEXT 0 NULL";
+    QTest::newRow("audit") << "audit"
+                           << "id TEXT 0 NULL|at_utc TEXT 1 NULL|station TEXT 0 NULL|by_user TEXT 0 NULL|event TEXT 1 NULL|"
+                              "what TEXT 1 NULL|old_value TEXT 0 NULL|new_value TEXT 0 NULL|forwarded INTEGER 1 0";
 }
 
 void tst_journal::tableColumns() {
@@ -171,7 +178,9 @@ void tst_journal::tableColumns() {
                                " FROM pragma_table_info('%1')")
                     .arg(table));
     QCOMPARE(found.join(QLatin1Char('|')), columns);
-    QCOMPARE(db.rows(QStringLiteral("SELECT pk FROM pragma_table_info('%1') WHERE name = 'id'").arg(table)).value(0),
+    QCOMPARE(db.rows(QStringLiteral("SELECT pk FROM pragma_table_info('%1') WHERE name = '%2'")
+                         .arg(table, table == QLatin1String("releases") ? QStringLiteral("sha256") : QStringLiteral("id")))
+                 .value(0),
              QStringLiteral("1"));
 }
 
@@ -234,7 +243,7 @@ void tst_journal::refusesNewerVersion() {
         QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version = 7")), QStringList());
     }
     QCOMPARE(errorOf([&] { results::journal journal(path); }),
-             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 5)"));
+             path + QStringLiteral(" was written by a newer version (schema 7, this program knows 6)"));
     test_support::SqlConnection db(path);
     QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("7"));
     QCOMPARE(db.rows(QStringLiteral("SELECT count(*) FROM runs")).value(0), QStringLiteral("1"));
@@ -506,7 +515,7 @@ void tst_journal::programsOpeningANewFileTogether() {
         QCOMPARE(failures[0], QString());
         QCOMPARE(failures[1], QString());
         test_support::SqlConnection db(path);
-        QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("5"));
+        QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")).value(0), QStringLiteral("6"));
     }
 }
 
@@ -547,17 +556,21 @@ void tst_journal::version4JournalGainsFixture() {
         results::journal journal(path);
         setup::run_info right = judged_parts::run(QStringLiteral("bench-1"), QStringLiteral("/parts/good.device"));
         right.fixture = QStringLiteral("right");
+        right.released = true;
         const QString run = journal.beginRun(right);
         journal.record(run, QStringLiteral("SN-0003"), judged_parts::part("2026-12-07T10:00:00.000Z", 2, {}));
     }
     test_support::SqlConnection db(path);
-    QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")), QStringList{"5"});
+    QCOMPARE(db.rows(QStringLiteral("PRAGMA user_version")), QStringList{"6"});
     QCOMPARE(db.rows(QStringLiteral("SELECT r.station, r.started_utc, r.ended_utc, coalesce(r.fixture, '(null)'), count(p.id)"
                                     " FROM runs r JOIN parts p ON p.run_id = r.id GROUP BY r.id ORDER BY r.started_utc")),
              (QStringList{"bench-1|2026-12-01T08:00:00.000Z|2026-12-01T09:00:00.000Z|(null)|2",
                           "bench-1|2026-12-07T08:00:00.000Z||right|1"}));
     QCOMPARE(db.rows(QStringLiteral("SELECT serial, verdict, forwarded FROM parts ORDER BY started_utc")),
              (QStringList{"SN-0001|PASS|0", "SN-0002|FAIL|0", "SN-0003|PASS|0"}));
+    // The runs of before cannot say whether their program was released; the new one can.
+    QCOMPARE(db.rows(QStringLiteral("SELECT coalesce(released, -1) FROM runs ORDER BY started_utc")), (QStringList{"-1", "1"}));
+    QCOMPARE(db.rows(QStringLiteral("SELECT (SELECT count(*) FROM releases) + (SELECT count(*) FROM audit)")), QStringList{"0"});
     QCOMPARE(db.rows(QStringLiteral("SELECT value FROM database_info WHERE name = 'id'")),
              QStringList{"5b1d6c1e-3f0a-4d7e-9a51-0c2f8e4b7d93"});
     // And the questions read it now that it is up to date.

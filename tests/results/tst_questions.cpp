@@ -486,7 +486,8 @@ void tst_questions::olderJournalIsAnsweredOnceUpToDate() {
               "ALTER TABLE parts DROP COLUMN test_s", "ALTER TABLE parts DROP COLUMN cycle_s",
               "ALTER TABLE parts ADD COLUMN cycle_s DOUBLE PRECISION NOT NULL DEFAULT 1",
               "CREATE INDEX comparisons_failed ON comparisons (part_id, kind, pins, reason) WHERE passed = 0",
-              "ALTER TABLE runs DROP COLUMN fixture", "PRAGMA user_version = 2"})
+              "ALTER TABLE runs DROP COLUMN fixture", "ALTER TABLE runs DROP COLUMN released", "DROP TABLE releases",
+              "DROP TABLE audit", "PRAGMA user_version = 2"})
             QVERIFY2(query.exec(QLatin1String(statement)), qPrintable(query.lastError().text()));
     }
     const auto bytes = [&path] {
