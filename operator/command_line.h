@@ -6,6 +6,9 @@
 
 namespace op {
 
+// The administrator's work on the supervisor password, done without a window.
+enum class password_action { none, set, remove };
+
 // What the command line asks of one start.
 struct launch {
     setup::station_setup setup;  // the remembered setup with the options laid over it
@@ -13,6 +16,7 @@ struct launch {
     bool help = false;
     bool version = false;
     QString language;  // --language: one of windowLanguages(), or empty when not given
+    password_action password = password_action::none;
     QString error;  // a bad option or value: what is wrong
     QString helpText;
 };
@@ -21,6 +25,7 @@ struct launch {
 // rx48p-station [-p|--port PORT | --fixture NAME=PORT...] [--results FILE] [--server URL] [--station NAME]
 //               [--serial none|scan|auto:PREFIX] [--sensitivity N] [--buzzer N] [--tolerance VOLTS]
 //               [--timeout MS] [--count N] [--language CODE] [--start] [PROGRAM]
+// rx48p-station --set-password | --remove-password
 launch parseLaunch(const QStringList& arguments, const setup::station_setup& remembered);
 
 }  // namespace op

@@ -1,13 +1,16 @@
 #include "operator/station_window.h"
 
+#include "operator/password_dialog.h"
 #include "operator/setup_dialog.h"
 #include "operator/setup_store.h"
+#include "operator/window_texts.h"
 
 #include "setup/serial_number.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QScreen>
 #include <QSettings>
 
@@ -36,7 +39,7 @@ void setIfChanged(QLabel& label, const QString& text) {
 }  // namespace
 
 station_window::station_window(station_session& session, QSettings& remembered, QWidget* parent)
-    : QMainWindow(parent), session(session), remembered(remembered), central(this), column(&central),
+    : QMainWindow(parent), session(session), remembered(remembered), guard(remembered), central(this), column(&central),
       programCaption(QStringLiteral("Program")), portCaption(QStringLiteral("Port")),
       stationCaption(QStringLiteral("Station")), databaseCaption(QStringLiteral("Database")),
       serverCaption(QStringLiteral("Server")), serialCaption(QStringLiteral("Serial")),
@@ -149,7 +152,11 @@ station_window::station_window(station_session& session, QSettings& remembered, 
     });
     for (int i = 0; i < setup::maxFixtures; ++i) {
         serviceKeys.push_back(std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this));
-        connect(serviceKeys.back().get(), &QShortcut::activated, this, [this, i] { this->session.toggleService(i); });
+        connect(serviceKeys.back().get(), &QShortcut::activated, this, [this, i] {
+            if (i < this->session.fixtureCount() &&
+                supervisorAllows(QStringLiteral("Taking fixture %1 out of service or back needs the supervisor password.").arg(i + 1)))
+                this->session.toggleService(i);
+        });
     }
     resize(1180, 780);
     refresh();
@@ -181,7 +188,7 @@ void station_window::refresh() {
     if (tileCount() != session.fixtureCount())
         layTiles();
     showFixtures();
-    setIfChanged(prompt, session.prompt());
+    setIfChanged(prompt, window_texts::prompt(session.prompt()));
     prompt.setVisible(!prompt.text().isEmpty());
     counts.display(session);
     stationTrouble.display(session.stationTrouble());
@@ -239,20 +246,19 @@ void station_window::showFixtures() {
     for (int i = 0; i < session.fixtureCount(); ++i) {
         const fixture_session& f = session.fixture(i);
         verdict_tile& t = *tiles[static_cast<std::size_t>(i)];
-        t.display(f.tile(), f.tileWord(), f.tileDetail(), f.tileReasons());
+        t.display(f.tile(), window_texts::tileWord(f.tile()), window_texts::detail(f.tileDetail()),
+                  window_texts::reasons(f.tilePart()));
         if (!several)
             continue;
-        QString next = f.nextStep();
+        QString next = window_texts::step(f.nextStep(), f.where().port, i + 1);
         if (f.serialWanted())
-            next = nextSerial == i ? QStringLiteral("Scan its serial: the next scan goes here")
-                                   : QStringLiteral("Waits for a serial after the others");
+            next = nextSerial == i ? tr("Scan its serial: the next scan goes here") : tr("Waits for a serial after the others");
         const station::run_tally& tally = f.tally();
-        const std::optional<double> fpy = f.firstPassYield();
-        const QString counts = QStringLiteral("passed %1   failed %2   yield %3")
-                                   .arg(tally.passed())
-                                   .arg(tally.failed())
-                                   .arg(fpy ? QString::number(*fpy, 'f', 1) + QStringLiteral(" %") : QStringLiteral("–"));
-        t.displayFixture(QStringLiteral("%1.  %2").arg(i + 1).arg(f.where().name), next, f.trouble().text, counts);
+        const QString counts = tr("passed %1   failed %2   yield %3")
+                                   .arg(QLocale().toString(tally.passed()), QLocale().toString(tally.failed()),
+                                        window_texts::percent(f.firstPassYield()));
+        t.displayFixture(QStringLiteral("%1.  %2").arg(i + 1).arg(f.where().name), next,
+                         window_texts::bannerText(f.trouble()), counts);
     }
 }
 
@@ -267,9 +273,9 @@ void station_window::startRun() {
 }
 
 bool station_window::editSetup() {
-    if (session.running())
+    if (session.running() || !supervisorAllows(QStringLiteral("Setup needs the supervisor password.")))
         return false;
-    setup_dialog dialog(session.setup(), this);
+    setup_dialog dialog(session.setup(), &guard, this);
     dialog.setLanguage(loadLanguage(remembered));
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -277,6 +283,13 @@ bool station_window::editSetup() {
     saveSetup(remembered, dialog.setup());
     saveLanguage(remembered, dialog.language());
     return true;
+}
+
+bool station_window::supervisorAllows(const QString& what) {
+    if (!guard.isLocked())
+        return true;
+    password_dialog dialog(guard, password_task::unlock, what, this);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void station_window::onSerialEntered() {
