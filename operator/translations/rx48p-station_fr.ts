@@ -2,6 +2,68 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR" sourcelanguage="en">
 <context>
+    <name>op::counters_panel</name>
+    <message>
+        <source>Parts</source>
+        <translation>Pièces</translation>
+    </message>
+    <message>
+        <source>Passed</source>
+        <translation>Bonnes</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Mauvaises</translation>
+    </message>
+    <message>
+        <source>Not recorded</source>
+        <translation>Non enregistrées</translation>
+    </message>
+    <message>
+        <source>First-pass yield</source>
+        <translation>Rendement au premier passage</translation>
+    </message>
+    <message>
+        <source>Median test time</source>
+        <translation>Durée de test médiane</translation>
+    </message>
+    <message>
+        <source>Median cycle</source>
+        <translation>Cycle médian</translation>
+    </message>
+</context>
+<context>
+    <name>op::part_history</name>
+    <message>
+        <source>Time</source>
+        <translation>Heure</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>N° de série</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>Test time</source>
+        <translation>Durée de test</translation>
+    </message>
+    <message>
+        <source>Cycle</source>
+        <translation>Cycle</translation>
+    </message>
+    <message>
+        <source>Reasons</source>
+        <translation>Raisons</translation>
+    </message>
+    <message>
+        <source>Fixture</source>
+        <translation>Poste</translation>
+    </message>
+</context>
+<context>
     <name>op::setup_dialog</name>
     <message>
         <source>System (%1)</source>
@@ -14,6 +76,329 @@
     <message>
         <source>&amp;Language</source>
         <translation>&amp;Langue</translation>
+    </message>
+</context>
+<context>
+    <name>op::station_window</name>
+    <message>
+        <source>Scan its serial: the next scan goes here</source>
+        <translation>Scannez son numéro de série : le prochain scan va ici</translation>
+    </message>
+    <message>
+        <source>Waits for a serial after the others</source>
+        <translation>Attend un numéro de série après les autres</translation>
+    </message>
+    <message>
+        <source>passed %1   failed %2   yield %3</source>
+        <translation>bonnes %1   mauvaises %2   rendement %3</translation>
+    </message>
+</context>
+<context>
+    <name>op::verdict_tile</name>
+    <message>
+        <source>%1  (more in the table)</source>
+        <translation>%1  (suite dans le tableau)</translation>
+    </message>
+</context>
+<context>
+    <name>window_texts</name>
+    <message>
+        <source>STOPPED</source>
+        <translation>ARRÊTÉ</translation>
+    </message>
+    <message>
+        <source>STARTING</source>
+        <translation>DÉMARRAGE</translation>
+    </message>
+    <message>
+        <source>WAITING FOR PART</source>
+        <translation>EN ATTENTE DE PIÈCE</translation>
+    </message>
+    <message>
+        <source>TESTING</source>
+        <translation>TEST EN COURS</translation>
+    </message>
+    <message>
+        <source>PASS</source>
+        <translation>BON</translation>
+    </message>
+    <message>
+        <source>FAIL</source>
+        <translation>MAUVAIS</translation>
+    </message>
+    <message>
+        <source>NOT RECORDED</source>
+        <translation>NON ENREGISTRÉ</translation>
+    </message>
+    <message>
+        <source>OUT OF SERVICE</source>
+        <translation>HORS SERVICE</translation>
+    </message>
+    <message>
+        <source>next: %1</source>
+        <translation>suivant : %1</translation>
+    </message>
+    <message>
+        <source>part %1</source>
+        <translation>pièce %1</translation>
+    </message>
+    <message>
+        <source>part %1  %2</source>
+        <translation>pièce %1  %2</translation>
+    </message>
+    <message>
+        <source>Stopping after this part</source>
+        <translation>Arrêt après cette pièce</translation>
+    </message>
+    <message>
+        <source>Out of service after this part</source>
+        <translation>Hors service après cette pièce</translation>
+    </message>
+    <message>
+        <source>Ctrl+%1 puts it back in service</source>
+        <translation>Ctrl+%1 le remet en service</translation>
+    </message>
+    <message>
+        <source>Connecting to the board on %1</source>
+        <translation>Connexion à la carte sur %1</translation>
+    </message>
+    <message>
+        <source>Scan the serial of the next part</source>
+        <translation>Scannez le numéro de série de la pièce suivante</translation>
+    </message>
+    <message>
+        <source>Insert a part</source>
+        <translation>Insérez une pièce</translation>
+    </message>
+    <message>
+        <source>Insert the next part</source>
+        <translation>Insérez la pièce suivante</translation>
+    </message>
+    <message>
+        <source>Testing: leave the part in the fixture</source>
+        <translation>Test en cours : laissez la pièce dans le poste</translation>
+    </message>
+    <message>
+        <source>Remove the part</source>
+        <translation>Retirez la pièce</translation>
+    </message>
+    <message>
+        <source>Done: 1 part tested</source>
+        <translation>Terminé : 1 pièce testée</translation>
+    </message>
+    <message numerus="yes">
+        <source>Done: %n parts tested</source>
+        <translation>
+            <numerusform>Terminé : %n pièce testée</numerusform>
+            <numerusform>Terminé : %n pièces testées</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Arrêté</translation>
+    </message>
+    <message>
+        <source>Stopped by trouble</source>
+        <translation>Arrêté par un incident</translation>
+    </message>
+    <message>
+        <source>Press Enter to start.</source>
+        <translation>Appuyez sur Entrée pour démarrer.</translation>
+    </message>
+    <message>
+        <source>%1. Press Enter to start.</source>
+        <translation>%1. Appuyez sur Entrée pour démarrer.</translation>
+    </message>
+    <message>
+        <source>Opening the database %1</source>
+        <translation>Ouverture de la base de données %1</translation>
+    </message>
+    <message>
+        <source>Scan the serial for fixture %1</source>
+        <translation>Scannez le numéro de série pour le poste %1</translation>
+    </message>
+    <message>
+        <source>(next serial: %1)</source>
+        <translation>(numéro de série suivant : %1)</translation>
+    </message>
+    <message>
+        <source>press Ctrl+%1 twice</source>
+        <translation>appuyez deux fois sur Ctrl+%1</translation>
+    </message>
+    <message>
+        <source>press Reconnect</source>
+        <translation>appuyez sur Reconnecter</translation>
+    </message>
+    <message>
+        <source>Cannot start: %1</source>
+        <translation>Impossible de démarrer : %1</translation>
+    </message>
+    <message>
+        <source>Cannot start: every fixture is out of service: Ctrl+1 puts the first back</source>
+        <translation>Impossible de démarrer : tous les postes sont hors service ; Ctrl+1 remet le premier en service</translation>
+    </message>
+    <message>
+        <source>Not released: %1. Only released programs run here: ask the engineer to release it, or to set up a released one.</source>
+        <translation>Non validé : %1. Seuls les programmes validés tournent ici : demandez à l’ingénieur de le valider, ou d’en configurer un qui l’est.</translation>
+    </message>
+    <message>
+        <source>The board is gone (%1). Check its cable and power, then %2.</source>
+        <translation>La carte a disparu (%1). Vérifiez son câble et son alimentation, puis %2.</translation>
+    </message>
+    <message>
+        <source>The board stopped answering (%1). Check its power and cable, then %2.</source>
+        <translation>La carte ne répond plus (%1). Vérifiez son alimentation et son câble, puis %2.</translation>
+    </message>
+    <message>
+        <source>This part file is not for this board: %1. Choose the program for this board in Setup, or use a board with that firmware.</source>
+        <translation>Ce fichier de pièce n’est pas pour cette carte : %1. Choisissez le programme de cette carte dans Configuration, ou utilisez une carte avec ce firmware.</translation>
+    </message>
+    <message>
+        <source>the station</source>
+        <translation>la station</translation>
+    </message>
+    <message>
+        <source>fixture %1</source>
+        <translation>le poste %1</translation>
+    </message>
+    <message>
+        <source>Part %1 could not be recorded, so %2 stopped: %3. Check the database %4 (free space, access), then %5.</source>
+        <translation>La pièce %1 n’a pas pu être enregistrée, donc %2 s’est arrêté(e) : %3. Vérifiez la base de données %4 (espace libre, droits), puis %5.</translation>
+    </message>
+    <message>
+        <source>press Start</source>
+        <translation>appuyez sur Démarrer</translation>
+    </message>
+    <message>
+        <source>The end of the run could not be recorded: %1. Check the database %2.</source>
+        <translation>La fin de la série n’a pas pu être enregistrée : %1. Vérifiez la base de données %2.</translation>
+    </message>
+    <message>
+        <source>The results server is out of reach (%1). The station goes on and keeps every part in %2; they go to the server when it is back.</source>
+        <translation>Le serveur de résultats est injoignable (%1). La station continue et garde chaque pièce dans %2 ; elles iront au serveur à son retour.</translation>
+    </message>
+    <message>
+        <source>The results server is back: forwarding the parts recorded meanwhile.</source>
+        <translation>Le serveur de résultats est de retour : envoi des pièces enregistrées entre-temps.</translation>
+    </message>
+    <message>
+        <source>The results server cannot take the parts (%1): tell the line&apos;s engineer. The station goes on and keeps every part in %2.</source>
+        <translation>Le serveur de résultats ne peut pas prendre les pièces (%1) : prévenez l’ingénieur de la ligne. La station continue et garde chaque pièce dans %2.</translation>
+    </message>
+    <message>
+        <source>The results server refused part %1 (%2). It stays in %3; tell the line&apos;s engineer.</source>
+        <translation>Le serveur de résultats a refusé la pièce %1 (%2). Elle reste dans %3 ; prévenez l’ingénieur de la ligne.</translation>
+    </message>
+    <message>
+        <source>not connected</source>
+        <translation>non connecté</translation>
+    </message>
+    <message>
+        <source>Led anode</source>
+        <translation>LED anode</translation>
+    </message>
+    <message>
+        <source>Led cathode</source>
+        <translation>LED cathode</translation>
+    </message>
+    <message>
+        <source>Led bidirectionnel</source>
+        <translation>LED bidirectionnelle</translation>
+    </message>
+    <message>
+        <source>Shortcut</source>
+        <translation>Court-circuit</translation>
+    </message>
+    <message>
+        <source>Common</source>
+        <translation>Commun</translation>
+    </message>
+    <message>
+        <source>Button OFF</source>
+        <translation>Bouton OFF</translation>
+    </message>
+    <message>
+        <source>Button ON</source>
+        <translation>Bouton ON</translation>
+    </message>
+    <message>
+        <source>Touch OFF</source>
+        <translation>Tactile OFF</translation>
+    </message>
+    <message>
+        <source>Touch ON</source>
+        <translation>Tactile ON</translation>
+    </message>
+    <message>
+        <source>type %1</source>
+        <translation>type %1</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1&#xa0;s</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>pair %1-%2</source>
+        <translation>paire %1-%2</translation>
+    </message>
+    <message>
+        <source>button %1 (common %2)</source>
+        <translation>bouton %1 (commun %2)</translation>
+    </message>
+    <message>
+        <source>touch %1</source>
+        <translation>tactile %1</translation>
+    </message>
+    <message>
+        <source>missing (open)</source>
+        <translation>absent (ouvert)</translation>
+    </message>
+    <message>
+        <source>not expected (short)</source>
+        <translation>inattendu (court-circuit)</translation>
+    </message>
+    <message>
+        <source>pin %1 is %2, expected %3</source>
+        <translation>la broche %1 est %2, attendu %3</translation>
+    </message>
+    <message>
+        <source>Vdrop(%1-&gt;%2) = %3, expected %4 within %5</source>
+        <translation>Vchute(%1-&gt;%2) = %3, attendu %4 à %5 près</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>absent</translation>
+    </message>
+    <message>
+        <source>not expected</source>
+        <translation>inattendu</translation>
+    </message>
+    <message>
+        <source>missing from the measure</source>
+        <translation>absent de la mesure</translation>
+    </message>
+    <message>
+        <source>%1, expected %2</source>
+        <translation>%1, attendu %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>et %n autre</numerusform>
+            <numerusform>et %n autres</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>measured %1, not on record</source>
+        <translation>mesurée %1, non enregistrée</translation>
     </message>
 </context>
 </TS>

@@ -312,6 +312,12 @@ void OperatorLanguageTest::windowInFrench() {
         s.tolerance = tolerance;
         st.session->setSetup(s);
         QVERIFY(st.show());
+        // The counters' first caption, in the window itself.
+        QStringList labels;
+        for (const QLabel* label : st.window->counters().findChildren<QLabel*>())
+            labels << label->text();
+        seen << (labels.contains(QStringLiteral("Pièces")) ? QStringLiteral("Pièces")
+                                                             : labels.contains(QStringLiteral("Parts")) ? QStringLiteral("Parts") : labels.join(QLatin1Char('|')));
         whileSetupOpen(st, [&](op::setup_dialog& d) {
             auto* buttons = d.findChild<QDialogButtonBox*>();
             seen << labelText(d, d.languageBox()) << d.toleranceBox().text() << d.languageBox().itemText(0)
@@ -327,14 +333,14 @@ void OperatorLanguageTest::windowInFrench() {
         look(0.25, french);
     }
     QCOMPARE(QLocale(), italian);  // as it was once the language is gone
-    QCOMPARE(french, (QStringList{QStringLiteral("&Langue"), QStringLiteral("0,25 V"), QStringLiteral("Système (Deutsch)"),
+    QCOMPARE(french, (QStringList{QStringLiteral("Pièces"), QStringLiteral("&Langue"), QStringLiteral("0,25 V"), QStringLiteral("Système (Deutsch)"),
                                   QStringLiteral("Annuler")}));
     QStringList english;
     {
         const op::window_language language(QStringLiteral("en"), QLocale::system());
         look(0.25, english);
     }
-    QCOMPARE(english, (QStringList{QStringLiteral("&Language"), QStringLiteral("0.25 V"), QStringLiteral("System (Deutsch)"),
+    QCOMPARE(english, (QStringList{QStringLiteral("Parts"), QStringLiteral("&Language"), QStringLiteral("0.25 V"), QStringLiteral("System (Deutsch)"),
                                    QStringLiteral("Cancel")}));
 }
 
