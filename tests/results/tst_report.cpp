@@ -962,7 +962,11 @@ void tst_report::browserShowsTheAuditAsText() {
     {
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(html(results::computeReport(journal->database(), morning)));
+        const QByteArray page = html(results::computeReport(journal->database(), morning));
+        // An injected script would also keep the browser waiting on its alert: caught before it runs.
+        QVERIFY2(readPage(page).error.isEmpty() && !page.contains("<script") && !page.contains("<img"),
+                 qPrintable(readPage(page).error));
+        out.write(page);
     }
     const chromium_result browser = dumpDom(file);
     QVERIFY2(browser.problem.isEmpty(), qPrintable(browser.problem));
