@@ -1,5 +1,9 @@
 #include "operator/counters_panel.h"
 
+#include "operator/window_texts.h"
+
+#include <QLocale>
+
 namespace op {
 
 counters_panel::counters_panel(QWidget* parent) : QFrame(parent), grid(this) {
@@ -7,15 +11,15 @@ counters_panel::counters_panel(QWidget* parent) : QFrame(parent), grid(this) {
     grid.setContentsMargins(16, 10, 16, 10);
     grid.setHorizontalSpacing(24);
     grid.setVerticalSpacing(2);
-    const char* names[items] = {"Parts", "Passed", "Failed", "Not recorded", "First-pass yield", "Median test time",
-                                "Median cycle"};
+    const QString names[items] = {tr("Parts"),           tr("Passed"),           tr("Failed"),      tr("Not recorded"),
+                                  tr("First-pass yield"), tr("Median test time"), tr("Median cycle")};
     QFont captionFont;
     captionFont.setPointSize(11);
     QFont valueFont;
     valueFont.setPointSize(22);
     valueFont.setBold(true);
     for (int i = 0; i < items; ++i) {
-        captions[i].setText(QString::fromLatin1(names[i]));
+        captions[i].setText(names[i]);
         captions[i].setFont(captionFont);
         values[i].setFont(valueFont);
         captions[i].setAlignment(Qt::AlignCenter);
@@ -30,13 +34,13 @@ void counters_panel::display(const station_session& session) {
     const station::run_tally& t = session.tally();
     const std::optional<double> fpy = session.firstPassYield();
     const QString texts[items] = {
-        QString::number(t.parts()),
-        QString::number(t.passed()),
-        QString::number(t.failed()),
-        QString::number(t.notRecorded()),
-        fpy ? QString::number(*fpy, 'f', 1) + QStringLiteral(" %") : QStringLiteral("–"),
-        secondsText(t.medianTest()),
-        secondsText(t.medianCycle()),
+        QLocale().toString(t.parts()),
+        QLocale().toString(t.passed()),
+        QLocale().toString(t.failed()),
+        QLocale().toString(t.notRecorded()),
+        window_texts::percent(fpy),
+        window_texts::seconds(t.medianTest()),
+        window_texts::seconds(t.medianCycle()),
     };
     for (int i = 0; i < items; ++i)
         if (values[i].text() != texts[i])

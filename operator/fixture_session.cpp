@@ -1,20 +1,10 @@
 #include "operator/fixture_session.h"
 
-#include "operator/verdict_text.h"
-
 #include "device/reports.h"
 
 #include <utility>
 
 namespace op {
-
-namespace {
-
-QString partName(long number, const QString& serial) {
-    return serial.isEmpty() ? QStringLiteral("part %1").arg(number) : QStringLiteral("part %1  %2").arg(number).arg(serial);
-}
-
-}  // namespace
 
 struct fixture_session::run {
     explicit run(station::station_settings settings) : engine(client, std::move(settings)) {}
@@ -29,10 +19,6 @@ fixture_session::~fixture_session() {
     if (running())
         current->engine.abort();
     current.reset();  // the link's threads are joined here
-}
-
-QString fixture_session::title() const {
-    return place.name.isEmpty() ? QStringLiteral("the station") : QStringLiteral("fixture ") + place.name;
 }
 
 void fixture_session::start(station::station_settings settings, recording::station_records& into,
@@ -66,15 +52,15 @@ void fixture_session::start(station::station_settings settings, recording::stati
         number = n;
         step = phase::testing;
         lastVerdict.reset();
-        lastReasons.clear();
-        lastDetail = partName(n, serial);
+        lastPart = station::part_result{};
+        lastDetail = {tile_detail::kind::part, n, serial};
         emit changed();
     });
     connect(&engine, &station::station_engine::partJudged, this, [this](const station::part_result& part) {
         step = phase::removal;
         lastVerdict = station::verdictOf(part);
-        lastReasons = partReasons(part);
-        lastDetail = partName(part.number, part.serial);
+        lastPart = part;
+        lastDetail = {tile_detail::kind::part, part.number, part.serial};
         emit changed();
     });
     connect(&engine, &station::station_engine::partCompleted, this, &fixture_session::onCompleted);
@@ -83,7 +69,7 @@ void fixture_session::start(station::station_settings settings, recording::stati
 
     fw.clear();
     problem = {};
-    ended.clear();
+    ended = {};
     endedBy.reset();
     step = phase::starting;
     number = 0;
@@ -146,55 +132,33 @@ tile_state fixture_session::tile() const {
     }
 }
 
-QString fixture_session::tileWord() const {
-    switch (tile()) {
-    case tile_state::stopped:
-        return QStringLiteral("STOPPED");
-    case tile_state::starting:
-        return QStringLiteral("STARTING");
-    case tile_state::waiting:
-        return QStringLiteral("WAITING FOR PART");
-    case tile_state::testing:
-        return QStringLiteral("TESTING");
-    case tile_state::passed:
-        return QStringLiteral("PASS");
-    case tile_state::failed:
-        return QStringLiteral("FAIL");
-    case tile_state::not_recorded:
-        return QStringLiteral("NOT RECORDED");
-    case tile_state::out_of_service:
-        return QStringLiteral("OUT OF SERVICE");
-    }
-    return QString();
-}
-
-QString fixture_session::tileDetail() const {
+tile_detail fixture_session::tileDetail() const {
     if (tile() == tile_state::out_of_service)
-        return QString();
+        return {};
     // The serial it got shows before the part goes in, so the operator puts that part in this fixture.
     if (step == phase::insert && !serial.isEmpty())
-        return QStringLiteral("next: ") + serial;
-    return step == phase::testing || lastVerdict ? lastDetail : QString();
+        return {tile_detail::kind::next_serial, number, serial};
+    return step == phase::testing || lastVerdict ? lastDetail : tile_detail{};
 }
 
-QString fixture_session::nextStep() const {
+fixture_step fixture_session::nextStep() const {
     if (stopRequested())
-        return service ? QStringLiteral("Stopping after this part") : QStringLiteral("Out of service after this part");
+        return service ? fixture_step::stopping : fixture_step::leaving_service;
     switch (step) {
     case phase::idle:
-        return service ? QString() : QStringLiteral("Ctrl+%1 puts it back in service").arg(at + 1);
+        return service ? fixture_step::none : fixture_step::back_in_service;
     case phase::starting:
-        return QStringLiteral("Connecting to the board on %1").arg(place.port);
+        return fixture_step::connecting;
     case phase::serial:
-        return QStringLiteral("Scan the serial of the next part");
+        return fixture_step::scan_serial;
     case phase::insert:
-        return lastVerdict ? QStringLiteral("Insert the next part") : QStringLiteral("Insert a part");
+        return lastVerdict ? fixture_step::insert_next : fixture_step::insert_first;
     case phase::testing:
-        return QStringLiteral("Testing: leave the part in the fixture");
+        return fixture_step::testing;
     case phase::removal:
-        return QStringLiteral("Remove the part");
+        return fixture_step::remove;
     }
-    return QString();
+    return fixture_step::none;
 }
 
 void fixture_session::onCompleted(const station::part_result& part) {
@@ -207,33 +171,19 @@ void fixture_session::onTrouble(station::trouble_kind kind, const QString& messa
     using station::trouble_kind;
     switch (kind) {
     case trouble_kind::not_recorded:
-        problem = {banner::kind::not_recorded,
-                   QStringLiteral("Part %1 could not be recorded, so %2 stopped: %3. Check the database "
-                                  "%4 (free space, access), then %5.")
-                       .arg(number)
-                       .arg(title(), message, records ? records->file() : QString(),
-                            place.name.isEmpty() ? QStringLiteral("press Start") : reconnectHint),
-                   false};
+        problem = {banner::kind::not_recorded, {place.name, message, records ? records->file() : QString()}, number,
+                   restartKey, false};
         break;
     case trouble_kind::wrong_firmware:
-        problem = {banner::kind::wrong_firmware,
-                   QStringLiteral("This part file is not for this board: %1. Choose the program for this board in "
-                                  "Setup, or use a board with that firmware.")
-                       .arg(message),
-                   false};
+        problem = {banner::kind::wrong_firmware, {message}, 0, 0, false};
         break;
     case trouble_kind::timed_out:
-        problem = {banner::kind::board_gone,
-                   QStringLiteral("The board stopped answering (%1). Check its power and cable, then %2.")
-                       .arg(message, reconnectHint),
-                   true};
+        problem = {banner::kind::board_silent, {message}, 0, restartKey, true};
         break;
     case trouble_kind::no_such_port:
     case trouble_kind::open_failed:
     case trouble_kind::line_lost:
-        problem = {banner::kind::board_gone,
-                   QStringLiteral("The board is gone (%1). Check its cable and power, then %2.").arg(message, reconnectHint),
-                   true};
+        problem = {banner::kind::board_gone, {message}, 0, restartKey, true};
         break;
     }
     emit changed();
@@ -247,14 +197,14 @@ void fixture_session::onFinished(station::station_engine::end_reason reason) {
     tested = current ? current->engine.tally().parts() : 0;
     switch (reason) {
     case end::completed:
-        ended = tested == 1 ? QStringLiteral("Done: 1 part tested") : QStringLiteral("Done: %1 parts tested").arg(tested);
+        ended = {run_end::kind::done, tested};
         break;
     case end::stopped:
     case end::aborted:
-        ended = QStringLiteral("Stopped");
+        ended = {run_end::kind::stopped, tested};
         break;
     case end::trouble:
-        ended = QStringLiteral("Stopped by trouble");
+        ended = {run_end::kind::stopped_by_trouble, tested};
         break;
     }
     endedBy = reason;

@@ -28,8 +28,6 @@ public:
 
     int index() const { return at; }
     const setup::fixture& where() const { return place; }
-    // "A", or "the station" for the single unnamed fixture: for sentences.
-    QString title() const;
 
     // A new run on the board with `settings` (the port is this fixture's), recorded through `records`.
     void start(station::station_settings settings, recording::station_records& records, const setup::run_info& info,
@@ -51,23 +49,23 @@ public:
     void setInService(bool on) { service = on; emit changed(); }
 
     tile_state tile() const;
-    QString tileWord() const;
-    QStringList tileReasons() const { return lastReasons; }
-    QString tileDetail() const;
-    // What to do at this fixture now: "Insert the next part", "Remove the part", ...
-    QString nextStep() const;
+    // The part judged last, whose reasons the tile shows; none while a part is tested.
+    const station::part_result& tilePart() const { return lastPart; }
+    tile_detail tileDetail() const;
+    // What to do at this fixture now.
+    fixture_step nextStep() const;
     // The serial handed to the part awaited or in hand; empty when none.
     QString givenSerial() const { return serial; }
-    // Why the last run ended, for the station's prompt; empty before the first.
-    QString endedText() const { return ended; }
+    // Why the last run ended, for the station's prompt; none before the first.
+    run_end endedAs() const { return ended; }
     std::optional<station::station_engine::end_reason> endReason() const { return endedBy; }
     // The parts of the last run that ended.
     long runParts() const { return tested; }
 
     const banner& trouble() const { return problem; }
     void clearTrouble() { problem = {}; }
-    // How the banner of a board that is gone says to start it again: "press Reconnect".
-    void setReconnectHint(const QString& hint) { reconnectHint = hint; }
+    // The key (Ctrl+N, twice) that starts this fixture again after trouble; 0: Reconnect, as the only one.
+    void setRestartKey(int key) { restartKey = key; }
 
     const station::run_tally& tally() const { return counted; }
     std::optional<double> firstPassYield() const { return counted.firstPassYield(); }
@@ -98,13 +96,13 @@ private:
     long number = 0;
     QString serial;
     std::optional<station::verdict> lastVerdict;
-    QStringList lastReasons;
-    QString lastDetail;
-    QString ended;
+    station::part_result lastPart;
+    tile_detail lastDetail;
+    run_end ended;
     std::optional<station::station_engine::end_reason> endedBy;
     long tested = 0;
     banner problem;
-    QString reconnectHint = QStringLiteral("press Reconnect");
+    int restartKey = 0;
     QString fw;
     bool service = true;
     station::run_tally counted;

@@ -1,12 +1,8 @@
 #include "operator/part_history.h"
 
-#include "operator/verdict_text.h"
+#include "operator/window_texts.h"
 
 namespace op {
-
-QString secondsText(std::optional<double> seconds) {
-    return seconds ? QString::number(*seconds, 'f', 3) + QStringLiteral(" s") : QStringLiteral("–");
-}
 
 part_history::part_history(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -19,7 +15,7 @@ void part_history::add(const station::part_result& part, const QString& fixture)
     beginInsertRows(QModelIndex(), 0, 0);
     parts.push_front({part.ended.isValid() ? part.ended : QDateTime::currentDateTimeUtc(), part.number, part.serial,
                       station::verdictOf(part), part.testSeconds,
-                      part.cycleSeconds, partReasons(part), fixture});
+                      part.cycleSeconds, window_texts::reasons(part), fixture});
     endInsertRows();
 }
 
@@ -46,13 +42,13 @@ QVariant part_history::data(const QModelIndex& index, int role) const {
     case time:
         return r.ended.toLocalTime().toString(QStringLiteral("HH:mm:ss"));
     case serial:
-        return r.serial.isEmpty() ? QStringLiteral("part %1").arg(r.number) : r.serial;
+        return r.serial.isEmpty() ? window_texts::detail({tile_detail::kind::part, r.number, QString()}) : r.serial;
     case verdict:
-        return station::verdictWord(r.verdict);
+        return window_texts::tileWord(tileOf(r.verdict));
     case test:
-        return secondsText(r.testSeconds);
+        return window_texts::seconds(r.testSeconds);
     case cycle:
-        return secondsText(r.cycleSeconds);
+        return window_texts::seconds(r.cycleSeconds);
     case reasons:
         return r.reasons.join(QStringLiteral("; "));
     case fixture:
@@ -67,19 +63,19 @@ QVariant part_history::headerData(int section, Qt::Orientation orientation, int 
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case time:
-        return QStringLiteral("Time");
+        return tr("Time");
     case serial:
-        return QStringLiteral("Serial");
+        return tr("Serial");
     case verdict:
-        return QStringLiteral("Verdict");
+        return tr("Verdict");
     case test:
-        return QStringLiteral("Test time");
+        return tr("Test time");
     case cycle:
-        return QStringLiteral("Cycle");
+        return tr("Cycle");
     case reasons:
-        return QStringLiteral("Reasons");
+        return tr("Reasons");
     case fixture:
-        return QStringLiteral("Fixture");
+        return tr("Fixture");
     default:
         return {};
     }

@@ -47,7 +47,4 @@ private:
     std::deque<row> parts;
 };
 
-// "1.014 s"; "–" for none.
-QString secondsText(std::optional<double> seconds);
-
 }  // namespace op

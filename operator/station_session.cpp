@@ -1,6 +1,5 @@
 #include "operator/station_session.h"
 
-#include "operator/verdict_text.h"
 
 #include "setup/run_info.h"
 #include "setup/serial_number.h"
@@ -77,7 +76,7 @@ void station_session::rebuildFixtures() {
     for (int i = 0; i < wanted.size(); ++i) {
         auto f = std::make_unique<fixture_session>(i, wanted[i]);
         if (wanted.size() > 1)
-            f->setReconnectHint(QStringLiteral("press Ctrl+%1 twice").arg(i + 1));
+            f->setRestartKey(i + 1);
         connect(f.get(), &fixture_session::changed, this, [this] {
             head.firmware.clear();
             for (const auto& each : fixtureList) {
@@ -126,8 +125,8 @@ void station_session::setSetup(const setup::station_setup& setup) {
     emit changed();
 }
 
-bool station_session::refuse(const QString& why) {
-    trouble = {banner::kind::cannot_start, QStringLiteral("Cannot start: %1").arg(why), false};
+bool station_session::refuse(const QString& why, banner::kind what) {
+    trouble = {what, {why}, 0, 0, false};
     emit changed();
     return false;
 }
@@ -140,7 +139,7 @@ bool station_session::start() {
     if (!problem.isEmpty())
         return refuse(problem);
     if (std::none_of(fixtureList.begin(), fixtureList.end(), [](const auto& f) { return f->inService(); }))
-        return refuse(QStringLiteral("every fixture is out of service: Ctrl+1 puts the first back"));
+        return refuse(QString(), banner::kind::all_out_of_service);
     tarnwell::part_description part;
     try {
         part = station::readPartFile(config.program);
@@ -165,7 +164,7 @@ bool station_session::start() {
         f->setPending(f->inService());
     }
     stopping = false;
-    ended.clear();
+    ended = {};
     serials.clear();
     records.open(setup::resultsFileOf(config), config.server);
     emit changed();
@@ -205,11 +204,7 @@ void station_session::onJudged(const results::release_verdict& verdict, const QS
         if (!problem.isEmpty()) {
             refuse(problem);
         } else {
-            trouble = {banner::kind::not_released,
-                       QStringLiteral("Not released: %1. Only released programs run here: ask the engineer to release "
-                                      "it, or to set up a released one.")
-                           .arg(refusal),
-                       false};
+            trouble = {banner::kind::not_released, {refusal}, 0, 0, false};
             emit changed();
         }
         return;
@@ -230,7 +225,7 @@ void station_session::cancelOpening() {
     for (const auto& f : fixtureList)
         f->setPending(false);
     serials.clear();
-    ended = QStringLiteral("Stopped");
+    ended = {run_end::kind::stopped, 0};
     emit changed();
     emit runFinished(station::station_engine::end_reason::stopped);
 }
@@ -313,24 +308,30 @@ banner station_session::stationTrouble() const {
     return fixtureList.front()->trouble();
 }
 
-QString station_session::prompt() const {
-    if (stopRequested())
-        return QStringLiteral("Stopping after this part");
-    if (!running())
-        return (ended.isEmpty() ? QString() : ended + QStringLiteral(". ")) + QStringLiteral("Press Enter to start.");
-    if (opening)
-        return QStringLiteral("Opening the database %1").arg(head.database);
-    QString next;
-    if (fixtureList.size() == 1) {
-        next = fixtureList.front()->nextStep();
+station_prompt station_session::prompt() const {
+    station_prompt p;
+    p.heldSerial = serials.held();
+    if (stopRequested()) {
+        p.what = station_prompt::kind::stopping;
+    } else if (!running()) {
+        p.what = station_prompt::kind::press_enter;
+        p.ended = ended;
+        p.heldSerial.clear();
+    } else if (opening) {
+        p.what = station_prompt::kind::opening;
+        p.database = head.database;
+        p.heldSerial.clear();
+    } else if (fixtureList.size() == 1) {
+        p.what = station_prompt::kind::step;
+        p.step = fixtureList.front()->nextStep();
+        p.port = fixtureList.front()->where().port;
     } else if (config.serials == setup::serial_mode::scan && serials.next()) {
-        return QStringLiteral("Scan the serial for fixture %1").arg(fixture(*serials.next()).where().name);
-    } else {
-        next.clear();  // each tile says what to do at its fixture
+        p.what = station_prompt::kind::scan_for;
+        p.fixture = fixture(*serials.next()).where().name;
+        p.heldSerial.clear();
     }
-    if (!serials.held().isEmpty())
-        next += (next.isEmpty() ? QString() : QStringLiteral("  ")) + QStringLiteral("(next serial: %1)").arg(serials.held());
-    return next;
+    // Else each tile says what to do at its fixture.
+    return p;
 }
 
 void station_session::onCompleted(int index, const station::part_result& part) {
@@ -361,13 +362,13 @@ void station_session::onFixtureFinished(int index) {
         troubled = troubled || *f->endReason() == end::trouble;
     }
     if (fixtureList.size() == 1) {
-        ended = fixtureList.front()->endedText();
+        ended = fixtureList.front()->endedAs();
         reason = fixtureList.front()->endReason();
     } else if (allDone) {
-        ended = QStringLiteral("Done: %1 parts tested").arg(tested);
+        ended = {run_end::kind::done, tested};
         reason = end::completed;
     } else {
-        ended = troubled ? QStringLiteral("Stopped by trouble") : QStringLiteral("Stopped");
+        ended = {troubled ? run_end::kind::stopped_by_trouble : run_end::kind::stopped, tested};
         reason = troubled ? end::trouble : end::stopped;
     }
     emit changed();
@@ -377,41 +378,27 @@ void station_session::onFixtureFinished(int index) {
 void station_session::onRunEnded(const QString& problem) {
     if (problem.isEmpty() || stationTrouble().what != banner::kind::none)
         return;
-    trouble = {banner::kind::not_recorded,
-               QStringLiteral("The end of the run could not be recorded: %1. Check the database %2.")
-                   .arg(problem, head.database),
-               false};
+    trouble = {banner::kind::run_end_not_recorded, {problem, head.database}, 0, 0, false};
     emit changed();
 }
 
 void station_session::onServer(bool reachable, const QString& reason) {
     if (!reachable)
-        server = {banner::kind::server_out_of_reach,
-                  QStringLiteral("The results server is out of reach (%1). The station goes on and keeps every "
-                                 "part in %2; they go to the server when it is back.")
-                      .arg(reason, head.database),
-                  false};
+        server = {banner::kind::server_out_of_reach, {reason, head.database}, 0, 0, false};
     else if (server.what != banner::kind::none)
-        server.text = QStringLiteral("The results server is back: forwarding the parts recorded meanwhile.");
+        server = {banner::kind::server_back, {}, 0, 0, false};
     serverUp = reachable;
     emit changed();
 }
 
 void station_session::onServerTrouble(const QString& reason) {
-    server = {banner::kind::server_trouble,
-              QStringLiteral("The results server cannot take the parts (%1): tell the line's engineer. The station goes "
-                             "on and keeps every part in %2.")
-                  .arg(reason, head.database),
-              false};
+    server = {banner::kind::server_trouble, {reason, head.database}, 0, 0, false};
     serverUp = false;
     emit changed();
 }
 
 void station_session::onRefused(const QString& part, const QString& reason) {
-    server = {banner::kind::part_refused,
-              QStringLiteral("The results server refused part %1 (%2). It stays in %3; tell the line's engineer.")
-                  .arg(part, reason, head.database),
-              false};
+    server = {banner::kind::part_refused, {part, reason, head.database}, 0, 0, false};
     emit changed();
 }
 

@@ -80,12 +80,8 @@ public:
 
     // The first fixture's tile: the station's only one with a single board.
     tile_state tile() const { return fixture(0).tile(); }
-    QString tileWord() const { return fixture(0).tileWord(); }
-    QStringList tileReasons() const { return fixture(0).tileReasons(); }
-    // The part the tile speaks of: "part 3  SN-1002"; empty before the first.
-    QString tileDetail() const { return fixture(0).tileDetail(); }
-    // What to do next: "Insert the next part", "Scan the serial for fixture B", "Press Enter to start".
-    QString prompt() const;
+    // What to do next: insert the next part, scan the serial for fixture B, press Enter to start, ...
+    station_prompt prompt() const;
 
     // Trouble of the whole station (and of its single fixture's board); a fixture's own is on its tile.
     banner stationTrouble() const;
@@ -116,7 +112,7 @@ private:
     void onRunEnded(const QString& problem);
     // Ends a start still waiting for the database, as a run that stopped.
     void cancelOpening();
-    bool refuse(const QString& why);
+    bool refuse(const QString& why, banner::kind what = banner::kind::cannot_start);
     void onFixtureFinished(int index);
     void onCompleted(int index, const station::part_result& part);
     void onServer(bool reachable, const QString& reason);
@@ -133,7 +129,7 @@ private:
     std::unique_ptr<start_request> started;  // of the runs in hand: a fixture back in service starts with it
     station::serial_queue serials;
     bool stopping = false;
-    QString ended;  // why the last run ended, for the prompt
+    run_end ended;  // why the last run ended, for the prompt
     banner trouble;
     banner server;
     bool serverUp = true;  // as the forward last said

@@ -1,5 +1,7 @@
 #include "operator/station_window.h"
 
+#include "operator/window_texts.h"
+
 #include "operator/setup_dialog.h"
 #include "operator/setup_store.h"
 
@@ -8,6 +10,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QScreen>
 #include <QSettings>
 
@@ -181,7 +184,7 @@ void station_window::refresh() {
     if (tileCount() != session.fixtureCount())
         layTiles();
     showFixtures();
-    setIfChanged(prompt, session.prompt());
+    setIfChanged(prompt, window_texts::prompt(session.prompt()));
     prompt.setVisible(!prompt.text().isEmpty());
     counts.display(session);
     stationTrouble.display(session.stationTrouble());
@@ -239,20 +242,19 @@ void station_window::showFixtures() {
     for (int i = 0; i < session.fixtureCount(); ++i) {
         const fixture_session& f = session.fixture(i);
         verdict_tile& t = *tiles[static_cast<std::size_t>(i)];
-        t.display(f.tile(), f.tileWord(), f.tileDetail(), f.tileReasons());
+        t.display(f.tile(), window_texts::tileWord(f.tile()), window_texts::detail(f.tileDetail()),
+                  window_texts::reasons(f.tilePart()));
         if (!several)
             continue;
-        QString next = f.nextStep();
+        QString next = window_texts::step(f.nextStep(), f.where().port, i + 1);
         if (f.serialWanted())
-            next = nextSerial == i ? QStringLiteral("Scan its serial: the next scan goes here")
-                                   : QStringLiteral("Waits for a serial after the others");
+            next = nextSerial == i ? tr("Scan its serial: the next scan goes here") : tr("Waits for a serial after the others");
         const station::run_tally& tally = f.tally();
-        const std::optional<double> fpy = f.firstPassYield();
-        const QString counts = QStringLiteral("passed %1   failed %2   yield %3")
-                                   .arg(tally.passed())
-                                   .arg(tally.failed())
-                                   .arg(fpy ? QString::number(*fpy, 'f', 1) + QStringLiteral(" %") : QStringLiteral("–"));
-        t.displayFixture(QStringLiteral("%1.  %2").arg(i + 1).arg(f.where().name), next, f.trouble().text, counts);
+        const QString counts = tr("passed %1   failed %2   yield %3")
+                                   .arg(QLocale().toString(tally.passed()), QLocale().toString(tally.failed()),
+                                        window_texts::percent(f.firstPassYield()));
+        t.displayFixture(QStringLiteral("%1.  %2").arg(i + 1).arg(f.where().name), next,
+                         window_texts::bannerText(f.trouble()), counts);
     }
 }
 

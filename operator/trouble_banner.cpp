@@ -1,5 +1,7 @@
 #include "operator/trouble_banner.h"
 
+#include "operator/window_texts.h"
+
 namespace op {
 
 trouble_banner::trouble_banner(QWidget* parent) : QFrame(parent), row(this), reconnect(QStringLiteral("&Reconnect")) {
@@ -23,13 +25,13 @@ trouble_banner::trouble_banner(QWidget* parent) : QFrame(parent), row(this), rec
 
 void trouble_banner::display(const banner& b) {
     const bool visible = b.what != banner::kind::none;
-    if (message.text() != b.text)
-        message.setText(b.text);
+    const QString text = window_texts::bannerText(b);
+    if (message.text() != text)
+        message.setText(text);
     reconnect.setVisible(b.offersReconnect);
     if (b.what != shown) {
         // Amber for the server, which the station works around; red for what stopped it.
-        const bool warning = b.what == banner::kind::server_out_of_reach || b.what == banner::kind::server_trouble ||
-                             b.what == banner::kind::part_refused;
+        const bool warning = b.warning();
         QPalette p = palette();
         p.setColor(QPalette::Window, warning ? QColor(0xff, 0xe0, 0x82) : QColor(0xb7, 0x1c, 0x1c));
         p.setColor(QPalette::WindowText, warning ? QColor(0x33, 0x29, 0x00) : QColor(Qt::white));

@@ -134,7 +134,7 @@ bool verdict_tile::showReasons() {
     if (!trouble.isHidden() || reasonLines.isEmpty())
         return setShown(reasons, QString());
     return setShown(reasons, reasonLines.size() == 1 ? reasonLines.first()
-                                                     : reasonLines.first() + QStringLiteral("  (more in the table)"));
+                                                     : tr("%1  (more in the table)").arg(reasonLines.first()));
 }
 
 void verdict_tile::displayFixture(const QString& nameText, const QString& nextText, const QString& troubleText,

@@ -59,7 +59,8 @@ std::vector<audit_entry> readAudit(const QSqlDatabase& db, const QDateTime& sinc
         statement += QStringLiteral(" AND at_utc < ?");
         values << utcText(until);
     }
-    statement += QStringLiteral(" ORDER BY at_utc, id");
+    // A start's entries share their time: by station and setting within it, the same on both databases.
+    statement += QStringLiteral(" ORDER BY at_utc, coalesce(station, ''), event, what, id");
     QSqlQuery query = sql::run(db, statement, values, QStringLiteral("cannot read the audit trail"));
     std::vector<audit_entry> read;
     while (query.next())

@@ -41,7 +41,8 @@ void recordAudit(const QSqlDatabase& db, const audit_entry& entry);
 int recordSetupChanges(const QSqlDatabase& db, const QString& station, const QList<setup::setting_value>& settings,
                        const QDateTime& at = {});
 
-// The trail oldest first, `since` included and `until` excluded (invalid: unbounded). Throws results::error.
+// The trail oldest first (a moment's entries by station, event and setting), `since` included and
+// `until` excluded (invalid: unbounded). Throws results::error.
 std::vector<audit_entry> readAudit(const QSqlDatabase& db, const QDateTime& since, const QDateTime& until);
 
 }  // namespace results

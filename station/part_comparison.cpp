@@ -56,12 +56,15 @@ void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_
                   std::vector<comparison>& out) {
     for (const pin_pair_record& e : expected) {
         comparison c{QStringLiteral("pair"), pairName(e.pin_a, e.pin_b), false, pairText(e), QString(), QString()};
+        c.pin = e.pin_a;
+        c.otherPin = e.pin_b;
         auto found = measured.begin();
         while (found != measured.end() && !samePins(*found, e.pin_a, e.pin_b))
             ++found;
         if (found == measured.end()) {
             c.reason = QStringLiteral("missing (open)");
             c.mode = QStringLiteral("pair %1: missing (open)").arg(c.item);
+            c.faults.push_back({fault::what::pair_missing});
             out.push_back(c);
             continue;
         }
@@ -69,17 +72,32 @@ void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_
         measured.erase(found);
         c.measured = pairText(m);
         QStringList wrong;
+        const auto wrongType = [&](int pin, std::uint8_t measuredType, std::uint8_t expectedType) {
+            wrong << QStringLiteral("pin %1 is %2, expected %3").arg(pin).arg(typeName(measuredType), typeName(expectedType));
+            fault f{fault::what::pin_type, pin};
+            f.expectedType = expectedType;
+            f.measuredType = measuredType;
+            c.faults.push_back(f);
+        };
+        const auto wrongDrop = [&](int from, int to, std::int8_t measuredDrop, std::int8_t expectedDrop) {
+            wrong << QStringLiteral("Vdrop(%1->%2) = %3, expected %4 within %5")
+                         .arg(from)
+                         .arg(to)
+                         .arg(volts(measuredDrop), volts(expectedDrop), QString::number(tolerance, 'f', 3) + QLatin1Char('V'));
+            fault f{fault::what::drop, from, to};
+            f.expectedVolts = tarnwell::dropVolts(expectedDrop);
+            f.measuredVolts = tarnwell::dropVolts(measuredDrop);
+            f.tolerance = tolerance;
+            c.faults.push_back(f);
+        };
         if (m.type_a != e.type_a)
-            wrong << QStringLiteral("pin %1 is %2, expected %3").arg(e.pin_a).arg(typeName(m.type_a), typeName(e.type_a));
+            wrongType(e.pin_a, m.type_a, e.type_a);
         if (m.type_b != e.type_b)
-            wrong << QStringLiteral("pin %1 is %2, expected %3").arg(e.pin_b).arg(typeName(m.type_b), typeName(e.type_b));
-        const QString tol = QString::number(tolerance, 'f', 3) + QLatin1Char('V');
+            wrongType(e.pin_b, m.type_b, e.type_b);
         if (!within(m.vdrop_ab, e.vdrop_ab, tolerance))
-            wrong << QStringLiteral("Vdrop(%1->%2) = %3, expected %4 within %5")
-                         .arg(e.pin_a).arg(e.pin_b).arg(volts(m.vdrop_ab), volts(e.vdrop_ab), tol);
+            wrongDrop(e.pin_a, e.pin_b, m.vdrop_ab, e.vdrop_ab);
         if (!within(m.vdrop_ba, e.vdrop_ba, tolerance))
-            wrong << QStringLiteral("Vdrop(%1->%2) = %3, expected %4 within %5")
-                         .arg(e.pin_b).arg(e.pin_a).arg(volts(m.vdrop_ba), volts(e.vdrop_ba), tol);
+            wrongDrop(e.pin_b, e.pin_a, m.vdrop_ba, e.vdrop_ba);
         c.passed = wrong.isEmpty();
         c.reason = wrong.join(QStringLiteral("; "));
         if (m.type_a != e.type_a)
@@ -98,6 +116,9 @@ void comparePairs(const std::vector<pin_pair_record>& expected, std::vector<pin_
         comparison c{QStringLiteral("pair"), pairName(m.pin_a, m.pin_b), false, QString(), pairText(m),
                      QStringLiteral("not expected (short)")};
         c.mode = QStringLiteral("pair %1: not expected (short)").arg(c.item);
+        c.pin = m.pin_a;
+        c.otherPin = m.pin_b;
+        c.faults.push_back({fault::what::pair_unexpected});
         out.push_back(c);
     }
 }
@@ -112,12 +133,15 @@ void compareButtons(const std::vector<tarnwell::button_spec>& expected, std::vec
     for (const tarnwell::button_spec& e : expected) {
         comparison c{QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(e.pin).arg(e.common), false,
                      stateName(e.pressed), QString(), QString()};
+        c.pin = e.pin;
+        c.otherPin = e.common;
         auto found = measured.begin();
         while (found != measured.end() && !samePins(*found, e.pin, e.common))
             ++found;
         if (found == measured.end()) {
             c.reason = QStringLiteral("missing");
             c.mode = QStringLiteral("button %1: missing").arg(e.pin);
+            c.faults.push_back({fault::what::button_missing});
             out.push_back(c);
             continue;
         }
@@ -129,6 +153,10 @@ void compareButtons(const std::vector<tarnwell::button_spec>& expected, std::vec
         if (!c.passed) {
             c.reason = QStringLiteral("%1, expected %2").arg(c.measured, c.expected);
             setMode(c, QStringLiteral("button %1: state").arg(e.pin), want, m.type_a);
+            fault f{fault::what::button_state, e.pin};
+            f.expectedType = want;
+            f.measuredType = m.type_a;
+            c.faults.push_back(f);
         }
         out.push_back(c);
     }
@@ -137,6 +165,9 @@ void compareButtons(const std::vector<tarnwell::button_spec>& expected, std::vec
         comparison c{QStringLiteral("button"), QStringLiteral("%1 (common %2)").arg(b.pin_a).arg(b.pin_b), false,
                      QString(), typeName(b.type_a), QStringLiteral("not expected")};
         c.mode = QStringLiteral("button %1: not expected").arg(b.pin_a);
+        c.pin = b.pin_a;
+        c.otherPin = b.pin_b;
+        c.faults.push_back({fault::what::button_unexpected});
         out.push_back(c);
     }
 }
@@ -146,6 +177,7 @@ void comparePads(const std::vector<tarnwell::touch_pad>& expected, const std::ve
     for (const tarnwell::touch_pad& e : expected) {
         const std::uint8_t want = e.touched ? tarnwell::TOUCH_ON : tarnwell::TOUCH_OFF;
         comparison c{QStringLiteral("touch"), QString::number(e.pin), false, typeName(want), QString(), QString()};
+        c.pin = e.pin;
         const tarnwell::cap_pin_record* found = nullptr;
         for (const tarnwell::cap_pin_record& m : measured)
             if (m.pin == e.pin && !found)
@@ -153,12 +185,17 @@ void comparePads(const std::vector<tarnwell::touch_pad>& expected, const std::ve
         if (!found) {
             c.reason = QStringLiteral("missing from the measure");
             c.mode = QStringLiteral("touch %1: missing").arg(e.pin);
+            c.faults.push_back({fault::what::pad_missing});
         } else {
             c.measured = typeName(found->type);
             c.passed = found->type == want;
             if (!c.passed) {
                 c.reason = QStringLiteral("%1, expected %2").arg(c.measured, c.expected);
                 setMode(c, QStringLiteral("touch %1: state").arg(e.pin), want, found->type);
+                fault f{fault::what::pad_state, e.pin};
+                f.expectedType = want;
+                f.measuredType = found->type;
+                c.faults.push_back(f);
             }
         }
         out.push_back(c);

@@ -19,6 +19,30 @@ struct measured_part {
     std::optional<std::vector<tarnwell::cap_pin_record>> pads;      // ON_BUTTON_CAP
 };
 
+// One thing wrong with a compared item, in figures rather than words, so that a front end can say it in
+// its operator's language; the record keeps the English reason and the mode.
+struct fault {
+    enum class what {
+        pair_missing,      // an expected pair not measured: open
+        pair_unexpected,   // a measured pair not expected: short
+        pin_type,          // `pin` measured as `measuredType`, expected `expectedType`
+        drop,              // the drop from `pin` to `toPin` is `measuredVolts`, expected `expectedVolts` within `tolerance`
+        button_missing,
+        button_state,      // measured `measuredType`, expected `expectedType`
+        button_unexpected,
+        pad_missing,
+        pad_state,         // measured `measuredType`, expected `expectedType`
+    };
+    what kind = what::pair_missing;
+    int pin = -1;
+    int toPin = -1;
+    int expectedType = -1;  // pin type codes
+    int measuredType = -1;
+    double expectedVolts = 0;
+    double measuredVolts = 0;
+    double tolerance = 0;
+};
+
 // One comparison of an expected item with what was measured.
 struct comparison {
     comparison() = default;
@@ -39,6 +63,11 @@ struct comparison {
     // The figures the mode is about, where it has some: a drop in volts, a pin type's code.
     std::optional<double> expectedValue;
     std::optional<double> measuredValue;
+    // The item's pins: a pair's two, a button's pin and its common, a pad's pin (second -1).
+    int pin = -1;
+    int otherPin = -1;
+    // What is wrong, in the order the reason says it; empty when it passed.
+    std::vector<fault> faults;
 };
 
 // Pin pairs are compared as unordered pairs: each expected pair must be measured with its types and

@@ -424,6 +424,26 @@ private slots:
                                             << "--tolerance: 'inf' is not a number of volts";
         QTest::newRow("tolerance nan") << "--port P station p.json --tolerance nan"
                                        << "--tolerance: 'nan' is not a number of volts";
+        // Releases are the line's: on its server, of one file each.
+        QTest::newRow("release without a server")
+            << "results release p.device" << "results release needs --server URL: the line's releases are kept there";
+        QTest::newRow("revoke without a server")
+            << "results revoke p.device" << "results revoke needs --server URL: the line's releases are kept there";
+        QTest::newRow("release without a file") << "--server postgresql://h/d results release"
+                                                << "results release: missing the part file";
+        QTest::newRow("revoke of two") << "--server postgresql://h/d results revoke a b"
+                                       << "results revoke: unexpected argument 'b'";
+        QTest::newRow("a revoke takes no note") << "--server postgresql://h/d results revoke a --note x"
+                                                << "results revoke: unknown option '--note'";
+        QTest::newRow("note too long") << "--server postgresql://h/d results release p.device --note " + QString(501, 'n')
+                                       << "--note: at most 500 characters";
+        QTest::newRow("audit window backwards") << "results audit --since 2026-12-08 --until 2026-12-07"
+                                                << "--since 2026-12-08 is not before --until 2026-12-07: the window would be empty";
+        QTest::newRow("released only without a journal")
+            << "--port P station p.json --released-only --no-record"
+            << "--released-only and --no-record exclude each other: the journal keeps the released programs and the audit trail";
+        QTest::newRow("released only is the station's")
+            << "--port P check p.json --released-only" << "check: unknown option '--released-only'";
     }
     void badCommandLines() {
         QFETCH(QString, line);

@@ -5,9 +5,12 @@
 #include "pg_cluster.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -33,6 +36,9 @@ private slots:
     // A setup change, a release, a revoke and a start letting any program run: in the journal and on the server.
     void auditTrailLocallyAndOnTheServer();
     void releaseMistakes();
+    // The list locked on the server: the station gives up on it within its lock time-out and judges by the
+    // list it read last; SIGTERM in that wait ends it at once, before any part.
+    void lockedListHoldsNothingUp();
 
 private:
     QString ownerUrl(const QString& db) const {
@@ -208,9 +214,6 @@ void ReleasesTest::auditTrailLocallyAndOnTheServer() {
 void ReleasesTest::releaseMistakes() {
     const QString db = newDatabase();
     QVERIFY(!db.isEmpty());
-    const Finished noServer = ctl({"results", "release", good});
-    QCOMPARE(noServer.code, 2);
-    QVERIFY2(noServer.err.contains(QLatin1String("results release needs --server URL")), qPrintable(noServer.err));
     const Finished missing = ctl({"--server", ownerUrl(db), "results", "release", dir.filePath("nothing.device")});
     QCOMPARE(missing.code, 2);
     QVERIFY2(missing.err.contains(QLatin1String("cannot read the part file")), qPrintable(missing.err));
@@ -222,9 +225,38 @@ void ReleasesTest::releaseMistakes() {
     const Finished asStation = ctl({"--server", stationUrl(db), "results", "release", good});
     QCOMPARE(asStation.code, 5);
     QVERIFY2(asStation.err.contains(QLatin1String("cannot release good.device")), qPrintable(asStation.err));
-    const Finished both = ctl({"--port", "/dev/null", "station", good, "--released-only", "--no-record"});
-    QCOMPARE(both.code, 2);
-    QVERIFY(both.err.contains(QLatin1String("--released-only and --no-record exclude each other")));
+}
+
+void ReleasesTest::lockedListHoldsNothingUp() {
+    const QString db = newDatabase();
+    QVERIFY(!db.isEmpty());
+    QCOMPARE(ctl({"--server", ownerUrl(db), "results", "release", good}).code, 0);
+    const QString journal = dir.filePath(QStringLiteral("locked.sqlite"));
+    QCOMPARE(station(journal, stationUrl(db), good, {"--released-only"}).code, 0);
+
+    SqlConnection locker(pg->socketDir(), pg->port(), pg->user(), db);
+    QCOMPARE(locker.rows("BEGIN"), QStringList());
+    QCOMPARE(locker.rows("LOCK TABLE releases IN ACCESS EXCLUSIVE MODE"), QStringList());
+    const Finished fellBack = station(journal, stationUrl(db), good, {"--released-only"});
+    QCOMPARE(fellBack.code, 0);
+    QVERIFY2(fellBack.err.contains(QLatin1String("the results server is out of reach: ")), qPrintable(fellBack.err));
+    QCOMPARE(sqlRows(journal, "SELECT released FROM runs"), (QStringList{"1", "1"}));
+
+    BoardSim sim;
+    const QString port = sim.start(simParts({"good"}));
+    QVERIFY(!port.isEmpty());
+    Ctl stopped({"--results", journal, "--server", stationUrl(db), "--port", port, "station", good, "--released-only"});
+    // Well inside the lock time-out's wait, which nothing on standard output marks.
+    QTest::qWait(1000);
+    QElapsedTimer took;
+    took.start();
+    stopped.signal(SIGTERM);
+    const Finished end = stopped.finish();
+    QVERIFY2(took.elapsed() < 800, qPrintable(QString::number(took.elapsed())));
+    QCOMPARE(end.signal, SIGTERM);
+    QVERIFY2(!end.out.contains(QLatin1String("part 1")), qPrintable(end.out));
+    QCOMPARE(sqlRows(journal, "SELECT count(*) FROM runs"), QStringList{"2"});
+    QCOMPARE(locker.rows("ROLLBACK"), QStringList());
 }
 
 QTEST_GUILESS_MAIN(ReleasesTest)

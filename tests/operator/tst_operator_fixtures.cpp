@@ -172,7 +172,7 @@ void OperatorFixturesTest::scannedSerialsGoWhereTheRuleSays() {
     const auto states = [&] {
         QString text;
         for (int i = 0; i < 2; ++i)
-            text += st.session->fixture(i).tileWord() + " / " + st.session->fixture(i).nextStep() + " / " + st.session->fixture(i).givenSerial() + "; ";
+            text += lookAt(st.window->tile(i)).word + " / " + st.session->fixture(i).givenSerial() + "; ";
         return text;
     };
     // The other fixture may ask in the same breath: the first of them gets the held serial.

@@ -6,6 +6,10 @@
 #include "operator_support.h"
 #include "pg_cluster.h"
 
+#include "results/journal.h"
+#include "results/releases.h"
+#include "setup/run_info.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QtTest>
@@ -22,6 +26,9 @@ private slots:
     void closedWhileTheServerIsLocked();
     // A server that answers without tables is not "out of reach": the banner says what is wrong.
     void serverWithoutTablesIsNamed();
+    // Released programs only: a program the journal's list does not hold is refused with a banner before
+    // any part; once it holds it, it runs, and its run says so.
+    void onlyReleasedProgramsRun();
 };
 
 void OperatorTroubleTest::boardGoneThenReconnect() {
@@ -157,6 +164,50 @@ void OperatorTroubleTest::serverWithoutTablesIsNamed() {
              qPrintable(text));
     QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 20000));
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM parts")), QStringList{"1"});
+}
+
+
+void OperatorTroubleTest::onlyReleasedProgramsRun() {
+    fixture st;
+    const QString good = partFile(QStringLiteral("good"));
+    const QString sha = setup::fileSha256(good);
+    const auto keepList = [&](const QString& released, const QString& revoked) {
+        results::journal journal(st.resultsFile());
+        results::release_copy copy;
+        copy.releases.push_back({released, QStringLiteral("other.device"), QStringLiteral("eng"),
+                                 QStringLiteral("2026-12-01T08:00:00.000Z"), QVariant(), QVariant(), QVariant()});
+        if (!revoked.isEmpty())
+            copy.releases.push_back({revoked, QStringLiteral("good.device"), QStringLiteral("eng"),
+                                     QStringLiteral("2026-12-01T08:00:00.000Z"), QVariant(), QStringLiteral("qa"),
+                                     QStringLiteral("2026-12-02T08:00:00.000Z")});
+        results::keepReleases(journal.database(), copy);
+    };
+    keepList(QString(64, QLatin1Char('a')), sha);
+
+    BoardSim sim;
+    QVERIFY(!st.showOn(sim, simParts({"good"}), 1, [](setup::station_setup& s) { s.releasedOnly = true; }).isEmpty());
+    st.window->startRun();
+    QVERIFY(QTest::qWaitFor([&] { return st.window->stationBanner().isVisible(); }, 10000));
+    const QString text = st.window->stationBanner().text();
+    QVERIFY2(text.startsWith(QStringLiteral("Not released: %1 is not released: the release of its content (SHA-256 %2…) was "
+                                            "revoked by qa at 2026-12-02T08:00:00Z")
+                                 .arg(QFileInfo(good).absoluteFilePath(), sha.left(12))),
+             qPrintable(text));
+    QVERIFY(!st.session->running());
+    QVERIFY(!st.window->stationBanner().reconnectButton().isVisible());
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM runs")), QStringList{"0"});
+
+    keepList(sha, QString());
+    st.window->startRun();
+    QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 15000));
+    QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("PASS"));
+    QVERIFY(!st.window->stationBanner().isVisible());
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT released FROM runs")), QStringList{"1"});
+    // Both starts put the setup on the audit trail once: the second found nothing changed.
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT new_value FROM audit WHERE what = 'released only'")),
+             QStringList{"yes"});
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM audit WHERE event = 'start, any program'")),
+             QStringList{"0"});
 }
 
 QTEST_MAIN(OperatorTroubleTest)
