@@ -4,6 +4,7 @@
 #include "operator/supervisor_lock.h"
 #include "setup/station_setup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -50,6 +51,7 @@ public:
     QLineEdit& resultsFile() { return results; }
     QLineEdit& serverUrl() { return server; }
     QLineEdit& stationName() { return station; }
+    QCheckBox& releasedOnlyBox() { return releasedOnly; }
     QString problem() const { return error.text(); }
     QPushButton& setPasswordButton() { return setPassword; }
     QPushButton& changePasswordButton() { return changePassword; }
@@ -95,6 +97,7 @@ private:
     QPushButton resultsBrowse;
     QLineEdit server;
     QLineEdit station;
+    QCheckBox releasedOnly;
     supervisor_lock* lock;
     QHBoxLayout lockRow;
     QLabel lockState;
