@@ -26,12 +26,24 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
                                 setting::count})
         settings.emplace_back(which, setup::optionFor(which));
     const QCommandLineOption start(QStringLiteral("start"), QStringLiteral("Start the station at once."));
-    QStringList known{QStringLiteral("start"), QStringLiteral("help"), QStringLiteral("version")};
+    const QCommandLineOption setPassword(
+        QStringLiteral("set-password"),
+        QStringLiteral("Set the supervisor password that guards Setup and the service keys, replacing any: read twice "
+                       "from standard input, a line each, not echoed on a terminal. No window opens."));
+    const QCommandLineOption removePassword(QStringLiteral("remove-password"),
+                                            QStringLiteral("Remove the supervisor password. No window opens."));
+    QStringList known{QStringLiteral("start"), QStringLiteral("help"), QStringLiteral("version"),
+                      QStringLiteral("set-password"), QStringLiteral("remove-password")};
     for (const auto& option : settings) {
         parser.addOption(option.second);
         known += option.second.names();
     }
     parser.addOption(start);
+    const QCommandLineOption releasedOnly = setup::releasedOnlyOption();
+    parser.addOption(releasedOnly);
+    known += releasedOnly.names();
+    parser.addOption(setPassword);
+    parser.addOption(removePassword);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("PROGRAM"), QStringLiteral("The expected part's file."),
@@ -43,6 +55,13 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
     }
     l.help = parser.isSet(help);
     l.version = parser.isSet(version);
+    if (parser.isSet(setPassword) && parser.isSet(removePassword)) {
+        l.error = QStringLiteral("--set-password and --remove-password exclude each other");
+        return l;
+    }
+    l.password = parser.isSet(setPassword)      ? password_action::set
+                 : parser.isSet(removePassword) ? password_action::remove
+                                                : password_action::none;
     // Boards named here replace the remembered ones, and so does a port.
     const auto given = [&](setting which) {
         for (const auto& option : settings) {
@@ -65,6 +84,8 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
         }
     }
     l.start = parser.isSet(start);
+    if (parser.isSet(releasedOnly))
+        l.setup.releasedOnly = true;
     const QStringList rest = parser.positionalArguments();
     if (rest.size() > 1)
         l.error = QStringLiteral("one part program at most, not %1").arg(rest.size());

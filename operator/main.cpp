@@ -1,6 +1,7 @@
 // rx48p-station: the test station's window for the production line.
 
 #include "operator/command_line.h"
+#include "operator/password_command.h"
 #include "process/stop_signals.h"
 #include "operator/setup_store.h"
 #include "operator/station_session.h"
@@ -24,9 +25,12 @@ int main(int argc, char* argv[]) {
     QSettings remembered;
     op::launch launch;
     {
-        // A console application for the command line alone, so --help and a bad option need no display.
+        // A console application for the command line alone, so --help, a bad option and the
+        // administrator's password options need no display.
         QCoreApplication console(argc, argv);
         launch = op::parseLaunch(QCoreApplication::arguments(), op::loadSetup(remembered));
+        if (launch.error.isEmpty() && !launch.help && !launch.version && launch.password != op::password_action::none)
+            return op::runPasswordAction(remembered, launch.password);
     }
     if (!launch.error.isEmpty()) {
         std::fprintf(stderr, "rx48p-station: %s\nTry 'rx48p-station --help'.\n", qPrintable(launch.error));

@@ -12,10 +12,12 @@
 
 namespace op {
 
-setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
+setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock, QWidget* parent)
     : QDialog(parent), passedThrough(s), outer(this), addFixture(QStringLiteral("Add f&ixture")),
       removeFixture(QStringLiteral("Remo&ve fixture")), programBrowse(QStringLiteral("&Browse…")),
-      resultsBrowse(QStringLiteral("B&rowse…")), buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel) {
+      resultsBrowse(QStringLiteral("B&rowse…")), lock(lock), setPassword(QStringLiteral("Set…")),
+      changePassword(QStringLiteral("Change…")), removePassword(QStringLiteral("Remove…")),
+      buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel) {
     setWindowTitle(QStringLiteral("RX48P Station - Setup"));
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         ports.addItem(info.portName());
@@ -100,6 +102,9 @@ setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
     server.setPlaceholderText(QStringLiteral("none; or postgresql://USER@HOST/DBNAME"));
     station.setText(s.station);
     station.setPlaceholderText(QSysInfo::machineHostName());
+    releasedOnly.setText(tr("Released programs &only"));
+    releasedOnly.setChecked(s.releasedOnly);
+    releasedOnly.setToolTip(tr("Refuse a part program whose content is not released on the results server"));
 
     form.addRow(QStringLiteral("&Port"), &ports);
     form.addRow(QStringLiteral("or &device path"), &path);
@@ -112,6 +117,20 @@ setup_dialog::setup_dialog(const setup::station_setup& s, QWidget* parent)
     form.addRow(QStringLiteral("D&atabase"), &resultsRow);
     form.addRow(QStringLiteral("S&erver"), &server);
     form.addRow(QStringLiteral("Statio&n name"), &station);
+    form.addRow(QString(), &releasedOnly);
+    if (lock) {
+        lockState.setTextFormat(Qt::PlainText);
+        lockRow.addWidget(&lockState, 1);
+        for (auto [button, task] : {std::pair{&setPassword, password_task::set}, std::pair{&changePassword, password_task::change},
+                                    std::pair{&removePassword, password_task::remove}}) {
+            button->setAutoDefault(false);
+            lockRow.addWidget(button);
+            connect(button, &QPushButton::clicked, this, [this, task = task] { editPassword(task); });
+        }
+        setPassword.setToolTip(QStringLiteral("Setup and taking fixtures out of service then ask for it"));
+        form.addRow(QStringLiteral("Supervisor password"), &lockRow);
+        showLock();
+    }
     error.setWordWrap(true);
     error.setTextFormat(Qt::PlainText);
     QPalette red = error.palette();
@@ -144,6 +163,7 @@ setup::station_setup setup_dialog::setup() const {
     s.results = results.text().trimmed();
     s.server = server.text().trimmed();
     s.station = station.text().trimmed();
+    s.releasedOnly = releasedOnly.isChecked();
     return s;
 }
 
@@ -164,6 +184,22 @@ void setup_dialog::showFixtureRows(int count) {
     }
     addFixture.setEnabled(count < setup::maxFixtures);
     removeFixture.setEnabled(count > 0);
+}
+
+void setup_dialog::editPassword(password_task task) {
+    password_dialog dialog(*lock, task, QString(), this);
+    dialog.exec();
+    showLock();
+}
+
+void setup_dialog::showLock() {
+    const QString state = lock->stateText();
+    lockState.setText(state == QLatin1String("none")      ? QStringLiteral("none: anyone may open Setup")
+                      : state == QLatin1String("garbled") ? QStringLiteral("unreadable: set it again from the command line")
+                                                          : state);
+    setPassword.setEnabled(!lock->isLocked());
+    changePassword.setEnabled(lock->isLocked());
+    removePassword.setEnabled(lock->isLocked());
 }
 
 void setup_dialog::browseProgram() {

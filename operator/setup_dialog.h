@@ -1,7 +1,10 @@
 #pragma once
 
+#include "operator/password_dialog.h"
+#include "operator/supervisor_lock.h"
 #include "setup/station_setup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -20,11 +23,12 @@ namespace op {
 
 // The station's setup: the port (a listed one, or any device path, such as the simulator's
 // pseudo-terminal) or up to four named fixtures each on its port, the part program, the board's settings, serials and where parts are recorded.
-// OK takes it only when it will do; the window remembers it.
+// OK takes it only when it will do; the window remembers it. Given the window's lock, it also sets, changes
+// and removes the supervisor password, at once and whatever OK or Cancel later says.
 class setup_dialog : public QDialog {
     Q_OBJECT
 public:
-    explicit setup_dialog(const setup::station_setup& setup, QWidget* parent = nullptr);
+    explicit setup_dialog(const setup::station_setup& setup, supervisor_lock* lock = nullptr, QWidget* parent = nullptr);
 
     setup::station_setup setup() const;
 
@@ -47,7 +51,12 @@ public:
     QLineEdit& resultsFile() { return results; }
     QLineEdit& serverUrl() { return server; }
     QLineEdit& stationName() { return station; }
+    QCheckBox& releasedOnlyBox() { return releasedOnly; }
     QString problem() const { return error.text(); }
+    QPushButton& setPasswordButton() { return setPassword; }
+    QPushButton& changePasswordButton() { return changePassword; }
+    QPushButton& removePasswordButton() { return removePassword; }
+    QString passwordState() const { return lockState.text(); }
 
     void accept() override;
 
@@ -55,6 +64,8 @@ private:
     void browseProgram();
     void browseResults();
     void showFixtureRows(int count);
+    void editPassword(password_task task);
+    void showLock();
 
     setup::station_setup passedThrough;  // the count of the start in hand and the time-out
     QVBoxLayout outer;
@@ -86,6 +97,13 @@ private:
     QPushButton resultsBrowse;
     QLineEdit server;
     QLineEdit station;
+    QCheckBox releasedOnly;
+    supervisor_lock* lock;
+    QHBoxLayout lockRow;
+    QLabel lockState;
+    QPushButton setPassword;
+    QPushButton changePassword;
+    QPushButton removePassword;
     QLabel error;
     QDialogButtonBox buttons;
 };

@@ -1,9 +1,9 @@
 #include "operator/station_window.h"
 
-#include "operator/window_texts.h"
-
+#include "operator/password_dialog.h"
 #include "operator/setup_dialog.h"
 #include "operator/setup_store.h"
+#include "operator/window_texts.h"
 
 #include "setup/serial_number.h"
 
@@ -39,7 +39,7 @@ void setIfChanged(QLabel& label, const QString& text) {
 }  // namespace
 
 station_window::station_window(station_session& session, QSettings& remembered, QWidget* parent)
-    : QMainWindow(parent), session(session), remembered(remembered), central(this), column(&central),
+    : QMainWindow(parent), session(session), remembered(remembered), guard(remembered), central(this), column(&central),
       programCaption(QStringLiteral("Program")), portCaption(QStringLiteral("Port")),
       stationCaption(QStringLiteral("Station")), databaseCaption(QStringLiteral("Database")),
       serverCaption(QStringLiteral("Server")), serialCaption(QStringLiteral("Serial")),
@@ -152,7 +152,11 @@ station_window::station_window(station_session& session, QSettings& remembered, 
     });
     for (int i = 0; i < setup::maxFixtures; ++i) {
         serviceKeys.push_back(std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this));
-        connect(serviceKeys.back().get(), &QShortcut::activated, this, [this, i] { this->session.toggleService(i); });
+        connect(serviceKeys.back().get(), &QShortcut::activated, this, [this, i] {
+            if (i < this->session.fixtureCount() &&
+                supervisorAllows(QStringLiteral("Taking fixture %1 out of service or back needs the supervisor password.").arg(i + 1)))
+                this->session.toggleService(i);
+        });
     }
     resize(1180, 780);
     refresh();
@@ -264,19 +268,28 @@ void station_window::startRun() {
     if (!setup::setupProblem(session.setup()).isEmpty() && !editSetup())
         return;
     serialHint.clear();
+    // The lock's state goes on the audit trail with the setup: whether one is set, and since when.
+    session.setAuditedExtras({{QStringLiteral("supervisor password"), lockStateText(remembered)}});
     if (session.start() && session.setup().serials == setup::serial_mode::scan)
         serial.setFocus(Qt::OtherFocusReason);
 }
 
 bool station_window::editSetup() {
-    if (session.running())
+    if (session.running() || !supervisorAllows(QStringLiteral("Setup needs the supervisor password.")))
         return false;
-    setup_dialog dialog(session.setup(), this);
+    setup_dialog dialog(session.setup(), &guard, this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     session.setSetup(dialog.setup());
     saveSetup(remembered, dialog.setup());
     return true;
+}
+
+bool station_window::supervisorAllows(const QString& what) {
+    if (!guard.isLocked())
+        return true;
+    password_dialog dialog(guard, password_task::unlock, what, this);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void station_window::onSerialEntered() {

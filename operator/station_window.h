@@ -2,6 +2,7 @@
 
 #include "operator/counters_panel.h"
 #include "operator/station_session.h"
+#include "operator/supervisor_lock.h"
 #include "operator/trouble_banner.h"
 #include "operator/verdict_delegate.h"
 #include "operator/verdict_tile.h"
@@ -29,14 +30,16 @@ namespace op {
 // grid), the serial field, the counters, the last parts, Start and Stop, and trouble as banners. It draws
 // the session and passes on the operator's keys: Enter starts every fixture in service, Escape stops them
 // all, Ctrl+1..Ctrl+4 takes a fixture out of service or puts it back, a scanner's line and Enter give the
-// serial. Closing it stops the links cleanly first.
+// serial. Closing it stops the links cleanly first. Once a supervisor password is set, Setup and the
+// service keys ask for it each time; starting, stopping and scanning never do.
 class station_window : public QMainWindow {
     Q_OBJECT
 public:
     // `remembered` keeps the setup that the Setup dialog confirms.
     station_window(station_session& session, QSettings& remembered, QWidget* parent = nullptr);
 
-    // Opens the Setup dialog; true when the operator confirmed a setup.
+    // Opens the Setup dialog, after the supervisor password when one is set; true when the operator
+    // confirmed a setup.
     bool editSetup();
     // Start and Reconnect: a new run, after the Setup dialog when the setup will not do.
     void startRun();
@@ -57,6 +60,7 @@ public:
     // The top line's items joined by '|': program, port, station, database and, when there is one, server.
     QString headerText() const;
     QString promptText() const { return prompt.text(); }
+    supervisor_lock& supervisorLock() { return guard; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -67,9 +71,12 @@ private:
     void layTiles();
     void showFixtures();
     void onSerialEntered();
+    // True when no password is set or the one typed now is right: one action each time.
+    bool supervisorAllows(const QString& what);
 
     station_session& session;
     QSettings& remembered;
+    supervisor_lock guard;
     bool closing = false;
     QTimer closeWatch;  // a part that will not finish is abandoned
 
