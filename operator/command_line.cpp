@@ -48,6 +48,9 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
     }
     parser.addOption(language);
     parser.addOption(start);
+    const QCommandLineOption releasedOnly = setup::releasedOnlyOption();
+    parser.addOption(releasedOnly);
+    known += releasedOnly.names();
     parser.addOption(setPassword);
     parser.addOption(removePassword);
     const QCommandLineOption help = parser.addHelpOption();
@@ -98,6 +101,8 @@ launch parseLaunch(const QStringList& arguments, const setup::station_setup& rem
         }
     }
     l.start = parser.isSet(start);
+    if (parser.isSet(releasedOnly))
+        l.setup.releasedOnly = true;
     const QStringList rest = parser.positionalArguments();
     if (rest.size() > 1)
         l.error = QStringLiteral("one part program at most, not %1").arg(rest.size());

@@ -104,6 +104,9 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
     server.setPlaceholderText(QStringLiteral("none; or postgresql://USER@HOST/DBNAME"));
     station.setText(s.station);
     station.setPlaceholderText(QSysInfo::machineHostName());
+    releasedOnly.setText(tr("Released programs &only"));
+    releasedOnly.setChecked(s.releasedOnly);
+    releasedOnly.setToolTip(tr("Refuse a part program whose content is not released on the results server"));
 
     form.addRow(QStringLiteral("&Port"), &ports);
     form.addRow(QStringLiteral("or &device path"), &path);
@@ -116,6 +119,7 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
     form.addRow(QStringLiteral("D&atabase"), &resultsRow);
     form.addRow(QStringLiteral("S&erver"), &server);
     form.addRow(QStringLiteral("Statio&n name"), &station);
+    form.addRow(QString(), &releasedOnly);
     if (lock) {
         lockState.setTextFormat(Qt::PlainText);
         lockRow.addWidget(&lockState, 1);
@@ -173,6 +177,7 @@ setup::station_setup setup_dialog::setup() const {
     s.results = results.text().trimmed();
     s.server = server.text().trimmed();
     s.station = station.text().trimmed();
+    s.releasedOnly = releasedOnly.isChecked();
     return s;
 }
 

@@ -4,6 +4,7 @@
 #include "operator/supervisor_lock.h"
 #include "setup/station_setup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -50,6 +51,7 @@ public:
     QLineEdit& resultsFile() { return results; }
     QLineEdit& serverUrl() { return server; }
     QLineEdit& stationName() { return station; }
+    QCheckBox& releasedOnlyBox() { return releasedOnly; }
     // The window's language: a code of windowLanguages(), or empty for the system's. Applies at the next
     // start; the window remembers it apart from the setup.
     QComboBox& languageBox() { return languages; }
@@ -100,6 +102,7 @@ private:
     QPushButton resultsBrowse;
     QLineEdit server;
     QLineEdit station;
+    QCheckBox releasedOnly;
     QHBoxLayout languageRow;
     QLabel languageLabel;
     QComboBox languages;

@@ -268,6 +268,8 @@ void station_window::startRun() {
     if (!setup::setupProblem(session.setup()).isEmpty() && !editSetup())
         return;
     serialHint.clear();
+    // The lock's state goes on the audit trail with the setup: whether one is set, and since when.
+    session.setAuditedExtras({{QStringLiteral("supervisor password"), lockStateText(remembered)}});
     if (session.start() && session.setup().serials == setup::serial_mode::scan)
         serial.setFocus(Qt::OtherFocusReason);
 }

@@ -1,5 +1,6 @@
 #include "results/report/report.h"
 
+#include "results/releases.h"
 #include "results/report/report_sql.h"
 #include "results/sql.h"
 
@@ -17,6 +18,7 @@ report_figures computeReport(const QSqlDatabase& db, const report_period& period
     report_figures f;
     f.period = period;
     f.generated = QDateTime::currentDateTimeUtc();
+    f.audit = computeAudit(db, period);
     const questions q(db);
     const std::vector<summary_row> total = q.summary(period.since, period.until, grouping::none);
     if (total.empty())
@@ -39,6 +41,39 @@ report_figures computeReport(const QSqlDatabase& db, const report_period& period
     }
     f.drops = report_detail::readDrops(db, period, f.fixtures);
     return f;
+}
+
+audit_figures computeAudit(const QSqlDatabase& db, const report_period& period) {
+    // A line records a few entries a day: the whole period's fit in memory.
+    std::vector<audit_entry> entries = readAudit(db, period.since, period.until);
+    audit_figures a;
+    a.total = long(entries.size());
+    std::map<QString, long> byEvent;
+    const QString released = releaseStateText(release_state::released) + QStringLiteral(" (");
+    for (const audit_entry& e : entries) {
+        ++byEvent[e.event];
+        if (e.event == audit_event::anyProgram && !e.newValue.startsWith(released))
+            ++a.anyProgramNotReleased;
+    }
+    for (const QString& kind : {audit_event::setup, audit_event::release, audit_event::revoke, audit_event::anyProgram})
+        a.counts.emplace_back(kind, byEvent.count(kind) ? byEvent.at(kind) : 0);
+    for (const auto& [event, n] : byEvent)
+        if (std::none_of(a.counts.begin(), a.counts.begin() + 4, [&](const auto& c) { return c.first == event; }))
+            a.counts.emplace_back(event, n);
+
+    std::reverse(entries.begin(), entries.end());
+    const auto onList = [](const audit_entry& e) { return e.event == audit_event::release || e.event == audit_event::revoke; };
+    std::stable_partition(entries.begin(), entries.end(), onList);
+    if (entries.size() > auditShown)
+        entries.resize(auditShown);
+    std::stable_sort(entries.begin(), entries.end(), [](const audit_entry& x, const audit_entry& y) { return x.at > y.at; });
+    a.shown = std::move(entries);
+    return a;
+}
+
+long audit_figures::count(const QString& event) const {
+    const auto found = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == event; });
+    return found == counts.end() ? 0 : found->second;
 }
 
 bool fixture_drop::flagged() const {

@@ -2,6 +2,7 @@
 
 #include "results/report/charts.h"
 #include "results/report/html_style.h"
+#include "results/utc_text.h"
 
 #include <QXmlStreamWriter>
 
@@ -27,9 +28,24 @@ void close(QXmlStreamWriter& w) {
     w.writeCharacters(QString());
     w.writeEndElement();
 }
+// Stored text with its control characters, but line ends and tabs, shown as \xNN: XML has no place
+// for most of them, and a reader must see that they are there.
+QString shown(const QString& text) {
+    QString safe;
+    safe.reserve(text.size());
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if ((u < 0x20 && u != '\n' && u != '\t') || (u >= 0x7f && u < 0xa0))
+            safe += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            safe += c;
+    }
+    return safe;
+}
+
 void element(QXmlStreamWriter& w, const char* tag, const QString& text, const QString& cls = {}) {
     open(w, tag, cls);
-    w.writeCharacters(text);
+    w.writeCharacters(shown(text));
     w.writeEndElement();
 }
 
@@ -441,6 +457,85 @@ void writeFixtures(QXmlStreamWriter& w, const report_figures& f) {
     close(w);
 }
 
+QString auditKind(const QString& event, long n) {
+    const bool one = n == 1;
+    if (event == audit_event::setup)
+        return one ? QStringLiteral("setup change") : QStringLiteral("setup changes");
+    if (event == audit_event::release)
+        return one ? QStringLiteral("release") : QStringLiteral("releases");
+    if (event == audit_event::revoke)
+        return one ? QStringLiteral("revoke") : QStringLiteral("revokes");
+    if (event == audit_event::anyProgram)
+        return one ? QStringLiteral("start letting any program run") : QStringLiteral("starts letting any program run");
+    return event;
+}
+
+QString auditChange(const audit_entry& e) {
+    return QStringLiteral("%1 \u2192 %2").arg(e.oldValue.isEmpty() ? none : e.oldValue, e.newValue.isEmpty() ? none : e.newValue);
+}
+
+// The command that lists what the page leaves out.
+QString auditCommand(const report_period& p) {
+    QString command = QStringLiteral("rx48p-ctl results audit");
+    if (p.since.isValid())
+        command += QStringLiteral(" --since ") + utcText(p.since);
+    if (p.until.isValid())
+        command += QStringLiteral(" --until ") + utcText(p.until);
+    return command;
+}
+
+void writeAudit(QXmlStreamWriter& w, const report_figures& f) {
+    const audit_figures& a = f.audit;
+    open(w, "section", QStringLiteral("audit-section"), QStringLiteral("audit"));
+    element(w, "h2", QStringLiteral("Audit"));
+    if (a.total == 0) {
+        element(w, "p", QStringLiteral("No changes on record in this period."), QStringLiteral("legend"));
+        close(w);
+        return;
+    }
+    const long unchecked = a.count(audit_event::anyProgram);
+    if (unchecked > 0) {
+        QString alert = unchecked == 1 ? QStringLiteral("1 start let programs run that were not checked against the released list")
+                                       : QStringLiteral("%1 starts let programs run that were not checked against the released list")
+                                             .arg(unchecked);
+        if (a.anyProgramNotReleased > 0)
+            alert += QStringLiteral("; %1 of them ran a program that was not released then").arg(a.anyProgramNotReleased);
+        element(w, "p", alert + QLatin1Char('.'), QStringLiteral("alert"));
+    }
+    open(w, "ul", QStringLiteral("audit-counts"), QStringLiteral("audit-counts"));
+    for (const auto& [event, n] : a.counts) {
+        open(w, "li", event == audit_event::anyProgram && n > 0 ? QStringLiteral("flag") : QString());
+        element(w, "b", QString::number(n));
+        w.writeCharacters(QLatin1Char(' ') + shown(auditKind(event, n)));
+        close(w);
+    }
+    close(w);
+    open(w, "table", QString(), QStringLiteral("audit-table"));
+    headRow(w, {QStringLiteral("Time UTC"), QStringLiteral("Where"), QStringLiteral("Event"), QStringLiteral("What"),
+                QStringLiteral("Change")}, 5);
+    open(w, "tbody");
+    for (const audit_entry& e : a.shown) {
+        open(w, "tr", e.event == audit_event::anyProgram ? QStringLiteral("flag") : QString());
+        element(w, "td", e.at.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), QStringLiteral("nowrap"));
+        element(w, "td", e.station.isEmpty() ? QStringLiteral("server, by %1").arg(e.byUser) : e.station);
+        element(w, "td", e.event, QStringLiteral("nowrap"));
+        element(w, "td", e.what);
+        element(w, "td", auditChange(e), QStringLiteral("long"));
+        close(w);
+    }
+    close(w);
+    close(w);
+    if (a.more() > 0)
+        element(w, "p", QStringLiteral("And %1 more; %2 lists them all.").arg(a.more()).arg(auditCommand(f.period)),
+                QStringLiteral("legend"));
+    element(w, "p",
+            QStringLiteral("Newest first: every release and revoke, then the latest other entries, %1 at most. A start "
+                           "letting any program run is one without --released-only.")
+                .arg(auditShown),
+            QStringLiteral("legend"));
+    close(w);
+}
+
 }  // namespace
 
 void writeReportHtml(const report_figures& f, QIODevice& out) {
@@ -476,6 +571,7 @@ void writeReportHtml(const report_figures& f, QIODevice& out) {
             writeFixtures(w, f);
         writeDrops(w, f);
     }
+    writeAudit(w, f);
     close(w);
     close(w);
     close(w);

@@ -54,6 +54,12 @@ td.worn { color: #a3301f; font-weight: 700; }
 .station-fixtures table { margin-bottom: 14px; }
 td .n { color: #7b8794; font-weight: 400; font-size: 11px; }
 .empty { font-size: 16px; color: #3e4c59; padding: 24px 18px; text-align: center; }
+.alert { background: #fbe4e0; color: #a3301f; font-weight: 600; border-radius: 6px; padding: 6px 10px; margin: 0 0 10px; }
+.audit-counts { display: flex; flex-wrap: wrap; gap: 4px 18px; margin: 0 0 10px; padding: 0; list-style: none; }
+.audit-counts b { font-size: 16px; font-variant-numeric: tabular-nums; }
+.audit-counts li.flag { color: #a3301f; }
+td.nowrap { white-space: nowrap; }
+td.long { overflow-wrap: anywhere; }
 .legend { font-size: 12px; color: #616e7c; margin: 6px 0 0; }
 @media print {
   body { background: #ffffff; font-size: 11.5px; }

@@ -26,6 +26,8 @@ void line(QIODevice& out, const char* record, const QJsonObject& figures) {
     out.write("\n");
 }
 
+QJsonValue textOrNull(const QString& text) { return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text); }
+
 QJsonObject dropHead(const drop_figures& d) {
     return {{QStringLiteral("program"), d.program.path},
             {QStringLiteral("sha256_8"), d.program.sha8},
@@ -131,6 +133,20 @@ void writeReportJsonLines(const report_figures& f, QIODevice& out) {
                       {QStringLiteral("limit"), number(d.tolerance / 2)},
                       {QStringLiteral("flagged"), m.flagged}});
     }
+
+    // The period's audit trail: every kind counted, then the entries the page lists, with the names
+    // `results audit` gives them.
+    for (const auto& [event, count] : f.audit.counts)
+        line(out, "audit_count", {{QStringLiteral("event"), event}, {QStringLiteral("count"), qint64(count)}});
+    for (const audit_entry& e : f.audit.shown)
+        line(out, "audit",
+             {{QStringLiteral("time"), time(e.at)},
+              {QStringLiteral("station"), textOrNull(e.station)},
+              {QStringLiteral("user"), textOrNull(e.byUser)},
+              {QStringLiteral("event"), e.event},
+              {QStringLiteral("what"), e.what},
+              {QStringLiteral("old"), textOrNull(e.oldValue)},
+              {QStringLiteral("new"), textOrNull(e.newValue)}});
 }
 
 }  // namespace results

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/audit.h"
 #include "results/questions.h"
 
 #include <QDateTime>
@@ -92,6 +93,25 @@ struct station_fixtures {
     std::vector<fixture_drop> drops;      // by program, then pin pair, A->B before B->A
 };
 
+// The audit entries a report lists; the rest are counted.
+constexpr std::size_t auditShown = 30;
+
+// The period's audit trail, on the entries' times.
+struct audit_figures {
+    // Entries per event kind: the four the stations and the server record, in that order, then any other
+    // found, by name.
+    std::vector<std::pair<QString, long>> counts;
+    long total = 0;
+    // Of the starts that let any program run, those whose program was not on the released list then.
+    long anyProgramNotReleased = 0;
+    // Newest first. Releases and revokes are few and what a quality engineer asks after, so they are
+    // always among them; the newest others fill up to auditShown.
+    std::vector<audit_entry> shown;
+
+    long count(const QString& event) const;
+    long more() const { return total - long(shown.size()); }
+};
+
 // Everything the report shows.
 struct report_figures {
     report_period period;
@@ -105,10 +125,13 @@ struct report_figures {
     std::vector<failure_row> failures;  // most frequent first
     std::vector<drop_figures> drops;    // by program, then pin pair, A->B before B->A
     std::vector<station_fixtures> fixtures;  // only the stations with several fixtures, by name
+    audit_figures audit;                     // read also for a period without parts
 
     bool empty() const { return total.parts == 0; }
 };
 
+// Throws results::error.
+audit_figures computeAudit(const QSqlDatabase& db, const report_period& period);
 // Throws results::error.
 report_figures computeReport(const QSqlDatabase& db, const report_period& period);
 

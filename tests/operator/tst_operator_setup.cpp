@@ -31,7 +31,7 @@ QString describe(const setup::station_setup& s) {
         fixtures << setup::fixtureText(f);
     return QStringList{fixtures.join(QLatin1Char(',')), s.port, s.program, QString::number(s.sensitivity), QString::number(s.buzzer),
                        QString::number(s.tolerance, 'f', 2), setup::serialModeText(s), s.results, s.server, s.station,
-                       QString::number(s.count)}
+                       QString::number(s.count), s.releasedOnly ? QStringLiteral("released only") : QStringLiteral("any program")}
         .join(QLatin1Char('|'));
 }
 
@@ -86,6 +86,8 @@ void OperatorSetupTest::setupRoundTrip() {
         typeInto(dialog->resultsFile(), results);
         typeInto(dialog->serverUrl(), QStringLiteral("postgresql://line@db.example/results"));
         typeInto(dialog->stationName(), QStringLiteral("line-3"));
+        dialog->releasedOnlyBox().setFocus();
+        QTest::keyClick(&dialog->releasedOnlyBox(), Qt::Key_Space);
         filled = true;
         QTest::keyClick(dialog, Qt::Key_Return);
     });
@@ -104,6 +106,7 @@ void OperatorSetupTest::setupRoundTrip() {
     expected.results = results;
     expected.server = QStringLiteral("postgresql://line@db.example/results");
     expected.station = QStringLiteral("line-3");
+    expected.releasedOnly = true;
     QCOMPARE(describe(st.session->setup()), describe(expected));
     QVERIFY2(st.window->headerText().startsWith(QLatin1String("missing-pair.device  ")), qPrintable(st.window->headerText()));
     QVERIFY2(st.window->headerText().endsWith(QStringLiteral("|%1|line-3|%2|postgresql://line@db.example/results")
@@ -231,12 +234,13 @@ void OperatorSetupTest::commandLineOverRemembered() {
     const op::launch full = op::parseLaunch(
         {"rx48p-station", "--port", "/tmp/rx48p-board", "--results", "/tmp/r.sqlite", "--server",
          "postgresql://u@h/db", "--station", "line-9", "--serial", "auto:L9-", "--sensitivity", "128", "--buzzer", "0",
-         "--tolerance", "0.3", "--start", "--count", "12", "/parts/b.device"},
+         "--tolerance", "0.3", "--start", "--count", "12", "--released-only", "/parts/b.device"},
         remembered);
     QCOMPARE(full.error, QString());
     QVERIFY(full.start);
     QCOMPARE(describe(full.setup),
-             QStringLiteral("|/tmp/rx48p-board|/parts/b.device|128|0|0.30|auto:L9-|/tmp/r.sqlite|postgresql://u@h/db|line-9|12"));
+             QStringLiteral("|/tmp/rx48p-board|/parts/b.device|128|0|0.30|auto:L9-|/tmp/r.sqlite|postgresql://u@h/db|line-9|12|"
+                            "released only"));
 
     const op::launch scan = op::parseLaunch({"rx48p-station", "--serial", "scan"}, remembered);
     QCOMPARE(setup::serialModeText(scan.setup), QStringLiteral("scan"));

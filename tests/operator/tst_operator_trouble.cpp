@@ -198,6 +198,8 @@ void OperatorTroubleTest::onlyReleasedProgramsRun() {
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM runs")), QStringList{"0"});
 
     keepList(sha, QString());
+    // A password set meanwhile goes on the audit trail at the next start, as its state alone.
+    QVERIFY(st.window->supervisorLock().set(QStringLiteral("s3cret-pw"), QStringLiteral("s3cret-pw")).problem.isEmpty());
     st.window->startRun();
     QVERIFY(QTest::qWaitFor([&] { return !st.session->running(); }, 15000));
     QCOMPARE(lookAt(st.window->tile()).word, QStringLiteral("PASS"));
@@ -207,6 +209,14 @@ void OperatorTroubleTest::onlyReleasedProgramsRun() {
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT new_value FROM audit WHERE what = 'released only'")),
              QStringList{"yes"});
     QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM audit WHERE event = 'start, any program'")),
+             QStringList{"0"});
+    const QStringList lock = sqlRows(st.resultsFile(), QStringLiteral("SELECT coalesce(old_value, '-') || ' -> ' || new_value"
+                                                                      " FROM audit WHERE what = 'supervisor password'"
+                                                                      " ORDER BY at_utc"));
+    QCOMPARE(lock.size(), 2);
+    QCOMPARE(lock.at(0), QStringLiteral("- -> none"));
+    QVERIFY2(lock.at(1).startsWith(QLatin1String("none -> set 20")), qPrintable(lock.at(1)));
+    QCOMPARE(sqlRows(st.resultsFile(), QStringLiteral("SELECT count(*) FROM audit WHERE new_value LIKE '%s3cret%'")),
              QStringList{"0"});
 }
 

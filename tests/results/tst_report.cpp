@@ -6,6 +6,7 @@
 #include "pg_cluster.h"
 #include "judged_parts.h"
 
+#include "results/audit.h"
 #include "results/connection.h"
 #include "results/forwarder.h"
 #include "results/journal.h"
@@ -34,6 +35,10 @@ using judged_parts::at;
 namespace {
 
 const QString weirdStation = QStringLiteral("ST-<b>&\"B\"");
+// Stored texts that would be markup, or a terminal's command, if written as they are.
+const QString scriptStation = QStringLiteral("ST-<script>alert(1)</script>&\x01\x1b[2J");
+const QString hostileUser = QStringLiteral("q&a<b>");
+const QString hostileNote = QStringLiteral("9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08 (<img src=x onerror=alert(1)> & \x07)");
 
 // The parts that fail, and the one comparison that fails each.
 bool open56(int i) { return i == 3 || i == 7 || i == 20 || i == 30 || i == 60 || i == 70; }
@@ -222,6 +227,33 @@ chart_reading readChart(const QByteArray& svg, const QString& barFill) {
     return c;
 }
 
+// The audit section of a page, or of the document the browser built.
+QString auditSection(const QString& page) {
+    const int from = page.indexOf(QStringLiteral("id=\"audit\""));
+    const int to = page.indexOf(QStringLiteral("</section>"), from);
+    return from < 0 || to < 0 ? QString() : page.mid(from, to - from);
+}
+
+// Each entry shown, as "time|station or user|event|what|old|new".
+QStringList shownEntries(const results::audit_figures& a) {
+    QStringList out;
+    for (const results::audit_entry& e : a.shown)
+        out << QStringList{e.at.toUTC().toString(QStringLiteral("dd HH:mm:ss")), e.station.isEmpty() ? e.byUser : e.station,
+                           e.event, e.what, e.oldValue, e.newValue}
+                   .join(QLatin1Char('|'));
+    return out;
+}
+
+QStringList countsOf(const results::audit_figures& a) {
+    QStringList out;
+    for (const auto& [event, n] : a.counts)
+        out << QStringLiteral("%1=%2").arg(event).arg(n);
+    return out;
+}
+
+const results::report_period morning{at("2026-12-08T00:00:00.000Z"), at("2026-12-08T12:00:00.000Z")};
+const results::report_period eighth{at("2026-12-08T00:00:00.000Z"), at("2026-12-09T00:00:00.000Z")};
+
 }  // namespace
 
 class tst_report : public QObject {
@@ -255,8 +287,16 @@ private slots:
     void browserShowsTheFixtures();
     void postgresqlGivesTheSameFixtures();
 
+    // The period's audit trail: counted by kind, the newest entries listed, releases and revokes always.
+    void auditOfThePeriod();
+    void auditCutAtThirty();
+    void auditJsonRecords();
+    void auditWithoutParts();
+    void browserShowsTheAuditAsText();
+
 private:
     void recordFixtures();
+    void recordAudit();
 
     QTemporaryDir dir;
     std::optional<results::journal> journal;
@@ -282,6 +322,7 @@ void tst_report::initTestCase() {
     const QString runB = journal->beginRun(b);
     for (int i = 1; i <= 102; ++i)
         journal->record(i <= 51 ? runA : runB, serialOf(i), partNumber(i));
+    recordAudit();
     all = results::computeReport(journal->database(), {});
     recordFixtures();
 }
@@ -317,6 +358,34 @@ void tst_report::recordFixtures() {
     for (int i = 0; i < 5; ++i, ++minute)
         fixtureJournal->record(id, QStringLiteral("F%1").arg(minute), fixturePart(minute, 95, 5, true));
     fixtures = results::computeReport(fixtureJournal->database(), {});
+}
+
+// The audit trail beside the parts:
+//   7 Dec 23:59:59.999  ST-A setup tolerance (none) -> 0.10
+//   8 Dec 00:00         ST-<b>... setup program /parts/alpha.part -> /parts/beta.part
+//         06:00         release of /parts/alpha.part by q&a<b>, its note markup and a bell
+//         06:30         revoke of /parts/old.part by engineer
+//         07:00 07:10 07:20  starts letting any program run: released, not released (ST-<script>...), revoked
+//         12:00 .. 12:34     35 setups of ST-A's timeout, k -> k + 1
+//   9 Dec 00:00         release of /parts/gamma.part by late
+void tst_report::recordAudit() {
+    const QSqlDatabase db = journal->database();
+    using results::audit_entry;
+    namespace ev = results::audit_event;
+    const QList<audit_entry> entries{
+        {{}, at("2026-12-07T23:59:59.999Z"), "ST-A", {}, ev::setup, "tolerance", {}, "0.10"},
+        {{}, at("2026-12-08T00:00:00.000Z"), weirdStation, {}, ev::setup, "program", "/parts/alpha.part", "/parts/beta.part"},
+        {{}, at("2026-12-08T06:00:00.000Z"), {}, hostileUser, ev::release, "/parts/alpha.part", {}, hostileNote},
+        {{}, at("2026-12-08T06:30:00.000Z"), {}, "engineer", ev::revoke, "/parts/old.part", "0123456789abcdef", {}},
+        {{}, at("2026-12-08T07:00:00.000Z"), "ST-A", {}, ev::anyProgram, "/parts/alpha.part", {}, "released (SHA-256 9f86d081)"},
+        {{}, at("2026-12-08T07:10:00.000Z"), scriptStation, {}, ev::anyProgram, "/parts/beta.part", {}, "not released (SHA-256 5e884898)"},
+        {{}, at("2026-12-08T07:20:00.000Z"), "ST-A", {}, ev::anyProgram, "/parts/old.part", {}, "revoked (SHA-256 01234567)"},
+        {{}, at("2026-12-09T00:00:00.000Z"), {}, "late", ev::release, "/parts/gamma.part", {}, "fedcba98 (after the day)"}};
+    for (const audit_entry& e : entries)
+        results::recordAudit(db, e);
+    for (int k = 0; k < 35; ++k)
+        results::recordAudit(db, {{}, at("2026-12-08T12:00:00.000Z").addSecs(60 * k), "ST-A", {}, ev::setup, "timeout",
+                                  QString::number(k), QString::number(k + 1)});
 }
 
 void tst_report::cleanupTestCase() {
@@ -513,8 +582,13 @@ void tst_report::jsonLines() {
         records.push_back(doc.object());
         kinds << doc.object().value(QStringLiteral("record")).toString();
     }
-    QCOMPARE(kinds, QStringList({"period", "yield", "yield", "failure", "failure", "failure", "failure", "drop", "drop", "drop", "drop",
-                                 "drop", "drop", "drift", "drift", "drift", "drift", "drift", "drift"}));
+    QStringList expected{"period", "yield", "yield", "failure", "failure", "failure", "failure", "drop", "drop", "drop", "drop",
+                         "drop", "drop", "drift", "drift", "drift", "drift", "drift", "drift"};
+    for (int i = 0; i < 4; ++i)
+        expected << "audit_count";
+    for (int i = 0; i < 30; ++i)
+        expected << "audit";
+    QCOMPARE(kinds, expected);
     QCOMPARE(fields(records[0], {"parts", "first_pass_yield_percent", "final_yield_percent", "median_test_s", "median_cycle_s", "since"}),
              "parts=102 first_pass_yield_percent=90 final_yield_percent=92 median_test_s=1.5 median_cycle_s=3 since=null");
     QCOMPARE(fields(records[1], {"day", "first_pass_yield_percent"}), "day=2026-12-07 first_pass_yield_percent=88");
@@ -643,8 +717,11 @@ void tst_report::emptyPeriod() {
     QVERIFY(page.contains("No parts were recorded in this period."));
     QVERIFY(page.contains("From 2027-01-01 00:00 UTC"));
     QVERIFY(!page.contains("<svg"));
+    QVERIFY(page.contains("<p class=\"legend\">No changes on record in this period.</p>"));
     const QList<QByteArray> lines = jsonText(none).trimmed().split('\n');
-    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines.size(), 1 + 4);
+    for (const QByteArray& line : lines.mid(1))
+        QCOMPARE(QJsonDocument::fromJson(line).object().value(QStringLiteral("count")).toInt(-1), 0);
     const QJsonObject period = QJsonDocument::fromJson(lines[0]).object();
     QCOMPARE(period.value(QStringLiteral("record")).toString(), QStringLiteral("period"));
     QCOMPARE(period.value(QStringLiteral("parts")).toInt(), 0);
@@ -664,8 +741,11 @@ void tst_report::postgresqlGivesTheSameFigures() {
     QVERIFY(server->db().isOpen());
     const results::report_period day{at("2026-12-08T00:00:00.000Z"), at("2026-12-09T00:00:00.000Z")};
     QCOMPARE(jsonText(results::computeReport(server->db(), {})), jsonText(all));
-    QCOMPARE(jsonText(results::computeReport(server->db(), day)),
-             jsonText(results::computeReport(journal->database(), day)));
+    const QByteArray dayOnServer = jsonText(results::computeReport(server->db(), day));
+    QCOMPARE(dayOnServer, jsonText(results::computeReport(journal->database(), day)));
+    // The audit trail came along, and the server reads the same window of it.
+    QVERIFY(dayOnServer.contains("{\"record\":\"audit_count\",\"count\":36,\"event\":\"setup\"}"));
+    QCOMPARE(dayOnServer.count("{\"record\":\"audit\","), 30);
 }
 
 void tst_report::fixturesComparedWithTheirSiblings() {
@@ -777,6 +857,132 @@ void tst_report::postgresqlGivesTheSameFixtures() {
     const QByteArray onServer = jsonText(results::computeReport(server->db(), {}));
     QVERIFY(onServer.contains("\"record\":\"fixture_drop\""));
     QCOMPARE(onServer, jsonText(fixtures));
+}
+
+void tst_report::auditOfThePeriod() {
+    const results::report_figures f = results::computeReport(journal->database(), morning);
+    QCOMPARE(countsOf(f.audit), (QStringList{"setup=1", "release=1", "revoke=1", "start, any program=3"}));
+    QCOMPARE(f.audit.total, 6L);
+    QCOMPARE(f.audit.anyProgramNotReleased, 2L);
+    // Newest first; the entry at the period's start is in, the one a moment before it is not.
+    QCOMPARE(shownEntries(f.audit),
+             (QStringList{"08 07:20:00|ST-A|start, any program|/parts/old.part||revoked (SHA-256 01234567)",
+                          "08 07:10:00|" + scriptStation + "|start, any program|/parts/beta.part||not released (SHA-256 5e884898)",
+                          "08 07:00:00|ST-A|start, any program|/parts/alpha.part||released (SHA-256 9f86d081)",
+                          "08 06:30:00|engineer|revoke|/parts/old.part|0123456789abcdef|",
+                          "08 06:00:00|" + hostileUser + "|release|/parts/alpha.part||" + hostileNote,
+                          "08 00:00:00|" + weirdStation + "|setup|program|/parts/alpha.part|/parts/beta.part"}));
+    const QString page = QString::fromUtf8(html(f));
+    QVERIFY2(readPage(page.toUtf8()).error.isEmpty(), qPrintable(readPage(page.toUtf8()).error));
+    const QString section = auditSection(page);
+    QVERIFY(section.contains(QStringLiteral("<p class=\"alert\">3 starts let programs run that were not checked against the "
+                                            "released list; 2 of them ran a program that was not released then.</p>")));
+    QVERIFY(!section.contains(QStringLiteral("more;")));
+    QCOMPARE(section.count(QStringLiteral("<tr class=\"flag\">")), 3);
+    QVERIFY(page.indexOf(QStringLiteral("id=\"drops\"")) < page.indexOf(QStringLiteral("id=\"audit\"")));
+
+    // The whole record: the entries on either side of the day and the release at its end too.
+    QCOMPARE(countsOf(all.audit), (QStringList{"setup=37", "release=2", "revoke=1", "start, any program=3"}));
+    QCOMPARE(all.audit.total, 43L);
+    // A period with no start letting any program run says nothing of them.
+    const results::report_figures late = results::computeReport(journal->database(), {at("2026-12-08T12:00:00.000Z"), {}});
+    QCOMPARE(countsOf(late.audit), (QStringList{"setup=35", "release=1", "revoke=0", "start, any program=0"}));
+    QVERIFY(!auditSection(QString::fromUtf8(html(late))).contains(QStringLiteral("class=\"alert\"")));
+}
+
+void tst_report::auditCutAtThirty() {
+    const results::report_figures f = results::computeReport(journal->database(), eighth);
+    QCOMPARE(countsOf(f.audit), (QStringList{"setup=36", "release=1", "revoke=1", "start, any program=3"}));
+    QCOMPARE(f.audit.total, 41L);
+    QCOMPARE(f.audit.more(), 11L);
+    // The release and the revoke, though older than the starts and the first setup, stay; the 28 newest
+    // setups fill the rest.
+    const QStringList shown = shownEntries(f.audit);
+    QCOMPARE(shown.size(), 30);
+    QCOMPARE(shown.first(), QStringLiteral("08 12:34:00|ST-A|setup|timeout|34|35"));
+    QCOMPARE(shown[27], QStringLiteral("08 12:07:00|ST-A|setup|timeout|7|8"));
+    QVERIFY(shown[28].startsWith(QStringLiteral("08 06:30:00|engineer|revoke|")));
+    QVERIFY(shown[29].startsWith(QStringLiteral("08 06:00:00|") + hostileUser + QStringLiteral("|release|")));
+    const QString section = auditSection(QString::fromUtf8(html(f)));
+    QCOMPARE(section.count(QStringLiteral("<tr")), 1 + 30);
+    QVERIFY2(section.contains(QStringLiteral("And 11 more; rx48p-ctl results audit --since 2026-12-08T00:00:00.000Z --until "
+                                             "2026-12-09T00:00:00.000Z lists them all.")),
+             qPrintable(section.right(800)));
+    // Without a start to the period, the command has none either.
+    const QString whole = auditSection(QString::fromUtf8(html(all)));
+    QVERIFY(whole.contains(QStringLiteral("And 13 more; rx48p-ctl results audit lists them all.")));
+}
+
+void tst_report::auditJsonRecords() {
+    std::vector<QJsonObject> counts, entries;
+    const QByteArray text = jsonText(results::computeReport(journal->database(), morning));
+    QVERIFY(!text.contains('\x01') && !text.contains('\x1b') && !text.contains('\x07'));
+    for (const QByteArray& line : text.trimmed().split('\n')) {
+        const QJsonObject record = QJsonDocument::fromJson(line).object();
+        const QString kind = record.value(QStringLiteral("record")).toString();
+        if (kind == QLatin1String("audit_count"))
+            counts.push_back(record);
+        else if (kind == QLatin1String("audit"))
+            entries.push_back(record);
+    }
+    QStringList countText;
+    for (const QJsonObject& c : counts)
+        countText << fields(c, {"event", "count"});
+    QCOMPARE(countText, (QStringList{"event=setup count=1", "event=release count=1", "event=revoke count=1",
+                                     "event=start, any program count=3"}));
+    QCOMPARE(entries.size(), std::size_t(6));
+    // The names `results audit` gives, and nothing else.
+    QCOMPARE(entries[0].keys(), (QStringList{"event", "new", "old", "record", "station", "time", "user", "what"}));
+    const QStringList names{"time", "station", "user", "event", "what", "old", "new"};
+    QCOMPARE(fields(entries[1], names), "time=2026-12-08T07:10:00.000Z station=" + scriptStation +
+                                            " user=null event=start, any program what=/parts/beta.part old=null new=not "
+                                            "released (SHA-256 5e884898)");
+    QCOMPARE(fields(entries[4], names), "time=2026-12-08T06:00:00.000Z station=null user=" + hostileUser +
+                                            " event=release what=/parts/alpha.part old=null new=" + hostileNote);
+    QCOMPARE(fields(entries[3], {"user", "old", "new"}), "user=engineer old=0123456789abcdef new=null");
+}
+
+void tst_report::auditWithoutParts() {
+    // Afternoon of the 8th: no part, but 35 setup changes.
+    const results::report_figures f = results::computeReport(journal->database(), {at("2026-12-08T12:00:00.000Z"),
+                                                                                    at("2026-12-09T00:00:00.000Z")});
+    QVERIFY(f.empty());
+    QCOMPARE(f.audit.total, 35L);
+    const QString page = QString::fromUtf8(html(f));
+    QVERIFY(page.contains(QStringLiteral("No parts were recorded in this period.")));
+    const QString section = auditSection(page);
+    QCOMPARE(section.count(QStringLiteral("<tr")), 1 + 30);
+    QVERIFY(section.contains(QStringLiteral("And 5 more;")));
+    QVERIFY(!page.contains(QStringLiteral("No changes on record")));
+    QCOMPARE(jsonText(f).count("{\"record\":\"audit\","), 30);
+}
+
+void tst_report::browserShowsTheAuditAsText() {
+    const QString file = dir.filePath(QStringLiteral("audit.html"));
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        const QByteArray page = html(results::computeReport(journal->database(), morning));
+        // An injected script would also keep the browser waiting on its alert: caught before it runs.
+        QVERIFY2(readPage(page).error.isEmpty() && !page.contains("<script") && !page.contains("<img"),
+                 qPrintable(readPage(page).error));
+        out.write(page);
+    }
+    const chromium_result browser = dumpDom(file);
+    QVERIFY2(browser.problem.isEmpty(), qPrintable(browser.problem));
+    const QString dom = QString::fromUtf8(browser.output);
+    const QString shown = auditSection(dom);
+    QVERIFY2(!shown.isEmpty(), "the audit section");
+    // Every stored text a text node: no element came out of it, its control characters shown as \xNN.
+    QVERIFY(!dom.contains(QLatin1String("<script"), Qt::CaseInsensitive));
+    QVERIFY(!dom.contains(QLatin1String("<img"), Qt::CaseInsensitive));
+    QVERIFY(!dom.contains(QChar(0x1b)) && !dom.contains(QChar(0x01)) && !dom.contains(QChar(0x07)));
+    QVERIFY2(shown.contains(QStringLiteral("<td>ST-&lt;script&gt;alert(1)&lt;/script&gt;&amp;\\x01\\x1b[2J</td>")), qPrintable(shown));
+    QVERIFY(shown.contains(QStringLiteral("<td>server, by q&amp;a&lt;b&gt;</td>")));
+    QVERIFY(shown.contains(QStringLiteral("(&lt;img src=x onerror=alert(1)&gt; &amp; \\x07)</td>")));
+    QVERIFY(shown.contains(QStringLiteral("<td>ST-&lt;b&gt;&amp;\"B\"</td>")));
+    QVERIFY2(shown.contains(QRegularExpression(QStringLiteral("<li class=\"flag\">\\s*<b>3</b> starts letting any program run</li>"))),
+             qPrintable(shown));
 }
 
 QTEST_MAIN(tst_report)
