@@ -77,6 +77,14 @@
         <source>&amp;Language</source>
         <translation>S&amp;prache</translation>
     </message>
+    <message>
+        <source>Released programs &amp;only</source>
+        <translation>Nur freigegebene Pr&amp;ogramme</translation>
+    </message>
+    <message>
+        <source>Refuse a part program whose content is not released on the results server</source>
+        <translation>Ein Teileprogramm ablehnen, dessen Inhalt auf dem Ergebnisserver nicht freigegeben ist</translation>
+    </message>
 </context>
 <context>
     <name>op::station_window</name>

@@ -77,6 +77,14 @@
         <source>&amp;Language</source>
         <translation>&amp;Langue</translation>
     </message>
+    <message>
+        <source>Released programs &amp;only</source>
+        <translation>Programmes validés &amp;seulement</translation>
+    </message>
+    <message>
+        <source>Refuse a part program whose content is not released on the results server</source>
+        <translation>Refuser un programme de pièce dont le contenu n’est pas validé sur le serveur de résultats</translation>
+    </message>
 </context>
 <context>
     <name>op::station_window</name>
