@@ -319,14 +319,9 @@ void audit(const QSqlDatabase& db, const invocation& inv, output& out) {
     std::vector<QStringList> rows;
     for (const results::audit_entry& e : results::readAudit(db, when(inv.since), when(inv.until))) {
         if (inv.json) {
-            out.record({{QStringLiteral("record"), QStringLiteral("audit")},
-                        {QStringLiteral("time"), results::utcText(e.at)},
-                        {QStringLiteral("station"), jsonOrNull(e.station)},
-                        {QStringLiteral("user"), jsonOrNull(e.byUser)},
-                        {QStringLiteral("event"), e.event},
-                        {QStringLiteral("what"), e.what},
-                        {QStringLiteral("old"), jsonOrNull(e.oldValue)},
-                        {QStringLiteral("new"), jsonOrNull(e.newValue)}});
+            QJsonObject record = results::auditFields(e);
+            record.insert(QStringLiteral("record"), QStringLiteral("audit"));
+            out.record(record);
             continue;
         }
         const QString where = e.station.isEmpty() ? QStringLiteral("server (%1)").arg(e.byUser) : e.station;

@@ -9,13 +9,13 @@ constexpr int tickMs = 200;
 QString titleOf(password_task task) {
     switch (task) {
         case password_task::unlock:
-            return QStringLiteral("RX48P Station - Supervisor password");
+            return password_dialog::tr("RX48P Station - Supervisor password");
         case password_task::set:
-            return QStringLiteral("RX48P Station - Set the supervisor password");
+            return password_dialog::tr("RX48P Station - Set the supervisor password");
         case password_task::change:
-            return QStringLiteral("RX48P Station - Change the supervisor password");
+            return password_dialog::tr("RX48P Station - Change the supervisor password");
         case password_task::remove:
-            return QStringLiteral("RX48P Station - Remove the supervisor password");
+            return password_dialog::tr("RX48P Station - Remove the supervisor password");
     }
     return QString();
 }
@@ -29,10 +29,10 @@ password_dialog::password_dialog(supervisor_lock& lock, password_task task, cons
     const bool asksNew = task == password_task::set || task == password_task::change;
     QString text = why;
     if (task == password_task::set || task == password_task::change)
-        text = QStringLiteral("The new password: at least %1 characters, typed twice.")
+        text = tr("The new password: at least %1 characters, typed twice.")
                    .arg(supervisor_lock::minPasswordLength);
     else if (task == password_task::remove)
-        text = QStringLiteral("Without a password anyone at the station may change the setup.");
+        text = tr("Without a password anyone at the station may change the setup.");
     prompt.setText(text);
     prompt.setTextFormat(Qt::PlainText);
     prompt.setWordWrap(true);
@@ -41,11 +41,11 @@ password_dialog::password_dialog(supervisor_lock& lock, password_task task, cons
         field->setMinimumWidth(260);
     }
     if (asksCurrent)
-        form.addRow(task == password_task::change ? QStringLiteral("&Current password") : QStringLiteral("&Password"),
+        form.addRow(task == password_task::change ? tr("&Current password") : tr("&Password"),
                     &current);
     if (asksNew) {
-        form.addRow(QStringLiteral("&New password"), &fresh);
-        form.addRow(QStringLiteral("&Again"), &again);
+        form.addRow(tr("&New password"), &fresh);
+        form.addRow(tr("&Again"), &again);
     }
     notice.setTextFormat(Qt::PlainText);
     notice.setWordWrap(true);
@@ -63,7 +63,7 @@ password_dialog::password_dialog(supervisor_lock& lock, password_task task, cons
     firstField().setFocus();
     // A pause from an earlier dialog still holds.
     if (lock.waitLeft().count() > 0) {
-        failure = QStringLiteral("Too soon");
+        failure = tr("Too soon");
         showWait();
     }
 }
@@ -91,10 +91,10 @@ void password_dialog::accept() {
             QDialog::accept();
             return;
         case supervisor_lock::attempt::wrong:
-            failure = QStringLiteral("Wrong password");
+            failure = tr("Wrong password");
             break;
         case supervisor_lock::attempt::waiting:
-            failure = QStringLiteral("Too soon");
+            failure = tr("Too soon");
             break;
         case supervisor_lock::attempt::refused:
             notice.setText(a.problem);
@@ -109,13 +109,13 @@ void password_dialog::showWait() {
     okButton().setEnabled(left == 0);
     if (left > 0) {
         // Whole seconds, rounded up: "wait 0 s" would read as a lie.
-        notice.setText(QStringLiteral("%1: wait %2 s").arg(failure).arg((left + 999) / 1000));
+        notice.setText(tr("%1: wait %2 s").arg(failure).arg((left + 999) / 1000));
         if (!countdown.isActive())
             countdown.start();
         return;
     }
     countdown.stop();
-    notice.setText(failure + QStringLiteral(": try again"));
+    notice.setText(tr("%1: try again").arg(failure));
     firstField().setFocus();
 }
 

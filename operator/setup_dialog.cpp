@@ -5,6 +5,7 @@
 
 #include "device/payloads.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QLocale>
 #include <QSerialPortInfo>
@@ -15,12 +16,12 @@
 namespace op {
 
 setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock, QWidget* parent)
-    : QDialog(parent), passedThrough(s), outer(this), addFixture(QStringLiteral("Add f&ixture")),
-      removeFixture(QStringLiteral("Remo&ve fixture")), programBrowse(QStringLiteral("&Browse…")),
-      resultsBrowse(QStringLiteral("B&rowse…")), lock(lock), setPassword(QStringLiteral("Set…")),
-      changePassword(QStringLiteral("Change…")), removePassword(QStringLiteral("Remove…")),
+    : QDialog(parent), passedThrough(s), outer(this), addFixture(tr("Add f&ixture")),
+      removeFixture(tr("Remo&ve fixture")), programBrowse(tr("&Browse…")),
+      resultsBrowse(tr("B&rowse…")), lock(lock), setPassword(tr("Set…")),
+      changePassword(tr("Change…")), removePassword(tr("Remove…")),
       buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel) {
-    setWindowTitle(QStringLiteral("RX48P Station - Setup"));
+    setWindowTitle(tr("RX48P Station - Setup"));
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         ports.addItem(info.portName());
     const int listed = ports.findText(s.port);
@@ -28,14 +29,14 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
         ports.setCurrentIndex(listed);
     else
         path.setText(s.port);
-    path.setPlaceholderText(QStringLiteral("a device path, e.g. /dev/pts/3 or /tmp/rx48p-board"));
+    path.setPlaceholderText(tr("a device path, e.g. /dev/pts/3 or /tmp/rx48p-board"));
 
     for (std::size_t i = 0; i < fixtureRows.size(); ++i) {
         fixture_row& r = fixtureRows[i];
-        r.name.setPlaceholderText(QStringLiteral("name"));
+        r.name.setPlaceholderText(tr("name"));
         r.name.setMaximumWidth(140);
         r.name.setMaxLength(setup::maxFixtureName);
-        r.port.setPlaceholderText(QStringLiteral("its port or device path"));
+        r.port.setPlaceholderText(tr("its port or device path"));
         r.row.addWidget(&r.name);
         r.row.addWidget(&r.port, 1);
         fixtureBox.addLayout(&r.row);
@@ -70,7 +71,7 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
     showFixtureRows(std::min<int>(s.fixtures.size(), setup::maxFixtures));
 
     program.setText(s.program);
-    program.setPlaceholderText(QStringLiteral("the expected part's file"));
+    program.setPlaceholderText(tr("the expected part's file"));
     programRow.addWidget(&program, 1);
     programRow.addWidget(&programBrowse);
 
@@ -89,7 +90,7 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
     serials.addItem(QStringLiteral("Numbered: prefix and six digits"), QStringLiteral("auto"));
     serials.setCurrentIndex(static_cast<int>(s.serials));
     prefix.setText(s.serialPrefix);
-    prefix.setPlaceholderText(QStringLiteral("prefix, e.g. LINE1-"));
+    prefix.setPlaceholderText(tr("prefix, e.g. LINE1-"));
     prefix.setEnabled(s.serials == setup::serial_mode::numbered);
     serialRow.addWidget(&serials, 1);
     serialRow.addWidget(&prefix, 1);
@@ -101,24 +102,24 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
     resultsRow.addWidget(&results, 1);
     resultsRow.addWidget(&resultsBrowse);
     server.setText(s.server);
-    server.setPlaceholderText(QStringLiteral("none; or postgresql://USER@HOST/DBNAME"));
+    server.setPlaceholderText(tr("none; or postgresql://USER@HOST/DBNAME"));
     station.setText(s.station);
     station.setPlaceholderText(QSysInfo::machineHostName());
     releasedOnly.setText(tr("Released programs &only"));
     releasedOnly.setChecked(s.releasedOnly);
     releasedOnly.setToolTip(tr("Refuse a part program whose content is not released on the results server"));
 
-    form.addRow(QStringLiteral("&Port"), &ports);
-    form.addRow(QStringLiteral("or &device path"), &path);
-    form.addRow(QStringLiteral("or fixtures"), &fixtureBox);
-    form.addRow(QStringLiteral("Part &program"), &programRow);
-    form.addRow(QStringLiteral("&Sensitivity"), &sensitivity);
-    form.addRow(QStringLiteral("B&uzzer"), &buzzer);
-    form.addRow(QStringLiteral("&Tolerance"), &tolerance);
-    form.addRow(QStringLiteral("Se&rials"), &serialRow);
-    form.addRow(QStringLiteral("D&atabase"), &resultsRow);
-    form.addRow(QStringLiteral("S&erver"), &server);
-    form.addRow(QStringLiteral("Statio&n name"), &station);
+    form.addRow(tr("&Port"), &ports);
+    form.addRow(tr("or &device path"), &path);
+    form.addRow(tr("or fixtures"), &fixtureBox);
+    form.addRow(tr("Part &program"), &programRow);
+    form.addRow(tr("&Sensitivity"), &sensitivity);
+    form.addRow(tr("B&uzzer"), &buzzer);
+    form.addRow(tr("&Tolerance"), &tolerance);
+    form.addRow(tr("Se&rials"), &serialRow);
+    form.addRow(tr("D&atabase"), &resultsRow);
+    form.addRow(tr("S&erver"), &server);
+    form.addRow(tr("Statio&n name"), &station);
     form.addRow(QString(), &releasedOnly);
     if (lock) {
         lockState.setTextFormat(Qt::PlainText);
@@ -129,8 +130,8 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
             lockRow.addWidget(button);
             connect(button, &QPushButton::clicked, this, [this, task = task] { editPassword(task); });
         }
-        setPassword.setToolTip(QStringLiteral("Setup and taking fixtures out of service then ask for it"));
-        form.addRow(QStringLiteral("Supervisor password"), &lockRow);
+        setPassword.setToolTip(tr("Setup and taking fixtures out of service then ask for it"));
+        form.addRow(tr("Supervisor password"), &lockRow);
         showLock();
     }
     // Each language under its own name, so that an operator finds theirs whatever the window speaks.
@@ -212,25 +213,27 @@ void setup_dialog::editPassword(password_task task) {
 
 void setup_dialog::showLock() {
     const QString state = lock->stateText();
-    lockState.setText(state == QLatin1String("none")      ? QStringLiteral("none: anyone may open Setup")
-                      : state == QLatin1String("garbled") ? QStringLiteral("unreadable: set it again from the command line")
-                                                          : state);
+    const QDateTime since = QDateTime::fromString(state.mid(4), Qt::ISODate);
+    lockState.setText(state == QLatin1String("none")      ? tr("none: anyone may open Setup")
+                      : state == QLatin1String("garbled") ? tr("unreadable: set it again from the command line")
+                      : since.isValid()                   ? tr("set on %1").arg(QLocale().toString(since.toLocalTime(), QLocale::ShortFormat))
+                                                          : tr("set"));
     setPassword.setEnabled(!lock->isLocked());
     changePassword.setEnabled(lock->isLocked());
     removePassword.setEnabled(lock->isLocked());
 }
 
 void setup_dialog::browseProgram() {
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Part program"), program.text(),
-                                                      QStringLiteral("Part files (*.device);;All files (*)"));
+    const QString file = QFileDialog::getOpenFileName(this, tr("Part program"), program.text(),
+                                                      tr("Part files (*.device);;All files (*)"));
     if (!file.isEmpty())
         program.setText(file);
 }
 
 void setup_dialog::browseResults() {
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Results database"),
+    const QString file = QFileDialog::getSaveFileName(this, tr("Results database"),
                                                       results.text().isEmpty() ? results.placeholderText() : results.text(),
-                                                      QStringLiteral("SQLite databases (*.sqlite);;All files (*)"),
+                                                      tr("SQLite databases (*.sqlite);;All files (*)"),
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
     if (!file.isEmpty())
         results.setText(file);

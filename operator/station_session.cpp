@@ -273,7 +273,7 @@ void station_session::toggleService(int index) {
 
 QString station_session::provideSerial(const QString& text) {
     if (!scansSerials())
-        return QStringLiteral("the station is not taking serials now");
+        return tr("the station is not taking serials now");
     const setup::checked_text checked = setup::checkSerial(text);
     if (!checked.problem.isEmpty())
         return checked.problem;

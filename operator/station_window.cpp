@@ -40,12 +40,12 @@ void setIfChanged(QLabel& label, const QString& text) {
 
 station_window::station_window(station_session& session, QSettings& remembered, QWidget* parent)
     : QMainWindow(parent), session(session), remembered(remembered), guard(remembered), central(this), column(&central),
-      programCaption(QStringLiteral("Program")), portCaption(QStringLiteral("Port")),
-      stationCaption(QStringLiteral("Station")), databaseCaption(QStringLiteral("Database")),
-      serverCaption(QStringLiteral("Server")), serialCaption(QStringLiteral("Serial")),
-      tableCaption(QStringLiteral("Last parts")), verdicts(&table), setupButton(QStringLiteral("Setup…  (F2)")),
-      start(QStringLiteral("Start  (Enter)")), stop(QStringLiteral("Stop  (Esc)")) {
-    setWindowTitle(QStringLiteral("RX48P Station"));
+      programCaption(tr("Program")), portCaption(tr("Port")),
+      stationCaption(tr("Station")), databaseCaption(tr("Database")),
+      serverCaption(tr("Server")), serialCaption(tr("Serial")),
+      tableCaption(tr("Last parts")), verdicts(&table), setupButton(tr("Setup…  (F2)")),
+      start(tr("Start  (Enter)")), stop(tr("Stop  (Esc)")) {
+    setWindowTitle(tr("RX48P Station"));
     setCentralWidget(&central);
     column.setContentsMargins(16, 12, 16, 12);
     column.setSpacing(10);
@@ -84,7 +84,7 @@ station_window::station_window(station_session& session, QSettings& remembered, 
     serialHint.setTextFormat(Qt::PlainText);
     serialCaption.setFont(points(16, true));
     serial.setFont(points(20));
-    serial.setPlaceholderText(QStringLiteral("scan the part's serial"));
+    serial.setPlaceholderText(tr("scan the part's serial"));
     serial.setMinimumWidth(360);
     serialHint.setFont(points(13));
     serialCaption.setBuddy(&serial);
@@ -154,7 +154,7 @@ station_window::station_window(station_session& session, QSettings& remembered, 
         serviceKeys.push_back(std::make_unique<QShortcut>(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this));
         connect(serviceKeys.back().get(), &QShortcut::activated, this, [this, i] {
             if (i < this->session.fixtureCount() &&
-                supervisorAllows(QStringLiteral("Taking fixture %1 out of service or back needs the supervisor password.").arg(i + 1)))
+                supervisorAllows(tr("Taking fixture %1 out of service or back needs the supervisor password.").arg(i + 1)))
                 this->session.toggleService(i);
         });
     }
@@ -173,15 +173,14 @@ void station_window::refresh() {
     const station_header& h = session.header();
     setIfChanged(programValue, h.programHash.isEmpty() ? h.programName
                                                        : h.programName + QStringLiteral("  ") + h.programHash);
-    setIfChanged(portValue, h.firmware.isEmpty() ? h.port : h.port + QStringLiteral("  (firmware ") + h.firmware + ')');
+    setIfChanged(portValue, h.firmware.isEmpty() ? h.port : tr("%1  (firmware %2)").arg(h.port, h.firmware));
     setIfChanged(stationValue, h.station);
     setIfChanged(databaseValue, h.database);
     setIfChanged(serverValue, h.server);
     serverCaption.setVisible(!h.server.isEmpty());
     serverValue.setVisible(!h.server.isEmpty());
     header.setColumnStretch(serverColumn, h.server.isEmpty() ? 0 : share[serverColumn]);
-    const QString title = h.programName.isEmpty() ? QStringLiteral("RX48P Station")
-                                                  : QStringLiteral("RX48P Station - ") + h.programName;
+    const QString title = h.programName.isEmpty() ? tr("RX48P Station") : tr("RX48P Station - %1").arg(h.programName);
     if (windowTitle() != title)
         setWindowTitle(title);
 
@@ -275,7 +274,7 @@ void station_window::startRun() {
 }
 
 bool station_window::editSetup() {
-    if (session.running() || !supervisorAllows(QStringLiteral("Setup needs the supervisor password.")))
+    if (session.running() || !supervisorAllows(tr("Setup needs the supervisor password.")))
         return false;
     setup_dialog dialog(session.setup(), &guard, this);
     dialog.setLanguage(loadLanguage(remembered));
@@ -300,7 +299,7 @@ void station_window::onSerialEntered() {
     if (why.isEmpty()) {
         QString where;
         if (session.fixtureCount() > 1)
-            where = to ? QStringLiteral("  → ") + session.fixture(*to).where().name : QStringLiteral("  held for the next");
+            where = to ? QStringLiteral("  → ") + session.fixture(*to).where().name : tr("  held for the next");
         serialHint.setText(QStringLiteral("✓ ") + setup::checkSerial(serial.text()).text + where);
         serial.clear();
     } else {

@@ -70,7 +70,7 @@ QString written(QSettings& settings) {
     settings.sync();
     return settings.status() == QSettings::NoError
                ? QString()
-               : QStringLiteral("the settings file %1 could not be written").arg(settings.fileName());
+               : supervisor_lock::tr("the settings file %1 could not be written").arg(settings.fileName());
 }
 
 supervisor_lock::attempt refusal(const QString& why) {
@@ -94,9 +94,9 @@ std::chrono::milliseconds pauseAfter(int failures, std::chrono::milliseconds bas
 
 QString newPasswordProblem(const QString& password, const QString& again) {
     if (password.size() < supervisor_lock::minPasswordLength)
-        return QStringLiteral("the password needs at least %1 characters").arg(supervisor_lock::minPasswordLength);
+        return supervisor_lock::tr("the password needs at least %1 characters").arg(supervisor_lock::minPasswordLength);
     if (password != again)
-        return QStringLiteral("the two passwords typed differ");
+        return supervisor_lock::tr("the two passwords typed differ");
     return QString();
 }
 
@@ -156,7 +156,7 @@ supervisor_lock::attempt supervisor_lock::check(const QString& password) {
 
 supervisor_lock::attempt supervisor_lock::set(const QString& password, const QString& again) {
     if (isLocked())
-        return refusal(QStringLiteral("a supervisor password is already set"));
+        return refusal(supervisor_lock::tr("a supervisor password is already set"));
     QString why = newPasswordProblem(password, again);
     if (why.isEmpty())
         why = store(settings, password);
@@ -170,7 +170,7 @@ supervisor_lock::attempt supervisor_lock::set(const QString& password, const QSt
 supervisor_lock::attempt supervisor_lock::change(const QString& current, const QString& password,
                                                  const QString& again) {
     if (!isLocked())
-        return refusal(QStringLiteral("no supervisor password is set"));
+        return refusal(supervisor_lock::tr("no supervisor password is set"));
     // The new one is judged first: a typing mistake costs no try.
     const QString why = newPasswordProblem(password, again);
     if (!why.isEmpty())
@@ -184,7 +184,7 @@ supervisor_lock::attempt supervisor_lock::change(const QString& current, const Q
 
 supervisor_lock::attempt supervisor_lock::remove(const QString& current) {
     if (!isLocked())
-        return refusal(QStringLiteral("no supervisor password is set"));
+        return refusal(supervisor_lock::tr("no supervisor password is set"));
     attempt a = verify(current);
     if (a.what != attempt::accepted)
         return a;

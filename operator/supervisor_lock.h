@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QCoreApplication>
 #include <QString>
 
 #include <chrono>
@@ -13,6 +14,7 @@ namespace op {
 // service. The settings keep only "pbkdf2-sha256$ITERATIONS$SALT$HASH" (salt and hash in base64) and the
 // UTC time it was set; the iterations travel with the hash so a later release can raise them.
 class supervisor_lock {
+    Q_DECLARE_TR_FUNCTIONS(supervisor_lock)
 public:
     // About 80 ms on the line's PCs: slow for a guesser with the settings file, unnoticed at the station.
     static constexpr int iterations = 60000;

@@ -4,7 +4,7 @@
 
 namespace op {
 
-trouble_banner::trouble_banner(QWidget* parent) : QFrame(parent), row(this), reconnect(QStringLiteral("&Reconnect")) {
+trouble_banner::trouble_banner(QWidget* parent) : QFrame(parent), row(this), reconnect(tr("&Reconnect")) {
     setAutoFillBackground(true);
     setFrameShape(QFrame::NoFrame);
     row.setContentsMargins(16, 10, 16, 10);

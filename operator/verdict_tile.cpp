@@ -1,5 +1,7 @@
 #include "operator/verdict_tile.h"
 
+#include "operator/window_texts.h"
+
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -60,7 +62,7 @@ verdict_tile::verdict_tile(QWidget* parent) : QFrame(parent), layout(this) {
     layout.addWidget(&next);
     layout.addWidget(&trouble);
     displayFixture(QString(), QString(), QString(), QString());
-    display(tile_state::stopped, QStringLiteral("STOPPED"), QString(), {});
+    display(tile_state::stopped, window_texts::tileWord(tile_state::stopped), QString(), {});
 }
 
 void verdict_tile::setCompact(bool on) {

@@ -8,6 +8,17 @@
 
 namespace results {
 
+QJsonObject auditFields(const audit_entry& e) {
+    const auto orNull = [](const QString& text) { return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text); };
+    return {{QStringLiteral("time"), e.at.isValid() ? QJsonValue(utcText(e.at)) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("station"), orNull(e.station)},
+            {QStringLiteral("user"), orNull(e.byUser)},
+            {QStringLiteral("event"), e.event},
+            {QStringLiteral("what"), e.what},
+            {QStringLiteral("old"), orNull(e.oldValue)},
+            {QStringLiteral("new"), orNull(e.newValue)}};
+}
+
 void recordAudit(const QSqlDatabase& db, const audit_entry& entry) {
     const QDateTime at = entry.at.isValid() ? entry.at : QDateTime::currentDateTimeUtc();
     tables::insert(db, tables::audit,

@@ -3,6 +3,7 @@
 #include "setup/audited_settings.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -31,6 +32,10 @@ struct audit_entry {
     QString oldValue;  // empty: none
     QString newValue;
 };
+
+// An entry's fields as every JSON output gives them: time, station, user, event, what, old, new (null
+// where there is none).
+QJsonObject auditFields(const audit_entry& entry);
 
 // One entry, in the caller's transaction or on its own. Throws results::error.
 void recordAudit(const QSqlDatabase& db, const audit_entry& entry);

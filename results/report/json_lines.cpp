@@ -1,5 +1,6 @@
 #include "results/report/report.h"
 
+#include "results/audit.h"
 #include "results/report/drop_stats.h"
 #include "results/utc_text.h"
 
@@ -25,8 +26,6 @@ void line(QIODevice& out, const char* record, const QJsonObject& figures) {
     out.write(figures.isEmpty() ? QByteArrayLiteral("}") : QByteArrayLiteral(",") + rest.mid(1));
     out.write("\n");
 }
-
-QJsonValue textOrNull(const QString& text) { return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text); }
 
 QJsonObject dropHead(const drop_figures& d) {
     return {{QStringLiteral("program"), d.program.path},
@@ -139,14 +138,7 @@ void writeReportJsonLines(const report_figures& f, QIODevice& out) {
     for (const auto& [event, count] : f.audit.counts)
         line(out, "audit_count", {{QStringLiteral("event"), event}, {QStringLiteral("count"), qint64(count)}});
     for (const audit_entry& e : f.audit.shown)
-        line(out, "audit",
-             {{QStringLiteral("time"), time(e.at)},
-              {QStringLiteral("station"), textOrNull(e.station)},
-              {QStringLiteral("user"), textOrNull(e.byUser)},
-              {QStringLiteral("event"), e.event},
-              {QStringLiteral("what"), e.what},
-              {QStringLiteral("old"), textOrNull(e.oldValue)},
-              {QStringLiteral("new"), textOrNull(e.newValue)}});
+        line(out, "audit", auditFields(e));
 }
 
 }  // namespace results
