@@ -64,6 +64,65 @@
     </message>
 </context>
 <context>
+    <name>op::password_dialog</name>
+    <message>
+        <source>RX48P Station - Supervisor password</source>
+        <translation>RX48P Station - Supervisor-Passwort</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Set the supervisor password</source>
+        <translation>RX48P Station - Supervisor-Passwort festlegen</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Change the supervisor password</source>
+        <translation>RX48P Station - Supervisor-Passwort ändern</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Remove the supervisor password</source>
+        <translation>RX48P Station - Supervisor-Passwort entfernen</translation>
+    </message>
+    <message>
+        <source>The new password: at least %1 characters, typed twice.</source>
+        <translation>Das neue Passwort: mindestens %1 Zeichen, zweimal eingegeben.</translation>
+    </message>
+    <message>
+        <source>Without a password anyone at the station may change the setup.</source>
+        <translation>Ohne Passwort darf jeder an der Station die Einstellungen ändern.</translation>
+    </message>
+    <message>
+        <source>&amp;Current password</source>
+        <translation>&amp;Aktuelles Passwort</translation>
+    </message>
+    <message>
+        <source>&amp;Password</source>
+        <translation>&amp;Passwort</translation>
+    </message>
+    <message>
+        <source>&amp;New password</source>
+        <translation>&amp;Neues Passwort</translation>
+    </message>
+    <message>
+        <source>&amp;Again</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message>
+        <source>Too soon</source>
+        <translation>Zu früh</translation>
+    </message>
+    <message>
+        <source>Wrong password</source>
+        <translation>Falsches Passwort</translation>
+    </message>
+    <message>
+        <source>%1: wait %2 s</source>
+        <translation>%1: %2 s warten</translation>
+    </message>
+    <message>
+        <source>%1: try again</source>
+        <translation>%1: erneut versuchen</translation>
+    </message>
+</context>
+<context>
     <name>op::setup_dialog</name>
     <message>
         <source>System (%1)</source>
@@ -85,6 +144,153 @@
         <source>Refuse a part program whose content is not released on the results server</source>
         <translation>Ein Teileprogramm ablehnen, dessen Inhalt auf dem Ergebnisserver nicht freigegeben ist</translation>
     </message>
+    <message>
+        <source>Add f&amp;ixture</source>
+        <translation>Prüfplatz &amp;hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remo&amp;ve fixture</source>
+        <translation>Prüfplatz ent&amp;fernen</translation>
+    </message>
+    <message>
+        <source>&amp;Browse…</source>
+        <translation>D&amp;urchsuchen…</translation>
+    </message>
+    <message>
+        <source>B&amp;rowse…</source>
+        <translation>Durchsu&amp;chen…</translation>
+    </message>
+    <message>
+        <source>Set…</source>
+        <translation>Festlegen…</translation>
+    </message>
+    <message>
+        <source>Change…</source>
+        <translation>Ändern…</translation>
+    </message>
+    <message>
+        <source>Remove…</source>
+        <translation>Entfernen…</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Setup</source>
+        <translation>RX48P Station - Einstellungen</translation>
+    </message>
+    <message>
+        <source>a device path, e.g. /dev/pts/3 or /tmp/rx48p-board</source>
+        <translation>ein Gerätepfad, z. B. /dev/pts/3 oder /tmp/rx48p-board</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>its port or device path</source>
+        <translation>sein Port oder Gerätepfad</translation>
+    </message>
+    <message>
+        <source>the expected part&apos;s file</source>
+        <translation>die Datei des erwarteten Teils</translation>
+    </message>
+    <message>
+        <source>prefix, e.g. LINE1-</source>
+        <translation>Präfix, z. B. LINIE1-</translation>
+    </message>
+    <message>
+        <source>none; or postgresql://USER@HOST/DBNAME</source>
+        <translation>keiner; oder postgresql://BENUTZER@HOST/DBNAME</translation>
+    </message>
+    <message>
+        <source>&amp;Port</source>
+        <translation>&amp;Port</translation>
+    </message>
+    <message>
+        <source>or &amp;device path</source>
+        <translation>oder &amp;Gerätepfad</translation>
+    </message>
+    <message>
+        <source>or fixtures</source>
+        <translation>oder Prüfplätze</translation>
+    </message>
+    <message>
+        <source>Part &amp;program</source>
+        <translation>Teile&amp;programm</translation>
+    </message>
+    <message>
+        <source>&amp;Sensitivity</source>
+        <translation>&amp;Empfindlichkeit</translation>
+    </message>
+    <message>
+        <source>B&amp;uzzer</source>
+        <translation>&amp;Summer</translation>
+    </message>
+    <message>
+        <source>&amp;Tolerance</source>
+        <translation>&amp;Toleranz</translation>
+    </message>
+    <message>
+        <source>Se&amp;rials</source>
+        <translation>Se&amp;riennummern</translation>
+    </message>
+    <message>
+        <source>D&amp;atabase</source>
+        <translation>&amp;Datenbank</translation>
+    </message>
+    <message>
+        <source>S&amp;erver</source>
+        <translation>Ser&amp;ver</translation>
+    </message>
+    <message>
+        <source>Statio&amp;n name</source>
+        <translation>Statio&amp;nsname</translation>
+    </message>
+    <message>
+        <source>Setup and taking fixtures out of service then ask for it</source>
+        <translation>Einstellungen und das Außer-Betrieb-Nehmen von Prüfplätzen verlangen es dann</translation>
+    </message>
+    <message>
+        <source>Supervisor password</source>
+        <translation>Supervisor-Passwort</translation>
+    </message>
+    <message>
+        <source>none: anyone may open Setup</source>
+        <translation>keines: jeder darf die Einstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>unreadable: set it again from the command line</source>
+        <translation>unlesbar: über die Kommandozeile neu festlegen</translation>
+    </message>
+    <message>
+        <source>set on %1</source>
+        <translation>festgelegt am %1</translation>
+    </message>
+    <message>
+        <source>set</source>
+        <translation>festgelegt</translation>
+    </message>
+    <message>
+        <source>Part program</source>
+        <translation>Teileprogramm</translation>
+    </message>
+    <message>
+        <source>Part files (*.device);;All files (*)</source>
+        <translation>Teiledateien (*.device);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Results database</source>
+        <translation>Ergebnisdatenbank</translation>
+    </message>
+    <message>
+        <source>SQLite databases (*.sqlite);;All files (*)</source>
+        <translation>SQLite-Datenbanken (*.sqlite);;Alle Dateien (*)</translation>
+    </message>
+</context>
+<context>
+    <name>op::station_session</name>
+    <message>
+        <source>the station is not taking serials now</source>
+        <translation>die Station nimmt gerade keine Seriennummern an</translation>
+    </message>
 </context>
 <context>
     <name>op::station_window</name>
@@ -100,12 +306,110 @@
         <source>passed %1   failed %2   yield %3</source>
         <translation>gut %1   schlecht %2   Quote %3</translation>
     </message>
+    <message>
+        <source>Program</source>
+        <translation>Programm</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>Database</source>
+        <translation>Datenbank</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Last parts</source>
+        <translation>Letzte Teile</translation>
+    </message>
+    <message>
+        <source>Setup…  (F2)</source>
+        <translation>Einstellungen…  (F2)</translation>
+    </message>
+    <message>
+        <source>Start  (Enter)</source>
+        <translation>Start  (Eingabe)</translation>
+    </message>
+    <message>
+        <source>Stop  (Esc)</source>
+        <translation>Stopp  (Esc)</translation>
+    </message>
+    <message>
+        <source>RX48P Station</source>
+        <translation>RX48P Station</translation>
+    </message>
+    <message>
+        <source>scan the part&apos;s serial</source>
+        <translation>Seriennummer des Teils scannen</translation>
+    </message>
+    <message>
+        <source>Taking fixture %1 out of service or back needs the supervisor password.</source>
+        <translation>Prüfplatz %1 außer Betrieb oder wieder in Betrieb zu nehmen braucht das Supervisor-Passwort.</translation>
+    </message>
+    <message>
+        <source>%1  (firmware %2)</source>
+        <translation>%1  (Firmware %2)</translation>
+    </message>
+    <message>
+        <source>RX48P Station - %1</source>
+        <translation>RX48P Station - %1</translation>
+    </message>
+    <message>
+        <source>Setup needs the supervisor password.</source>
+        <translation>Die Einstellungen brauchen das Supervisor-Passwort.</translation>
+    </message>
+    <message>
+        <source>  held for the next</source>
+        <translation>  für den nächsten behalten</translation>
+    </message>
+</context>
+<context>
+    <name>op::trouble_banner</name>
+    <message>
+        <source>&amp;Reconnect</source>
+        <translation>&amp;Neu verbinden</translation>
+    </message>
 </context>
 <context>
     <name>op::verdict_tile</name>
     <message>
         <source>%1  (more in the table)</source>
         <translation>%1  (mehr in der Tabelle)</translation>
+    </message>
+</context>
+<context>
+    <name>supervisor_lock</name>
+    <message>
+        <source>the settings file %1 could not be written</source>
+        <translation>die Einstellungsdatei %1 konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>the password needs at least %1 characters</source>
+        <translation>das Passwort braucht mindestens %1 Zeichen</translation>
+    </message>
+    <message>
+        <source>the two passwords typed differ</source>
+        <translation>die beiden eingegebenen Passwörter unterscheiden sich</translation>
+    </message>
+    <message>
+        <source>a supervisor password is already set</source>
+        <translation>ein Supervisor-Passwort ist bereits festgelegt</translation>
+    </message>
+    <message>
+        <source>no supervisor password is set</source>
+        <translation>kein Supervisor-Passwort ist festgelegt</translation>
     </message>
 </context>
 <context>

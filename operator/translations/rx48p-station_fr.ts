@@ -64,6 +64,65 @@
     </message>
 </context>
 <context>
+    <name>op::password_dialog</name>
+    <message>
+        <source>RX48P Station - Supervisor password</source>
+        <translation>RX48P Station - Mot de passe superviseur</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Set the supervisor password</source>
+        <translation>RX48P Station - Définir le mot de passe superviseur</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Change the supervisor password</source>
+        <translation>RX48P Station - Changer le mot de passe superviseur</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Remove the supervisor password</source>
+        <translation>RX48P Station - Supprimer le mot de passe superviseur</translation>
+    </message>
+    <message>
+        <source>The new password: at least %1 characters, typed twice.</source>
+        <translation>Le nouveau mot de passe : au moins %1 caractères, saisi deux fois.</translation>
+    </message>
+    <message>
+        <source>Without a password anyone at the station may change the setup.</source>
+        <translation>Sans mot de passe, n’importe qui à la station peut changer la configuration.</translation>
+    </message>
+    <message>
+        <source>&amp;Current password</source>
+        <translation>Mot de passe &amp;actuel</translation>
+    </message>
+    <message>
+        <source>&amp;Password</source>
+        <translation>&amp;Mot de passe</translation>
+    </message>
+    <message>
+        <source>&amp;New password</source>
+        <translation>&amp;Nouveau mot de passe</translation>
+    </message>
+    <message>
+        <source>&amp;Again</source>
+        <translation>À nou&amp;veau</translation>
+    </message>
+    <message>
+        <source>Too soon</source>
+        <translation>Trop tôt</translation>
+    </message>
+    <message>
+        <source>Wrong password</source>
+        <translation>Mot de passe erroné</translation>
+    </message>
+    <message>
+        <source>%1: wait %2 s</source>
+        <translation>%1 : attendez %2 s</translation>
+    </message>
+    <message>
+        <source>%1: try again</source>
+        <translation>%1 : réessayez</translation>
+    </message>
+</context>
+<context>
     <name>op::setup_dialog</name>
     <message>
         <source>System (%1)</source>
@@ -79,11 +138,158 @@
     </message>
     <message>
         <source>Released programs &amp;only</source>
-        <translation>Programmes validés &amp;seulement</translation>
+        <translation>Programmes &amp;validés seulement</translation>
     </message>
     <message>
         <source>Refuse a part program whose content is not released on the results server</source>
         <translation>Refuser un programme de pièce dont le contenu n’est pas validé sur le serveur de résultats</translation>
+    </message>
+    <message>
+        <source>Add f&amp;ixture</source>
+        <translation>&amp;Ajouter un poste</translation>
+    </message>
+    <message>
+        <source>Remo&amp;ve fixture</source>
+        <translation>Retirer un pos&amp;te</translation>
+    </message>
+    <message>
+        <source>&amp;Browse…</source>
+        <translation>Parc&amp;ourir…</translation>
+    </message>
+    <message>
+        <source>B&amp;rowse…</source>
+        <translation>Pa&amp;rcourir…</translation>
+    </message>
+    <message>
+        <source>Set…</source>
+        <translation>Définir…</translation>
+    </message>
+    <message>
+        <source>Change…</source>
+        <translation>Changer…</translation>
+    </message>
+    <message>
+        <source>Remove…</source>
+        <translation>Supprimer…</translation>
+    </message>
+    <message>
+        <source>RX48P Station - Setup</source>
+        <translation>RX48P Station - Configuration</translation>
+    </message>
+    <message>
+        <source>a device path, e.g. /dev/pts/3 or /tmp/rx48p-board</source>
+        <translation>un chemin de périphérique, p. ex. /dev/pts/3 ou /tmp/rx48p-board</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>nom</translation>
+    </message>
+    <message>
+        <source>its port or device path</source>
+        <translation>son port ou chemin de périphérique</translation>
+    </message>
+    <message>
+        <source>the expected part&apos;s file</source>
+        <translation>le fichier de la pièce attendue</translation>
+    </message>
+    <message>
+        <source>prefix, e.g. LINE1-</source>
+        <translation>préfixe, p. ex. LIGNE1-</translation>
+    </message>
+    <message>
+        <source>none; or postgresql://USER@HOST/DBNAME</source>
+        <translation>aucun ; ou postgresql://UTILISATEUR@HÔTE/NOMBASE</translation>
+    </message>
+    <message>
+        <source>&amp;Port</source>
+        <translation>&amp;Port</translation>
+    </message>
+    <message>
+        <source>or &amp;device path</source>
+        <translation>ou &amp;chemin de périphérique</translation>
+    </message>
+    <message>
+        <source>or fixtures</source>
+        <translation>ou postes</translation>
+    </message>
+    <message>
+        <source>Part &amp;program</source>
+        <translation>Progra&amp;mme de pièce</translation>
+    </message>
+    <message>
+        <source>&amp;Sensitivity</source>
+        <translation>&amp;Sensibilité</translation>
+    </message>
+    <message>
+        <source>B&amp;uzzer</source>
+        <translation>B&amp;uzzer</translation>
+    </message>
+    <message>
+        <source>&amp;Tolerance</source>
+        <translation>&amp;Tolérance</translation>
+    </message>
+    <message>
+        <source>Se&amp;rials</source>
+        <translation>&amp;Numéros de série</translation>
+    </message>
+    <message>
+        <source>D&amp;atabase</source>
+        <translation>Base de &amp;données</translation>
+    </message>
+    <message>
+        <source>S&amp;erver</source>
+        <translation>Serv&amp;eur</translation>
+    </message>
+    <message>
+        <source>Statio&amp;n name</source>
+        <translation>Nom de la stat&amp;ion</translation>
+    </message>
+    <message>
+        <source>Setup and taking fixtures out of service then ask for it</source>
+        <translation>La configuration et la mise hors service des postes le demandent alors</translation>
+    </message>
+    <message>
+        <source>Supervisor password</source>
+        <translation>Mot de passe superviseur</translation>
+    </message>
+    <message>
+        <source>none: anyone may open Setup</source>
+        <translation>aucun : tout le monde peut ouvrir la configuration</translation>
+    </message>
+    <message>
+        <source>unreadable: set it again from the command line</source>
+        <translation>illisible : redéfinissez-le en ligne de commande</translation>
+    </message>
+    <message>
+        <source>set on %1</source>
+        <translation>défini le %1</translation>
+    </message>
+    <message>
+        <source>set</source>
+        <translation>défini</translation>
+    </message>
+    <message>
+        <source>Part program</source>
+        <translation>Programme de pièce</translation>
+    </message>
+    <message>
+        <source>Part files (*.device);;All files (*)</source>
+        <translation>Fichiers de pièce (*.device);;Tous les fichiers (*)</translation>
+    </message>
+    <message>
+        <source>Results database</source>
+        <translation>Base de données des résultats</translation>
+    </message>
+    <message>
+        <source>SQLite databases (*.sqlite);;All files (*)</source>
+        <translation>Bases de données SQLite (*.sqlite);;Tous les fichiers (*)</translation>
+    </message>
+</context>
+<context>
+    <name>op::station_session</name>
+    <message>
+        <source>the station is not taking serials now</source>
+        <translation>la station ne prend pas de numéro de série maintenant</translation>
     </message>
 </context>
 <context>
@@ -100,12 +306,110 @@
         <source>passed %1   failed %2   yield %3</source>
         <translation>bonnes %1   mauvaises %2   rendement %3</translation>
     </message>
+    <message>
+        <source>Program</source>
+        <translation>Programme</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Station</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>Database</source>
+        <translation>Base de données</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Serveur</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>N° de série</translation>
+    </message>
+    <message>
+        <source>Last parts</source>
+        <translation>Dernières pièces</translation>
+    </message>
+    <message>
+        <source>Setup…  (F2)</source>
+        <translation>Configuration…  (F2)</translation>
+    </message>
+    <message>
+        <source>Start  (Enter)</source>
+        <translation>Démarrer  (Entrée)</translation>
+    </message>
+    <message>
+        <source>Stop  (Esc)</source>
+        <translation>Arrêter  (Échap)</translation>
+    </message>
+    <message>
+        <source>RX48P Station</source>
+        <translation>RX48P Station</translation>
+    </message>
+    <message>
+        <source>scan the part&apos;s serial</source>
+        <translation>scannez le numéro de série de la pièce</translation>
+    </message>
+    <message>
+        <source>Taking fixture %1 out of service or back needs the supervisor password.</source>
+        <translation>Mettre le poste %1 hors service ou le remettre en service demande le mot de passe superviseur.</translation>
+    </message>
+    <message>
+        <source>%1  (firmware %2)</source>
+        <translation>%1  (firmware %2)</translation>
+    </message>
+    <message>
+        <source>RX48P Station - %1</source>
+        <translation>RX48P Station - %1</translation>
+    </message>
+    <message>
+        <source>Setup needs the supervisor password.</source>
+        <translation>La configuration demande le mot de passe superviseur.</translation>
+    </message>
+    <message>
+        <source>  held for the next</source>
+        <translation>  gardé pour le suivant</translation>
+    </message>
+</context>
+<context>
+    <name>op::trouble_banner</name>
+    <message>
+        <source>&amp;Reconnect</source>
+        <translation>&amp;Reconnecter</translation>
+    </message>
 </context>
 <context>
     <name>op::verdict_tile</name>
     <message>
         <source>%1  (more in the table)</source>
         <translation>%1  (suite dans le tableau)</translation>
+    </message>
+</context>
+<context>
+    <name>supervisor_lock</name>
+    <message>
+        <source>the settings file %1 could not be written</source>
+        <translation>le fichier de paramètres %1 n’a pas pu être écrit</translation>
+    </message>
+    <message>
+        <source>the password needs at least %1 characters</source>
+        <translation>le mot de passe doit avoir au moins %1 caractères</translation>
+    </message>
+    <message>
+        <source>the two passwords typed differ</source>
+        <translation>les deux mots de passe saisis diffèrent</translation>
+    </message>
+    <message>
+        <source>a supervisor password is already set</source>
+        <translation>un mot de passe superviseur est déjà défini</translation>
+    </message>
+    <message>
+        <source>no supervisor password is set</source>
+        <translation>aucun mot de passe superviseur n’est défini</translation>
     </message>
 </context>
 <context>
