@@ -9,6 +9,7 @@
 #include "operator/language.h"
 #include "operator/setup_dialog.h"
 #include "operator/setup_store.h"
+#include "operator/window_texts.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -19,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QXmlStreamReader>
+
 #include <QtTest>
 
 #include <functional>
@@ -160,6 +162,10 @@ private slots:
     void chosenInSetup();
     // The window in French: our texts, Qt's buttons and the decimal comma; in English again afterwards.
     void windowInFrench();
+    // Each language's longest words in the tiles, the banner and the buttons at 1280 x 800, with one
+    // fixture and with four: nothing clipped or elided, by the widgets' own font metrics.
+    void nothingClipped_data();
+    void nothingClipped();
 };
 
 void OperatorLanguageTest::everyTextTranslated() {
@@ -342,6 +348,94 @@ void OperatorLanguageTest::windowInFrench() {
     }
     QCOMPARE(english, (QStringList{QStringLiteral("Parts"), QStringLiteral("&Language"), QStringLiteral("0.25 V"), QStringLiteral("System (Deutsch)"),
                                    QStringLiteral("Cancel")}));
+}
+
+void OperatorLanguageTest::nothingClipped_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("fixtures");
+    for (const QString& code : op::windowLanguages())
+        for (const int count : {1, 4})
+            QTest::newRow(qPrintable(QStringLiteral("%1, %2 fixtures").arg(code).arg(count))) << code << count;
+}
+
+void OperatorLanguageTest::nothingClipped() {
+    QFETCH(QString, language);
+    QFETCH(int, fixtures);
+    const op::window_language installed(language, QLocale::system());
+    fixture st;
+    setup::station_setup s = st.setupFor(QStringLiteral("/dev/pts/nowhere"));
+    for (int i = 0; fixtures > 1 && i < fixtures; ++i)
+        s.fixtures.append({QStringLiteral("LINE-%1").arg(i + 1), QStringLiteral("/dev/pts/nowhere-%1").arg(i)});
+    st.session->setSetup(s);
+    QVERIFY(st.show());
+    st.window->resize(1280, 800);
+    QVERIFY(QTest::qWaitFor([&] { return st.window->size() == QSize(1280, 800); }, 2000));
+
+    // The most a tile says: a failed part's reasons, the next step or trouble, the counts.
+    station::part_result part;
+    part.passed = false;
+    for (int pin = 1; pin <= 7; pin += 2) {
+        station::comparison c(QStringLiteral("pair"), QString(), false, QString(), QString(), QString());
+        c.pin = pin;
+        c.otherPin = pin + 1;
+        station::fault f{station::fault::what::drop, pin, pin + 1};
+        f.expectedVolts = 1.8;
+        f.measuredVolts = 2.06;
+        f.tolerance = 0.1;
+        c.faults.push_back(f);
+        part.comparisons.push_back(c);
+    }
+    const QStringList reasons = op::window_texts::reasons(part);
+    op::banner gone{op::banner::kind::board_gone, {QStringLiteral("the line was lost")}, 0, fixtures > 1 ? fixtures : 0, true};
+    auto& tile = const_cast<op::verdict_tile&>(st.window->tile(fixtures - 1));
+    const QList<op::tile_state> states{op::tile_state::stopped, op::tile_state::starting, op::tile_state::waiting,
+                                       op::tile_state::testing, op::tile_state::passed, op::tile_state::failed,
+                                       op::tile_state::not_recorded, op::tile_state::out_of_service};
+    const auto inside = [](const QWidget& outer, const QLabel& line) {
+        return outer.contentsRect().contains(line.geometry()) &&
+               (!line.wordWrap() || line.height() >= line.heightForWidth(line.width())) &&
+               (line.wordWrap() || QFontMetrics(line.font()).horizontalAdvance(line.text()) <= line.contentsRect().width());
+    };
+    for (const bool troubled : {false, true}) {
+        for (const op::tile_state state : states) {
+            const QString word = op::window_texts::tileWord(state);
+            tile.display(state, word, op::window_texts::detail({op::tile_detail::kind::part, 12, QStringLiteral("SN-000012")}),
+                         reasons);
+            if (fixtures > 1)
+                tile.displayFixture(QStringLiteral("4.  LINE-4"),
+                                    troubled ? QString()
+                                             : op::window_texts::step(op::fixture_step::leaving_service, QString(), 4),
+                                    troubled ? op::window_texts::bannerText(gone) : QString(),
+                                    QCoreApplication::translate("op::station_window", "passed %1   failed %2   yield %3")
+                                        .arg(120).arg(3).arg(op::window_texts::percent(97.6)));
+            QApplication::processEvents();
+            const QLabel& label = tile.wordLabel();
+            const QString what = QStringLiteral("%1%2: %3 pt").arg(word, troubled ? QStringLiteral(" with trouble") : QString())
+                                     .arg(label.font().pointSize());
+            QVERIFY2(QFontMetrics(label.font()).boundingRect(word).width() <= label.contentsRect().width(), qPrintable(what));
+            QVERIFY2(tile.contentsRect().contains(label.geometry()), qPrintable(what));
+            for (const QLabel* line : {&tile.nameLabel(), &tile.countsLabel(), &tile.detailLabel(), &tile.reasonsLabel(),
+                                       &tile.nextLabel(), &tile.troubleLabel()})
+                if (!line->isHidden())
+                    QVERIFY2(inside(tile, *line), qPrintable(what + QStringLiteral(", line: ") + line->text()));
+        }
+    }
+    // The banner with the longest trouble, and every button's text within the button.
+    op::banner notRecorded{op::banner::kind::not_recorded,
+                           {fixtures > 1 ? QStringLiteral("LINE-4") : QString(), QStringLiteral("the disk is full"),
+                            st.resultsFile()},
+                           12, fixtures > 1 ? 4 : 0, false};
+    st.window->stationBanner().display(notRecorded);
+    QApplication::processEvents();
+    for (const QLabel* label : st.window->stationBanner().findChildren<QLabel*>())
+        if (!label->isHidden())
+            QVERIFY2(inside(st.window->stationBanner(), *label), qPrintable(label->text()));
+    for (const QPushButton* button : st.window->findChildren<QPushButton*>()) {
+        if (button->isHidden())
+            continue;
+        const QString text = button->text().remove(QLatin1Char('&'));
+        QVERIFY2(button->fontMetrics().horizontalAdvance(text) <= button->contentsRect().width(), qPrintable(text));
+    }
 }
 
 QTEST_MAIN(OperatorLanguageTest)
