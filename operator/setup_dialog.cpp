@@ -45,7 +45,7 @@ setup_dialog::setup_dialog(const setup::station_setup& s, supervisor_lock* lock,
             r.port.setText(s.fixtures[static_cast<int>(i)].port);
         }
     }
-    addFixture.setToolTip(QStringLiteral("Up to %1 boards tested side by side, each named and on its port; none: the "
+    addFixture.setToolTip(tr("Up to %1 boards tested side by side, each named and on its port; none: the "
                                          "one board on the port above")
                               .arg(setup::maxFixtures));
     // Enter confirms the dialog, also right after a fixture was added or removed.

@@ -226,7 +226,7 @@ void station_window::layTiles() {
     table.setMinimumHeight(several ? 130 : 150);
     table.setMaximumHeight(several ? 160 : QWIDGETSIZE_MAX);
     column.setStretchFactor(&table, several ? 0 : 2);
-    keys.setText(several ? QStringLiteral("Enter starts all, Esc stops all; Ctrl+1..Ctrl+%1 takes fixture 1..%1 out of "
+    keys.setText(several ? tr("Enter starts all, Esc stops all; Ctrl+1..Ctrl+%1 takes fixture 1..%1 out of "
                                           "service after its part, and back")
                                .arg(count)
                          : QString());

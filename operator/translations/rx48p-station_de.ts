@@ -284,6 +284,10 @@
         <source>SQLite databases (*.sqlite);;All files (*)</source>
         <translation>SQLite-Datenbanken (*.sqlite);;Alle Dateien (*)</translation>
     </message>
+    <message>
+        <source>Up to %1 boards tested side by side, each named and on its port; none: the one board on the port above</source>
+        <translation>Bis zu %1 Platinen nebeneinander geprüft, jede benannt und an ihrem Port; keine: die eine Platine am Port oben</translation>
+    </message>
 </context>
 <context>
     <name>op::station_session</name>
@@ -373,6 +377,10 @@
     <message>
         <source>  held for the next</source>
         <translation>  für den nächsten behalten</translation>
+    </message>
+    <message>
+        <source>Enter starts all, Esc stops all; Ctrl+1..Ctrl+%1 takes fixture 1..%1 out of service after its part, and back</source>
+        <translation>Eingabe startet alle, Esc stoppt alle; Strg+1..Strg+%1 nimmt Prüfplatz 1..%1 nach seinem Teil außer Betrieb und wieder in Betrieb</translation>
     </message>
 </context>
 <context>

@@ -284,6 +284,10 @@
         <source>SQLite databases (*.sqlite);;All files (*)</source>
         <translation>Bases de données SQLite (*.sqlite);;Tous les fichiers (*)</translation>
     </message>
+    <message>
+        <source>Up to %1 boards tested side by side, each named and on its port; none: the one board on the port above</source>
+        <translation>Jusqu'à %1 cartes testées côte à côte, chacune nommée et sur son port ; aucune : la seule carte sur le port ci-dessus</translation>
+    </message>
 </context>
 <context>
     <name>op::station_session</name>
@@ -373,6 +377,10 @@
     <message>
         <source>  held for the next</source>
         <translation>  gardé pour le suivant</translation>
+    </message>
+    <message>
+        <source>Enter starts all, Esc stops all; Ctrl+1..Ctrl+%1 takes fixture 1..%1 out of service after its part, and back</source>
+        <translation>Entrée démarre tout, Échap arrête tout ; Ctrl+1..Ctrl+%1 met le montage 1..%1 hors service après sa pièce, et l'y remet</translation>
     </message>
 </context>
 <context>
