@@ -68,7 +68,7 @@ bool part_records::open(const invocation& inv) {
 proc::run_end part_records::judgeStart(const invocation& inv, proc::stop_signals& stops) {
     if (!recording)
         return {proc::exit_done, 0};
-    recording::start_check check{run.station, setup::auditedSettings(inv.setup), run.programPath, run.programSha256,
+    recording::start_check check{run.station, setup::auditedSettings(inv.setup, run.programSha256), run.programPath, run.programSha256,
                                  inv.setup.releasedOnly};
     std::optional<results::release_verdict> verdict;
     QString why;

@@ -189,7 +189,7 @@ void station_session::onOpened(const QString& problem) {
     }
     // The program is judged, and the start put on the audit trail, before any part.
     const setup::run_info& run = opening->run;
-    records.judgeStart({run.station, setup::auditedSettings(config) + auditExtras, run.programPath, run.programSha256,
+    records.judgeStart({run.station, setup::auditedSettings(config, run.programSha256) + auditExtras, run.programPath, run.programSha256,
                         config.releasedOnly});
 }
 

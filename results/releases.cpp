@@ -9,8 +9,6 @@
 #include <QRegularExpression>
 #include <QSqlRecord>
 
-#include <utility>
-
 namespace results {
 
 namespace {
@@ -111,22 +109,23 @@ release revokeProgram(const QSqlDatabase& server, const QString& given) {
 
 release_copy readReleaseCopy(const QSqlDatabase& server) {
     const QString reading = QStringLiteral("cannot read the released programs from the server");
-    release_copy copy;
-    sql::transaction snapshot(server, reading);
-    for (auto [rows, statement] : {std::pair{&copy.releases, QStringLiteral("SELECT %1 FROM releases").arg(columns)},
-                                   std::pair{&copy.audit, QStringLiteral("SELECT %1 FROM audit WHERE event IN (?, ?)")
-                                                              .arg(tables::audit.sentNames())}}) {
-        QSqlQuery query = sql::run(server, statement,
-                                   rows == &copy.audit ? QVariantList{audit_event::release, audit_event::revoke} : QVariantList{},
-                                   reading);
+    const auto rowsOf = [&](const QString& statement, const QVariantList& values) {
+        QSqlQuery query = sql::run(server, statement, values, reading);
         const int count = query.record().count();
+        std::vector<QVariantList> rows;
         while (query.next()) {
             QVariantList row;
             for (int i = 0; i < count; ++i)
                 row << query.value(i);
-            rows->push_back(row);
+            rows.push_back(row);
         }
-    }
+        return rows;
+    };
+    sql::transaction snapshot(server, reading);
+    release_copy copy;
+    copy.releases = rowsOf(QStringLiteral("SELECT %1 FROM releases").arg(columns), {});
+    copy.audit = rowsOf(QStringLiteral("SELECT %1 FROM audit WHERE event IN (?, ?)").arg(tables::audit.sentNames()),
+                        {audit_event::release, audit_event::revoke});
     snapshot.commit();
     return copy;
 }

@@ -1,6 +1,5 @@
 #include "setup/audited_settings.h"
 
-#include "setup/run_info.h"
 #include "setup/server_url.h"
 
 #include <QFileInfo>
@@ -8,7 +7,7 @@
 
 namespace setup {
 
-QList<setting_value> auditedSettings(const station_setup& setup) {
+QList<setting_value> auditedSettings(const station_setup& setup, const QString& sha) {
     QStringList boards;
     for (const fixture& f : fixturesOf(setup))
         boards << (f.name.isEmpty() ? f.port : fixtureText(f));
@@ -16,7 +15,6 @@ QList<setting_value> auditedSettings(const station_setup& setup) {
     QString server = QStringLiteral("none");
     if (!setup.server.isEmpty() && server_url::problem(setup.server).isEmpty())
         server = server_url::parse(setup.server).display();
-    const QString sha = program.isEmpty() ? QString() : fileSha256(program);
     return {
         {QStringLiteral("boards"), boards.join(QStringLiteral(", "))},
         {QStringLiteral("program"), program},

@@ -16,7 +16,8 @@ struct setting_value {
 // What a station's setup is, setting by setting, as the audit trail compares it from one start to the
 // next: the boards, the program (its path and the SHA-256 of its content), the board's settings, the
 // tolerance, serials, where the record goes and whether only released programs may run. The server is
-// its URL, which never holds a password.
-QList<setting_value> auditedSettings(const station_setup& setup);
+// its URL, which never holds a password. `programSha256` is the one the run took of the part file (empty:
+// unreadable), so the file is read once a start.
+QList<setting_value> auditedSettings(const station_setup& setup, const QString& programSha256);
 
 }  // namespace setup
